@@ -1,0 +1,20 @@
+// Interface identifiers of the system interfaces, with their Windows values.
+#include "platform/win.h"
+
+namespace {
+constexpr GUID Ole(DWORD data1) { return GUID{data1, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}}; }
+}  // namespace
+
+extern "C" {
+const IID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+const IID IID_IUnknown = Ole(0x00000000);
+const IID IID_IClassFactory = Ole(0x00000001);
+const IID IID_IDispatch = Ole(0x00020400);
+const IID IID_ITypeInfo = Ole(0x00020401);
+const IID IID_ITypeLib = Ole(0x00020402);
+const IID IID_IEnumString = Ole(0x00000101);
+const IID IID_IConnectionPoint = {0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IEnumConnections = {0xB196B287, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IEnumConnectionPoints = {0xB196B285, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+}
