@@ -1,0 +1,43 @@
+// Whole-file reads, atomic replacement and inter-process file locks, for the files our own
+// stand-ins keep (the POSIX registry, the simulated controller's state).
+#pragma once
+
+#include <string>
+
+namespace swkv {
+
+// Reads the whole file. False with a message in error when it cannot be read; a missing file
+// sets missing (and returns false) so that callers can tell "absent" from "unreadable".
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
+                   bool* missing = nullptr);
+
+// Replaces the file's contents atomically: a temporary file beside it is written, flushed and
+// renamed over it, so a crash leaves either the old or the new contents, never a mix.
+bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
+                           std::string& error);
+
+// Creates the directory and its parents when missing.
+bool EnsureDirectory(const std::string& path, std::string& error);
+
+// An exclusive lock on a lock file, held between processes until destroyed.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  ~FileLock();
+
+  // Blocks until the lock on path (created when missing) is held. False with a message in error
+  // when the lock file cannot be opened.
+  bool Acquire(const std::string& path, std::string& error);
+  void Release();
+  bool held() const { return m_handle != kNone; }
+
+ private:
+  static constexpr long long kNone = -1;
+  long long m_handle = kNone;
+};
+
+}  // namespace swkv

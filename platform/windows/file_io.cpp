@@ -1,0 +1,127 @@
+#include "platform/file_io.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace swkv {
+
+namespace {
+
+std::string Describe(const std::string& what, const std::string& path) {
+  return what + " " + path + ": error " + std::to_string(GetLastError());
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
+                   bool* missing) {
+  if (missing) *missing = false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    if ((code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) && missing) *missing = true;
+    error = Describe("cannot open", path);
+    return false;
+  }
+  contents.clear();
+  char buffer[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
+      error = Describe("cannot read", path);
+      CloseHandle(file);
+      return false;
+    }
+    if (n == 0) break;
+    contents.append(buffer, n);
+  }
+  CloseHandle(file);
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
+                           std::string& error) {
+  std::string temporary = path + ".tmp." + std::to_string(GetCurrentProcessId());
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = Describe("cannot create", temporary);
+    return false;
+  }
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < contents.size()) {
+    DWORD n = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
+    ok = WriteFile(file, contents.data() + done, chunk, &n, nullptr) && n > 0;
+    done += n;
+  }
+  ok = ok && FlushFileBuffers(file);
+  if (!ok) error = Describe("cannot write", temporary);
+  CloseHandle(file);
+  if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = Describe("cannot replace", path);
+  }
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
+}
+
+bool EnsureDirectory(const std::string& path, std::string& error) {
+  std::string partial;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+      partial = path.substr(0, i);
+      if (partial.empty() || partial.back() == ':') continue;
+      if (!CreateDirectoryA(partial.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        error = Describe("cannot create directory", partial);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : m_handle(std::exchange(other.m_handle, kNone)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    m_handle = std::exchange(other.m_handle, kNone);
+  }
+  return *this;
+}
+
+FileLock::~FileLock() { Release(); }
+
+bool FileLock::Acquire(const std::string& path, std::string& error) {
+  Release();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = Describe("cannot open lock file", path);
+    return false;
+  }
+  OVERLAPPED whole{};
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+    error = Describe("cannot lock", path);
+    CloseHandle(file);
+    return false;
+  }
+  m_handle = reinterpret_cast<long long>(file);
+  return true;
+}
+
+void FileLock::Release() {
+  if (m_handle == kNone) return;
+  HANDLE file = reinterpret_cast<HANDLE>(std::exchange(m_handle, kNone));
+  OVERLAPPED whole{};
+  UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+  CloseHandle(file);
+}
+
+}  // namespace swkv
