@@ -1,0 +1,168 @@
+// The dir enumerator: Next, Skip, Reset and Clone over the live drop list.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "frame/module_lock.h"
+#include "platform/text.h"
+#include "tests/support/agent.h"
+#include "tests/support/test_node.h"
+
+namespace swkv::test {
+namespace {
+
+class DirEnumerator : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    node->SetIntProperty("a", kReadOnly, 1);
+    node->SetIntProperty("b", kReadOnly, 2);
+  }
+  ComPtr<IEnumString> Open(IRiver* river) {
+    ComPtr<IUnknown> unknown;
+    EXPECT_EQ(river->dir(unknown.put()), S_OK);
+    return unknown.As<IEnumString>(IID_IEnumString);
+  }
+  // Next(count) into fresh 64-character buffers; the texts fetched.
+  std::vector<std::string> Next(IEnumString* e, ULONG count, HRESULT* hr = nullptr,
+                                ULONG* fetchedOut = nullptr) {
+    std::vector<UniqueBstr> buffers;
+    std::vector<LPOLESTR> elements;
+    for (ULONG i = 0; i < count; ++i) {
+      buffers.push_back(UniqueBstr::Buffer(64));
+      elements.push_back(buffers.back().get());
+    }
+    ULONG fetched = 99;
+    HRESULT result = e->Next(count, elements.data(), &fetched);
+    if (hr) *hr = result;
+    if (fetchedOut) *fetchedOut = fetched;
+    std::vector<std::string> texts;
+    for (ULONG i = 0; i < fetched && i < count; ++i)
+      texts.push_back(Narrow(buffers[i].get()));
+    return texts;
+  }
+  ComPtr<TestNode> node{TestNode::Make(nullptr, "n")};
+};
+
+TEST_F(DirEnumerator, NextWithoutResetYieldsNothing) {
+  auto e = Open(node.get());
+  HRESULT hr;
+  ULONG fetched;
+  EXPECT_TRUE(Next(e.get(), 1, &hr, &fetched).empty());
+  EXPECT_EQ(hr, S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+}
+
+TEST_F(DirEnumerator, AfterResetNextYieldsEntriesInListOrder) {
+  auto e = Open(node.get());
+  EXPECT_EQ(e->Reset(), S_OK);
+  HRESULT hr;
+  ULONG fetched;
+  auto texts = Next(e.get(), 10, &hr, &fetched);
+  EXPECT_EQ(hr, S_OK);  // fewer than asked, but at least one
+  EXPECT_EQ(fetched, 3u);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].rfind("handle@pr-@", 0), 0u);
+  EXPECT_EQ(texts[1], "a@pr-@1");
+  EXPECT_EQ(texts[2], "b@pr-@2");
+  EXPECT_TRUE(Next(e.get(), 1, &hr, &fetched).empty());
+  EXPECT_EQ(hr, S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+}
+
+TEST_F(DirEnumerator, ResetOnAnEmptyNodeReturnsFalse) {
+  node->RemoveAllChildren();
+  auto e = Open(node.get());
+  EXPECT_EQ(e->Reset(), S_FALSE);
+}
+
+TEST_F(DirEnumerator, SkipRules) {
+  auto e = Open(node.get());
+  EXPECT_EQ(e->Skip(0), S_FALSE);  // not started
+  e->Reset();
+  EXPECT_EQ(e->Skip(0), S_OK);
+  EXPECT_EQ(e->Skip(2), S_OK);
+  EXPECT_EQ(Next(e.get(), 1), std::vector<std::string>{"b@pr-@2"});
+  e->Reset();
+  EXPECT_EQ(e->Skip(5), S_FALSE);  // past the end
+  e->Reset();
+  EXPECT_EQ(e->Skip(3), S_FALSE);  // exactly to the end
+}
+
+TEST_F(DirEnumerator, CloneContinuesFromTheSamePosition) {
+  auto e = Open(node.get());
+  e->Reset();
+  e->Skip(1);
+  ComPtr<IEnumString> copy;
+  ASSERT_EQ(e->Clone(copy.put()), S_OK);
+  EXPECT_EQ(Next(copy.get(), 5), (std::vector<std::string>{"a@pr-@1", "b@pr-@2"}));
+  EXPECT_EQ(Next(e.get(), 1), std::vector<std::string>{"a@pr-@1"});
+  EXPECT_EQ(e->Clone(nullptr), E_POINTER);
+}
+
+TEST_F(DirEnumerator, EntriesAreCutToTheAgentsBuffers) {
+  node->SetProperty("long", kReadOnly, "%s", "0123456789");
+  auto e = Open(node.get());
+  e->Reset();
+  e->Skip(3);
+  UniqueBstr buffer = UniqueBstr::Buffer(8);
+  LPOLESTR element = buffer.get();
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(1, &element, &fetched), S_OK);
+  EXPECT_EQ(Narrow(buffer.get()), "long@pr-");
+  LPOLESTR none = nullptr;
+  e->Reset();
+  EXPECT_EQ(e->Next(1, &none, &fetched), S_OK);  // a null buffer is passed over unwritten
+  EXPECT_EQ(fetched, 1u);
+}
+
+TEST_F(DirEnumerator, TheNodeStaysAliveWhileAnEnumeratorHoldsIt) {
+  int before = TestNode::destroyed;
+  auto e = Open(node.get());
+  node.reset();
+  EXPECT_EQ(TestNode::destroyed, before);
+  e->Reset();
+  EXPECT_EQ(Next(e.get(), 5).size(), 3u);
+  e.reset();
+  EXPECT_EQ(TestNode::destroyed, before + 1);
+}
+
+TEST_F(DirEnumerator, RemovingTheCurrentDropContinuesWithTheNextOne) {
+  TestNode::MakeChild(node.get(), "kid");
+  node->SetIntProperty("c", kReadOnly, 3);
+  auto e = Open(node.get());
+  e->Reset();
+  e->Skip(3);  // standing on "kid"
+  node->RemoveChild(node->FindDrop("kid"));
+  EXPECT_EQ(Next(e.get(), 5), std::vector<std::string>{"c@pr-@3"});
+}
+
+TEST_F(DirEnumerator, RemovingEverythingAfterThePositionEndsTheListing) {
+  auto e = Open(node.get());
+  e->Reset();
+  e->Skip(2);  // standing on "b"
+  node->RemoveAllChildren();
+  HRESULT hr;
+  EXPECT_TRUE(Next(e.get(), 1, &hr).empty());
+  EXPECT_EQ(hr, S_FALSE);
+}
+
+TEST_F(DirEnumerator, EnumeratorsHoldAModuleLock) {
+  long before = ModuleLockCount();
+  {
+    auto e = Open(node.get());
+    EXPECT_EQ(ModuleLockCount(), before + 1);
+    ComPtr<IEnumString> copy;
+    e->Clone(copy.put());
+    EXPECT_EQ(ModuleLockCount(), before + 2);
+  }
+  EXPECT_EQ(ModuleLockCount(), before);
+}
+
+TEST_F(DirEnumerator, AnswersIUnknownAndIEnumStringOnly) {
+  auto e = Open(node.get());
+  ComPtr<IUnknown> other;
+  EXPECT_EQ(e->QueryInterface(IID_IRiver, other.put_void()), E_NOINTERFACE);
+  EXPECT_EQ(e->QueryInterface(IID_IUnknown, other.put_void()), S_OK);
+}
+
+}  // namespace
+}  // namespace swkv::test

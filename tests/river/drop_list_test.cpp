@@ -1,0 +1,225 @@
+// Entries of a node as the agent sees them: order, in-place updates, access strings, handles,
+// child links, and the tree searches that resolve handles.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "frame/module_lock.h"
+#include "tests/support/agent.h"
+#include "tests/support/test_node.h"
+
+namespace swkv::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class DropList : public ::testing::Test {
+ protected:
+  ComPtr<TestRoot> root{TestRoot::Make()};
+};
+
+TEST_F(DropList, HandleIsTheFirstEntryAndNamesTheNodeByNumberAndKind) {
+  auto entries = Dir(root.get());
+  ASSERT_FALSE(entries.empty());
+  std::string expected = "handle@pr-@" + std::to_string(root->handle_number()) + ";14";
+  EXPECT_EQ(entries.front(), expected);
+  EXPECT_GT(root->handle_number(), 0);
+}
+
+TEST_F(DropList, StoringANameAgainUpdatesTheFirstDropInPlace) {
+  root->SetProperty("a", kReadOnly, "%d", 1);
+  root->SetProperty("b", kReadOnly, "%d", 2);
+  root->SetProperty("a", kReadWrite, "%s", "new");
+  EXPECT_THAT(Dir(root.get()), ElementsAre(::testing::StartsWith("handle@"), "a@prw@new", "b@pr-@2"));
+}
+
+TEST_F(DropList, NamesDifferingOnlyInCaseAreDifferentDrops) {
+  root->SetIntProperty("Status", kChanging, 1);
+  root->SetIntProperty("status", kChanging, 2);
+  EXPECT_EQ(Get(root.get(), "Status"), "1");
+  EXPECT_EQ(Get(root.get(), "status"), "2");
+}
+
+TEST_F(DropList, AccessStringsFollowTheFlags) {
+  root->PutDrop("ro", 3, "x");
+  root->PutDrop("rw", 7, "x");
+  root->PutDrop("rv", 11, "x");
+  root->PutDrop("wv", 15, "x");
+  root->PutDrop("m", DROP_METHOD | 7, "5");
+  root->PutDrop("none", 0x20, "x");
+  EXPECT_EQ(Entry(root.get(), "ro"), "ro@pr-@x");
+  EXPECT_EQ(Entry(root.get(), "rw"), "rw@prw@x");
+  EXPECT_EQ(Entry(root.get(), "rv"), "rv@prv@x");
+  EXPECT_EQ(Entry(root.get(), "wv"), "wv@prw@x");  // "w" wins over "v"
+  EXPECT_EQ(Entry(root.get(), "m"), "m@m--@5");
+  EXPECT_EQ(Entry(root.get(), "none"), "none@@x");  // no sort bit: the access string stays empty
+}
+
+TEST_F(DropList, AnUnknownFlagWordKeepsThePreviousAccessString) {
+  root->PutDrop("x", 7, "1");
+  root->PutDrop("x", 0x20, "2");
+  EXPECT_EQ(Entry(root.get(), "x"), "x@prw@2");
+}
+
+TEST_F(DropList, ChildLinkShowsKindNotAddressAndNamesByChildNameWhenNoneGiven) {
+  TestNode* child = TestNode::MakeChild(root.get(), "Ary1", 25);
+  EXPECT_EQ(Entry(root.get(), "Ary1"), "Ary1@o--@25");
+  EXPECT_EQ(Get(root.get(), "Ary1"), std::to_string(child->handle_number()) + ";25");
+  EXPECT_EQ(child->ref_count(), 1u);
+  EXPECT_EQ(child->parent(), root.get());
+}
+
+TEST_F(DropList, ChildLinkWithoutSemicolonShowsAnEmptyEntry) {
+  root->PutDrop("odd", DROP_OBJECT, "1234");
+  root->PutDrop("odd2", DROP_OBJECT, ";25");
+  EXPECT_EQ(Entry(root.get(), "odd"), "");
+  EXPECT_THAT(Dir(root.get()), ::testing::Contains(""));
+}
+
+TEST_F(DropList, UninitialisedNodesCannotBeLinked) {
+  ComPtr<TestNode> loose(TestNode::Unlinked());
+  EXPECT_EQ(root->AddChild(loose.get(), "x"), 0);
+  EXPECT_EQ(root->FindDrop("x"), nullptr);
+  EXPECT_EQ(loose->ref_count(), 1u);
+}
+
+TEST_F(DropList, InitRunsUpdatePropertiesBeforeRegisterActionsAndRefreshTheOtherWay) {
+  ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
+  EXPECT_THAT(node->order, ElementsAre("UpdateProperties", "RegisterActions"));
+  node->order.clear();
+  node->Refresh();
+  EXPECT_THAT(node->order, ElementsAre("RegisterActions", "UpdateProperties"));
+}
+
+TEST_F(DropList, LinkingUnderANameInUseReleasesTheOldChild) {
+  int before = TestNode::destroyed;
+  TestNode::MakeChild(root.get(), "slot");
+  TestNode* second = TestNode::MakeChild(root.get(), "slot");
+  EXPECT_EQ(TestNode::destroyed, before + 1);
+  EXPECT_EQ(root->GetChild("slot"), second);
+  EXPECT_EQ(second->ref_count(), 1u);
+}
+
+TEST_F(DropList, OverwritingALinkWithAPropertyReleasesTheChild) {
+  int before = TestNode::destroyed;
+  TestNode::MakeChild(root.get(), "slot");
+  root->SetProperty("slot", kReadOnly, "%s", "plain");
+  EXPECT_EQ(TestNode::destroyed, before + 1);
+  EXPECT_EQ(root->GetChild("slot"), nullptr);
+}
+
+TEST_F(DropList, RemoveChildReleasesTheLinkAndKeepsAChildTheAgentHolds) {
+  TestNode* child = TestNode::MakeChild(root.get(), "c");
+  ComPtr<IRiver> held = Cd(root.get(), "c");
+  ASSERT_TRUE(held);
+  EXPECT_EQ(child->ref_count(), 2u);
+  root->RemoveChild(root->FindDrop("c"));
+  EXPECT_EQ(root->FindDrop("c"), nullptr);
+  EXPECT_EQ(child->ref_count(), 1u);
+  EXPECT_EQ(Get(held.get(), "handle"), std::to_string(child->handle_number()) + ";28");
+}
+
+TEST_F(DropList, RemoveChildOfAForeignDropDoesNothing) {
+  ComPtr<TestNode> other(TestNode::Make(nullptr, "o"));
+  root->RemoveChild(other->FindDrop("handle"));
+  EXPECT_NE(other->FindDrop("handle"), nullptr);
+  EXPECT_NE(root->FindDrop("handle"), nullptr);
+}
+
+TEST_F(DropList, RemoveAllChildrenEmptiesTheListHandleIncluded) {
+  TestNode::MakeChild(root.get(), "c");
+  root->SetIntProperty("p", kReadOnly, 1);
+  root->RemoveAllChildren();
+  EXPECT_TRUE(root->drops().empty());
+  EXPECT_TRUE(Dir(root.get()).empty());
+}
+
+TEST_F(DropList, DestroyingTheParentTearsDownSubtreesNobodyElseHolds) {
+  int before = TestNode::destroyed;
+  long locks = ModuleLockCount();
+  TestNode* a = TestNode::MakeChild(root.get(), "a");
+  TestNode::MakeChild(a, "b");
+  EXPECT_EQ(ModuleLockCount(), locks + 2);
+  root.reset();
+  EXPECT_EQ(TestNode::destroyed, before + 2);
+  EXPECT_EQ(ModuleLockCount(), locks - 1);
+}
+
+TEST_F(DropList, GetChildAndGetNextChildWalkOnlyLinks) {
+  TestNode* a = TestNode::MakeChild(root.get(), "a");
+  root->SetIntProperty("p", kReadOnly, 1);
+  TestNode* b = TestNode::MakeChild(root.get(), "b");
+  EXPECT_EQ(root->GetChild("p"), nullptr);
+  EXPECT_EQ(root->GetChild("missing"), nullptr);
+  DropPosition position = root->GetHeadPosition();
+  CDrop* drop = nullptr;
+  EXPECT_EQ(root->GetNextChild(position, &drop), a);
+  EXPECT_EQ(drop->name(), "a");
+  EXPECT_EQ(root->GetNextChild(position, &drop), b);
+  EXPECT_EQ(root->GetNextChild(position, &drop), nullptr);
+}
+
+TEST_F(DropList, RemovingTheCurrentChildDuringAWalkContinuesWithTheNext) {
+  TestNode::MakeChild(root.get(), "a");
+  TestNode* b = TestNode::MakeChild(root.get(), "b");
+  TestNode* c = TestNode::MakeChild(root.get(), "c");
+  DropPosition position = root->GetHeadPosition();
+  std::vector<CRiver*> seen;
+  CDrop* drop = nullptr;
+  while (CRiver* child = root->GetNextChild(position, &drop)) {
+    seen.push_back(child);
+    if (drop->name() != "b") root->RemoveChild(drop);
+  }
+  EXPECT_EQ(seen.size(), 3u);
+  EXPECT_EQ(root->GetChild("b"), b);
+  EXPECT_EQ(root->GetChild("c"), nullptr);
+  (void)c;
+}
+
+TEST_F(DropList, FindNodeByHandleSearchesBelowTheNodeOnlyAndChecksTheKind) {
+  TestNode* array = TestNode::MakeChild(root.get(), "Ary1", 25);
+  TestNode* disk = TestNode::MakeChild(array, "disk1", 28);
+  EXPECT_EQ(root->FindNodeByHandle(disk->handle_number(), 28), disk);
+  EXPECT_EQ(root->FindNodeByHandle(disk->handle_number(), 25), nullptr);
+  EXPECT_EQ(root->FindNodeByHandle(root->handle_number(), 14), nullptr);
+  EXPECT_EQ(array->FindNodeByHandle(array->handle_number(), 25), nullptr);
+  EXPECT_EQ(root->FindNodeByHandle(0, 28), nullptr);
+}
+
+TEST_F(DropList, HandlesOfLiveNodesAreDistinct) {
+  TestNode* a = TestNode::MakeChild(root.get(), "a");
+  TestNode* b = TestNode::MakeChild(root.get(), "b");
+  EXPECT_NE(a->handle_number(), b->handle_number());
+  EXPECT_NE(a->handle_number(), root->handle_number());
+}
+
+TEST_F(DropList, FindByIdMatchesIdAndClassKind) {
+  TestNode* channel = TestNode::MakeChild(root.get(), "ch1", 27, 0);
+  TestNode* enclosure = TestNode::MakeChild(root.get(), "enclosure1", 7, 4);
+  TestNode* disk = TestNode::MakeChild(channel, "master", 28, 0);
+  EXPECT_EQ(root->FindChildById(4, 7), enclosure);
+  EXPECT_EQ(root->FindChildById(4, 27), nullptr);
+  EXPECT_EQ(root->FindChildById(0, 28), nullptr);  // direct children only
+  EXPECT_EQ(root->FindDescendantById(0, 28), disk);
+  EXPECT_EQ(root->FindDescendantById(0, 27), channel);
+}
+
+TEST_F(DropList, GetPropertyRunsTheHookAndFallsBackWithoutIt) {
+  ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
+  node->SetIntProperty("live", kChanging, 0);
+  EXPECT_EQ(node->GetProperty("live"), "1");
+  EXPECT_EQ(node->gets, 1);
+  EXPECT_EQ(node->GetProperty("missing", "dflt"), "dflt");
+  EXPECT_EQ(node->gets, 1);
+}
+
+TEST_F(DropList, NodesHoldAModuleLockForTheirWholeLife) {
+  long before = ModuleLockCount();
+  {
+    ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
+    EXPECT_EQ(ModuleLockCount(), before + 1);
+  }
+  EXPECT_EQ(ModuleLockCount(), before);
+}
+
+}  // namespace
+}  // namespace swkv::test

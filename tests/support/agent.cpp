@@ -1,0 +1,110 @@
+#include "tests/support/agent.h"
+
+#include "platform/text.h"
+
+namespace swkv::test {
+
+namespace {
+
+std::string ReadBuffer(BSTR buffer) { return Narrow(buffer); }
+
+}  // namespace
+
+std::string Narrow(const OLECHAR* text) {
+  if (!text) return {};
+  std::size_t length = 0;
+  while (text[length] != 0) ++length;
+  return std::string(AnsiText(text, length).view());
+}
+
+std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
+  UniqueBstr bname = UniqueBstr::FromAnsi(name);
+  UniqueBstr buffer = UniqueBstr::Buffer(bufferLength);
+  BSTR agentBuffer = buffer.get();
+  node->get(bname.get(), &agentBuffer);
+  return ReadBuffer(buffer.get());
+}
+
+HRESULT Set(IRiver* node, std::string_view name, std::string_view value) {
+  UniqueBstr bname = UniqueBstr::FromAnsi(name);
+  UniqueBstr bvalue = UniqueBstr::FromAnsi(value);
+  return node->set(bname.get(), bvalue.get(), 0);
+}
+
+HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument) {
+  UniqueBstr bname = UniqueBstr::FromAnsi(name);
+  UniqueBstr bargument = UniqueBstr::FromAnsi(argument);
+  return node->invoke(bname.get(), bargument.get());
+}
+
+ComPtr<IRiver> Cd(IRiver* node, std::string_view name) {
+  UniqueBstr bname = UniqueBstr::FromAnsi(name);
+  ComPtr<IUnknown> child;
+  if (node->cd(bname.get(), child.put()) != S_OK || !child) return {};
+  return child.As<IRiver>(IID_IRiver);
+}
+
+std::vector<std::string> Dir(IRiver* node) {
+  std::vector<std::string> entries;
+  ComPtr<IUnknown> unknown;
+  if (FAILED(node->dir(unknown.put()))) return entries;
+  ComPtr<IEnumString> enumerator = unknown.As<IEnumString>(IID_IEnumString);
+  if (!enumerator || enumerator->Reset() != S_OK) return entries;
+  for (;;) {
+    UniqueBstr buffer = UniqueBstr::Buffer(1024);
+    LPOLESTR element = buffer.get();
+    ULONG fetched = 0;
+    if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1) break;
+    entries.push_back(ReadBuffer(buffer.get()));
+  }
+  return entries;
+}
+
+std::vector<std::string> Names(IRiver* node) {
+  std::vector<std::string> names;
+  for (const std::string& entry : Dir(node)) names.push_back(entry.substr(0, entry.find('@')));
+  return names;
+}
+
+std::string Entry(IRiver* node, std::string_view name) {
+  for (const std::string& entry : Dir(node))
+    if (entry.substr(0, entry.find('@')) == name) return entry;
+  return {};
+}
+
+ComPtr<RecordingSink> RecordingSink::Create() { return ComPtr<RecordingSink>(new RecordingSink); }
+
+HRESULT RecordingSink::QueryInterface(REFIID iid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
+      !IsEqualIID(iid, IID_IRAIDEvent))
+    return E_NOINTERFACE;
+  AddRef();
+  *ppv = static_cast<IRAIDEvent*>(this);
+  return S_OK;
+}
+
+ULONG RecordingSink::Release() {
+  ULONG refs = --m_refs;
+  if (refs == 0) delete this;
+  return refs;
+}
+
+HRESULT RecordingSink::RAIDNotification(ULONG code) {
+  codes.push_back(code);
+  if (onNotify) onNotify(code);
+  return S_OK;
+}
+
+DWORD RecordingSink::AdviseOn(IRiver* node) {
+  ComPtr<IConnectionPointContainer> container;
+  if (FAILED(node->QueryInterface(IID_IConnectionPointContainer, container.put_void()))) return 0;
+  ComPtr<IConnectionPoint> point;
+  if (FAILED(container->FindConnectionPoint(IID_IRAIDEvent, point.put()))) return 0;
+  DWORD cookie = 0;
+  point->Advise(static_cast<IRAIDEvent*>(this), &cookie);
+  return cookie;
+}
+
+}  // namespace swkv::test

@@ -1,0 +1,65 @@
+// The agent's side of the interfaces, for tests: reading and writing through IRiver with
+// buffers the agent owns, listing with the dir enumerator, and a sink that records
+// notifications.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com_ptr.h"
+#include "river/interfaces.h"
+
+namespace swkv::test {
+
+// The single-byte text of a zero-terminated wide text.
+std::string Narrow(const OLECHAR* text);
+
+// get into an agent buffer of the given length; the text as the agent would see it.
+std::string Get(IRiver* node, std::string_view name, UINT bufferLength = 1024);
+HRESULT Set(IRiver* node, std::string_view name, std::string_view value);
+HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = {});
+// cd to a child; null when refused.
+ComPtr<IRiver> Cd(IRiver* node, std::string_view name);
+// Every dir entry, in order (dir, Reset, Next one at a time).
+std::vector<std::string> Dir(IRiver* node);
+// The names of the node's entries, in order.
+std::vector<std::string> Names(IRiver* node);
+// The entry "name@access@value" of one name, or empty when there is none.
+std::string Entry(IRiver* node, std::string_view name);
+
+// An IRAIDEvent sink that records every code it receives.
+class RecordingSink final : public IRAIDEvent {
+ public:
+  static ComPtr<RecordingSink> Create();
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                   EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE RAIDNotification(ULONG code) override;
+
+  // Subscribes to the node's connection point; returns the cookie (0 on failure).
+  DWORD AdviseOn(IRiver* node);
+
+  std::vector<ULONG> codes;
+  // Runs inside RAIDNotification, after the code is recorded.
+  std::function<void(ULONG)> onNotify;
+  ULONG refs() const { return m_refs; }
+
+ private:
+  RecordingSink() = default;
+  ~RecordingSink() = default;
+  ULONG m_refs = 0;
+};
+
+}  // namespace swkv::test
