@@ -2,12 +2,13 @@
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
-#include <sddl.h>
 
 #include <string>
 
 #include "platform/reg_key.h"
 #include "tests/support/registry_sandbox.h"
+
+#include <sddl.h>  // after windows.h, which it needs
 
 namespace swkv::test {
 
