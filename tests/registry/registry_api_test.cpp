@@ -273,8 +273,4 @@ TEST_F(RegistryApi, ClosingAnUnknownHandleFailsAndPredefinedKeysStayUsable) {
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\Once"));
 }
 
-TEST_F(RegistryApi, ThePlatformIsOfTheNtFamily) {
-  EXPECT_EQ(GetVersion() & 0x80000000u, 0u);
-}
-
 }  // namespace

@@ -53,13 +53,6 @@ TEST(SettingsTable, AFullTableTakesNoNewNameButStillChangesItsOwn) {
   EXPECT_EQ(FindSetting("N31")->value, "-5");
 }
 
-TEST(SettingsTable, ParsingANewTextForgetsThePreviousOne) {
-  ParseSettingsText("A=1;B=2;");
-  ParseSettingsText("C=3;");
-  EXPECT_EQ(FindSetting("A"), nullptr);
-  EXPECT_EQ(Formatted(), "C=3;");
-}
-
 TEST(SystemFamily, TheHighBitOfTheVersionWordMeansThe9xFamily) {
   EXPECT_EQ(swkv::FamilyOfVersion(0xC0000A04u), swkv::SystemFamily::kWindows9x);
   EXPECT_EQ(swkv::FamilyOfVersion(0x23F00206u), swkv::SystemFamily::kWindowsNt);
