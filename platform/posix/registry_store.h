@@ -1,0 +1,40 @@
+// Where the hives are kept and how they are read and changed.
+//
+// Every hive is one file, <root>/<hive>.hive, beside the lock file <root>/<hive>.lock. Reading
+// takes no lock: a hive file is only ever replaced whole, by renaming. A change takes the lock,
+// reads the file afresh, applies itself to what is there now and writes the result to a
+// temporary file that is flushed and renamed over the hive. A file that does not parse is
+// reported on stderr (file and reason) and left exactly as it is.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/posix/registry_hive.h"
+
+namespace swkv::registry {
+
+enum class HiveId { kClassesRoot, kCurrentUser, kLocalMachine };
+
+// The registry's root directory: $SWKV_REGISTRY_ROOT, else $XDG_STATE_HOME/swkv/registry, else
+// $HOME/.local/state/swkv/registry (the password database's home when HOME is unset). Empty
+// when none of these is known.
+std::string RegistryRootDirectory();
+
+// The file a hive is kept in, below root.
+std::string HiveFilePath(const std::string& root, HiveId hive);
+
+// The hive as it is now, in root. A missing file is an empty hive. ERROR_BADDB when the file is
+// damaged, ERROR_CANTREAD when it cannot be read; both are reported on stderr.
+LONG ReadHive(const std::string& root, HiveId hive, RegKey& contents);
+
+// A change to a hive: applied to the hive's current contents; sets changed when it altered them.
+// Its status is returned to the caller; nothing is written unless it returns ERROR_SUCCESS.
+using HiveChange = std::function<LONG(RegKey& contents, bool& changed)>;
+
+// Applies change under the hive's lock to a fresh read of the hive and writes the result
+// atomically. ERROR_BADDB for a damaged file (left untouched), ERROR_CANTWRITE when the root
+// directory, the lock or the new file cannot be made.
+LONG ChangeHive(const std::string& root, HiveId hive, const HiveChange& change);
+
+}  // namespace swkv::registry

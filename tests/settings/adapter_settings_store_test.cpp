@@ -1,0 +1,274 @@
+// Storing adapter settings as the controller node's actions do, and checking what the driver
+// finds in the registry afterwards, on both system families.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/reg_key.h"
+#include "settings/adapter_settings_store.h"
+#include "settings/system_family.h"
+#include "tests/support/registry_sandbox.h"
+
+using swkv::StoreAdapterSetting;
+using swkv::SystemFamily;
+using swkv::test::GetString;
+using swkv::test::KeyExists;
+using swkv::test::SetString;
+
+namespace {
+
+const std::string kDriverKey = "SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
+const char* const kDriverValue = "DriverParameter";
+const char* const kDeviceValue = "AdapterSettings";
+
+// "P0=0;P1=0;..." with count pairs.
+std::string Pairs(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += 'P';
+    text += std::to_string(i);
+    text += "=0;";
+  }
+  return text;
+}
+
+class SettingsStore : public testing::Test {
+ protected:
+  explicit SettingsStore(SystemFamily family) : m_saved(swkv::CurrentSystemFamily()) {
+    swkv::OverrideSystemFamilyForTesting(family);
+  }
+  ~SettingsStore() override { swkv::OverrideSystemFamilyForTesting(m_saved); }
+
+  swkv::test::RegistrySandbox m_sandbox;
+  SystemFamily m_saved;
+};
+
+// ---- NT family: one value under the driver's key ----------------------------------------------
+
+class DriverKeyLayout : public SettingsStore {
+ protected:
+  DriverKeyLayout() : SettingsStore(SystemFamily::kWindowsNt) {}
+
+  std::string Stored() { return GetString(HKEY_LOCAL_MACHINE, kDriverKey, kDriverValue); }
+  void Store(const std::string& text) { SetString(HKEY_LOCAL_MACHINE, kDriverKey, kDriverValue, text); }
+};
+
+TEST_F(DriverKeyLayout, CreatesTheKeyWhenMissingAndWritesAStringCountedWithItsTerminator) {
+  ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDriverKey));
+  EXPECT_TRUE(StoreAdapterSetting("COUNTTHRESHOLD", 3));
+  EXPECT_EQ(Stored(), "COUNTTHRESHOLD=3;");
+
+  swkv::UniqueHkey key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDriverKey.c_str(), 0, KEY_READ, key.put()),
+            ERROR_SUCCESS);
+  DWORD type = REG_NONE, size = 0;
+  ASSERT_EQ(RegQueryValueExA(key.get(), kDriverValue, nullptr, &type, nullptr, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, sizeof "COUNTTHRESHOLD=3;");
+}
+
+TEST_F(DriverKeyLayout, ReplacesOnePairAndEndsEveryPairWithASeparator) {
+  Store("WRITEBACKCACHE=1;SMARTENABLE=0");
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(), "WRITEBACKCACHE=1;SMARTENABLE=1;");
+}
+
+TEST_F(DriverKeyLayout, MatchesNamesWhateverTheCaseAndKeepsTheStoredSpelling) {
+  Store("SMARTENABLE=0;");
+  EXPECT_TRUE(StoreAdapterSetting("smartenable", 1));
+  EXPECT_EQ(Stored(), "SMARTENABLE=1;");
+}
+
+TEST_F(DriverKeyLayout, DropsTokensWithoutEqualsAndKeepsEqualsInsideValues) {
+  Store("a=1;;junk;c=2=3;");
+  EXPECT_TRUE(StoreAdapterSetting("DISABLEHOTSPARE", 0));
+  EXPECT_EQ(Stored(), "a=1;c=2=3;DISABLEHOTSPARE=0;");
+}
+
+TEST_F(DriverKeyLayout, WritesNegativeValuesWithAMinusSign) {
+  EXPECT_TRUE(StoreAdapterSetting("MAINTENANCELENGTH", -1));
+  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=-1;");
+  EXPECT_TRUE(StoreAdapterSetting("WRITEBACKCACHE", INT_MIN));
+  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=-1;WRITEBACKCACHE=-2147483648;");
+}
+
+TEST_F(DriverKeyLayout, WritesBackLongPairsAndManyPairsByteForByte) {
+  const std::string note = "NOTE=" + std::string(200, 'x') + "=y z";
+  Store(note + ";" + Pairs(40));
+  EXPECT_TRUE(StoreAdapterSetting("p7", 5));
+  std::string expected = note + ";" + Pairs(40);
+  expected.replace(expected.find("P7=0;"), 5, "P7=5;");
+  EXPECT_EQ(Stored(), expected);
+}
+
+TEST_F(DriverKeyLayout, RefusesANewPairBeyondThe32ndAndWritesNothing) {
+  Store(Pairs(31));
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=1;");
+  EXPECT_FALSE(StoreAdapterSetting("WRITEBACKCACHE", 1));
+  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=1;");
+  // Changing a pair that is there still works with a full table.
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 0));
+  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=0;");
+}
+
+TEST_F(DriverKeyLayout, RefusesATextThatWouldNotFitIn1024BytesAndWritesNothing) {
+  // "WRITEBACKCACHE=1;" is 17 characters: with a 1006-character text before it the new text
+  // and its terminator take exactly 1024 bytes; one more character and they would not fit.
+  const std::string fits = "NOTE=" + std::string(1000, 'x') + ";";
+  ASSERT_EQ(fits.size(), 1006u);
+  Store(fits);
+  EXPECT_TRUE(StoreAdapterSetting("WRITEBACKCACHE", 1));
+  EXPECT_EQ(Stored(), fits + "WRITEBACKCACHE=1;");
+
+  const std::string tooLong = "NOTE=" + std::string(1001, 'x') + ";";
+  Store(tooLong);
+  EXPECT_FALSE(StoreAdapterSetting("WRITEBACKCACHE", 1));
+  EXPECT_EQ(Stored(), tooLong);
+}
+
+TEST_F(DriverKeyLayout, NeverReplacesAValueTooLongToReadWithOnlyTheNewPair) {
+  const std::string huge = "NOTE=" + std::string(1500, 'x') + ";SMARTENABLE=0;";
+  Store(huge);
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(), huge);
+}
+
+TEST_F(DriverKeyLayout, FailsWhenTheKeyCanNeitherBeOpenedNorCreated) {
+  Store("SMARTENABLE=0;");
+  m_sandbox.MakeReadOnly(HKEY_LOCAL_MACHINE, kDriverKey);
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(), "SMARTENABLE=0;");
+}
+
+TEST_F(DriverKeyLayout, FailsWhenTheKeyIsMissingAndItsParentIsReadOnly) {
+  swkv::test::CreateKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Swiftbay");
+  m_sandbox.MakeReadOnly(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Swiftbay");
+  EXPECT_FALSE(StoreAdapterSetting("COUNTTHRESHOLD", 3));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDriverKey));
+}
+
+TEST_F(DriverKeyLayout, RefusesNamesThatWouldBreakTheText) {
+  Store("A=1;");
+  EXPECT_FALSE(StoreAdapterSetting("B=2;C", 3));
+  EXPECT_FALSE(StoreAdapterSetting("", 3));
+  EXPECT_EQ(Stored(), "A=1;");
+}
+
+// ---- 9x family: one value in every instance of every supported controller ---------------------
+
+class DeviceKeyLayout : public SettingsStore {
+ protected:
+  DeviceKeyLayout() : SettingsStore(SystemFamily::kWindows9x) {}
+
+  static std::string Instance(const std::string& device, const std::string& instance) {
+    return "Enum\\PCI\\" + device + "\\" + instance;
+  }
+  std::string Stored(const std::string& device, const std::string& instance) {
+    return GetString(HKEY_LOCAL_MACHINE, Instance(device, instance), kDeviceValue);
+  }
+  void Store(const std::string& device, const std::string& instance, const std::string& text) {
+    SetString(HKEY_LOCAL_MACHINE, Instance(device, instance), kDeviceValue, text);
+  }
+  void AddInstance(const std::string& device, const std::string& instance) {
+    swkv::test::CreateKey(HKEY_LOCAL_MACHINE, Instance(device, instance));
+  }
+};
+
+const std::string kRow1 = "VEN_7E5D&DEV_5C21&SUBSYS_00000000";
+const std::string kRow4 = "ven_7e5d&dev_5c20";
+const std::string kOther = "VEN_7E5D&DEV_9999";
+const std::string kShort = "VEN_7E5D&DEV_5C2";
+
+TEST_F(DeviceKeyLayout, FailsWithoutTheHardwareKey) {
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
+}
+
+TEST_F(DeviceKeyLayout, SucceedsWithNoControllerInstalledAndWritesNothing) {
+  swkv::test::CreateKey(HKEY_LOCAL_MACHINE, "Enum\\PCI\\" + kOther + "\\0000");
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(kOther, "0000"), "<missing>");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDriverKey));
+}
+
+TEST_F(DeviceKeyLayout, ChangesEveryInstanceOfEverySupportedControllerAndNoOther) {
+  Store(kRow1, "0000", "WRITEBACKCACHE=1;");
+  AddInstance(kRow1, "0001");
+  Store(kRow4, "0000", "SMARTENABLE=0;COUNTTHRESHOLD=2;");
+  Store(kRow4, "0001", "smartenable=1");
+  Store(kOther, "0000", "SMARTENABLE=0;");
+  Store(kShort, "0000", "SMARTENABLE=0;");
+
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
+
+  EXPECT_EQ(Stored(kRow1, "0000"), "WRITEBACKCACHE=1;SMARTENABLE=1;");
+  EXPECT_EQ(Stored(kRow1, "0001"), "SMARTENABLE=1;");
+  EXPECT_EQ(Stored(kRow4, "0000"), "SMARTENABLE=1;COUNTTHRESHOLD=2;");
+  EXPECT_EQ(Stored(kRow4, "0001"), "smartenable=1;");
+  EXPECT_EQ(Stored(kOther, "0000"), "SMARTENABLE=0;");
+  EXPECT_EQ(Stored(kShort, "0000"), "SMARTENABLE=0;");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDriverKey));
+}
+
+TEST_F(DeviceKeyLayout, KnowsAllFiveControllers) {
+  const char* devices[] = {"VEN_7E5D&DEV_5C21", "VEN_7E5D&DEV_5C27&SUBSYS_1", "ven_7e5d&dev_1c27",
+                           "VEN_7E5D&DEV_5C20", "VEN_7E5D&DEV_1C20&REV_02"};
+  for (const char* device : devices) AddInstance(device, "0000");
+  EXPECT_TRUE(StoreAdapterSetting("MAINTENANCELENGTH", -1));
+  for (const char* device : devices)
+    EXPECT_EQ(Stored(device, "0000"), "MAINTENANCELENGTH=-1;") << device;
+}
+
+TEST_F(DeviceKeyLayout, SkipsInstancesAndDevicesThatCannotBeOpened) {
+  Store(kRow1, "0000", "A=1;");
+  Store(kRow1, "0001", "A=1;");
+  Store(kRow1, "0002", "A=1;");
+  Store(kRow4, "0000", "A=1;");
+  m_sandbox.MakeReadOnly(HKEY_LOCAL_MACHINE, Instance(kRow1, "0001"));
+  m_sandbox.MakeReadOnly(HKEY_LOCAL_MACHINE, "Enum\\PCI\\" + kRow4);
+
+  EXPECT_TRUE(StoreAdapterSetting("DISABLEHOTSPARE", 1));
+
+  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;DISABLEHOTSPARE=1;");
+  EXPECT_EQ(Stored(kRow1, "0001"), "A=1;");
+  EXPECT_EQ(Stored(kRow1, "0002"), "A=1;DISABLEHOTSPARE=1;");
+  EXPECT_EQ(Stored(kRow4, "0000"), "A=1;");
+}
+
+TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneTextWouldNotFitIn512Bytes) {
+  // 495 + "SMARTENABLE=1;" (14) and a terminator make 510 bytes; 499 would make 514.
+  const std::string fits = "NOTE=" + std::string(489, 'x') + ";";
+  const std::string tooLong = "NOTE=" + std::string(493, 'x') + ";";
+  Store(kRow1, "0000", "A=1;");
+  Store(kRow4, "0000", fits);
+  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(kRow4, "0000"), fits + "SMARTENABLE=1;");
+
+  // Only the new instance's text would grow past the limit; the others would just change.
+  Store(kRow4, "0001", tooLong);
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 0));
+  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;SMARTENABLE=1;");
+  EXPECT_EQ(Stored(kRow4, "0000"), fits + "SMARTENABLE=1;");
+  EXPECT_EQ(Stored(kRow4, "0001"), tooLong);
+}
+
+TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneValueIsTooLongToRead) {
+  const std::string huge = "NOTE=" + std::string(600, 'x') + ";";
+  Store(kRow1, "0000", "A=1;");
+  Store(kRow1, "0001", huge);
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;");
+  EXPECT_EQ(Stored(kRow1, "0001"), huge);
+}
+
+TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneTableWouldNeedA33rdPair) {
+  Store(kRow1, "0000", "A=1;");
+  Store(kRow1, "0001", Pairs(32));
+  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
+  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;");
+  EXPECT_EQ(Stored(kRow1, "0001"), Pairs(32));
+}
+
+}  // namespace
