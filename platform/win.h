@@ -22,4 +22,7 @@
 #include "platform/posix/objbase.h"
 #include "platform/posix/oleauto.h"
 #include "platform/posix/winnls.h"
+#include "platform/posix/winuser.h"
+#include "platform/posix/libloaderapi.h"
+#include "platform/posix/winver.h"
 #endif
