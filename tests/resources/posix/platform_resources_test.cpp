@@ -77,6 +77,15 @@ TEST(MessageBox, GoesToStandardErrorWithTheComponentsName) {
             "mxaRAID: Registry Error\nError: Set maintenance rate - registry error\n");
 }
 
+TEST(ModuleFile, CutPathKeepsItsTerminator) {
+  std::string full = ModulePath(SwkvTestVersionedModule());
+  ASSERT_GT(full.size(), 1u);
+  std::vector<char> buffer(full.size(), 'x');
+  const DWORD size = static_cast<DWORD>(buffer.size());
+  EXPECT_EQ(GetModuleFileNameA(SwkvTestVersionedModule(), buffer.data(), size), size);
+  EXPECT_EQ(std::string(buffer.data()), full.substr(0, full.size() - 1));
+}
+
 TEST(StringTable, RegisteredTableServesItsModuleAndTheMainProgramByNull) {
   static const SWKV_STRING_RESOURCE kEntries[] = {{7, "seven"}, {8, nullptr}};
   char buffer[16];
