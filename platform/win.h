@@ -24,4 +24,7 @@
 #include "platform/posix/winnls.h"
 #include "platform/posix/winreg.h"
 #include "platform/posix/sysinfoapi.h"
+#include "platform/posix/winuser.h"
+#include "platform/posix/libloaderapi.h"
+#include "platform/posix/winver.h"
 #endif

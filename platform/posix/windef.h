@@ -32,6 +32,9 @@ using LPWSTR = WCHAR*;
 using LPCWSTR = const WCHAR*;
 using LPCWCH = const WCHAR*;
 using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+using PUINT = UINT*;
 using PVOID = void*;
 using HRESULT = std::int32_t;
 using SCODE = std::int32_t;
@@ -74,6 +77,8 @@ using HWND = HWND__*;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
+
+constexpr DWORD MAX_PATH = 260;
 
 constexpr HRESULT MakeHresult(std::uint32_t value) { return static_cast<HRESULT>(value); }
 
@@ -120,11 +125,13 @@ constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LONG ERROR_BAD_FORMAT = 11;
 constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
+constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_NOACCESS = 998;
@@ -134,6 +141,9 @@ constexpr LONG ERROR_CANTOPEN = 1011;
 constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
+constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 extern "C" {
 DWORD GetLastError(void);

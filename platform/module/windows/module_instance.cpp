@@ -1,0 +1,11 @@
+#include "platform/module_instance.h"
+
+// The linker defines __ImageBase in every image at the image's own base address, which is the
+// image's HINSTANCE; unlike a handle saved in DllMain it is valid before DllMain has run.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace swkv {
+
+HINSTANCE ModuleInstance() noexcept { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+}  // namespace swkv

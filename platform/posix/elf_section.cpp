@@ -1,0 +1,118 @@
+#include "platform/posix/elf_section.h"
+
+#include <elf.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace swkv::posix {
+
+namespace {
+
+// Closes the descriptor on every path out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : m_fd(fd) {}
+  ~Descriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+DWORD OpenError(int error) {
+  switch (error) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM: return ERROR_ACCESS_DENIED;
+    default: return ERROR_BAD_FORMAT;
+  }
+}
+
+// Reads exactly size bytes at offset; false for a short file or a read error.
+bool ReadAt(int fd, std::uint64_t offset, void* out, std::size_t size) {
+  auto* bytes = static_cast<char*>(out);
+  while (size > 0) {
+    ssize_t n = ::pread(fd, bytes, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    offset += static_cast<std::uint64_t>(n);
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+template <class Ehdr, class Shdr>
+DWORD ReadSection(int fd, std::string_view name, std::size_t limit, std::vector<BYTE>& contents) {
+  Ehdr header{};
+  if (!ReadAt(fd, 0, &header, sizeof header) || header.e_shoff == 0 ||
+      header.e_shentsize < sizeof(Shdr)) {
+    return ERROR_BAD_FORMAT;
+  }
+  auto sectionHeader = [&](std::uint64_t index, Shdr& out) {
+    return ReadAt(fd, header.e_shoff + index * header.e_shentsize, &out, sizeof out);
+  };
+
+  // Section 0 holds the count and the name table's index when they do not fit the ELF header.
+  Shdr first{};
+  if (!sectionHeader(0, first)) return ERROR_BAD_FORMAT;
+  std::uint64_t count = header.e_shnum != 0 ? header.e_shnum : first.sh_size;
+  std::uint64_t namesIndex = header.e_shstrndx != SHN_XINDEX ? header.e_shstrndx : first.sh_link;
+  Shdr names{};
+  if (namesIndex >= count || !sectionHeader(namesIndex, names) || names.sh_type != SHT_STRTAB) {
+    return ERROR_BAD_FORMAT;
+  }
+
+  std::vector<char> wanted(name.size() + 1);
+  for (std::uint64_t i = 1; i < count; ++i) {
+    Shdr section{};
+    if (!sectionHeader(i, section)) return ERROR_BAD_FORMAT;
+    // Compare the name and its terminator; a name running off the table is no match.
+    if (section.sh_name >= names.sh_size || names.sh_size - section.sh_name < wanted.size() ||
+        !ReadAt(fd, names.sh_offset + section.sh_name, wanted.data(), wanted.size()) ||
+        std::string_view(wanted.data(), name.size()) != name || wanted.back() != '\0') {
+      continue;
+    }
+    if (section.sh_type == SHT_NOBITS || section.sh_size == 0) break;
+    if (section.sh_size > limit) return ERROR_INVALID_DATA;
+    contents.resize(static_cast<std::size_t>(section.sh_size));
+    if (!ReadAt(fd, section.sh_offset, contents.data(), contents.size())) {
+      contents.clear();
+      return ERROR_BAD_FORMAT;
+    }
+    return ERROR_SUCCESS;
+  }
+  return ERROR_RESOURCE_TYPE_NOT_FOUND;
+}
+
+}  // namespace
+
+DWORD ReadElfSection(const char* path, std::string_view name, std::size_t limit,
+                     std::vector<BYTE>& contents) {
+  contents.clear();
+  Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return OpenError(errno);
+
+  unsigned char ident[EI_NIDENT] = {};
+  if (!ReadAt(file.get(), 0, ident, sizeof ident) || std::memcmp(ident, ELFMAG, SELFMAG) != 0) {
+    return ERROR_BAD_FORMAT;
+  }
+  const unsigned char ownOrder =
+      __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? ELFDATA2LSB : ELFDATA2MSB;
+  if (ident[EI_DATA] != ownOrder) return ERROR_BAD_FORMAT;
+  switch (ident[EI_CLASS]) {
+    case ELFCLASS64: return ReadSection<Elf64_Ehdr, Elf64_Shdr>(file.get(), name, limit, contents);
+    case ELFCLASS32: return ReadSection<Elf32_Ehdr, Elf32_Shdr>(file.get(), name, limit, contents);
+    default: return ERROR_BAD_FORMAT;
+  }
+}
+
+}  // namespace swkv::posix

@@ -1,0 +1,4 @@
+#include "platform/module_instance.h"
+#include "tests/resources/test_modules.h"
+
+extern "C" HINSTANCE SwkvTestPlainModule() { return swkv::ModuleInstance(); }

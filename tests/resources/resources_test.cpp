@@ -1,0 +1,204 @@
+// The component's resources as the component reads them: RAID mode texts by id from its own
+// module, its file path and the "FileVersion" of its version block, and its messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "frame/message_box.h"
+#include "platform/module_instance.h"
+#include "platform/win.h"
+#include "tests/resources/test_modules.h"
+#include "tests/support/message_capture.h"
+
+namespace {
+
+std::string ModulePath(HMODULE module) {
+  char path[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+}
+
+// The module's version block as the root node loads it; empty when it has none.
+std::vector<BYTE> VersionBlock(HMODULE module) {
+  std::string path = ModulePath(module);
+  DWORD handle = 1;
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  EXPECT_EQ(handle, 0u);
+  std::vector<BYTE> block(size);
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data())) block.clear();
+  return block;
+}
+
+// A text of the block, or null when the lookup fails; length receives the length reported.
+const char* Query(const std::vector<BYTE>& block, const char* path, UINT* length = nullptr) {
+  void* value = nullptr;
+  UINT n = 0;
+  if (!VerQueryValueA(block.data(), path, &value, &n)) return nullptr;
+  if (length) *length = n;
+  return static_cast<const char*>(value);
+}
+
+TEST(StringTable, EveryRaidModeTextByItsId) {
+  const std::pair<UINT, std::string> expected[] = {
+      {1260, "STRIPING"},  {1261, "STRIPING + MIRRORING"}, {1263, "MIRRORING"},
+      {1264, "PARITY"},    {1265, "DISTRIBUTED PARITY"},   {1266, "SPANNING"},
+      {1267, "UNKNOWN RAID TYPE"}};
+  for (HINSTANCE module : {SwkvTestVersionedModule(), SwkvTestPlainModule()}) {
+    for (const auto& [id, text] : expected) {
+      char buffer[64];
+      std::memset(buffer, 'x', sizeof buffer);
+      EXPECT_EQ(LoadStringA(module, id, buffer, sizeof buffer), static_cast<int>(text.size()));
+      EXPECT_EQ(std::string(buffer), text) << "id " << id;
+    }
+  }
+}
+
+TEST(StringTable, MissingIdsAndModulesWithoutATableYieldEmptyText) {
+  char buffer[16];
+  for (UINT id : {1262u, 1259u, 1268u, 0u}) {
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), id, buffer, sizeof buffer), 0) << id;
+    EXPECT_EQ(buffer[0], '\0') << id;
+  }
+  // The test program is a module of its own, with no string table.
+  ASSERT_NE(swkv::ModuleInstance(), SwkvTestVersionedModule());
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(LoadStringA(swkv::ModuleInstance(), 1260, buffer, sizeof buffer), 0);
+  EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST(StringTable, ShortBufferIsCutAndTerminated) {
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), 1261, buffer, 6), 5);
+  EXPECT_STREQ(buffer, "STRIP");
+  EXPECT_EQ(buffer[6], 'x');
+  EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), 1261, buffer, 1), 0);
+  EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST(ModuleFile, PathOfEachModuleByItsInstance) {
+  std::string versioned = ModulePath(SwkvTestVersionedModule());
+  std::string plain = ModulePath(SwkvTestPlainModule());
+  std::string program = ModulePath(swkv::ModuleInstance());
+  EXPECT_NE(versioned.find("swkv_test_module_versioned"), std::string::npos) << versioned;
+  EXPECT_NE(plain.find("swkv_test_module_plain"), std::string::npos) << plain;
+  EXPECT_NE(program.find("swkv_resources_tests"), std::string::npos) << program;
+  EXPECT_EQ(ModulePath(nullptr), program);
+}
+
+TEST(ModuleFile, ShortBufferIsCutAndReported) {
+  std::string full = ModulePath(SwkvTestVersionedModule());
+  ASSERT_FALSE(full.empty());
+  const DWORD length = static_cast<DWORD>(full.size());
+  std::vector<char> buffer(full.size() + 2, 'x');
+
+  EXPECT_EQ(GetModuleFileNameA(SwkvTestVersionedModule(), buffer.data(), length + 1), length);
+  EXPECT_EQ(std::string(buffer.data()), full);
+
+  // Whether the last character gives way to a terminator differs between Windows versions
+  // (ours terminates); what the caller sees in every version is the result and the error.
+  std::fill(buffer.begin(), buffer.end(), 'x');
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(GetModuleFileNameA(SwkvTestVersionedModule(), buffer.data(), length), length);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(std::string(buffer.data(), length - 1), full.substr(0, length - 1));
+  EXPECT_EQ(buffer[length], 'x');
+}
+
+TEST(ModuleFile, AddressThatDoesNotStartAModuleFails) {
+  int local = 0;
+  char buffer[MAX_PATH + 1];
+  for (HMODULE module : {reinterpret_cast<HMODULE>(&local),
+                         reinterpret_cast<HMODULE>(
+                             reinterpret_cast<char*>(SwkvTestVersionedModule()) + 16)}) {
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(GetModuleFileNameA(module, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  }
+}
+
+TEST(VersionBlock, FixedInformationAndTranslation) {
+  std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
+  ASSERT_FALSE(block.empty());
+
+  void* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
+  ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
+  VS_FIXEDFILEINFO fixed;
+  std::memcpy(&fixed, value, sizeof fixed);
+  EXPECT_EQ(fixed.dwSignature, VS_FFI_SIGNATURE);
+  EXPECT_EQ(fixed.dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed.dwFileVersionLS, 0x00010001u);
+  EXPECT_EQ(fixed.dwFileType, VFT_DLL);
+
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+  ASSERT_EQ(length, 4u);
+  WORD translation[2];
+  std::memcpy(translation, value, sizeof translation);
+  EXPECT_EQ(translation[0], 0x0409);
+  EXPECT_EQ(translation[1], 1200);
+}
+
+TEST(VersionBlock, StringsOfTheFirstTranslation) {
+  std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
+  ASSERT_FALSE(block.empty());
+  WORD* translation = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  // The path as the root node builds it, with lower-case hexadecimal.
+  char path[64];
+  std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation[0],
+                translation[1], "FileVersion");
+  ASSERT_STREQ(path, "\\StringFileInfo\\040904b0\\FileVersion");
+
+  const char* text = Query(block, path, &length);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "1.0.0001 Build 1");
+  EXPECT_EQ(length, std::strlen("1.0.0001 Build 1") + 1);
+  text = Query(block, "\\StringFileInfo\\040904B0\\CompanyName");
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "Tessary Systems, Inc.");
+}
+
+TEST(VersionBlock, LookupsThatFindNothing) {
+  std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
+  ASSERT_FALSE(block.empty());
+  for (const char* path :
+       {"\\StringFileInfo\\040904b0\\NoSuchString", "\\StringFileInfo\\04070000\\FileVersion",
+        "\\StringFileInfo\\040904b0\\FileVersion\\More", "\\NoSuchBlock",
+        "\\StringFileInfo\\040904b0\\FileVers"}) {
+    EXPECT_EQ(Query(block, path), nullptr) << path;
+  }
+}
+
+TEST(VersionBlock, ModuleBuiltWithoutItHasNone) {
+  std::string path = ModulePath(SwkvTestPlainModule());
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u);
+  EXPECT_TRUE(VersionBlock(SwkvTestPlainModule()).empty());
+
+  std::string missing = path + ".absent";
+  EXPECT_EQ(GetFileVersionInfoSizeA(missing.c_str(), nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(Messages, TestsSeeTheExactTexts) {
+  swkv::test::MessageCapture outer;
+  swkv::ShowMessage("Registry Error");
+  {
+    swkv::test::MessageCapture inner;
+    swkv::ShowMessage("Set maintenance rate - registry error");
+    EXPECT_EQ(inner.texts(), std::vector<std::string>{"Set maintenance rate - registry error"});
+  }
+  swkv::ShowMessage("100% done");
+  EXPECT_EQ(outer.texts(), (std::vector<std::string>{"Registry Error", "100% done"}));
+}
+
+}  // namespace
