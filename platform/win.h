@@ -22,4 +22,6 @@
 #include "platform/posix/objbase.h"
 #include "platform/posix/oleauto.h"
 #include "platform/posix/winnls.h"
+#include "platform/posix/winbase.h"
+#include "platform/posix/winuser.h"
 #endif

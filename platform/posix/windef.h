@@ -45,6 +45,20 @@ using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
 using HANDLE = void*;
 
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+using LPFILETIME = FILETIME*;
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+using PPOINT = POINT*;
+using LPPOINT = POINT*;
+
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
@@ -111,6 +125,9 @@ constexpr LONG ERROR_CANTOPEN = 1011;
 constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_KEY_DELETED = 1018;
+constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr LONG ERROR_INVALID_THREAD_ID = 1444;
+constexpr LONG ERROR_NOT_ENOUGH_QUOTA = 1816;
 
 extern "C" {
 DWORD GetLastError(void);
