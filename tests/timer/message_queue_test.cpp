@@ -115,9 +115,12 @@ TEST(MessageQueue, TimerIdentifiersAreNonzeroUniqueAndOwnedByTheArmingThread) {
 }
 
 TEST(MessageQueue, DispatchCallsOnlyAProcedureTheThreadArmed) {
-  MSG forged{nullptr, WM_TIMER, 99, reinterpret_cast<LPARAM>(StrayProc), 0, {0, 0}};
+  UINT_PTR id = SetTimer(nullptr, 0, 1000, QuietProc);
+  ASSERT_NE(id, 0u);
+  MSG forged{nullptr, WM_TIMER, id, reinterpret_cast<LPARAM>(StrayProc), 0, {0, 0}};
   EXPECT_EQ(DispatchMessageA(&forged), 0);
   EXPECT_EQ(g_strayCalls, 0);
+  KillTimer(nullptr, id);
 }
 
 }  // namespace

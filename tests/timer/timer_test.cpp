@@ -160,13 +160,13 @@ TEST_F(Timer, KilledTimerNeverFiresEvenWhenAlreadyRetrieved) {
   EXPECT_EQ(Pump(), 0);
 
   UINT_PTR late = Arm(1000);
+  Arm(5000);  // a live timer with the same procedure must not let the stale message through
   SwkvTestClockAdvance(1000);
   MSG msg{};
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_TRUE(KillTimer(nullptr, late));
   DispatchMessageA(&msg);
   EXPECT_TRUE(g_calls.empty());
-  EXPECT_EQ(SwkvNextTimerDueMs(), INFINITE);
 }
 
 TEST_F(Timer, TimersKeepTheirOwnPeriodsAndTheLongestDueGoesFirst) {
@@ -227,8 +227,8 @@ TEST_F(Timer, TimersFireOnlyOnTheThreadThatArmedThem) {
   UINT_PTR workerTimer = 0;
   std::thread([&] {
     workerId = GetCurrentThreadId();
-    foreignMessages = Pump();
     foreignDue = SwkvNextTimerDueMs();
+    foreignMessages = Pump();
     workerTimer = SetTimer(nullptr, 0, 1000, Record);
     SwkvTestClockAdvance(1000);
     Pump();
@@ -240,7 +240,8 @@ TEST_F(Timer, TimersFireOnlyOnTheThreadThatArmedThem) {
   EXPECT_EQ(g_calls[0].id, workerTimer);
   EXPECT_EQ(g_calls[0].thread, workerId);
 
-  // The worker's timer ended with its thread; ours has waited for our pump.
+  // The worker's queue and timer ended with its thread; ours has waited for our pump.
+  EXPECT_FALSE(PostThreadMessageA(workerId, WM_USER, 0, 0));
   EXPECT_EQ(Pump(), 1);
   ASSERT_EQ(g_calls.size(), 2u);
   EXPECT_EQ(g_calls[1].id, mine);
