@@ -27,4 +27,5 @@
 #include "platform/posix/winuser.h"
 #include "platform/posix/libloaderapi.h"
 #include "platform/posix/winver.h"
+#include "platform/posix/winbase.h"
 #endif

@@ -1,5 +1,17 @@
-// The user-interface calls of the POSIX build: strings from a module's string table and the
-// message box.
+// The user-interface calls of the POSIX build: strings from a module's string table, the message
+// box, and thread message queues with window-less timers.
+//
+// There are no windows: every message is a thread message (hwnd NULL), and a timer is armed with
+// no window and a timer procedure. The behaviour follows Windows:
+// - A timer belongs to the thread that armed it. It never interrupts anything: when it is due,
+//   the next PeekMessageA or GetMessageA of that thread retrieves a WM_TIMER (wParam the timer's
+//   identifier, lParam its procedure), and DispatchMessageA of that message calls the procedure.
+// - WM_TIMER is generated, not queued: it is retrieved only when no posted message and no quit
+//   request is waiting, and a timer overdue by several periods yields one WM_TIMER. Removing that
+//   message re-arms the timer for one interval after the retrieval; a peek with PM_NOREMOVE
+//   leaves it due.
+// - PostQuitMessage sets a request that is retrieved as WM_QUIT after the posted messages and
+//   before the timers; GetMessageA returns 0 for it.
 #pragma once
 
 #include "platform/posix/windef.h"
@@ -28,3 +40,60 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 }  // extern "C"
+
+using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;  // tick count when the message was posted or the timer message generated
+  POINT pt;    // always (0, 0): there is no cursor
+};
+using PMSG = MSG*;
+using LPMSG = MSG*;
+
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_USER = 0x0400;
+constexpr UINT WM_APP = 0x8000;
+
+constexpr UINT PM_NOREMOVE = 0x0000;
+constexpr UINT PM_REMOVE = 0x0001;
+constexpr UINT PM_NOYIELD = 0x0002;
+
+// Intervals are clamped to this range, as on Windows.
+constexpr UINT USER_TIMER_MINIMUM = 0x0000000A;
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
+
+extern "C" {
+// Arms a timer of the calling thread. The window must be NULL (ERROR_INVALID_WINDOW_HANDLE
+// otherwise). An identifier of one of the thread's own timers re-arms that timer with the new
+// interval and procedure and returns the same identifier; any other is ignored and a new
+// identifier, nonzero and unique in the process, is returned.
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR idEvent, UINT elapse, TIMERPROC timerProc);
+// Removes a timer of the calling thread; FALSE for an identifier it does not own.
+BOOL WINAPI KillTimer(HWND window, UINT_PTR idEvent);
+
+// Retrieve the next message for the calling thread. The window may be NULL or (HWND)-1 (both
+// mean the thread's messages); a filter range of 0, 0 admits every message, and WM_QUIT is
+// admitted whatever the range. GetMessageA waits for a message: under the wall clock until a
+// message is posted or a timer falls due, under the manual clock until a message is posted or the
+// clock is moved (time does not pass while it waits). It returns 0 for WM_QUIT and -1 for a bad
+// window or a null message pointer.
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMsg);
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
+// Nothing to translate without a keyboard: always FALSE.
+BOOL WINAPI TranslateMessage(const MSG* msg);
+// Calls the procedure of a WM_TIMER message with (hwnd, WM_TIMER, identifier, tick count), if
+// the procedure is still that of a live timer of the calling thread with that identifier; a
+// message left over from a timer killed after its retrieval does nothing. Returns 0.
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+
+void WINAPI PostQuitMessage(int exitCode);
+// Queues a message for a thread that has a message queue (one that has called any of these
+// functions); ERROR_INVALID_THREAD_ID otherwise, ERROR_NOT_ENOUGH_QUOTA when 10000 are waiting.
+BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+}
