@@ -122,9 +122,8 @@ RAEXPORT int32_t RAAPI raArraySynchronize(uint32_t logical, uint32_t mode) {
 RAEXPORT int32_t RAAPI raCreateArray(const char* name, int32_t mode, uint8_t count,
                                      const uint8_t* disks, int32_t last) {
   // The last value is the block (stripe) size in 512-byte sectors; 0 takes the default (64 KB).
-  std::string args = Quoted(name) + ", " + Args(mode, count) + ", [";
-  for (uint8_t i = 0; disks && i < count; ++i) args += (i ? " " : "") + std::to_string(disks[i]);
-  args += "], " + std::to_string(last);
+  std::string args = Quoted(name) + ", " + Args(mode, count) + ", " + List(disks, count) + ", " +
+                     std::to_string(last);
   return Call(Fn::CreateArray, args).Run([&](Context& ctx) {
     if (!name || (count > 0 && !disks)) return int32_t{SIM_E_ARGUMENT};
     std::vector<int> list(disks, disks + count);
@@ -143,11 +142,8 @@ RAEXPORT int32_t RAAPI raExpanConv(uint32_t logical, int32_t targetMode, uint32_
                                    uint32_t commandMode) {
   // The block size is in 512-byte sectors, as raGetArrayDescription reports it; 0 keeps the
   // array's own. The disks are the new member list: every member and the disks to add.
-  std::string args = Args(logical, targetMode, count) + ", [";
-  for (uint32_t i = 0; disks && i < count && i < RA_MAX_LIST; ++i) {
-    args += (i ? " " : "") + std::to_string(disks[i]);
-  }
-  args += "], " + Args(blockSize, commandMode);
+  std::string args = Args(logical, targetMode, count) + ", " + List(disks, count) + ", " +
+                     Args(blockSize, commandMode);
   return Call(Fn::ExpanConv, args).Run([&](Context& ctx) {
     std::vector<int> list;
     if (commandMode == kCommandStart) {

@@ -43,7 +43,8 @@ extern "C" {
 
 RAEXPORT int32_t RAAPI raInitialize(int32_t** selection) {
   int index = selection && *selection ? **selection : -1;
-  std::string args = !selection ? "null" : !*selection ? "&null" : "&" + std::to_string(index);
+  std::string args = !selection ? "null" : !*selection ? "&null" : "&";
+  if (selection && *selection) args += std::to_string(index);
   return Call(Fn::Initialize, args).Selecting(index).Run([&](Context& ctx) {
     if (!selection || !*selection) return int32_t{SIM_E_ARGUMENT};
     // A failed open leaves the open controller as it was.

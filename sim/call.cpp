@@ -77,9 +77,16 @@ int32_t Call::Run(const Body& body) {
     sim.Abandon();
     status = SIM_E_UNAVAILABLE;
   }
-  std::string line = "c" + std::to_string(index) + " " + FunctionName(m_fn) + "(" + m_args +
-                     ") = " + std::to_string(status);
-  if (status == 0 && !m_outputs.empty()) line += " ->" + Written();
+  std::string line = "c";
+  line += std::to_string(index);
+  line += " ";
+  line += FunctionName(m_fn);
+  line += "(" + m_args + ") = ";
+  line += std::to_string(status);
+  if (status == 0 && !m_outputs.empty()) {
+    line += " ->";
+    line += Written();
+  }
   sim.Trace(line);
   return status;
 }

@@ -79,9 +79,24 @@ std::string Args(const T& first, const Rest&... rest) {
   } else {
     text = std::to_string(first);
   }
-  if constexpr (sizeof...(rest) > 0) text += ", " + Args(rest...);
+  if constexpr (sizeof...(rest) > 0) {
+    text += ", ";
+    text += Args(rest...);
+  }
   return text;
 }
 std::string Quoted(const char* text);
+// "[1 2 3]" for n numbers (at most 8 shown); "null" for none.
+template <typename T>
+std::string List(const T* items, std::size_t n) {
+  if (!items) return "null";
+  std::string text = "[";
+  for (std::size_t i = 0; i < n && i < 8; ++i) {
+    if (i) text += " ";
+    text += std::to_string(items[i]);
+  }
+  text += "]";
+  return text;
+}
 
 }  // namespace swkv::sim
