@@ -153,7 +153,8 @@ std::string WriteModel(const Model& m) {
   Ordered timeline = Ordered::array();
   for (const TimelineEntry& e : m.timeline) {
     Ordered entry{{"at", static_cast<double>(e.atMs) / 1000}};
-    for (auto& item : Ordered::parse(e.action).items()) entry[item.key()] = item.value();
+    Ordered action = Ordered::parse(e.action);
+    for (auto& item : action.items()) entry[item.key()] = item.value();
     timeline.push_back(entry);
   }
   root["timeline"] = timeline;

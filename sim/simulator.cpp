@@ -137,7 +137,7 @@ void Simulator::AdoptClock() {
   }
 }
 
-bool Simulator::LoadState() {
+bool Simulator::LockState() {
   const std::string& path = m_config.statePath;
   std::string error;
   std::string directory = ParentDirectory(path);
@@ -146,6 +146,13 @@ bool Simulator::LoadState() {
     Refuse("state file " + path + ": " + error);
     return false;
   }
+  return true;
+}
+
+bool Simulator::LoadState() {
+  const std::string& path = m_config.statePath;
+  if (!LockState()) return false;
+  std::string error;
   std::string text;
   bool missing = false;
   if (!ReadWholeFile(path, text, error, &missing)) {
@@ -248,10 +255,10 @@ int32_t Simulator::Publish() {
     m_model.manualClockMs = m_clock.Now();
   }
   if (m_config.statePath.empty()) return 0;
+  if (!LockState()) return SIM_E_UNAVAILABLE;
   std::string error;
   std::string text = WriteModel(m_model);
-  if (!m_lock.Acquire(m_config.statePath + ".lock", error) ||
-      !ReplaceFileAtomically(m_config.statePath, text, error)) {
+  if (!ReplaceFileAtomically(m_config.statePath, text, error)) {
     Refuse("state file " + m_config.statePath + ": " + error);
     m_lock.Release();
     return SIM_E_UNAVAILABLE;

@@ -64,6 +64,8 @@ class Simulator {
   bool ScenarioText(std::string& text, std::string& origin);
   // A new model from the scenario, starting now; false (refused) when it is not valid.
   bool FreshModel(Model& out);
+  // Takes the state file's lock, making its directory when missing; false (refused) when not.
+  bool LockState();
   // Loads the state file under the lock; false when it cannot be used.
   bool LoadState();
   void AdoptClock();

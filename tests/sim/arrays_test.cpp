@@ -99,9 +99,9 @@ TEST_F(ArrayConfigurationTest, SizeFollowsTheMode) {
     std::vector<uint8_t> disks;
     uint64_t sectors;
   } cases[] = {
-      {kStriping, {0, 1}, 2000000},       {kMirroring, {0, 1}, 1000000},
-      {kSpanning, {0, 1}, 3000000},       {kParity, {0, 1, 2}, 2000000},
-      {kDistParity, {1, 2, 3}, 2000000},  {kStripeMirroring, {0, 1, 2, 3}, 2000000},
+      {kStriping, {0, 1}, 2000000},      {kMirroring, {0, 1}, 1000000},
+      {kSpanning, {0, 1}, 3000000},      {kParity, {0, 1, 2}, 2000000},
+      {kDistParity, {1, 2, 3}, 2000000}, {kStripeMirroring, {0, 1, 2, 3}, 2000000},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(Create("X", c.mode, c.disks), kOk) << c.mode;

@@ -21,8 +21,8 @@ void SetEnv(const char* name, const char* value) {
 }
 
 void ClearSimEnvironment() {
-  for (const char* name : {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE",
-                           "SWKV_SIM_CLOCK"}) {
+  for (const char* name :
+       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"}) {
     SetEnv(name, nullptr);
   }
 }
@@ -36,8 +36,8 @@ std::string Scenario::Json() const {
                    std::to_string(sectors) + "}";
     }
     return std::string(R"({"settings":{"hotSpares":)") + (hotSpares ? "1" : "0") +
-           R"(},"activitySeconds":100,"disks":[)" + disksText + R"(],"arrays":[)" + arrays +
-           "]" + (extra.empty() ? "" : "," + extra) + "}";
+           R"(},"activitySeconds":100,"disks":[)" + disksText + R"(],"arrays":[)" + arrays + "]" +
+           (extra.empty() ? "" : "," + extra) + "}";
   };
   std::string json = R"({"controllers":[)";
   json += controller();
@@ -135,8 +135,7 @@ int32_t SimTest::NeedUpdate() {
   return flag;
 }
 
-int32_t SimTest::Create(const char* name, int32_t mode, std::vector<uint8_t> disks,
-                        int32_t block) {
+int32_t SimTest::Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block) {
   return raCreateArray(name, mode, static_cast<uint8_t>(disks.size()), disks.data(), block);
 }
 

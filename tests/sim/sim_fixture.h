@@ -23,8 +23,14 @@ inline constexpr int32_t kOk = 0;
 enum Mode : int32_t { kStriping, kMirroring, kStripeMirroring, kSpanning, kParity, kDistParity };
 enum ArrayState : uint32_t { kNormal = 0, kCritical = 1, kDown = 2 };
 enum ActivityCode : uint32_t {
-  kIdle = 0, kRebuilding = 1, kSpareRebuilding = 2, kSyncing = 3, kConverting = 4,
-  kRebuildPaused = 5, kConvertPaused = 6, kSyncPaused = 7
+  kIdle = 0,
+  kRebuilding = 1,
+  kSpareRebuilding = 2,
+  kSyncing = 3,
+  kConverting = 4,
+  kRebuildPaused = 5,
+  kConvertPaused = 6,
+  kSyncPaused = 7
 };
 enum DiskState : uint32_t { kOnline = 0, kFailed = 1, kFree = 2, kOffline = 3 };
 enum DiskKind : uint32_t { kNoActivity = 0, kRebuildKind = 1, kSyncKind = 2, kConvertKind = 3 };
@@ -41,7 +47,7 @@ struct Scenario {
   std::string arrays{};    // the "arrays" list's items
   std::string extra{};     // more fields of the controller
   std::string timeline{};  // the "timeline" list's items
-  bool second = false;   // a second controller like the first
+  bool second = false;     // a second controller like the first
   std::string Json() const;
 };
 
