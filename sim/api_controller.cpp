@@ -165,7 +165,7 @@ RAEXPORT int32_t RAAPI raSetRebuildRate(int32_t zero, int32_t value) {
 }
 
 RAEXPORT int32_t RAAPI raChannelThreshold(int32_t write, int32_t* value) {
-  return Setting(Fn::ChannelThreshold, write, value, &Settings::channelThreshold, 0, 255);
+  return Setting(Fn::ChannelThreshold, write, value, &Settings::channelThreshold, 0, 254);
 }
 
 RAEXPORT int32_t RAAPI raSmartCheckEnabled(int32_t write, int32_t* value) {

@@ -106,12 +106,39 @@ bool ReadBool(const Json& object, const char* key, const std::string& place, boo
 
 std::string ReadText(const Json& value, const std::string& place, std::size_t maxLength) {
   if (!value.is_string()) Refuse(place, "must be a text");
-  const std::string& s = value.get_ref<const std::string&>();
-  if (s.size() > maxLength) {
+  const std::string& utf8 = value.get_ref<const std::string&>();
+  std::string bytes;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      bytes += static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      // The parser has checked the encoding: a two-byte sequence of U+0080 to U+00FF.
+      bytes +=
+          static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      Refuse(place, "has a character beyond U+00FF, which the controller cannot hold");
+    }
+  }
+  if (bytes.size() > maxLength) {
     Refuse(place, "is longer than " + std::to_string(maxLength) + " characters");
   }
-  if (s.find('\0') != std::string::npos) Refuse(place, "must not contain a NUL character");
-  return s;
+  if (bytes.find('\0') != std::string::npos) Refuse(place, "must not contain a NUL character");
+  return bytes;
+}
+
+std::string TextToJson(const std::string& bytes) {
+  std::string utf8;
+  for (char ch : bytes) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      utf8 += ch;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
 }
 
 int64_t ReadName(const Json& value, const std::string& place,

@@ -41,7 +41,11 @@ int64_t ReadInteger(const Json& object, const char* key, const std::string& plac
 // A number of seconds (fractions allowed) as milliseconds, within [0, high seconds].
 int64_t ReadSeconds(const Json& value, const std::string& place, int64_t high);
 bool ReadBool(const Json& object, const char* key, const std::string& place, bool fallback);
+// A text, as the library's single-byte characters: the JSON text's characters up to U+00FF
+// become one byte each (ISO 8859-1), so that any byte a name holds survives a state file.
 std::string ReadText(const Json& value, const std::string& place, std::size_t maxLength);
+// The other way: the library's bytes as JSON (UTF-8) text.
+std::string TextToJson(const std::string& bytes);
 // One of names (its index), or an integer code in [low, high] when low <= high.
 int64_t ReadName(const Json& value, const std::string& place,
                  std::initializer_list<const char*> names, int64_t low, int64_t high);

@@ -390,7 +390,6 @@ void ReadController(const Json& j, const std::string& place, int index, Controll
     Battery& bat = c.battery;
     bat.module = ReadBool(*b, "module", at, true);
     bat.pack = ReadBool(*b, "pack", at, true);
-    if (bat.pack && !bat.module) Refuse(Place(at, "pack"), "a pack needs the module");
     bat.chargeStatus =
         static_cast<int32_t>(ReadInteger(*b, "chargeStatus", at, INT32_MIN, INT32_MAX, 9));
     bat.cycles = static_cast<uint16_t>(ReadInteger(*b, "cycles", at, 0, 65535, 0));

@@ -23,12 +23,12 @@ std::string Hex(uint32_t value) {
 }
 
 Ordered WriteEvent(const Event& e) {
-  return Ordered{{"code", e.code}, {"severity", e.severity}, {"text", e.text}};
+  return Ordered{{"code", e.code}, {"severity", e.severity}, {"text", TextToJson(e.text)}};
 }
 
 Ordered WriteArray(const Array& a) {
   Ordered j;
-  j["name"] = a.name;
+  j["name"] = TextToJson(a.name);
   j["mode"] = kModes[a.mode];
   j["members"] = a.members;
   j["blockSectors"] = a.blockSectors;
@@ -66,8 +66,8 @@ Ordered WriteController(const Controller& c) {
                       {"seq", Hex(i.seqBase)},
                       {"mmio", Hex(i.mmioBase)},
                       {"sdram", Hex(i.sdramBase)}};
-  j["driverVersion"] = c.version;
-  j["driverDetail"] = c.versionDetail;
+  j["driverVersion"] = TextToJson(c.version);
+  j["driverDetail"] = TextToJson(c.versionDetail);
   const Settings& s = c.settings;
   j["settings"] = Ordered{{"originalChannels", s.originalChannels},
                           {"channelThreshold", s.channelThreshold},
@@ -83,9 +83,9 @@ Ordered WriteController(const Controller& c) {
   Ordered disks = Ordered::array();
   for (std::size_t id = 0; id < c.disks.size(); ++id) {
     const Disk& d = c.disks[id];
-    if (!d.present && d.model.empty()) continue;
+    if (!d.present && d.model.empty() && d.array < 0) continue;
     disks.push_back(Ordered{{"disk", id},
-                            {"model", d.model},
+                            {"model", TextToJson(d.model)},
                             {"sectors", d.sectors},
                             {"cylinders", d.cylinders},
                             {"heads", d.heads},
@@ -103,7 +103,10 @@ Ordered WriteController(const Controller& c) {
   Ordered bays = Ordered::array();
   for (std::size_t ch = 0; ch < c.bays.size(); ++ch) {
     const Bay& b = c.bays[ch];
-    if (b.type == kBayNone) continue;
+    if (b.type == kBayNone && b.fan == kNoReading && b.temperature == kNoReading &&
+        b.power5V == kNoReading && b.power12V == kNoReading) {
+      continue;
+    }
     bays.push_back(Ordered{{"channel", ch},
                            {"type", b.type},
                            {"fan", b.fan},
@@ -114,7 +117,7 @@ Ordered WriteController(const Controller& c) {
   }
   j["bays"] = bays;
   const Battery& b = c.battery;
-  if (b.module) {
+  if (b.module || b.pack) {
     j["battery"] = Ordered{{"module", b.module},
                            {"pack", b.pack},
                            {"chargeStatus", b.chargeStatus},

@@ -32,6 +32,7 @@ void ReadDiskAction(const Json& j, const std::string& place, Action& a) {
     a.fresh = true;
     Disk& d = a.inserted;
     d.model = ReadText(j["model"], Place(place, "model"), kMaxName);
+    if (d.model.empty()) Refuse(Place(place, "model"), "a disk needs a model name");
     d.sectors = static_cast<uint32_t>(ReadInteger(j, "sectors", place, 1, UINT32_MAX, 78165360));
     d.cylinders = static_cast<uint32_t>(ReadInteger(j, "cylinders", place, 0, UINT32_MAX, 0));
     d.heads = static_cast<uint32_t>(ReadInteger(j, "heads", place, 0, 255, 0));

@@ -3,9 +3,11 @@
 //
 // The other processes are this test program again, running the disabled SimWorker test with a
 // role given in SWKV_SIM_TEST_ROLE.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "sim_fixture.h"
@@ -71,6 +73,7 @@ class PersistenceTest : public SimTest {
     s.hotSpares = true;
     s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
     s.timeline = R"({"at":10,"disk":1,"do":"fail"})";
+    s.extra = R"("battery":{})";
     WriteFile(m_dir / "scenario.json", s.Json());
     SetEnv("SWKV_SIM_SCENARIO", (m_dir / "scenario.json").string().c_str());
     SetEnv("SWKV_SIM_STATE", m_state.string().c_str());
@@ -183,8 +186,8 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
   const uint32_t grown[] = {4, 6};
   ASSERT_EQ(raExpanConv(2, kStriping, 2, grown, 256, kStart), kOk);
   Apply(R"({"disk":3,"do":"smart","smart":2})");
-  Apply(R"({"battery":{"pack":false}})");
-  ASSERT_EQ(raRenameArray(0, "Renamed"), kOk);
+  Apply(R"({"battery":{"module":false}})");
+  ASSERT_EQ(raRenameArray(0, "Caf\xE9"), kOk) << "names are bytes, not UTF-8";
 
   auto snapshot = [&] {
     std::ostringstream s;
@@ -218,6 +221,89 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
   Advance(100);
   EXPECT_NE(snapshot(), before) << "and it goes on from there";
   EXPECT_EQ(Mode(2), kStriping);
+  Apply(R"({"battery":{"module":true}})");
+  int32_t pack = 0;
+  ASSERT_EQ(raCheckBatteryPack(&pack), kOk);
+  EXPECT_EQ(pack, 1) << "the pack stayed while the module was out";
+}
+
+// Whatever the calls and happenings, the model the library saves is one it can read back: the
+// reader checks every rule of a possible controller, so a state the model reached but cannot
+// describe would lock the operator out.
+TEST_F(PersistenceTest, AnyCourseOfEventsLeavesAStateThatReadsBack) {
+  Restart();
+  std::mt19937 random(20240601);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const uint32_t commands[] = {kStart, kPause, kStop, kStartOrResume};
+  const int counts[] = {2, 2, 4, 1, 3, 3};  // members for each mode
+  // What can happen to a disk that is there, and to one that is not.
+  const char* present[] = {"fail", "smart", "pull", "pull", "pull"};
+  const char* absent[] = {"insert", "new", "new"};
+  int changes = 0;
+  for (int step = 0; step < 300; ++step) {
+    std::vector<uint32_t> arrays = Arrays();
+    uint32_t logical =
+        arrays.empty() ? 0
+                       : arrays[static_cast<std::size_t>(pick(static_cast<int>(arrays.size())))];
+    std::vector<uint8_t> disks = {0, 1, 2, 3, 4, 5, 6, 7};
+    std::shuffle(disks.begin(), disks.end(), random);
+    int32_t status = 0;
+    switch (pick(10)) {
+      case 0:
+      case 1: {
+        // Free disks first.
+        std::stable_partition(disks.begin(), disks.end(), [](uint8_t d) {
+          uint32_t array = 0, state = 0, kind = 0, smart = 0;
+          return raGetDiskStatus(d, &array, &state, &kind, &smart) == kOk && state == kFree;
+        });
+        int mode = pick(6);
+        disks.resize(static_cast<std::size_t>(counts[mode]));
+        status = Create("R\xE9", mode, disks, pick(2) * 64);
+        break;
+      }
+      case 2: status = raDeleteArray(logical); break;
+      case 3:
+        status = raArrayRebuildDisk(logical, static_cast<uint32_t>(pick(2)), commands[pick(4)]);
+        break;
+      case 4: status = raArraySynchronize(logical, commands[pick(4)]); break;
+      case 5: {
+        uint32_t members[RA_MAX_LIST + 1] = {}, n = 0;
+        raEnumerateDisksInArray(logical, &n, members);
+        members[std::min<uint32_t>(n, RA_MAX_LIST)] = disks[0];
+        status = raExpanConv(logical, pick(7) - 1, std::min<uint32_t>(n, RA_MAX_LIST) + 1, members,
+                             static_cast<uint32_t>(pick(2) * 256), commands[pick(4)]);
+        break;
+      }
+      case 6:
+      case 7: {
+        std::vector<uint32_t> there = AllDisks();
+        bool isThere = std::count(there.begin(), there.end(), disks[0]) > 0;
+        std::string what = isThere ? present[pick(5)] : absent[pick(3)];
+        std::string json = R"({"disk":)" + std::to_string(disks[0]) + R"(,"do":")" +
+                           (what == "new" ? "insert" : what) + "\"";
+        if (what == "smart") json += R"(,"smart":2)";
+        if (what == "new") json += R"(,"model":"New","sectors":2000000)";
+        status = simApply((json + "}").c_str());
+        break;
+      }
+      case 8: status = raRenameArray(logical, pick(2) ? "" : "\xFFname"); break;
+      default:
+        Advance(pick(80));
+        Events();
+        NeedUpdate();
+        break;
+    }
+    ASSERT_NE(status, SIM_E_UNAVAILABLE) << "step " << step << ": " << simLastError();
+    if (status == kOk) ++changes;
+    if (step % 30 == 29) {
+      std::string saved = ReadFile(m_state);
+      WriteFile(m_state, saved + "\n");
+      int32_t channels = 0;
+      ASSERT_EQ(raGetMaxChannelsPerAdapter(&channels), kOk) << simLastError();
+      ASSERT_TRUE(ReadFile(m_state) == saved) << "step " << step << ": read back differently";
+    }
+  }
+  EXPECT_GT(changes, 150) << "the course should be eventful";
 }
 
 // Not a test of its own: the body of the worker processes the tests above start.

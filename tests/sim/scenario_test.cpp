@@ -119,6 +119,8 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
        "must be one of"},
       {R"({"controllers":[{}],"faults":[{"function":"raFly"}]})", "/faults/0/function",
        "library's functions"},
+      {R"({"controllers":[{"disks":[{"disk":0,"model":"5 \u20ac disk"}]}]})",
+       "/controllers/0/disks/0/model", "beyond U+00FF"},
       {R"({"controllers":[{"bays":[{"channel":4,"type":"quickbay"}]}]})",
        "/controllers/0/bays/0/channel", "from 0 to 3"},
   };
@@ -134,6 +136,19 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
   EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
   Load(Scenario{});
   EXPECT_EQ(NeedUpdate(), 0);
+}
+
+TEST_F(ScenarioTest, TextsAreTheControllersSingleByteCharacters) {
+  Load(R"({"controllers":[{"disks":[{"disk":0,"model":"B\u00fccher"},{"disk":1,"model":"x"}],
+      "arrays":[{"name":"Caf\u00e9","mode":"mirroring","members":[0,1]}]}]})");
+  char name[RA_NAME_SIZE];
+  ASSERT_EQ(raGetDeviceName(0, name), kOk);
+  EXPECT_STREQ(name,
+               "B\xFC"
+               "cher");
+  RaArrayInfo info{};
+  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
+  EXPECT_STREQ(info.name, "Caf\xE9");
 }
 
 TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
