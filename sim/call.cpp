@@ -44,7 +44,7 @@ int32_t Call::Run(const Body& body) {
       sim.counts().Count(m_fn, index);
     } else {
       Model& m = sim.model();
-      AdvanceModel(m, sim.clock().Now());
+      bool advanced = AdvanceModel(m, sim.clock().Now());
       if (m_target == Target::Open) index = sim.openController();
       sim.counts().Count(m_fn, index);
       FaultEffect effect = MatchFaults(m.faults, m_fn, index);
@@ -70,7 +70,7 @@ int32_t Call::Run(const Body& body) {
         status = body(ctx);
         if (status == 0) Override(effect);
       }
-      if (!sim.Close() && status == 0) status = SIM_E_UNAVAILABLE;
+      if (!sim.Close(advanced || ChangesModel(m_fn)) && status == 0) status = SIM_E_UNAVAILABLE;
     }
   } catch (...) {
     // Out of memory, or a document the library itself wrote and cannot read: nothing is saved.

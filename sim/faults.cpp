@@ -58,6 +58,30 @@ const char* FunctionName(Fn fn) {
   return i >= 0 && i < kFunctionCount ? kNames[i] : "?";
 }
 
+bool ChangesModel(Fn fn) {
+  switch (fn) {
+    case Fn::NeedUpdate:  // clears the flag
+    case Fn::GetEvents:   // takes the events
+    case Fn::ClearLog:
+    case Fn::SetRebuildRate:
+    case Fn::ChannelThreshold:
+    case Fn::SmartCheckEnabled:
+    case Fn::ReadThreshold:
+    case Fn::WriteThreshold:
+    case Fn::SubmitChannelThreshold:
+    case Fn::WriteMode:
+    case Fn::RenameArray:
+    case Fn::ArrayRebuildDisk:
+    case Fn::ArraySynchronize:
+    case Fn::CreateArray:
+    case Fn::DeleteArray:
+    case Fn::ExpanConv:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool FindFunction(std::string_view name, Fn& fn) {
   for (int i = 0; i < kFunctionCount; ++i) {
     if (name == kNames[i]) {

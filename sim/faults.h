@@ -58,6 +58,8 @@ enum class Fn {
 inline constexpr int kFunctionCount = static_cast<int>(Fn::Count);
 
 const char* FunctionName(Fn fn);
+// False for the calls that only read the model (opening and closing are the process's own).
+bool ChangesModel(Fn fn);
 // False when name is not one of the library's functions.
 bool FindFunction(std::string_view name, Fn& fn);
 

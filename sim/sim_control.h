@@ -51,10 +51,11 @@ enum {
   SIM_MISBEHAVE_OUTPUT = 3
 };
 
-/* Loads a scenario and starts the model from it, as if the process had just begun (the clock,
- * faults and counts are kept). 0, or SIM_E_UNAVAILABLE with the reason in simLastError (and on
- * stderr); after a refusal every library call fails until a scenario loads. With a state file the
- * new model replaces the file's contents. */
+/* Starts the model afresh from a scenario (JSON text, or a file), with the faults the scenario
+ * names; the clock and the call counts are kept, and no controller is open. 0, or
+ * SIM_E_UNAVAILABLE with the reason in simLastError (and on stderr); after a refusal every library
+ * call fails until a scenario loads. With a state file the new model replaces the file's contents,
+ * even contents the library could not read. */
 RAEXPORT int32_t simLoadScenarioText(const char* json);
 RAEXPORT int32_t simLoadScenarioFile(const char* path);
 
@@ -63,7 +64,8 @@ RAEXPORT int32_t simLoadScenarioFile(const char* path);
  * file is replaced by the fresh model (also one that could not be read). 0 or SIM_E_UNAVAILABLE. */
 RAEXPORT int32_t simReset(void);
 
-/* The message of the last refusal (scenario, state file), or "" when there was none. */
+/* The message of the last refusal (scenario, state file, action), or "" when there was none.
+ * Valid until the next call of the test API. */
 RAEXPORT const char* simLastError(void);
 
 /* The clock. Stopping freezes the model's time; advancing moves it (stopped or not) and lets the
@@ -97,9 +99,9 @@ RAEXPORT void simClearFaults(void);
  * 0, or SIM_E_UNAVAILABLE with the reason in simLastError. */
 RAEXPORT int32_t simApply(const char* json);
 
-/* Number of calls of function since the process began or the last simResetCallCounts, for one
- * controller (0 or 1; calls that named none count under -1 only) or all (-1). -1 for an unknown
- * name. Calls refused by an injected fault count too. */
+/* Number of calls of function since the process began or the last simResetCallCounts: those that
+ * acted on controller 0 or 1, or all of them (-1), including calls with no controller open. -1 for
+ * an unknown name. Calls refused by an injected fault count too. */
 RAEXPORT int64_t simCallCount(const char* function, int32_t controller);
 RAEXPORT void simResetCallCounts(void);
 

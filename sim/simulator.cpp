@@ -209,12 +209,17 @@ bool Simulator::Open() {
   return true;
 }
 
-bool Simulator::Close() {
-  if (m_clock.stopped()) {
+bool Simulator::Close(bool mayHaveChanged) {
+  if (m_clock.stopped() && (!m_model.hasManualClock || m_model.manualClockMs != m_clock.Now())) {
     m_model.hasManualClock = true;
     m_model.manualClockMs = m_clock.Now();
+    mayHaveChanged = true;
   }
   if (m_config.statePath.empty()) return true;
+  if (!mayHaveChanged && !m_stateText.empty()) {
+    m_lock.Release();
+    return true;
+  }
   bool ok = true;
   std::string text = WriteModel(m_model);
   if (text != m_stateText) {

@@ -37,8 +37,9 @@ class Simulator {
   // and its latest contents. False (with the refusal on stderr) when the model is unavailable.
   bool Open();
   // Ends a call: with a state file saves a changed model atomically and drops the lock. False when
-  // a change could not be saved.
-  bool Close();
+  // a change could not be saved. A call that cannot have changed the model (a query, with nothing
+  // falling due) says so, and the model is not written out to compare.
+  bool Close(bool mayHaveChanged = true);
   // Ends a call that went wrong half-way: nothing is saved, and the model is read again next time.
   void Abandon();
 

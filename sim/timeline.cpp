@@ -166,7 +166,8 @@ int32_t ApplyAction(Model& m, const Action& a, int64_t now) {
   return SIM_E_ARGUMENT;
 }
 
-void AdvanceModel(Model& m, int64_t now) {
+bool AdvanceModel(Model& m, int64_t now) {
+  bool applied = false;
   for (;;) {
     // The earliest due happening: an activity's end (first) or the next timeline entry.
     int64_t when = INT64_MAX;
@@ -186,6 +187,7 @@ void AdvanceModel(Model& m, int64_t now) {
         m.timelineNext < m.timeline.size() && m.startMs + m.timeline[m.timelineNext].atMs < when;
     if (entryDue) when = m.startMs + m.timeline[m.timelineNext].atMs;
     if (when > now) break;
+    applied = true;
     m.nowMs = std::max(m.nowMs, when);
     if (entryDue) {
       const TimelineEntry& entry = m.timeline[m.timelineNext++];
@@ -198,6 +200,7 @@ void AdvanceModel(Model& m, int64_t now) {
     }
   }
   m.nowMs = std::max(m.nowMs, now);
+  return applied;
 }
 
 }  // namespace swkv::sim

@@ -36,7 +36,7 @@ Action ReadAction(const Json& value, const std::string& place, std::size_t contr
 int32_t ApplyAction(Model& m, const Action& action, int64_t now);
 
 // Brings the model up to now: activities that end and timeline entries that fall due are applied
-// in time order, each at its own time.
-void AdvanceModel(Model& m, int64_t now);
+// in time order, each at its own time. True when anything was applied.
+bool AdvanceModel(Model& m, int64_t now);
 
 }  // namespace swkv::sim
