@@ -55,8 +55,7 @@ RAEXPORT int32_t RAAPI raInitialize(int32_t** selection) {
 }
 
 RAEXPORT int32_t RAAPI raTerminate(int32_t* selection) {
-  int open = Simulator::Instance().openController();
-  return Call(Fn::Terminate, Args(selection)).Selecting(open).Run([&](Context& ctx) {
+  return Call(Fn::Terminate, Args(selection)).Selecting(Call::kOpenOne).Run([&](Context& ctx) {
     if (ctx.sim.openController() < 0) return int32_t{SIM_E_NOT_OPEN};
     ctx.sim.openController() = -1;
     return 0;

@@ -38,14 +38,14 @@ int32_t Call::Run(const Body& body) {
   Simulator& sim = Simulator::Instance();
   std::lock_guard<std::mutex> guard(sim.mutex());
   int32_t status = SIM_E_UNAVAILABLE;
-  int index = m_target == Target::Open ? -1 : m_index;
+  int index = m_target == Target::Open || m_index == kOpenOne ? -1 : m_index;
   try {
     if (!sim.Open()) {
       sim.counts().Count(m_fn, index);
     } else {
       Model& m = sim.model();
       bool advanced = AdvanceModel(m, sim.clock().Now());
-      if (m_target == Target::Open) index = sim.openController();
+      if (m_target == Target::Open || m_index == kOpenOne) index = sim.openController();
       sim.counts().Count(m_fn, index);
       FaultEffect effect = MatchFaults(m.faults, m_fn, index);
       bool exists = index >= 0 && static_cast<std::size_t>(index) < m.controllers.size();

@@ -46,7 +46,8 @@ class Call {
     m_index = index;
     return *this;
   }
-  // raInitialize and raTerminate: no controller need be open.
+  // raInitialize and raTerminate: no controller need be open. kOpenOne: the one that is open.
+  static constexpr int kOpenOne = -2;
   Call& Selecting(int index) {
     m_target = Target::Selection;
     m_index = index;

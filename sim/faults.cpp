@@ -75,10 +75,8 @@ bool ChangesModel(Fn fn) {
     case Fn::ArraySynchronize:
     case Fn::CreateArray:
     case Fn::DeleteArray:
-    case Fn::ExpanConv:
-      return true;
-    default:
-      return false;
+    case Fn::ExpanConv: return true;
+    default: return false;
   }
 }
 
