@@ -1,0 +1,205 @@
+// Scenarios: the embedded default and its demonstration timeline, the refusal of documents that
+// do not describe a controller, and the configuration from the environment.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sim_fixture.h"
+
+namespace swkv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ScenarioTest : public SimTest {
+ protected:
+  void TearDown() override {
+    if (!m_dir.empty()) fs::remove_all(m_dir);
+    ClearSimEnvironment();
+  }
+  fs::path File(const std::string& name, const std::string& contents) {
+    if (m_dir.empty()) {
+      m_dir =
+          fs::temp_directory_path() /
+          ("swkv-scenario-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+      fs::create_directories(m_dir);
+    }
+    std::ofstream(m_dir / name, std::ios::binary) << contents;
+    return m_dir / name;
+  }
+  std::string LastError() { return simLastError(); }
+
+  fs::path m_dir;
+};
+
+TEST_F(ScenarioTest, DefaultHasTwoControllersOfSeveralModesBaysAndABattery) {
+  Open(0);
+  std::vector<int32_t> modes;
+  for (uint32_t a : Arrays()) modes.push_back(Mode(a));
+  EXPECT_EQ(modes, (std::vector<int32_t>{kMirroring, kDistParity}));
+  int32_t present = 0, type = 0;
+  ASSERT_EQ(raCheckBatteryPack(&present), kOk);
+  EXPECT_EQ(present, 1);
+  ASSERT_EQ(raEnclosureType(2, &type), kOk);
+  EXPECT_EQ(type, 3);
+  Open(1);
+  modes.clear();
+  for (uint32_t a : Arrays()) modes.push_back(Mode(a));
+  EXPECT_EQ(modes, (std::vector<int32_t>{kStriping, kParity, kSpanning}));
+  EXPECT_EQ(Status(1).activity, kSyncing);
+  EXPECT_EQ(Status(1).progress, 40);
+  ASSERT_EQ(raCheckBatteryBackModule(&present), kOk);
+  EXPECT_EQ(present, 0);
+  ASSERT_EQ(raEnclosureType(8, &type), kOk);
+  EXPECT_EQ(type, 2);
+}
+
+TEST_F(ScenarioTest, DefaultTimelineFailsADiskAndRebuildsItWithinTwoMinutes) {
+  Open(0);
+  Advance(29);
+  EXPECT_EQ(Status(0).state, kNormal);
+  Advance(2);
+  EXPECT_EQ(Status(0).state, kCritical);
+  EXPECT_EQ(Status(0).activity, kSpareRebuilding);
+  EXPECT_EQ(NeedUpdate(), 1);
+  Advance(60);
+  EXPECT_EQ(Status(0).state, kNormal);
+  EXPECT_EQ(EventCodes(), (std::vector<int32_t>{1, 8, 4, 10}));
+  Advance(30);
+  EXPECT_EQ(AllDisks(), (std::vector<uint32_t>{0, 3, 4, 5, 6})) << "the failed disk was pulled";
+  Advance(30);
+  EXPECT_EQ(Disk(2).state, kFree) << "and a new one put in";
+}
+
+TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
+  const std::string disks = R"("disks":[{"disk":0,"model":"a"},{"disk":1,"model":"a"},
+      {"disk":2,"model":"a"}])";
+  struct Case {
+    std::string json, place, reason;
+  } cases[] = {
+      {"{\n\"controllers\": [\n  {,\n]}", "line 3, column 4", "not valid JSON"},
+      {"", "line 1, column 1", "not valid JSON"},
+      {"[]", "/", "must be an object"},
+      {R"({"controllers":[{"disk":[]}]})", "/controllers/0/disk", "unknown field"},
+      {R"({"controllers":[{},{},{}]})", "/controllers", "one or two controllers"},
+      {R"({"controllers":[{"disks":[{"disk":0}]}]})", "/controllers/0/disks/0/model",
+       "needs a model"},
+      {R"({"controllers":[{"disks":[{"disk":0,"model":"a"},{"disk":0,"model":"b"}]}]})",
+       "/controllers/0/disks/1/disk", "listed twice"},
+      {R"({"controllers":[{)" + disks + R"(,"arrays":[{"mode":"mirroring","members":[0,1,2]}]}]})",
+       "/controllers/0/arrays/0/members", "do not make an array"},
+      {R"({"controllers":[{)" + disks + R"(,"arrays":[{"mode":"raid5","members":[0,1,2]}]}]})",
+       "/controllers/0/arrays/0/mode", "must be one of"},
+      {R"({"controllers":[{)" + disks + R"(,"arrays":[{"mode":"spanning","members":[0,5]}]}]})",
+       "/controllers/0/arrays/0/members/1", "not in \"disks\""},
+      {R"({"controllers":[{)" + disks +
+           R"(,"arrays":[{"mode":"spanning","members":[0,1]},{"mode":"spanning","members":[1]}]}]})",
+       "/controllers/0/disks/1", "member of two arrays"},
+      {R"({"controllers":[{)" + disks + R"(,"arrays":[{"mode":"spanning","members":[0],"name":")" +
+           std::string(64, 'n') + R"("}]}]})",
+       "/controllers/0/arrays/0/name", "longer than 63"},
+      {R"({"controllers":[{)" + disks +
+           R"(,"arrays":[{"mode":"mirroring","members":[0,1],"task":{"kind":"rebuild"}}]}]})",
+       "/controllers/0/arrays/0/task", "rebuildTarget"},
+      {R"({"controllers":[{"disks":[{"disk":0,"model":"a","state":"online"}]}]})",
+       "/controllers/0/disks/0/state", "free or failed"},
+      {R"({"controllers":[{}],"timeline":[{"disk":0,"do":"fail"}]})", "/timeline/0/at",
+       "is missing"},
+      {R"({"controllers":[{}],"timeline":[{"at":5,"controller":1,"disk":0,"do":"fail"}]})",
+       "/timeline/0/controller", "from 0 to 0"},
+      {R"({"controllers":[{}],"timeline":[{"at":5,"disk":0,"do":"explode"}]})", "/timeline/0/do",
+       "must be one of"},
+      {R"({"controllers":[{}],"faults":[{"function":"raFly"}]})", "/faults/0/function",
+       "library's functions"},
+      {R"({"controllers":[{"disks":[{"disk":0,"model":"5 \u20ac disk"}]}]})",
+       "/controllers/0/disks/0/model", "beyond U+00FF"},
+      {R"({"controllers":[{"bays":[{"channel":4,"type":"quickbay"}]}]})",
+       "/controllers/0/bays/0/channel", "from 0 to 3"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(simLoadScenarioText(c.json.c_str()), SIM_E_UNAVAILABLE) << c.json;
+    EXPECT_EQ(LastError().rfind("scenario (text): at " + c.place + ": ", 0), 0u) << LastError();
+    EXPECT_NE(LastError().find(c.reason), std::string::npos) << LastError();
+  }
+  // Every call fails until a scenario loads.
+  int32_t zero = 0;
+  int32_t* selection = &zero;
+  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
+  Load(Scenario{});
+  EXPECT_EQ(NeedUpdate(), 0);
+}
+
+TEST_F(ScenarioTest, TextsAreTheControllersSingleByteCharacters) {
+  Load(R"({"controllers":[{"disks":[{"disk":0,"model":"B\u00fccher"},{"disk":1,"model":"x"}],
+      "arrays":[{"name":"Caf\u00e9","mode":"mirroring","members":[0,1]}]}]})");
+  char name[RA_NAME_SIZE];
+  ASSERT_EQ(raGetDeviceName(0, name), kOk);
+  EXPECT_STREQ(name,
+               "B\xFC"
+               "cher");
+  RaArrayInfo info{};
+  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
+  EXPECT_STREQ(info.name, "Caf\xE9");
+}
+
+TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
+  fs::path bad = File("bad.json", R"({"controllers":[{"disks":[{"disk":9,"model":"x"}]}]})");
+  SetEnv("SWKV_SIM_SCENARIO", bad.string().c_str());
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
+  int32_t zero = 0;
+  int32_t* selection = &zero;
+  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+  std::string printed = ::testing::internal::GetCapturedStderr();
+  std::string expected = "raidapikv9k: scenario " + bad.string() +
+                         ": at /controllers/0/disks/0/disk: must be from 0 to 7\n";
+  EXPECT_EQ(printed, expected);
+
+  SetEnv("SWKV_SIM_SCENARIO", (m_dir / "missing.json").string().c_str());
+  EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
+  EXPECT_NE(LastError().find("missing.json"), std::string::npos) << LastError();
+
+  SetEnv("SWKV_SIM_SCENARIO",
+         File("good.json", R"({"controllers":[{"disks":[{"disk":3,"model":"x"}]}]})")
+             .string()
+             .c_str());
+  ASSERT_EQ(simReset(), kOk) << LastError();
+  Open(0);
+  EXPECT_EQ(AllDisks(), std::vector<uint32_t>{3});
+}
+
+TEST_F(ScenarioTest, ClockSettingFromTheEnvironment) {
+  SetEnv("SWKV_SIM_CLOCK", "sometimes");
+  EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
+  EXPECT_NE(LastError().find("SWKV_SIM_CLOCK"), std::string::npos);
+
+  // A manual clock moved on by 31 s at the start: the default scenario's disk has failed.
+  SetEnv("SWKV_SIM_CLOCK", "manual+31");
+  ASSERT_EQ(simReset(), kOk) << LastError();
+  int64_t now = simNow();
+  Open(0);
+  EXPECT_EQ(Status(0).state, kCritical);
+  EXPECT_EQ(Status(0).progress, 1);
+  EXPECT_EQ(simNow(), now) << "a manual clock stands still";
+}
+
+TEST_F(ScenarioTest, ReadmeShowsTheDefaultScenario) {
+  std::string readme = ReadFile(fs::path(SWKV_SOURCE_DIR) / "sim" / "README.md");
+  std::string scenario = ReadFile(fs::path(SWKV_SOURCE_DIR) / "sim" / "default_scenario.json");
+  ASSERT_FALSE(scenario.empty());
+  EXPECT_NE(readme.find(scenario), std::string::npos)
+      << "sim/README.md must quote sim/default_scenario.json as it is";
+}
+
+}  // namespace
+}  // namespace swkv::test

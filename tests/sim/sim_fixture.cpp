@@ -1,0 +1,142 @@
+#include "sim_fixture.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace swkv::test {
+
+void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+  SetEnvironmentVariableA(name, value);
+#else
+  if (value) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
+void ClearSimEnvironment() {
+  for (const char* name :
+       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"}) {
+    SetEnv(name, nullptr);
+  }
+}
+
+std::string Scenario::Json() const {
+  auto controller = [&] {
+    std::string disksText;
+    for (int i = 0; i < disks; ++i) {
+      disksText += std::string(i ? "," : "") + R"({"disk":)" + std::to_string(i) +
+                   R"(,"model":"Disk )" + std::to_string(i) + R"(","sectors":)" +
+                   std::to_string(sectors) + "}";
+    }
+    return std::string(R"({"settings":{"hotSpares":)") + (hotSpares ? "1" : "0") +
+           R"(},"activitySeconds":100,"disks":[)" + disksText + R"(],"arrays":[)" + arrays + "]" +
+           (extra.empty() ? "" : "," + extra) + "}";
+  };
+  std::string json = R"({"controllers":[)";
+  json += controller();
+  if (second) {
+    json += ",";
+    json += controller();
+  }
+  json += R"(],"timeline":[)";
+  json += timeline;
+  json += "]}";
+  return json;
+}
+
+void SimTest::SetUp() {
+  ClearSimEnvironment();
+  ASSERT_EQ(simReset(), kOk) << simLastError();
+  simStopClock();
+}
+
+void SimTest::Load(const std::string& json) {
+  ASSERT_EQ(simLoadScenarioText(json.c_str()), kOk) << simLastError();
+  Open(0);
+}
+
+void SimTest::Open(int32_t index) {
+  static int32_t slots[2] = {0, 1};
+  int32_t* selection = &slots[index];
+  ASSERT_EQ(raInitialize(&selection), kOk);
+}
+
+SimTest::ArrayStatus SimTest::Status(uint32_t logical) {
+  ArrayStatus s;
+  EXPECT_EQ(raGetArrayStatus(logical, &s.state, &s.activity, &s.progress), kOk);
+  return s;
+}
+
+SimTest::DiskStatus SimTest::Disk(uint32_t disk) {
+  DiskStatus s;
+  EXPECT_EQ(raGetDiskStatus(disk, &s.array, &s.state, &s.kind, &s.smart), kOk);
+  return s;
+}
+
+std::vector<uint32_t> SimTest::Arrays() {
+  uint32_t count = 0, list[RA_MAX_LIST] = {};
+  EXPECT_EQ(raEnumerateAllArrays(&count, list), kOk);
+  return std::vector<uint32_t>(list, list + count);
+}
+
+std::vector<uint32_t> SimTest::Members(uint32_t logical) {
+  uint32_t count = 0, list[RA_MAX_LIST] = {};
+  EXPECT_EQ(raEnumerateDisksInArray(logical, &count, list), kOk);
+  return std::vector<uint32_t>(list, list + count);
+}
+
+std::vector<uint32_t> SimTest::AllDisks() {
+  uint32_t count = 0, list[RA_MAX_LIST] = {};
+  EXPECT_EQ(raEnumerateAllDisks(&count, list), kOk);
+  return std::vector<uint32_t>(list, list + count);
+}
+
+uint64_t SimTest::SizeBytes(uint32_t logical) {
+  RaArrayInfo info{};
+  EXPECT_EQ(raGetArrayInfo(logical, &info), kOk);
+  return static_cast<uint64_t>(info.sizeHigh) << 32 | info.sizeLow;
+}
+
+int32_t SimTest::Mode(uint32_t logical) {
+  int32_t mode = -1, third = 0;
+  uint32_t block = 0;
+  EXPECT_EQ(raGetArrayDescription(logical, &mode, &third, &block), kOk);
+  return mode;
+}
+
+std::vector<RaEventRecord> SimTest::Events() {
+  std::vector<RaEventRecord> all;
+  for (;;) {
+    RaEventRecord records[RA_MAX_EVENTS];
+    int32_t count = 0;
+    EXPECT_EQ(raGetEvents(records, &count), kOk);
+    if (count <= 0 || count > RA_MAX_EVENTS) break;
+    all.insert(all.end(), records, records + count);
+  }
+  return all;
+}
+
+std::vector<int32_t> SimTest::EventCodes() {
+  std::vector<int32_t> codes;
+  for (const RaEventRecord& r : Events()) codes.push_back(r.code);
+  return codes;
+}
+
+int32_t SimTest::NeedUpdate() {
+  int32_t flag = -1;
+  EXPECT_EQ(raNeedUpdate(&flag), kOk);
+  return flag;
+}
+
+int32_t SimTest::Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block) {
+  return raCreateArray(name, mode, static_cast<uint8_t>(disks.size()), disks.data(), block);
+}
+
+}  // namespace swkv::test
