@@ -12,6 +12,10 @@ namespace {
 int32_t g_slots[kMaxControllers] = {0, 1};
 
 int32_t g_current = kNoController;
+// What the library really has open. The polling pass opens each controller without touching the
+// current index, and a failed open closes what was open; a node selecting "the current
+// controller" after either must still get its own controller.
+int32_t g_open = kNoController;
 int32_t* g_selection = nullptr;
 int32_t g_lastStatus = 0;
 
@@ -31,24 +35,28 @@ int32_t RecordStatus(int32_t status) {
 
 bool SelectController(int32_t index) {
   if (!Valid(index)) return false;
-  if (index == g_current) return true;
+  if (index == g_current && index == g_open) return true;
   raTerminate(g_selection);
   g_selection = &g_slots[index];
+  g_open = kNoController;
   if (RecordStatus(raInitialize(&g_selection)) != 0) return false;
-  g_current = index;
+  g_current = g_open = index;
   return true;
 }
 
 int32_t OpenController(int32_t index) {
   if (!Valid(index)) return -1;
   g_selection = &g_slots[index];
-  return RecordStatus(raInitialize(&g_selection));
+  const int32_t status = RecordStatus(raInitialize(&g_selection));
+  g_open = status == 0 ? index : kNoController;
+  return status;
 }
 
 void SetCurrentController(int32_t index) { g_current = index; }
 
 void ResetSelection() {
   g_current = kNoController;
+  g_open = kNoController;
   g_selection = nullptr;
   g_lastStatus = 0;
 }

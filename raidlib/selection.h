@@ -27,17 +27,18 @@ void SetLastStatus(int32_t status);
 // Records status as the last status and returns it: `if (RecordStatus(raX(...)) != 0)`.
 int32_t RecordStatus(int32_t status);
 
-// Makes index the library's open controller. Nothing is called when it is current already;
-// otherwise the open controller is closed (raTerminate with the selection pointer's value), the
-// selection pointer is pointed at index's slot and raInitialize opens it, its status recorded.
-// True when index is current afterwards. On failure the current controller keeps its old index,
-// as callers expect, although the library has closed it. An index outside 0..1 fails at once,
-// without a library call and without changing the last status.
+// Makes index the library's open controller. Nothing is called when it is current and still
+// open; otherwise the open controller is closed (raTerminate with the selection pointer's value),
+// the selection pointer is pointed at index's slot and raInitialize opens it, its status
+// recorded. True when index is current afterwards. On failure the current controller keeps its
+// old index, but the next selection opens the library again (it closed the controller). An index
+// outside 0..1 fails at once, without a library call and without changing the last status.
 bool SelectController(int32_t index);
 
 // Opens index without closing the open controller first and without changing the current
 // controller, as discovery and the polling pass do: points the selection pointer at index's slot
-// and records raInitialize's status, which it returns. An index outside 0..1 returns -1 without a
+// and records raInitialize's status, which it returns. A later SelectController of another index
+// (the current one included) opens that one again. An index outside 0..1 returns -1 without a
 // library call.
 int32_t OpenController(int32_t index);
 

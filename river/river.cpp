@@ -8,6 +8,7 @@
 
 #include "frame/dispatch.h"
 #include "platform/text.h"
+#include "river/agent_call.h"
 #include "river/dir_enumerator.h"
 #include "river/river_node.h"
 
@@ -104,6 +105,7 @@ HRESULT CRiver::Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* par
 // ---- IRiver --------------------------------------------------------------------------------
 
 HRESULT CRiver::dir(IUnknown** ppenum) {
+  AgentCall call;
   if (!ppenum) return E_POINTER;
   CDirEnumerator* enumerator = CDirEnumerator::Create(this);
   if (!enumerator) return E_OUTOFMEMORY;
@@ -113,6 +115,7 @@ HRESULT CRiver::dir(IUnknown** ppenum) {
 }
 
 HRESULT CRiver::get(BSTR name, BSTR* pValue) {
+  AgentCall call;
   if (!pValue) return E_POINTER;
   AnsiText ansiName(name);
   CDrop* drop = FindDrop(ansiName.view());
@@ -130,6 +133,7 @@ HRESULT CRiver::get(BSTR name, BSTR* pValue) {
 }
 
 HRESULT CRiver::set(BSTR name, BSTR value, ULONG) {
+  AgentCall call;
   AnsiText ansiName(name);
   CDrop* drop = FindDrop(ansiName.view());
   if (!drop || drop->IsChildLink()) return S_FALSE;
@@ -144,6 +148,7 @@ HRESULT CRiver::set(BSTR name, BSTR value, ULONG) {
 }
 
 HRESULT CRiver::invoke(BSTR name, BSTR arg) {
+  AgentCall call;
   AnsiText ansiName(name);
   CDrop* drop = FindDrop(ansiName.view());
   if (!drop || (drop->flags() & DROP_METHOD) == 0) return S_FALSE;
@@ -158,6 +163,7 @@ HRESULT CRiver::invoke(BSTR name, BSTR arg) {
 }
 
 HRESULT CRiver::refresh() {
+  AgentCall call;
   KeepAlive alive(this);
   try {
     Refresh();
@@ -168,6 +174,7 @@ HRESULT CRiver::refresh() {
 }
 
 HRESULT CRiver::cd(BSTR name, IUnknown** ppriver) {
+  AgentCall call;
   AnsiText ansiName(name);
   CDrop* drop = FindDrop(ansiName.view());
   if (!drop || !drop->IsChildLink() || !drop->child()) return S_FALSE;

@@ -61,11 +61,23 @@ TEST_F(SelectionTest, FailedOpenRecordsTheStatusAndKeepsTheCurrentIndex) {
   EXPECT_FALSE(SelectController(1));
   EXPECT_EQ(LastStatus(), 7);
   EXPECT_EQ(CurrentController(), 0);
-  // The library closed controller 0 before the failed open; re-opening the current controller
-  // (as the polling pass does at the end of every pass) brings it back.
+  // The library closed controller 0 before the failed open: selecting 0 opens it again.
   EXPECT_EQ(simOpenController(), -1);
-  EXPECT_EQ(OpenController(CurrentController()), 0);
+  simClearFaults();
+  ASSERT_TRUE(SelectController(0));
   EXPECT_EQ(simOpenController(), 0);
+}
+
+TEST_F(SelectionTest, SelectingAfterAnOpenBehindTheCurrentControllerReachesTheRightController) {
+  // The polling pass opens each controller in turn without changing the current index.
+  ASSERT_TRUE(SelectController(0));
+  ASSERT_EQ(OpenController(1), 0);
+  EXPECT_EQ(CurrentController(), 0);
+  ASSERT_TRUE(SelectController(0));
+  EXPECT_EQ(simOpenController(), 0) << "a node of controller 0 must not read controller 1";
+  int64_t opens = Calls("raInitialize");
+  ASSERT_TRUE(SelectController(0));
+  EXPECT_EQ(Calls("raInitialize"), opens) << "open and current: nothing to do";
 }
 
 TEST_F(SelectionTest, IndicesOutsideTheTwoControllersCallNothing) {

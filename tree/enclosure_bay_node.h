@@ -1,0 +1,33 @@
+// EnclosureBayNode: one drive bay with sensors (fan, temperature, 5 V and 12 V monitors).
+#pragma once
+
+#include "river/river_node.h"
+
+namespace swkv {
+
+class EnclosureBayNode : public CRiverNode {
+ public:
+  static constexpr std::int32_t kKind = 17;
+
+  // A new bay node (count 0) for the bay on channel and position, of the type reported when it
+  // was found. Init(enclosure, name, position, 0, 0).
+  static EnclosureBayNode* New(std::int32_t channel, std::int32_t position, std::int32_t type);
+
+  int OnGet(CDrop*) override { return 1; }
+  int RegisterActions() override { return 1; }
+  int UpdateProperties() override;
+
+  std::int32_t channel() const { return m_channel; }
+  std::int32_t enclosure_type() const { return m_type; }
+
+ protected:
+  EnclosureBayNode(std::int32_t channel, std::int32_t position, std::int32_t type);
+  ~EnclosureBayNode() override = default;
+
+ private:
+  std::int32_t m_channel = -1;
+  std::int32_t m_position = -1;
+  std::int32_t m_type = 5;
+};
+
+}  // namespace swkv
