@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/type_library.h"
+#include "platform/posix/type_info.h"
 
 namespace swkv::posix {
 
