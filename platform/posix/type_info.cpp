@@ -127,7 +127,7 @@ HRESULT TypeInfo::GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) {
   auto* pointees = reinterpret_cast<TYPEDESC*>(params + count);
   for (std::size_t p = 0; p < count; ++p) {
     const ParamInfo& param = func.params[p];
-    // A by-reference parameter is described as a pointer to its type, as MIDL describes it.
+    // A by-reference parameter is described as a pointer to its type, as IDL compilers do.
     if (param.vt & VT_BYREF) {
       pointees[p].vt = BaseType(param.vt);
       params[p].tdesc.vt = VT_PTR;
