@@ -1,10 +1,26 @@
 #include "frame/dispatch.h"
 
+#include "frame/type_info_holder.h"
+#include "river/interfaces.h"
+
 namespace swkv {
 
-// The component does not yet carry a type library, so there is nothing registered to load:
-// the dispatch calls answer as they do when the library is not registered, and direct calls
-// through the virtual table are unaffected.
+namespace {
+
+// One holder per dual interface of the type library. Constant-initialised, so that a node made
+// while the module starts finds them ready; what they load is freed by the module's clean-ups.
+constinit CTypeInfoHolder g_riverInfo{IID_IRiver};
+constinit CTypeInfoHolder g_eventLogInfo{IID_IEventLog};
+constinit CTypeInfoHolder g_raidEventInfo{IID_IRAIDEvent};
+
+CTypeInfoHolder* HolderFor(REFIID iface) {
+  if (IsEqualIID(iface, IID_IRiver)) return &g_riverInfo;
+  if (IsEqualIID(iface, IID_IEventLog)) return &g_eventLogInfo;
+  if (IsEqualIID(iface, IID_IRAIDEvent)) return &g_raidEventInfo;
+  return nullptr;
+}
+
+}  // namespace
 
 HRESULT DispatchGetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
@@ -12,19 +28,25 @@ HRESULT DispatchGetTypeInfoCount(UINT* count) {
   return S_OK;
 }
 
-HRESULT DispatchGetTypeInfo(REFIID, UINT, LCID, ITypeInfo** info) {
+HRESULT DispatchGetTypeInfo(REFIID iface, UINT index, LCID lcid, ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
-  return TYPE_E_LIBNOTREGISTERED;
+  CTypeInfoHolder* holder = HolderFor(iface);
+  return holder ? holder->GetTypeInfo(index, lcid, info) : E_NOINTERFACE;
 }
 
-HRESULT DispatchGetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-  return TYPE_E_LIBNOTREGISTERED;
+HRESULT DispatchGetIDsOfNames(REFIID iface, LPOLESTR* names, UINT count, LCID lcid,
+                              DISPID* ids) {
+  CTypeInfoHolder* holder = HolderFor(iface);
+  return holder ? holder->GetIDsOfNames(names, count, lcid, ids) : E_NOINTERFACE;
 }
 
-HRESULT DispatchInvoke(REFIID, IDispatch*, DISPID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                       UINT*) {
-  return TYPE_E_LIBNOTREGISTERED;
+HRESULT DispatchInvoke(REFIID iface, IDispatch* instance, DISPID id, LCID lcid, WORD flags,
+                       DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
+                       UINT* argErr) {
+  CTypeInfoHolder* holder = HolderFor(iface);
+  return holder ? holder->Invoke(instance, id, lcid, flags, params, result, excepInfo, argErr)
+                : E_NOINTERFACE;
 }
 
 }  // namespace swkv

@@ -69,12 +69,20 @@ CRiver::~CRiver() { RemoveAllChildren(); }
 std::span<const InterfaceEntry> CRiver::Interfaces() { return kRiverInterfaces; }
 
 HRESULT CRiver::QueryInterface(REFIID iid, void** ppv) {
+  return m_outer ? m_outer->QueryInterface(iid, ppv) : InnerQueryInterface(iid, ppv);
+}
+
+ULONG CRiver::AddRef() { return m_outer ? m_outer->AddRef() : InnerAddRef(); }
+
+ULONG CRiver::Release() { return m_outer ? m_outer->Release() : InnerRelease(); }
+
+HRESULT CRiver::InnerQueryInterface(REFIID iid, void** ppv) {
   return QueryInterfaceFromTable(this, Interfaces(), iid, ppv);
 }
 
-ULONG CRiver::AddRef() { return ++m_refs; }
+ULONG CRiver::InnerAddRef() { return ++m_refs; }
 
-ULONG CRiver::Release() {
+ULONG CRiver::InnerRelease() {
   ULONG refs = --m_refs;
   if (refs == 0) {
     // No release during the teardown may delete the node a second time.

@@ -34,10 +34,18 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   CRiver(const CRiver&) = delete;
   CRiver& operator=(const CRiver&) = delete;
 
-  // IUnknown: one count for every interface of the node.
+  // IUnknown: one count for every interface of the node. While the node is aggregated, these
+  // act on the outer object, whose identity and count the node's interfaces then share.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
+
+  // Aggregation: the outer object the node's IUnknown methods go to (null: none), and the
+  // node's own count and interface table, which the aggregation wrapper uses.
+  void SetOuterUnknown(IUnknown* outer) { m_outer = outer; }
+  HRESULT InnerQueryInterface(REFIID iid, void** ppv);
+  ULONG InnerAddRef();
+  ULONG InnerRelease();
 
   // IDispatch, through the type library's description of IRiver.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -130,6 +138,7 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   std::size_t IndexAt(const DropPosition& position) const;
 
   ModuleLock m_moduleLock;
+  IUnknown* m_outer = nullptr;
   CRiverConnectionPoint m_connectionPoint{*this};
   ULONG m_refs = 0;
   int m_initialised = 0;

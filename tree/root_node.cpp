@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <new>
 
+#include "frame/root_factory.h"
 #include "platform/module_instance.h"
 #include "platform/win.h"
 #include "raidlib/selection.h"
@@ -16,7 +18,7 @@ std::int32_t& ControllerCount() {
   return s_count;
 }
 
-RootNode* RootNode::New() { return new RootNode; }
+RootNode* RootNode::New() { return new (std::nothrow) RootNode; }
 
 RootNode::RootNode() {
   SetHandle(nullptr, "swkvraid", kKind);
@@ -58,5 +60,7 @@ int RootNode::AddControllerNode(std::int32_t index) {
   controller->Release();
   return created;
 }
+
+CRiver* NewRootNode() { return RootNode::New(); }
 
 }  // namespace swkv

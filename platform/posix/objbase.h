@@ -263,3 +263,18 @@ struct IClassFactory : IUnknown {
                                                    void** ppvObject) = 0;
   virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
 };
+
+#define STDAPICALLTYPE
+#define STDAPI extern "C" HRESULT STDAPICALLTYPE
+
+extern "C" {
+// The GUID as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (39 characters with the terminator);
+// returns the characters written, terminator included, or 0 when the buffer is too small.
+int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity);
+}
+
+// The entry points a COM module exports, as its host calls them.
+STDAPI DllCanUnloadNow(void);
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
+STDAPI DllRegisterServer(void);
+STDAPI DllUnregisterServer(void);

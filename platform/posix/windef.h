@@ -122,6 +122,15 @@ constexpr HRESULT DISP_E_BADPARAMCOUNT = MakeHresult(0x8002000Eu);
 constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MakeHresult(0x8002802Bu);
 constexpr HRESULT TYPE_E_LIBNOTREGISTERED = MakeHresult(0x8002801Du);
 constexpr HRESULT TYPE_E_CANTLOADLIBRARY = MakeHresult(0x80029C4Au);
+constexpr HRESULT TYPE_E_REGISTRYACCESS = MakeHresult(0x8002801Cu);
+constexpr HRESULT DISP_E_OVERFLOW = MakeHresult(0x8002000Au);
+constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000Bu);
+
+// The status word of a Windows system error code.
+constexpr HRESULT HRESULT_FROM_WIN32(LONG error) {
+  return error <= 0 ? static_cast<HRESULT>(error)
+                    : MakeHresult((static_cast<std::uint32_t>(error) & 0xFFFFu) | 0x80070000u);
+}
 
 inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 inline bool FAILED(HRESULT hr) { return hr < 0; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/agent.h"
+#include "tests/support/registry_sandbox.h"
 #include "tests/support/test_node.h"
 
 namespace swkv::test {
@@ -162,6 +163,7 @@ TEST_F(IRiverOps, QueryInterfaceAnswersTheNodesTableOnly) {
 }
 
 TEST_F(IRiverOps, DispatchNeedsTheRegisteredTypeLibraryWhileDirectCallsWork) {
+  RegistrySandbox sandbox;  // nothing registered, whatever the machine's registry holds
   UINT count = 0;
   EXPECT_EQ(node->GetTypeInfoCount(&count), S_OK);
   EXPECT_EQ(count, 1u);

@@ -1,0 +1,44 @@
+// A component module loaded the way a host loads one: from its file, with its entry points found
+// by name. LoadCopy loads a private copy of the file, so that every test gets a module of its own,
+// with its own lock count, class object and type information, as a fresh process would.
+#pragma once
+
+#include <string>
+
+namespace swkv::test {
+
+class LoadedModule {
+ public:
+  LoadedModule() = default;
+  ~LoadedModule() { Unload(); }
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+
+  // Loads the file at path; false (with the system's reason in error()) when it cannot.
+  bool Load(const std::string& path);
+  // Copies the file at path into a fresh temporary directory and loads the copy.
+  bool LoadCopy(const std::string& path);
+  // Unloads the module and removes the copy, if any.
+  void Unload();
+
+  void* Symbol(const char* name) const;
+  template <class Function>
+  Function* Entry(const char* name) const {
+    return reinterpret_cast<Function*>(Symbol(name));
+  }
+
+  bool loaded() const { return m_handle != nullptr; }
+  // The path the module was loaded from.
+  const std::string& path() const { return m_path; }
+  const std::string& error() const { return m_error; }
+
+ private:
+  bool Open(const std::string& path);
+
+  void* m_handle = nullptr;
+  std::string m_path;
+  std::string m_copyDirectory;
+  std::string m_error;
+};
+
+}  // namespace swkv::test
