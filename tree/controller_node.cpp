@@ -267,6 +267,9 @@ CRiver* ControllerNode::CreateEnclosure(std::int32_t slot) {
 }
 
 CRiver* ControllerNode::CreateBattery(std::int32_t slot) {
+  // The children built before this slot may have selected another controller (a bay node
+  // selects controller 0): ask this controller whether it has the module and the pack.
+  if (!Select()) return nullptr;
   std::int32_t present = 0;
   RecordStatus(raCheckBatteryBackModule(&present));
   if (present) RecordStatus(raCheckBatteryPack(&present));

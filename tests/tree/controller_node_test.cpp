@@ -1,0 +1,279 @@
+// The controller node: what it shows of the controller, and how it builds, refreshes and prunes
+// its channels, enclosure, battery and arrays.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/tree/controller_fixture.h"
+
+namespace swkv::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// One controller with two arrays, a bay and a battery.
+constexpr const char* kController = R"({"controllers": [{
+  "info": {"irq": 11, "bmb": "0x1F0", "rba": "0xD800", "sdram": "0xE0000000",
+           "hdma": "0x1000", "seq": "0x12345678", "ata": "0xABCD", "mmio": "0xFEDC0000"},
+  "driverVersion": "Kv9000 driver 2.10.0042",
+  "settings": {"originalChannels": 4, "channelThreshold": 1, "writeCache": 1, "hotSpares": 0,
+               "smartCheck": 1, "rebuildRate": 7, "readThreshold": 8, "writeThreshold": 9,
+               "submitChannelThreshold": 5, "writeMode": 1},
+  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"},
+            {"disk": 4, "model": "Osprey OS-120"}, {"disk": 6, "model": "Osprey OS-120"}],
+  "arrays": [{"name": "System", "mode": "mirroring", "members": [0, 2]},
+             {"name": "Data", "mode": "striping", "members": [4, 6]}],
+  "bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36,
+            "power5V": 1, "power12V": 1}],
+  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}
+}]})";
+
+class ControllerNodeTest : public ControllerTest {};
+
+TEST_F(ControllerNodeTest, PropertiesInOrderWithTheirFormats) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  ASSERT_TRUE(hba1);
+  auto entries = Dir(hba1.get());
+  ASSERT_GE(entries.size(), 22u);
+  entries.resize(22);
+  EXPECT_THAT(entries,
+              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->handle_number()) +
+                              ";26",
+                          "Swiftbay@pr-@yes", "HasEvent@pr-@3", "IRQ@pr-@11", "RBA@pr-@0x0000D800",
+                          "BMB@pr-@0x 1F0", "KVSdramAddress@pr-@0xE0000000",
+                          "KVHDMAAddress@pr-@0x    1000", "KVSEQAddress@pr-@0x12345678",
+                          "KVATAAddress@pr-@0x    ABCD", "KVMMIOAddress@pr-@0xFEDC0000",
+                          "DV@pr-@Kv9000 driver 2.10.0042", "HardWare@pr-@SwiftbayKv9000",
+                          "GetSmart@pr-@1", "GetPCIBus@pr-@75", "GetCachePolicy@pr-@1",
+                          "GetDisableHotSpare@pr-@0", "GetMaintenanceRate@pr-@7",
+                          "ReadThreshold@pr-@8", "WriteThreshold@pr-@9",
+                          "SubmitChannelThreshold@pr-@5", "WriteMode@pr-@1"));
+  // The root's link shows the controller's kind.
+  EXPECT_EQ(Entry(root.get(), "HBA1"), "HBA1@o--@26");
+}
+
+TEST_F(ControllerNodeTest, ActionsInOrderWithTheirNumbersThenTheChildren) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  auto entries = Dir(hba1.get());
+  ASSERT_EQ(entries.size(), 22u + 14u + 8u);
+  std::vector<std::string> actions(entries.begin() + 22, entries.begin() + 36);
+  EXPECT_THAT(actions,
+              ElementsAre("CreateArray@m--@134217732", "DeleteArray@m--@134217736",
+                          "ReadEvent@m--@-134217729", "ClearEvent@m--@64",
+                          "SetCachePolicy@m--@134217788", "SetSmart@m--@134217788",
+                          "SetPCIBus@m--@134217788", "SetDisableHotSpare@m--@134217788",
+                          "SetMaintenanceRate@m--@134217788", "SetReadThreshold@m--@134217788",
+                          "SetWriteThreshold@m--@134217788",
+                          "SetSubmitChannelThreshold@m--@134217788",
+                          "SetWriteMode@m--@134217788", "ConvArray@m--@134217788"));
+  // Channels, the enclosure and the battery by slot, then the arrays.
+  EXPECT_THAT(Links(hba1.get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
+                          "enclosure1@o--@7", "battery@o--@29", "System@o--@25",
+                          "Data@o--@25"));
+  // The arrays were enumerated after slot 5 was seen.
+  EXPECT_EQ(Controller("HBA1")->array_key(), 5);
+}
+
+TEST_F(ControllerNodeTest, NoPropertyCanBeSet) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  for (const char* name : {"Swiftbay", "HasEvent", "IRQ", "DV", "HardWare", "GetSmart",
+                           "GetPCIBus", "ReadThreshold", "WriteMode"}) {
+    std::string before = Get(hba1.get(), name);
+    EXPECT_EQ(Set(hba1.get(), name, "42"), S_FALSE) << name;
+    EXPECT_EQ(Get(hba1.get(), name), before) << name;
+  }
+}
+
+TEST_F(ControllerNodeTest, WithoutTheInformationRecordItsEightPropertiesAreMissing) {
+  Load(kController);
+  ASSERT_EQ(simFailCall("raGetControllerInfo", -1, 0, 9), 0);
+  Build();
+  auto names = Names(At("HBA1").get());
+  names.resize(14);
+  EXPECT_THAT(names, ElementsAre("handle", "Swiftbay", "HasEvent", "DV", "HardWare", "GetSmart",
+                                 "GetPCIBus", "GetCachePolicy", "GetDisableHotSpare",
+                                 "GetMaintenanceRate", "ReadThreshold", "WriteThreshold",
+                                 "SubmitChannelThreshold", "WriteMode"));
+}
+
+TEST_F(ControllerNodeTest, WithoutTheDriverVersionOnlyDVIsMissing) {
+  Load(kController);
+  ASSERT_EQ(simFailCall("raGetDriverVersion", -1, 0, 9), 0);
+  Build();
+  auto hba1 = At("HBA1");
+  EXPECT_EQ(Entry(hba1.get(), "DV"), "");
+  EXPECT_EQ(Get(hba1.get(), "KVMMIOAddress"), "0xFEDC0000");
+  EXPECT_EQ(Get(hba1.get(), "HardWare"), "SwiftbayKv9000");
+}
+
+TEST_F(ControllerNodeTest, TheDriverVersionIsShownAsItIs) {
+  Load(R"({"controllers": [{"driverVersion": "Kv9000 100% %s%d%n build %%"}]})");
+  Build();
+  EXPECT_EQ(Get(At("HBA1").get(), "DV"), "Kv9000 100% %s%d%n build %%");
+}
+
+TEST_F(ControllerNodeTest, AnUnterminatedDriverVersionEndsAtItsBuffer) {
+  Load(kController);
+  ASSERT_EQ(simMisbehave("raGetDriverVersion", -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0), 0);
+  Build();
+  EXPECT_EQ(Get(At("HBA1").get(), "DV").size(), 256u);
+}
+
+TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
+  // A rebuild rate whose low byte is 0xFF shows 4; thresholds so reported keep their start.
+  Load(R"({"controllers": [{"settings": {"rebuildRate": 255, "readThreshold": 255,
+                                          "writeThreshold": 255, "submitChannelThreshold": 255,
+                                          "originalChannels": 0}}]})");
+  Build();
+  auto hba1 = At("HBA1");
+  EXPECT_EQ(Get(hba1.get(), "GetMaintenanceRate"), "4");
+  EXPECT_EQ(Get(hba1.get(), "ReadThreshold"), "0");
+  EXPECT_EQ(Get(hba1.get(), "WriteThreshold"), "0");
+  EXPECT_EQ(Get(hba1.get(), "SubmitChannelThreshold"), "0");
+  // Without original channels the percentage is 50.
+  EXPECT_EQ(Get(hba1.get(), "GetPCIBus"), "50");
+}
+
+TEST_F(ControllerNodeTest, PciBusArithmetic) {
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(4, 2), 50);
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(4, 1), 75);
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 1), 66);  // 66.67 truncated
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 4), -33);  // toward zero
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(0, 7), 50);
+  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 75), 1);
+  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 10), 3);  // 3.6 truncated
+  EXPECT_EQ(ControllerNode::ThresholdOfPercent(0, 75), 0);
+  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 100), 0);
+}
+
+TEST_F(ControllerNodeTest, ReadEventAndClearEventDoNothing) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  auto before = Dir(hba1.get());
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  EXPECT_EQ(Invoke(hba1.get(), "ReadEvent", "1"), S_OK);
+  EXPECT_EQ(Invoke(hba1.get(), "ClearEvent", ""), S_OK);
+  EXPECT_EQ(Dir(hba1.get()), before);
+  EXPECT_THAT(sink->codes, IsEmpty());
+  EXPECT_EQ(Calls("raInitialize") + Calls("raClearLog") + Calls("raGetEvents"), 0);
+}
+
+TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  auto before = Dir(hba1.get());
+  const char* children[] = {"HBA1/ch1", "HBA1/ch2", "HBA1/ch3", "HBA1/ch4", "HBA1/enclosure1",
+                            "HBA1/battery", "HBA1/System", "HBA1/Data"};
+  std::vector<ComPtr<RecordingSink>> sinks;
+  for (const char* child : children) sinks.push_back(Watch(child));
+  ComPtr<RecordingSink> controllerSink = Watch("HBA1");
+  auto enclosure = At("HBA1/enclosure1");
+
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  // The same nodes under the same links (a link's value carries its node's handle number).
+  EXPECT_EQ(Dir(hba1.get()), before);
+  EXPECT_EQ(At("HBA1/enclosure1").get(), enclosure.get());
+  for (std::size_t i = 0; i < sinks.size(); ++i)
+    EXPECT_THAT(sinks[i]->codes, ElementsAre(kNotifyChanged)) << children[i];
+  // The controller's own refresh does not announce itself.
+  EXPECT_THAT(controllerSink->codes, IsEmpty());
+  // The information and settings are not read again.
+  EXPECT_EQ(Calls("raGetControllerInfo") + Calls("raGetDriverVersion") + Calls("raReadThreshold"),
+            0);
+}
+
+TEST_F(ControllerNodeTest, WithoutAChannelCountTheChildrenStayAsTheyAre) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  auto before = Dir(hba1.get());
+  ComPtr<RecordingSink> channelSink = Watch("HBA1/ch1");
+  ASSERT_EQ(simFailCall("raGetMaxChannelsPerAdapter", -1, 1, 9), 0);
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  EXPECT_EQ(Dir(hba1.get()), before);
+  EXPECT_THAT(channelSink->codes, IsEmpty());
+}
+
+TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  // With no channels reported, slots 0 to 2 are all there is: ch4 (slot 3) goes, while the
+  // enclosure and the battery are never pruned.
+  ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
+  ComPtr<RecordingSink> enclosureSink = Watch("HBA1/enclosure1");
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  EXPECT_THAT(Links(hba1.get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "enclosure1@o--@7",
+                          "battery@o--@29", "System@o--@25", "Data@o--@25"));
+  EXPECT_THAT(enclosureSink->codes, IsEmpty());
+  // The arrays were enumerated all the same, with key -1.
+  EXPECT_EQ(Controller("HBA1")->array_key(), -1);
+
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  EXPECT_THAT(Links(hba1.get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "enclosure1@o--@7",
+                          "battery@o--@29", "System@o--@25", "Data@o--@25", "ch5@o--@27"));
+  EXPECT_EQ(Controller("HBA1")->FindChildById(3, 27), root->GetChild("HBA1")->GetChild("ch5"));
+  EXPECT_EQ(Controller("HBA1")->array_key(), 5);
+}
+
+TEST_F(ControllerNodeTest, ArraysFollowTheLibraryOnRefresh) {
+  Load(kController);
+  Build();
+  auto hba1 = At("HBA1");
+  ComPtr<RecordingSink> systemSink = Watch("HBA1/System");
+  // The array "Data" (logical 1) goes behind the component's back.
+  ASSERT_TRUE(SelectController(0));
+  ASSERT_EQ(raDeleteArray(1), 0);
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  EXPECT_THAT(Links(hba1.get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
+                          "enclosure1@o--@7", "battery@o--@29", "System@o--@25"));
+  EXPECT_THAT(systemSink->codes, ElementsAre(kNotifyChanged));
+}
+
+TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
+  Load(kController);
+  ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 0, SIM_MISBEHAVE_OUTPUT, 0, 2), 0);
+  BuildCounting();
+  auto hba1 = At("HBA1");
+  EXPECT_THAT(Links(hba1.get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
+                          "enclosure1@o--@7", "System@o--@25", "Data@o--@25"));
+  // No battery is looked for, and the arrays are enumerated with key -1.
+  EXPECT_EQ(Calls("raCheckBatteryBackModule"), 0);
+  EXPECT_EQ(Controller("HBA1")->array_key(), -1);
+}
+
+TEST_F(ControllerNodeTest, TheSecondControllerLooksForItsOwnBattery) {
+  // Only the first controller has a battery. The second controller's bay node selects
+  // controller 0 while the second controller builds its children.
+  Load(R"({"controllers": [
+    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200}],
+     "battery": {"chargeStatus": 9, "cycles": 12}},
+    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000}]}]})");
+  Build();
+  EXPECT_THAT(Links(At("HBA1").get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
+                          "enclosure1@o--@7", "battery@o--@29"));
+  EXPECT_THAT(Links(At("HBA2").get()),
+              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
+                          "enclosure1@o--@7"));
+  EXPECT_EQ(At("HBA2")->refresh(), S_OK);
+  EXPECT_EQ(Entry(At("HBA2").get(), "battery"), "");
+}
+
+}  // namespace
+}  // namespace swkv::test
