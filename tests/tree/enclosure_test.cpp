@@ -1,0 +1,237 @@
+// The enclosure node and its drive bays, and the enclosure poll that copies the bays' readings
+// into the controller node.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/tree/controller_fixture.h"
+
+namespace swkv::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr const char* kNoBay = R"({"controllers": [{}]})";
+constexpr const char* kNoBays = R"({"controllers": [{}, {}]})";
+// Two bays with sensors on channels 0 and 2; the second has no fan reading.
+constexpr const char* kTwoBays = R"({"controllers": [{"bays": [
+  {"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36, "power5V": 1, "power12V": 1},
+  {"channel": 2, "type": "quickbay", "temperature": 37, "power5V": 1, "power12V": 1}]}]})";
+constexpr const char* kOneBay = R"({"controllers": [{"bays": [
+  {"channel": 1, "type": "hyperbay", "fan": 4200, "temperature": 36, "power5V": 0,
+   "power12V": 1}]}]})";
+constexpr const char* kBayOnEachController = R"({"controllers": [
+  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36}]},
+  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35}]}]})";
+
+class EnclosureTest : public ControllerTest {};
+
+TEST_F(EnclosureTest, WithoutABayTheCountIsOne) {
+  Load(kNoBay);
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  ASSERT_TRUE(enclosure);
+  EXPECT_THAT(Dir(enclosure.get()),
+              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->GetChild("enclosure1")
+                                                             ->handle_number()) +
+                              ";7",
+                          "HardwareType@pr-@1", "SilentBuzzer@m--@80", "TurnOnBuzzer@m--@80",
+                          "NumEnclosures@prv@1"));
+}
+
+TEST_F(EnclosureTest, TwoBaysWithSensors) {
+  Load(kTwoBays);
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17", "quickbay3@o--@17"));
+  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
+  auto bay = At("HBA1/enclosure1/quickbay1");
+  auto entries = Dir(bay.get());
+  ASSERT_EQ(entries.size(), 9u);
+  EXPECT_THAT(std::vector<std::string>(entries.begin() + 1, entries.end()),
+              ElementsAre("Channel@pr-@0", "ID@pr-@0", "Status@prv@0", "Temperature@prv@36",
+                          "FanRPM@prv@4200", "Power5VStatus@prv@1", "Power12VStatus@prv@1",
+                          "EnclosureType@pr-@2"));
+  EXPECT_EQ(entries[0].substr(entries[0].size() - 3), ";17");
+  auto third = At("HBA1/enclosure1/quickbay3");
+  EXPECT_EQ(Get(third.get(), "Channel"), "2");
+  EXPECT_EQ(Get(third.get(), "FanRPM"), "-2");
+  EXPECT_EQ(Get(third.get(), "Temperature"), "37");
+}
+
+TEST_F(EnclosureTest, BayNamesFollowTheFamily) {
+  Load(R"({"controllers": [{"bays": [{"channel": 0, "type": "plain"},
+                                      {"channel": 1, "type": "hyperbay"},
+                                      {"channel": 2, "type": "unknown"},
+                                      {"channel": 3, "type": "omnibay"}]}]})");
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  EXPECT_THAT(Links(enclosure.get()), ElementsAre("hyperbay2@o--@17", "omnibay4@o--@17"));
+  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
+  EXPECT_EQ(Get(At("HBA1/enclosure1/omnibay4").get(), "EnclosureType"), "4");
+}
+
+TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
+  Load(kBayOnEachController);
+  Build();
+  auto bay = At("HBA2/enclosure1/quickbay5");
+  ASSERT_TRUE(bay);
+  EXPECT_EQ(Get(bay.get(), "Channel"), "4");
+  EXPECT_EQ(Get(bay.get(), "FanRPM"), "4000");
+  EXPECT_EQ(Get(bay.get(), "Temperature"), "35");
+  EXPECT_EQ(Get(At("HBA1/enclosure1/quickbay1").get(), "FanRPM"), "4200");
+  // The bay is asked for by its device number on the second controller.
+  EXPECT_EQ(bay->refresh(), S_OK);
+  EXPECT_EQ(Calls("raGetEnclosureStatus", 1), 1);
+  EXPECT_EQ(Calls("raGetEnclosureStatus", 0), 0);
+
+  // The second controller's poll reads its own bays.
+  ASSERT_EQ(simApply(R"({"controller": 1, "bay": 0, "fan": 3950})"), 0);
+  EXPECT_EQ(Controller("HBA2")->EnclosurePoll(), 1);
+  EXPECT_EQ(Get(At("HBA2").get(), "FanRPM"), "3950");
+  EXPECT_EQ(Get(At("HBA2").get(), "Temperature"), "35");
+  EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
+  EXPECT_EQ(Get(At("HBA1").get(), "FanRPM"), "4200");
+}
+
+TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
+  Load(kTwoBays);
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  auto bay = At("HBA1/enclosure1/quickbay1");
+  ASSERT_EQ(simApply(R"({"bay": 0, "type": "unknown"})"), 0);
+  EXPECT_EQ(bay->refresh(), S_OK);
+  for (const char* reading : {"Temperature", "FanRPM", "Power5VStatus", "Power12VStatus"})
+    EXPECT_EQ(Get(bay.get(), reading), "-2") << reading;
+  EXPECT_EQ(Get(bay.get(), "EnclosureType"), "5");
+  EXPECT_EQ(Entry(enclosure.get(), "quickbay1"), "quickbay1@o--@17");
+
+  // A status call that reports type 0 takes no readings either.
+  auto third = At("HBA1/enclosure1/quickbay3");
+  ASSERT_EQ(simMisbehave("raGetEnclosureStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
+  EXPECT_EQ(third->refresh(), S_OK);
+  EXPECT_EQ(Get(third.get(), "Temperature"), "-2");
+  EXPECT_EQ(Get(third.get(), "EnclosureType"), "0");
+
+  // The next content build drops the bay that no longer has sensors.
+  EXPECT_EQ(enclosure->refresh(), S_OK);
+  EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay3@o--@17"));
+  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "2");
+  EXPECT_EQ(Get(third.get(), "Temperature"), "37");
+}
+
+TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
+  Load(kTwoBays);
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  ComPtr<RecordingSink> kept = Watch("HBA1/enclosure1/quickbay1");
+  ASSERT_EQ(simApply(R"({"bay": 2, "type": "none"})"), 0);
+  ASSERT_EQ(simApply(R"({"bay": 1, "type": "omnibay", "fan": 3000})"), 0);
+  EXPECT_EQ(enclosure->refresh(), S_OK);
+  EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17", "omnibay2@o--@17"));
+  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
+  EXPECT_EQ(Get(At("HBA1/enclosure1/omnibay2").get(), "FanRPM"), "3000");
+  EXPECT_THAT(kept->codes, ElementsAre(kNotifyChanged));
+
+  ASSERT_EQ(simApply(R"({"bay": 1, "type": "none"})"), 0);
+  EXPECT_EQ(enclosure->refresh(), S_OK);
+  EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17"));
+  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "2");
+}
+
+TEST_F(EnclosureTest, BuzzerActionsChangeNothing) {
+  Load(kTwoBays);
+  Build();
+  auto enclosure = At("HBA1/enclosure1");
+  auto before = Dir(enclosure.get());
+  ComPtr<RecordingSink> sink = Watch("HBA1/enclosure1");
+  EXPECT_EQ(Invoke(enclosure.get(), "TurnOnBuzzer", "1"), S_OK);
+  EXPECT_EQ(Invoke(enclosure.get(), "SilentBuzzer", ""), S_OK);
+  EXPECT_EQ(Dir(enclosure.get()), before);
+  EXPECT_THAT(sink->codes, IsEmpty());
+  EXPECT_EQ(Calls("raEnclosureType") + Calls("raGetEnclosureStatus") + Calls("raInitialize"), 0);
+}
+
+TEST_F(EnclosureTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
+  Load(kNoBay);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  auto before = Dir(At("HBA1").get());
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+  for (int round = 0; round < 2; ++round) {
+    for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->EnclosurePoll(), 0) << poll;
+    EXPECT_EQ(node->EnclosurePoll(), 1);
+    EXPECT_EQ(sink->codes.size(), 2u + round);
+  }
+  // Without readings the controller shows none.
+  EXPECT_EQ(Dir(At("HBA1").get()), before);
+}
+
+TEST_F(EnclosureTest, ThePollCountIsSharedByBothControllersButNotByTheBatteryPoll) {
+  Load(kNoBays);
+  Build();
+  EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
+  EXPECT_EQ(Controller("HBA2")->EnclosurePoll(), 0);
+  EXPECT_EQ(EnclosurePollCount(), 2);
+  EXPECT_EQ(Controller("HBA2")->BatteryPoll(), 1);
+}
+
+TEST_F(EnclosureTest, AChangedReadingIsShownAndNotifiedAtOnce) {
+  Load(kOneBay);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  auto hba1 = At("HBA1");
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  EXPECT_EQ(Entry(hba1.get(), "FanRPM"), "");
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  // A reading appears once it differs from 0: the failed 5 V supply never did.
+  auto entries = Dir(hba1.get());
+  EXPECT_THAT(std::vector<std::string>(entries.end() - 3, entries.end()),
+              ElementsAre("FanRPM@prv@4200", "Temperature@prv@36", "Power12VStatus@prv@1"));
+  EXPECT_EQ(Entry(hba1.get(), "Power5VStatus"), "");
+  EXPECT_EQ(node->EnclosurePoll(), 0);
+
+  ASSERT_EQ(simApply(R"({"bay": 1, "power12V": 0})"), 0);
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  EXPECT_EQ(Get(hba1.get(), "Power12VStatus"), "0");
+  EXPECT_EQ(Get(hba1.get(), "FanRPM"), "4200");
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged, kNotifyChanged));
+  EXPECT_EQ(node->EnclosurePoll(), 0);
+}
+
+TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
+  Load(kTwoBays);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  auto hba1 = At("HBA1");
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  // The second bay has no fan reading: the first bay's stays.
+  EXPECT_EQ(Get(hba1.get(), "FanRPM"), "4200");
+  EXPECT_EQ(Get(hba1.get(), "Temperature"), "37");
+  // The temperatures differ, so every poll changes it twice and notifies.
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+  EXPECT_EQ(Get(hba1.get(), "Temperature"), "37");
+}
+
+TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
+  Load(kBayOnEachController);
+  Build();
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  ASSERT_TRUE(SelectController(1));
+  ASSERT_EQ(simFailCall("raInitialize", 0, 1, 9), 0);
+  EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 0);
+  EXPECT_EQ(Entry(At("HBA1").get(), "FanRPM"), "");
+  EXPECT_THAT(sink->codes, IsEmpty());
+  // The first poll that runs still notifies as the first of the process.
+  EXPECT_EQ(EnclosurePollCount(), 0);
+  EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
+  EXPECT_EQ(Get(At("HBA1").get(), "FanRPM"), "4200");
+}
+
+}  // namespace
+}  // namespace swkv::test
