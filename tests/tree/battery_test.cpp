@@ -1,0 +1,197 @@
+// The battery node and the battery poll that copies the module's readings into the controller
+// node.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "tests/tree/controller_fixture.h"
+
+namespace swkv::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr const char* kBattery = R"({"controllers": [{
+  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}}]})";
+
+constexpr const char* kStatusNames[] = {
+    "BATTERY_OK", "BATTERY_BUSY", "BATTERY_RESERVERED_COMMAND", "BATTERY_UNSUPPORTED_COMMAND",
+    "BATTERY_ACCESS_DENIED", "BATTERY_OVERFLOW_UNDERFLOW", "BATTERY_BAD_SIZE",
+    "BATTERY_UNKNOWN_ERROR", "BATTERY_FULLY_DISCHARGED", "BATTERY_FULLY_CHARGED",
+    "BATTERY_DISCHARGING", "BATTERY_INITIALIZED", "BATTERY_REMAINING_TIME_ALARM",
+    "BATTERY_REMAINING_CAPACITY_ALARM", "BATTERY_TERMINATE_DISCHARGE_ALARM",
+    "BATTERY_OVER_TEMP_ALARM", "BATTERY_TERMINATE_CHARGE_ALARM", "BATTERY_OVER_CHARGE_ALARM"};
+
+class BatteryTest : public ControllerTest {
+ protected:
+  bool HasBatteryProperties(IRiver* node) {
+    for (const char* name : {"BatteryTemperature", "BatteryVoltage", "BatteryChargeStatus",
+                             "BatteryChargeCycle"})
+      if (!Entry(node, name).empty()) return true;
+    return false;
+  }
+};
+
+TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
+  Load(kBattery);
+  Build();
+  auto battery = At("HBA1/battery");
+  ASSERT_TRUE(battery);
+  auto entries = Dir(battery.get());
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries[0].substr(entries[0].size() - 3), ";29");
+  EXPECT_THAT(std::vector<std::string>(entries.begin() + 1, entries.end()),
+              ElementsAre("BatteryTemperature@prv@29", "BatteryVoltage@prv@8150",
+                          "BatteryChargeStatus@prv@BATTERY_FULLY_CHARGED",
+                          "BatteryChargeCycle@prv@12"));
+  // The controller shows none of them until a poll sees a change.
+  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
+}
+
+TEST_F(BatteryTest, EveryChargeStatusCodeHasItsText) {
+  Load(R"({"controllers": [{"battery": {"chargeStatus": -1}}]})");
+  Build();
+  auto battery = At("HBA1/battery");
+  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+  for (int code = 0; code <= 17; ++code) {
+    ASSERT_EQ(simApply(("{\"battery\": {\"chargeStatus\": " + std::to_string(code) + "}}").c_str()),
+              0);
+    EXPECT_EQ(battery->refresh(), S_OK);
+    EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), kStatusNames[code]);
+  }
+}
+
+TEST_F(BatteryTest, AnUnknownChargeStatusCodeGivesTheUnknownText) {
+  Load(kBattery);
+  ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 25), 0);
+  Build();
+  // After creation: the code leaves the node's first index.
+  EXPECT_EQ(Get(At("HBA1/battery").get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+}
+
+TEST_F(BatteryTest, RefreshStartsAgainFromTheUnknownStatus) {
+  Load(kBattery);
+  Build();
+  auto battery = At("HBA1/battery");
+  for (int code : {25, 18, -2, INT_MAX, INT_MIN}) {
+    SCOPED_TRACE(code);
+    ASSERT_EQ(simApply(R"({"battery": {"chargeStatus": 9}})"), 0);
+    EXPECT_EQ(battery->refresh(), S_OK);
+    ASSERT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_FULLY_CHARGED");
+    ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, code), 0);
+    EXPECT_EQ(battery->refresh(), S_OK);
+    EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+    EXPECT_EQ(Get(battery.get(), "BatteryChargeCycle"), "12");
+  }
+}
+
+TEST_F(BatteryTest, APollThatSeesNoChangeSetsNothing) {
+  Load(kBattery);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  // The first poll of the process notifies; the readings are those copied at creation.
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  EXPECT_EQ(node->BatteryPoll(), 0);
+  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+  EXPECT_EQ(Calls("raGetChargeCycle"), 2);
+  // A charge status outside the table keeps the status the controller had.
+  ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 25), 0);
+  EXPECT_EQ(node->BatteryPoll(), 0);
+  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
+}
+
+TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
+  Load(kBattery);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  auto hba1 = At("HBA1");
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  ASSERT_EQ(simApply(R"({"battery": {"cycles": 13}})"), 0);
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  EXPECT_EQ(Entry(hba1.get(), "BatteryChargeCycle"), "BatteryChargeCycle@prv@13");
+  EXPECT_EQ(Entry(hba1.get(), "BatteryTemperature"), "");
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+
+  ASSERT_EQ(simApply(R"({"battery": {"temperature": 31, "voltage": 8100, "chargeStatus": 10}})"),
+            0);
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  auto entries = Dir(hba1.get());
+  EXPECT_THAT(std::vector<std::string>(entries.end() - 4, entries.end()),
+              ElementsAre("BatteryChargeCycle@prv@13", "BatteryTemperature@prv@31",
+                          "BatteryVoltage@prv@8100", "BatteryChargeStatus@prv@BATTERY_DISCHARGING"));
+  // The battery node itself changes only when it is refreshed.
+  EXPECT_EQ(Get(At("HBA1/battery").get(), "BatteryChargeCycle"), "12");
+}
+
+TEST_F(BatteryTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
+  Load(kBattery);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->BatteryPoll(), 0) << poll;
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  EXPECT_EQ(node->BatteryPoll(), 0);
+  // The enclosure poll has a count of its own.
+  EXPECT_EQ(node->EnclosurePoll(), 1);
+}
+
+TEST_F(BatteryTest, ARemovedPackIsNotReadAndItsNodeStays) {
+  Load(kBattery);
+  Build();
+  ControllerNode* node = Controller("HBA1");
+  EXPECT_EQ(node->BatteryPoll(), 1);
+  ASSERT_EQ(simApply(R"({"battery": {"pack": false, "cycles": 14}})"), 0);
+  simResetCallCounts();
+  EXPECT_EQ(node->BatteryPoll(), 0);
+  EXPECT_EQ(Calls("raGetBatteryTemperature") + Calls("raGetBatteryVoltage") +
+                Calls("raGetChargeStatus") + Calls("raGetChargeCycle"),
+            0);
+  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
+
+  // The controller keeps its battery child and refreshes it all the same.
+  ComPtr<RecordingSink> sink = Watch("HBA1/battery");
+  auto hba1 = At("HBA1");
+  EXPECT_EQ(hba1->refresh(), S_OK);
+  EXPECT_EQ(Entry(hba1.get(), "battery"), "battery@o--@29");
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+  EXPECT_EQ(Calls("raGetChargeCycle"), 1);
+  EXPECT_EQ(Get(At("HBA1/battery").get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+}
+
+TEST_F(BatteryTest, NoBatteryChildWithoutModuleOrPack) {
+  for (const char* battery : {R"({"module": false})", R"({"pack": false})"}) {
+    SCOPED_TRACE(battery);
+    root.reset();
+    Load(std::string(R"({"controllers": [{"battery": )") + battery + "}]}");
+    Build();
+    auto hba1 = At("HBA1");
+    EXPECT_EQ(Entry(hba1.get(), "battery"), "");
+    Controller("HBA1")->BatteryPoll();
+    EXPECT_FALSE(HasBatteryProperties(hba1.get()));
+    EXPECT_EQ(Calls("raGetBatteryTemperature"), 0);
+  }
+}
+
+TEST_F(BatteryTest, TheSecondControllersBatteryIsItsOwn) {
+  Load(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
+  Build();
+  EXPECT_EQ(Entry(At("HBA1").get(), "battery"), "");
+  auto battery = At("HBA2/battery");
+  ASSERT_TRUE(battery);
+  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_OK");
+  EXPECT_EQ(Get(battery.get(), "BatteryVoltage"), "8000");
+  ASSERT_EQ(simApply(R"({"controller": 1, "battery": {"voltage": 7900}})"), 0);
+  Controller("HBA1")->BatteryPoll();
+  EXPECT_EQ(Controller("HBA2")->BatteryPoll(), 1);
+  EXPECT_EQ(Get(At("HBA2").get(), "BatteryVoltage"), "7900");
+  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
+}
+
+}  // namespace
+}  // namespace swkv::test
