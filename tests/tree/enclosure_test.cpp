@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "events/poll_timer.h"
 #include "tests/tree/controller_fixture.h"
 
 namespace swkv::test {
@@ -231,6 +232,27 @@ TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
   EXPECT_EQ(EnclosurePollCount(), 0);
   EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
   EXPECT_EQ(Get(At("HBA1").get(), "FanRPM"), "4200");
+}
+
+TEST_F(EnclosureTest, ThePollingPassRunsBothPollsOnEveryTenthCount) {
+  Load(R"({"controllers": [{
+    "disks": [{"disk": 0, "model": "Kestrel KD-80A"}],
+    "arrays": [{"name": "Single", "mode": "spanning", "members": [0]}],
+    "bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36}],
+    "battery": {"chargeStatus": 9, "cycles": 12}}]})");
+  Build();
+  PollTickCount() = 0;
+  auto hba1 = At("HBA1");
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  ASSERT_EQ(simApply(R"({"battery": {"cycles": 13}})"), 0);
+  // One array: the count moves by one a pass, and the polls run when it stands on 10.
+  for (int pass = 1; pass < 10; ++pass) PollTimerProc(nullptr, 0, 0, 0);
+  EXPECT_EQ(Entry(hba1.get(), "FanRPM"), "");
+  EXPECT_THAT(sink->codes, IsEmpty());
+  PollTimerProc(nullptr, 0, 0, 0);
+  EXPECT_EQ(Get(hba1.get(), "FanRPM"), "4200");
+  EXPECT_EQ(Get(hba1.get(), "BatteryChargeCycle"), "13");
+  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged, kNotifyChanged));
 }
 
 }  // namespace
