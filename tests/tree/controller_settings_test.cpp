@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "tests/tree/controller_fixture.h"
 
@@ -51,7 +52,7 @@ class SettingsTest : public ControllerTest {
     return calls;
   }
   // A setting as the controller has it now.
-  static std::int32_t Library(std::int32_t (*read)(std::int32_t, std::int32_t*)) {
+  static std::int32_t Library(decltype(&raReadThreshold) read) {
     EXPECT_TRUE(SelectController(0));
     std::int32_t value = -1;
     EXPECT_EQ(read(0, &value), 0);
