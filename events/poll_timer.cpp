@@ -1,5 +1,6 @@
 #include "events/poll_timer.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -22,15 +23,20 @@ namespace {
 constexpr std::uint32_t kNotArmed = 0xFFFFFFFFu;
 std::uint32_t g_timerId = kNotArmed;
 
-// The nodes of a list, each held for the length of the walk: a refresh or a notification sink
-// may remove nodes from the tree while the pass works on them.
-template <class Node>
-std::vector<ComPtr<Node>> Hold(const std::vector<Node*>& list) {
-  std::vector<ComPtr<Node>> held;
-  held.reserve(list.size());
-  for (Node* node : list)
-    if (node->ref_count() > 0) held.emplace_back(node);
-  return held;
+// Calls visit on each node that the list held when the walk began, in list order, with a
+// reference held for the call. A refresh or a notification sink may release nodes, even the
+// whole tree, while the pass works: a node that was destroyed meanwhile has left the list and is
+// skipped, so nothing the tree let go of is visited or kept alive by the pass. A node still under
+// construction (count 0) is its creator's and is not touched.
+template <class Node, class Visit>
+void Walk(std::vector<Node*>& list, Visit visit) {
+  const std::vector<Node*> order = list;
+  for (Node* node : order) {
+    if (std::find(list.begin(), list.end(), node) == list.end()) continue;
+    if (node->ref_count() == 0) continue;
+    ComPtr<Node> held(node);
+    visit(*held.get());
+  }
 }
 
 void AdvanceTick() {
@@ -67,25 +73,25 @@ void CALLBACK PollTimerProc(HWND, UINT, UINT_PTR, DWORD) {
       RecordStatus(raNeedUpdate(&update));
 
       if (ArrayNodeList().empty()) break;
-      for (const auto& array : Hold(ArrayNodeList())) {
+      Walk(ArrayNodeList(), [update](ArrayNode& array) {
         if (update)
-          array->FullRefresh();
+          array.FullRefresh();
         else
           AdvanceTick();
-      }
+      });
 
       if (ControllerNodeList().empty()) break;
-      for (const auto& controller : Hold(ControllerNodeList())) {
+      Walk(ControllerNodeList(), [&](ControllerNode& controller) {
         if (PollTickCount() % 10 == 0) {
-          controller->EnclosurePoll();
-          controller->BatteryPoll();
+          controller.EnclosurePoll();
+          controller.BatteryPoll();
         }
         if (update) {
-          controller->Refresh();
-          controller->FireNotification(kNotifyChanged);
+          controller.Refresh();
+          controller.FireNotification(kNotifyChanged);
         }
-        if (count > 0) DecodeEvents(controller->event_log(), records.data(), count);
-      }
+        if (count > 0) DecodeEvents(controller.event_log(), records.data(), count);
+      });
     }
   } catch (const std::bad_alloc&) {
     // Out of memory: this pass ends here; the next one tries again.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "events/poll_timer.h"
+#include "platform/com_ptr.h"
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
 #include "river/args.h"
@@ -361,6 +362,8 @@ int BuildArrayChildren(ArrayContainer* controller, std::int32_t key) {
       CRiverNode* existing =
           controller->FindChildById(static_cast<std::int32_t>(physical), ArrayNode::kKind);
       if (auto* array = dynamic_cast<ArrayNode*>(existing)) {
+        // A sink may delete the array while it is notified; it must outlive this step.
+        ComPtr<ArrayNode> alive(array);
         array->Refresh();
         array->FireNotification(kNotifyChanged);
         array->set_logical(logical);
