@@ -9,19 +9,23 @@
 
 namespace swkv {
 
+class CRiver;
+
+// One row: an interface identifier and the conversion of the node to that interface. The
+// conversion starts from the node base, so it holds whatever place the base has in the class.
 struct InterfaceEntry {
   const IID* iid;
-  IUnknown* (*cast)(void* self);
+  IUnknown* (*cast)(CRiver* self);
 };
 
-// The entry for interface I of an object of class T.
+// The entry for interface I of a node of class T (T derives from CRiver).
 template <class T, class I>
 constexpr InterfaceEntry Entry(const IID& iid) {
-  return {&iid, [](void* self) -> IUnknown* { return static_cast<I*>(static_cast<T*>(self)); }};
+  return {&iid, [](CRiver* self) -> IUnknown* { return static_cast<I*>(static_cast<T*>(self)); }};
 }
 
 // Looks iid up in the table; on a match stores the interface with one reference added.
-inline HRESULT QueryInterfaceFromTable(void* self, std::span<const InterfaceEntry> table,
+inline HRESULT QueryInterfaceFromTable(CRiver* self, std::span<const InterfaceEntry> table,
                                        REFIID iid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
