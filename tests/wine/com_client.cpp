@@ -1,5 +1,7 @@
 #include "tests/wine/com_client.h"
 
+#include <algorithm>
+
 #include "tests/support/agent.h"
 
 namespace swkv::client {
@@ -91,7 +93,8 @@ Caller DispatchCaller() {
   // Every IRiver is an IDispatch: the dual interface's first part.
   return {[](IRiver* node) {
             ComPtr<IUnknown> listing;
-            if (CallMethod(node, L"dir", {Reference(listing.put())}) != S_OK) return std::vector<std::string>{};
+            if (CallMethod(node, L"dir", {Reference(listing.put())}) != S_OK)
+              return std::vector<std::string>{};
             return ListEnumerator(listing.get());
           },
           [](IRiver* node, const std::string& name) {
