@@ -5,6 +5,7 @@
 #include <new>
 
 #include "frame/module.h"
+#include "frame/script_arguments.h"
 #include "platform/com_ptr.h"
 #include "river/interfaces.h"
 
@@ -121,7 +122,11 @@ HRESULT CTypeInfoHolder::Invoke(IDispatch* instance, DISPID id, LCID lcid, WORD 
                                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepInfo,
                                 UINT* argErr) {
   if (HRESULT hr = EnsureLoaded(lcid); FAILED(hr)) return hr;
-  return m_info->Invoke(instance, id, flags, params, result, excepInfo, argErr);
+  ScriptArguments arguments;
+  if (HRESULT hr = arguments.Prepare(m_info, id, params, argErr); FAILED(hr)) return hr;
+  HRESULT hr = m_info->Invoke(instance, id, flags, arguments.params(), result, excepInfo, argErr);
+  arguments.Finish();
+  return hr;
 }
 
 }  // namespace swkv

@@ -23,7 +23,8 @@ class CTypeInfoHolder {
   // Each name through the name cache, else through the type information; the first failure
   // ends the call with its status.
   HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
-  // The type information's own invocation on instance, the interface's pointer.
+  // The type information's own invocation on instance, the interface's pointer, with the
+  // arguments of script engines unwrapped first (script_arguments.h).
   HRESULT Invoke(IDispatch* instance, DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr);
 

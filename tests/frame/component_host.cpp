@@ -73,6 +73,14 @@ VARIANT ByRef(IUnknown** object) {
   return arg;
 }
 
+VARIANT ByRef(VARIANT* variant) {
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_VARIANT | VT_BYREF;
+  arg.pvarVal = variant;
+  return arg;
+}
+
 HRESULT CallByDispatch(IDispatch* target, DISPID id, std::initializer_list<VARIANT> args,
                        EXCEPINFO* exception, UINT* argErr) {
   std::vector<VARIANT> reversed(args.begin(), args.end());

@@ -50,6 +50,8 @@ VARIANT UlongArg(ULONG value);
 VARIANT ByRef(BSTR* text);
 VARIANT ByRef(ULONG* value);
 VARIANT ByRef(IUnknown** object);
+// A reference to a variant, as script engines pass their variables.
+VARIANT ByRef(VARIANT* variant);
 
 // IDispatch::Invoke of a method, the arguments given first first.
 HRESULT CallByDispatch(IDispatch* target, DISPID id, std::initializer_list<VARIANT> args,

@@ -354,5 +354,121 @@ TEST_F(RegisteredComponent, InvokeRefusesArgumentsTheMethodCannotTake) {
   EXPECT_EQ(Narrow(buffer.get()), Get(root.get(), "Type"));
 }
 
+// A script variable: a VARIANT that a script engine passes by reference.
+class ScriptVariable {
+ public:
+  ScriptVariable() { VariantInit(&m_value); }
+  explicit ScriptVariable(const char* text) : ScriptVariable() {
+    m_value.vt = VT_BSTR;
+    m_value.bstrVal = UniqueBstr::FromAnsi(text).release();
+  }
+  ~ScriptVariable() { VariantClear(&m_value); }
+  ScriptVariable(const ScriptVariable&) = delete;
+  ScriptVariable& operator=(const ScriptVariable&) = delete;
+
+  static ScriptVariable Buffer(UINT length) {
+    ScriptVariable variable;
+    variable.m_value.vt = VT_BSTR;
+    variable.m_value.bstrVal = SysAllocStringLen(nullptr, length);
+    return variable;
+  }
+  ScriptVariable(ScriptVariable&& other) noexcept : m_value(other.m_value) {
+    VariantInit(&other.m_value);
+  }
+
+  VARIANT Ref() { return ByRef(&m_value); }
+  VARIANT& value() { return m_value; }
+
+ private:
+  VARIANT m_value;
+};
+
+TEST_F(RegisteredComponent, ScriptReferencesReachTheSameOperations) {
+  ScriptVariable name("Type");
+  ScriptVariable buffer = ScriptVariable::Buffer(128);
+  EXPECT_EQ(CallByDispatch(root.get(), 2, {name.Ref(), buffer.Ref()}), S_OK);
+  ASSERT_EQ(buffer.value().vt, VT_BSTR);
+  EXPECT_EQ(SysStringLen(buffer.value().bstrVal), 128u) << "the script's own buffer, filled in";
+  EXPECT_EQ(Narrow(buffer.value().bstrVal), Get(root.get(), "Type"));
+  ASSERT_EQ(name.value().vt, VT_BSTR);
+  EXPECT_EQ(Narrow(name.value().bstrVal), "Type") << "an input stays as the script had it";
+
+  // cd hands the child to the script as its dispatch interface, the same node as cd gives.
+  ScriptVariable controllerName("HBA1");
+  ScriptVariable child;
+  EXPECT_EQ(CallByDispatch(root.get(), 6, {controllerName.Ref(), child.Ref()}), S_OK);
+  ASSERT_EQ(child.value().vt, VT_DISPATCH);
+  ComPtr<IRiver> asRiver = ComPtr<IDispatch>(child.value().pdispVal).As<IRiver>(IID_IRiver);
+  EXPECT_EQ(static_cast<IUnknown*>(asRiver.get()),
+            static_cast<IUnknown*>(controller.get()));
+  ScriptVariable status("Status");
+  ScriptVariable statusBuffer = ScriptVariable::Buffer(64);
+  EXPECT_EQ(CallByDispatch(child.value().pdispVal, 2, {status.Ref(), statusBuffer.Ref()}), S_OK);
+  EXPECT_EQ(Narrow(statusBuffer.value().bstrVal), Get(controller.get(), "Status"));
+
+  // A name that is no child leaves the script's variable without an object, whatever it held.
+  ScriptVariable noSuch("HBA9");
+  EXPECT_EQ(CallByDispatch(root.get(), 6, {noSuch.Ref(), child.Ref()}), S_OK);
+  EXPECT_EQ(child.value().vt, VT_DISPATCH);
+  EXPECT_EQ(child.value().pdispVal, nullptr);
+  ScriptVariable stale;
+  stale.value().llVal = -1;  // empty, with the bytes of an earlier value left in it
+  EXPECT_EQ(CallByDispatch(root.get(), 6, {noSuch.Ref(), stale.Ref()}), S_OK);
+  EXPECT_EQ(stale.value().vt, VT_DISPATCH);
+  EXPECT_EQ(stale.value().pdispVal, nullptr);
+
+  // The dir enumerator has no dispatch interface: it stays what it is.
+  ScriptVariable listing;
+  EXPECT_EQ(CallByDispatch(root.get(), 1, {listing.Ref()}), S_OK);
+  ASSERT_EQ(listing.value().vt, VT_UNKNOWN);
+  EXPECT_TRUE(ComPtr<IUnknown>(listing.value().punkVal).As<IEnumString>(IID_IEnumString));
+
+  // Numbers reach the script as signed integers; the event record as text.
+  ULONG direct = 0;
+  ASSERT_EQ(log->GetNewCount(&direct), S_OK);
+  ScriptVariable count("leftover");
+  EXPECT_EQ(CallByDispatch(log.get(), 1, {count.Ref()}), S_OK);
+  ASSERT_EQ(count.value().vt, VT_I4);
+  EXPECT_EQ(count.value().lVal, static_cast<LONG>(direct));
+  if (direct > 0) {
+    ScriptVariable record, size;
+    EXPECT_EQ(CallByDispatch(log.get(), 2, {record.Ref(), size.Ref()}), S_OK);
+    ASSERT_EQ(record.value().vt, VT_BSTR);
+    const std::string text = Narrow(record.value().bstrVal);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '@'), 4) << text;
+    EXPECT_EQ(size.value().vt, VT_I4);
+  }
+
+  // An action by reference, and set's number from a script variable.
+  ScriptVariable action("SetReadThreshold"), argument("24");
+  EXPECT_EQ(CallByDispatch(controller.get(), 4, {action.Ref(), argument.Ref()}), S_OK);
+  EXPECT_EQ(Get(controller.get(), "ReadThreshold"), "24");
+  ScriptVariable right;
+  right.value().vt = VT_I2;
+  right.value().iVal = 0;
+  ScriptVariable handle("handle"), forged("1;1");
+  const std::string before = Get(root.get(), "handle");
+  EXPECT_EQ(CallByDispatch(root.get(), 3, {handle.Ref(), forged.Ref(), right.Ref()}), S_OK);
+  EXPECT_EQ(Get(root.get(), "handle"), before);
+}
+
+TEST_F(RegisteredComponent, ScriptReferencesOfAnotherTypeAreRefused) {
+  ScriptVariable name("Type");
+  ScriptVariable number;
+  number.value().vt = VT_I4;
+  number.value().lVal = 5;
+  UINT argErr = 99;
+  EXPECT_EQ(CallByDispatch(root.get(), 2, {name.Ref(), number.Ref()}, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 0u) << "the value buffer, last parameter, is rgvarg[0]";
+  EXPECT_EQ(number.value().vt, VT_I4) << "an input of the wrong type is left alone";
+
+  // A script variable that was never given a value becomes an empty text to fill.
+  ScriptVariable empty;
+  EXPECT_EQ(CallByDispatch(root.get(), 2, {name.Ref(), empty.Ref()}), S_OK);
+  EXPECT_EQ(empty.value().vt, VT_BSTR);
+  EXPECT_EQ(SysStringLen(empty.value().bstrVal), 0u);
+}
+
 }  // namespace
 }  // namespace swkv::test

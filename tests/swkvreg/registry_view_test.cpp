@@ -46,9 +46,10 @@ TEST_F(RegistryView, KeyNamesTakeLongOrShortHiveNamesInAnyCase) {
 TEST_F(RegistryView, ExportWritesRegFileSectionsForTheWholeSubtree) {
   const char name[] = "swkv \"RAID\" C:\\x";
   Set("SOFTWARE\\Agent", "", REG_SZ, std::string(name, sizeof name));
+  // Values made in name order: a registry may list them as they were made or by name.
+  Set("SOFTWARE\\Agent\\IO_CLSID", "Blob", REG_BINARY, std::string(30, '\x01'));
   Set("SOFTWARE\\Agent\\IO_CLSID", "Count", REG_DWORD, std::string("\x2A\0\0\0", 4));
   Set("SOFTWARE\\Agent\\IO_CLSID", "Odd", REG_SZ, std::string("a\nb", 4));
-  Set("SOFTWARE\\Agent\\IO_CLSID", "Blob", REG_BINARY, std::string(30, '\x01'));
 
   std::ostringstream out;
   ASSERT_EQ(swkv::tools::ExportKey(Key("HKLM\\SOFTWARE\\Agent"), out), ERROR_SUCCESS);
@@ -56,10 +57,10 @@ TEST_F(RegistryView, ExportWritesRegFileSectionsForTheWholeSubtree) {
             "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Agent]\n"
             "@=\"swkv \\\"RAID\\\" C:\\\\x\"\n"
             "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Agent\\IO_CLSID]\n"
-            "\"Count\"=dword:0000002a\n"
-            "\"Odd\"=hex(1):61,0a,62,00\n"
             "\"Blob\"=hex:01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,01,\\\n"
-            "  01,01,01,01,01,01,01,01,01\n");
+            "  01,01,01,01,01,01,01,01,01\n"
+            "\"Count\"=dword:0000002a\n"
+            "\"Odd\"=hex(1):61,0a,62,00\n");
 }
 
 TEST_F(RegistryView, QueryListsValuesAndSubkeysOrOneValue) {

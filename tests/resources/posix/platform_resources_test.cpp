@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/message_box.h"
@@ -70,8 +71,11 @@ class DamagedFiles : public testing::Test {
 };
 
 TEST(MessageBox, GoesToStandardErrorWithTheComponentsName) {
+  // The platform's own message box, not the test programs' guard.
+  swkv::MessageHandler guard = swkv::SetMessageHandler({});
   testing::internal::CaptureStderr();
   swkv::ShowMessage("Registry Error");
+  swkv::SetMessageHandler(std::move(guard));
   EXPECT_EQ(MessageBoxA(nullptr, "Set maintenance rate - registry error", nullptr, MB_OK), IDOK);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "mxaRAID: Registry Error\nError: Set maintenance rate - registry error\n");
