@@ -6,6 +6,7 @@
 
 #include "events/event_slots.h"
 #include "platform/com_ptr.h"
+#include "platform/module_instance.h"
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
 #include "river/agent_call.h"
@@ -57,6 +58,8 @@ void ArmPollTimer() {
   // Armed once: also a failed arming (identifier 0) is not tried again.
   if (g_timerId != kNotArmed) return;
   g_timerId = static_cast<std::uint32_t>(SetTimer(nullptr, 0, 1000, PollTimerProc));
+  // Nothing kills the timer, so the module that holds its procedure stays loaded.
+  if (g_timerId != 0) PinModule();
 }
 
 void CALLBACK PollTimerProc(HWND, UINT, UINT_PTR, DWORD) {

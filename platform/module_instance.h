@@ -18,4 +18,9 @@ namespace swkv {
 // Never null once the module is loaded; the same value for the module's whole lifetime.
 SWKV_MODULE_LOCAL HINSTANCE ModuleInstance() noexcept;
 
+// Keeps the module loaded until the process ends, whatever its host does later: code that has
+// handed the system a callback into the module (the polling timer, which is never killed) must
+// not be unloaded under it. Later calls do nothing.
+SWKV_MODULE_LOCAL void PinModule() noexcept;
+
 }  // namespace swkv

@@ -13,12 +13,13 @@ class AgentCall {
   AgentCall(const AgentCall&) = delete;
   AgentCall& operator=(const AgentCall&) = delete;
 
-  // True while a call or a pass runs on this thread.
+  // True while a call or a pass runs. The tree lives in one apartment: its calls and the pass
+  // all run on the thread that created it, so one count serves.
   static bool Active() { return Depth() > 0; }
 
  private:
   static int& Depth() {
-    thread_local int depth = 0;
+    static int depth = 0;
     return depth;
   }
 };

@@ -18,4 +18,14 @@ HINSTANCE ModuleInstance() noexcept {
   return instance;
 }
 
+void PinModule() noexcept {
+  static const bool pinned = [] {
+    Dl_info info{};
+    if (!dladdr(&g_anchor, &info) || !info.dli_fname) return false;
+    // One more reference on the module that is never given back.
+    return dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD) != nullptr;
+  }();
+  (void)pinned;
+}
+
 }  // namespace swkv

@@ -8,4 +8,14 @@ namespace swkv {
 
 HINSTANCE ModuleInstance() noexcept { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
+void PinModule() noexcept {
+  static const bool pinned = [] {
+    HMODULE module = nullptr;
+    return GetModuleHandleExA(
+               GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+               reinterpret_cast<LPCSTR>(&__ImageBase), &module) != FALSE;
+  }();
+  (void)pinned;
+}
+
 }  // namespace swkv
