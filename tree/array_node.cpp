@@ -113,7 +113,9 @@ int ArrayNode::InitArray(CRiver* parent, std::string_view name, std::uint32_t lo
 
 CRiver* ArrayNode::FindOrCreateMemberDisk(std::size_t member, std::uint32_t disk) {
   char name[32];
-  std::snprintf(name, sizeof name, "disk%d", static_cast<std::int32_t>(disk) + 1);
+  // The identifier plus one, wrapping as the library's 32-bit number would: no identifier,
+  // however absurd, overflows.
+  std::snprintf(name, sizeof name, "disk%d", static_cast<std::int32_t>(disk + 1u));
   if (CRiver* existing = GetChild(name)) {
     existing->Refresh();
     existing->FireNotification(kNotifyChanged);
