@@ -1,7 +1,5 @@
-// The controller's "CreateArray", "DeleteArray" and "ConvArray" as the agent invokes them: what
-// reaches the library, what is refused before it, the notifications and the refreshed tree.
+// The controller's "CreateArray", "DeleteArray" and "ConvArray" as the agent invokes them.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "tests/support/tree_fixture.h"
 #include "tests/tree/tree_helpers.h"
@@ -9,13 +7,11 @@
 namespace swkv::test {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using ::testing::Not;
 
-// "Old" mirrors disks 0 and 1 (logical 0), "Grow" spans disk 2 (logical 1); disks 3 to 5 are
-// free. The second controller has two free disks.
+// "Old" mirrors disks 0 and 1 (logical 0), "Grow" spans disk 2 (logical 1), disks 3 to 5 are
+// free; the second controller has two free disks.
 constexpr const char* kCommands = R"({"controllers":[
  {"activitySeconds":100,"settings":{"hotSpares":0},"disks":[
   {"disk":0,"model":"D0","sectors":1000000},{"disk":1,"model":"D1","sectors":1000000},
@@ -31,111 +27,82 @@ class ArrayCommandsTest : public TreeTest {
     Load(kCommands);
     Build();
     controller = At("HBA1");
-    // The disks' handles, by disk number (channel disks: "master" even, "slave" odd).
-    for (int disk = 0; disk < 6; ++disk) {
-      std::string path = "HBA1/ch" + std::to_string(disk / 2 + 1) + (disk % 2 ? "/slave" : "/master");
-      handles.push_back(HandleAddress(At(path).get()));
-    }
+    d.clear();
+    for (int disk = 0; disk < 6; ++disk)  // the disks' handle addresses, by disk number
+      d.push_back(HandleAddress(
+          At("HBA1/ch" + std::to_string(disk / 2 + 1) + (disk % 2 ? "/slave" : "/master")).get()));
+    grow = HandleAddress(At("HBA1/Grow").get());
+    other = HandleAddress(At("HBA2/ch1/master").get());
   }
-  std::vector<std::string> Arrays() const {
-    std::vector<std::string> arrays;
-    for (const std::string& entry : Dir(controller.get()))
-      if (entry.size() > 7 && entry.ends_with("@o--@25")) arrays.push_back(entry.substr(0, entry.find('@')));
-    return arrays;
-  }
-  // Invokes the action and reports whether the controller refreshed its arrays meanwhile.
-  bool InvokeRefreshes(const char* action, const std::string& argument) {
+  // Invokes the action on HBA1; true when the controller refreshed its arrays meanwhile.
+  bool Refreshes(const char* action, const std::string& argument) {
     const std::int64_t before = Calls("raEnumerateAllArrays");
     EXPECT_EQ(Invoke(controller.get(), action, argument), S_OK);
     return Calls("raEnumerateAllArrays") > before;
   }
-  static std::string Disks(std::initializer_list<std::string> parts) {
-    std::string text;
-    for (const std::string& part : parts) text += part + "@";
-    return text;
-  }
+  std::vector<std::string> Arrays() { return Links(controller.get(), "25"); }
 
   ComPtr<IRiver> controller;
-  std::vector<std::string> handles;
+  std::vector<std::string> d;
+  std::string grow, other;
 };
 
 TEST_F(ArrayCommandsTest, CreateArrayPassesTheExactValuesAndTheArrayAppears) {
   LibraryTrace trace;
-  Load(kCommands);
-  Build();
-  controller = At("HBA1");
+  SetUp();  // the controllers and the tree anew, traced
   NotificationLog log;
   log.Watch(controller.get(), "controller");
-  const std::string disk3 = HandleAddress(At("HBA1/ch2/slave").get());
-  const std::string disk4 = HandleAddress(At("HBA1/ch3/master").get());
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "Data@RAID1(MIRROR)@2@" + disk3 + "@" + disk4 + "@64"));
-  EXPECT_THAT(trace.Calls("raCreateArray"), ElementsAre(R"(raCreateArray("Data", 1, 2, [3 4], 64) = 0)"));
+  EXPECT_TRUE(Refreshes("CreateArray", "Data@RAID1(MIRROR)@2@" + d[3] + "@" + d[4] + "@64"));
+  EXPECT_THAT(trace.Calls("raCreateArray"),
+              ElementsAre(R"(raCreateArray("Data", 1, 2, [3 4], 64) = 0)"));
   EXPECT_THAT(log.entries, ElementsAre("controller:0x2002"));
   EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow", "Data"));
   auto data = At("HBA1/Data");
-  EXPECT_EQ(Get(data.get(), "RAID_Mode"), "MIRRORING");
-  EXPECT_EQ(Get(data.get(), "Block Size"), "32 (kb)");
-  EXPECT_EQ(Names(data.get())[0], "disk4");
-  EXPECT_EQ(Names(data.get())[1], "disk5");
+  EXPECT_EQ(Get(data.get(), "RAID_Mode") + " " + Get(data.get(), "Block Size"),
+            "MIRRORING 32 (kb)");
+  EXPECT_THAT(Links(data.get(), "28"), ElementsAre("disk4", "disk5"));
+  // An empty name: the array is numbered by its place in the list.
+  EXPECT_TRUE(Refreshes("CreateArray", "@SPAN@1@" + d[5] + "@0"));
+  EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow", "Data", "Ary4"));
 }
 
-TEST_F(ArrayCommandsTest, EveryModeNameAndAnEmptyNameCreate) {
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "@SPAN@1@" + handles[3] + "@0"));
-  EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow", "Ary3")) << "an unnamed array is numbered";
-  EXPECT_EQ(Get(At("HBA1/Ary3").get(), "RAID_Mode"), "SPANNING");
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "Z@RAID0(STRIPING)@2@" + handles[4] + "@" +
-                                                 handles[5] + "@0"));
-  EXPECT_EQ(Get(At("HBA1/Z").get(), "RAID_Mode"), "STRIPING");
-  EXPECT_EQ(Calls("raCreateArray", 0), 2);
-}
-
-TEST_F(ArrayCommandsTest, ArgumentsThatDoNotParseCreateNothingButStillRefresh) {
-  const std::string& a = handles[3];
-  const std::string& b = handles[4];
-  const std::string otherController = HandleAddress(At("HBA2/ch1/master").get());
-  const std::string array = HandleAddress(At("HBA1/Old").get());
+TEST_F(ArrayCommandsTest, CreationsRefusedBeforeOrByTheLibraryStillRefresh) {
+  const std::string pair = "@" + d[3] + "@" + d[4] + "@64";
+  std::string nine = "Data@RAID0(STRIPING)@9";
+  for (int i = 0; i < 9; ++i) nine += "@" + d[3 + i % 3];
   const std::string refused[] = {
       "",
       "Data",
       "Data@RAID1(MIRROR)",
       "Data@RAID1(MIRROR)@2",
-      "Data@RAID1(MIRROR)@2@" + a,
-      "Data@RAID1(MIRROR)@2@" + a + "@" + b,            // no separator before the last value
-      "data@raid1(mirror)@2@" + a + "@" + b + "@64",    // mode names are case-sensitive
-      "Data@RAID1(MIRROR) @2@" + a + "@" + b + "@64",
-      "Data@@2@" + a + "@" + b + "@64",
-      "Data@RAID1(MIRROR)@@" + a + "@" + b + "@64",
-      "Data@RAID1(MIRROR)@0@" + a + "@" + b + "@64",
-      "Data@RAID1(MIRROR)@256@" + a + "@" + b + "@64",  // the count is 8 bits: 256 is 0
-      "Data@RAID1(MIRROR)@9@" + Disks({a, b, a, b, a, b, a, b, a}) + "64",
-      "Data@RAID1(MIRROR)@2@0@" + b + "@64",
-      "Data@RAID1(MIRROR)@2@" + a + "@" + array + "@64",
-      "Data@RAID1(MIRROR)@2@" + a + "@" + otherController + "@64",
-  };
-  for (const std::string& argument : refused) {
-    EXPECT_TRUE(InvokeRefreshes("CreateArray", argument)) << argument;
-    EXPECT_EQ(Calls("raCreateArray"), 0) << argument;
-  }
-  EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow"));
-  // The second controller takes its own disks, and creates there.
-  auto second = At("HBA2");
-  Invoke(second.get(), "CreateArray",
-         "E@RAID1(MIRROR)@2@" + otherController + "@" + HandleAddress(At("HBA2/ch1/slave").get()) + "@0");
-  EXPECT_EQ(Calls("raCreateArray", 1), 1);
-  EXPECT_TRUE(At("HBA2/E"));
-}
-
-TEST_F(ArrayCommandsTest, CreationTheLibraryRefusesOnlyRefreshes) {
+      "Data@RAID1(MIRROR)@2@" + d[3],
+      "Data@RAID1(MIRROR)@2@" + d[3] + "@" + d[4],  // no separator before the last value
+      "data@raid1(mirror)@2" + pair,
+      "Data@@2" + pair,
+      "Data@RAID1(MIRROR)@" + pair,
+      "Data@RAID1(MIRROR)@0" + pair,
+      "Data@RAID1(MIRROR)@256" + pair,
+      nine + "@64",
+      "Data@RAID1(MIRROR)@2@0@" + d[4] + "@64",
+      "Data@RAID1(MIRROR)@2@" + d[3] + "@" + grow + "@64",
+      "Data@RAID1(MIRROR)@2@" + d[3] + "@" + other + "@64"};
+  for (const std::string& argument : refused)
+    EXPECT_TRUE(Refreshes("CreateArray", argument)) << argument;
+  EXPECT_EQ(Calls("raCreateArray"), 0);
+  // Refused by the library (disks in use, or a failure): no notification.
   NotificationLog log;
   log.Watch(controller.get(), "controller");
-  // Disks 0 and 1 belong to "Old".
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "X@RAID1(MIRROR)@2@" + handles[0] + "@" + handles[1] + "@0"));
-  EXPECT_EQ(Calls("raCreateArray"), 1);
+  EXPECT_TRUE(Refreshes("CreateArray", "X@RAID1(MIRROR)@2@" + d[0] + "@" + d[1] + "@0"));
   simFailCall("raCreateArray", -1, 0, 9);
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "X@RAID1(MIRROR)@2@" + handles[3] + "@" + handles[4] + "@0"));
+  EXPECT_TRUE(Refreshes("CreateArray", "X@RAID1(MIRROR)@2@" + d[3] + "@" + d[4] + "@0"));
   EXPECT_EQ(Calls("raCreateArray"), 2);
   EXPECT_THAT(log.entries, IsEmpty());
   EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow"));
+  // The second controller's own disks do for it.
+  simClearFaults();
+  Invoke(At("HBA2").get(), "CreateArray",
+         "E@RAID1(MIRROR)@2@" + other + "@" + HandleAddress(At("HBA2/ch1/slave").get()) + "@0");
+  EXPECT_TRUE(At("HBA2/E"));
 }
 
 TEST_F(ArrayCommandsTest, DeleteArrayNotifiesTheArrayThenTheControllerAndUnlinksIt) {
@@ -143,120 +110,75 @@ TEST_F(ArrayCommandsTest, DeleteArrayNotifiesTheArrayThenTheControllerAndUnlinks
   NotificationLog log;
   log.Watch(old.get(), "array");
   log.Watch(controller.get(), "controller");
-  EXPECT_TRUE(InvokeRefreshes("DeleteArray", HandleAddress(old.get())));
-  EXPECT_EQ(Calls("raDeleteArray", 0), 1);
+  for (const std::string& argument : {std::string(), std::string("0"), d[0], other})
+    EXPECT_FALSE(Refreshes("DeleteArray", argument)) << argument;
+  simFailCall("raDeleteArray", -1, 0, 9);
+  EXPECT_FALSE(Refreshes("DeleteArray", HandleAddress(old.get())));
+  EXPECT_THAT(log.entries, IsEmpty());
+  simClearFaults();
+  EXPECT_TRUE(Refreshes("DeleteArray", HandleAddress(old.get())));
+  EXPECT_EQ(Calls("raDeleteArray"), 2);
   EXPECT_THAT(log.entries, ElementsAre("array:0x2001", "controller:0x2002"));
   EXPECT_THAT(Arrays(), ElementsAre("Grow"));
   EXPECT_FALSE(At("HBA1/Old"));
   EXPECT_EQ(Get(old.get(), "name"), "Old") << "the agent's reference keeps the node";
-  // Disks 0 and 1 are free again.
-  EXPECT_TRUE(InvokeRefreshes("CreateArray", "New@RAID1(MIRROR)@2@" + handles[0] + "@" + handles[1] + "@0"));
-  EXPECT_THAT(Arrays(), ElementsAre("Grow", "New"));
-}
-
-TEST_F(ArrayCommandsTest, DeleteArrayOfNoArrayOrRefusedDoesNothing) {
-  NotificationLog log;
-  log.Watch(At("HBA1/Old").get(), "array");
-  log.Watch(controller.get(), "controller");
-  for (const std::string& argument :
-       {std::string(), std::string("0"), handles[0], HandleAddress(At("HBA2/ch1/master").get()),
-        HandleAddress(controller.get())}) {
-    EXPECT_FALSE(InvokeRefreshes("DeleteArray", argument)) << argument;
-  }
-  EXPECT_EQ(Calls("raDeleteArray"), 0);
-  simFailCall("raDeleteArray", -1, 0, 9);
-  EXPECT_FALSE(InvokeRefreshes("DeleteArray", HandleAddress(At("HBA1/Old").get())));
-  EXPECT_EQ(Calls("raDeleteArray"), 1);
-  EXPECT_THAT(log.entries, IsEmpty());
-  EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow"));
 }
 
 TEST_F(ArrayCommandsTest, ConvertSpanPauseResumeAndStop) {
   LibraryTrace trace;
-  Load(kCommands);
-  Build();
-  controller = At("HBA1");
-  auto grow = At("HBA1/Grow");
-  const std::string array = HandleAddress(grow.get());
-  const std::string disk2 = HandleAddress(At("HBA1/ch2/master").get());
-  const std::string disk3 = HandleAddress(At("HBA1/ch2/slave").get());
-
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "512@" + array + "@SPAN@0@2@" + disk2 + "@" + disk3));
-  EXPECT_EQ(Get(grow.get(), "Status"), "768");
-  EXPECT_EQ(Get(grow.get(), "ThrottleStatus"), "1");
-  // Paused with no target and no disks; the array's own block size stands in for the missing
-  // one.
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "1024@" + array));
-  EXPECT_EQ(Get(grow.get(), "ThrottleStatus"), "4");
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "256@" + array));
-  EXPECT_EQ(Get(grow.get(), "ThrottleStatus"), "1");
-  EXPECT_THAT(trace.Calls("raExpanConv"),
-              ElementsAre("raExpanConv(1, 3, 2, [2 3], 0, 0) = 0",
-                          "raExpanConv(1, -1, 0, [], 128, 3) = 0",
-                          "raExpanConv(1, -1, 0, [], 128, 5) = 0"));
-  // Done: the array spans both disks.
+  SetUp();  // the controllers and the tree anew, traced
+  auto array = At("HBA1/Grow");
+  EXPECT_TRUE(Refreshes("ConvArray", "512@" + grow + "@SPAN@0@2@" + d[2] + "@" + d[3]));
+  EXPECT_EQ(Get(array.get(), "Status") + " " + Get(array.get(), "ThrottleStatus"), "768 1");
+  EXPECT_TRUE(Refreshes("ConvArray", "1024@" + grow));
+  EXPECT_EQ(Get(array.get(), "ThrottleStatus"), "4");
+  EXPECT_TRUE(Refreshes("ConvArray", "256@" + grow));
+  EXPECT_EQ(Get(array.get(), "ThrottleStatus"), "1");
+  // Without a block size the array's own (128 sectors) stands in.
+  EXPECT_THAT(trace.Calls("raExpanConv"), ElementsAre("raExpanConv(1, 3, 2, [2 3], 0, 0) = 0",
+                                                      "raExpanConv(1, -1, 0, [], 128, 3) = 0",
+                                                      "raExpanConv(1, -1, 0, [], 128, 5) = 0"));
   simAdvanceClock(100000);
-  grow->refresh();
-  Invoke(grow.get(), "GUI_Status");
-  EXPECT_EQ(Get(grow.get(), "Status"), "0");
-  EXPECT_THAT(Names(grow.get()), testing::IsSupersetOf({"disk3", "disk4"}));
-  EXPECT_EQ(Get(grow.get(), "Size"), "976 MB");
-
-  // A conversion to striping, stopped: the stop leaves the throttle to what the library says.
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "512@" + array + "@RAID0(STRIPING)@0@2@" + disk2 + "@" + disk3));
-  EXPECT_EQ(Get(grow.get(), "Status"), "768");
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "2048@" + array));
-  EXPECT_EQ(Get(grow.get(), "Status"), "0");
-  EXPECT_EQ(Get(grow.get(), "ThrottleStatus"), "2");
-  EXPECT_EQ(Get(grow.get(), "RAID_Mode"), "SPANNING");
+  array->refresh();
+  Invoke(array.get(), "GUI_Status");
+  EXPECT_EQ(Get(array.get(), "Size"), "976 MB") << "spanning both disks";
+  EXPECT_THAT(Links(array.get(), "28"), ElementsAre("disk3", "disk4"));
+  // Stopped, the array keeps its old layout and the throttle is what the library reports.
+  EXPECT_TRUE(Refreshes("ConvArray", "512@" + grow + "@RAID0(STRIPING)@0@2@" + d[2] + "@" + d[3]));
+  EXPECT_EQ(Get(array.get(), "Status"), "768");
+  EXPECT_TRUE(Refreshes("ConvArray", "2048@" + grow));
+  EXPECT_EQ(Get(array.get(), "RAID_Mode") + " " + Get(array.get(), "ThrottleStatus"), "SPANNING 2");
 }
 
 TEST_F(ArrayCommandsTest, ConversionsThatDoNotParseCallNothing) {
-  auto grow = At("HBA1/Grow");
-  const std::string array = HandleAddress(grow.get());
-  const std::string& a = handles[3];
-  const std::string otherController = HandleAddress(At("HBA2/ch1/master").get());
-  // A known array with fields missing or naming no disk of this controller: refreshed.
-  const std::string refused[] = {
-      "512@" + array + "@SPAN",
-      "512@" + array + "@SPAN@0",
-      "512@" + array + "@SPAN@0@2@" + handles[2],
-      "512@" + array + "@SPAN@0@9@" + Disks({a, a, a, a, a, a, a, a}) + a,
-      "512@" + array + "@SPAN@0@-1",
-      "512@" + array + "@SPAN@0@2@" + handles[2] + "@" + otherController,
-      "512@" + array + "@SPAN@0@2@" + handles[2] + "@0",
-      "0@" + array,
-      "zero@" + array,
-  };
-  for (const std::string& argument : refused) {
-    EXPECT_TRUE(InvokeRefreshes("ConvArray", argument)) << argument;
-  }
-  // No array: not even a refresh.
-  for (const std::string& argument :
-       {std::string("512"), std::string("512@"), std::string("512@0"), "512@" + a,
-        "512@" + HandleAddress(controller.get())}) {
-    EXPECT_FALSE(InvokeRefreshes("ConvArray", argument)) << argument;
-  }
+  std::string nine = "512@" + grow + "@SPAN@0@9";
+  for (int i = 0; i < 9; ++i) nine += "@" + d[2];
+  const std::string refreshed[] = {"512@" + grow + "@SPAN",
+                                   "512@" + grow + "@SPAN@0",
+                                   "512@" + grow + "@SPAN@0@2@" + d[2],
+                                   nine,
+                                   "512@" + grow + "@SPAN@0@-1",
+                                   "512@" + grow + "@SPAN@0@2@" + d[2] + "@" + other,
+                                   "0@" + grow,
+                                   "zero@" + grow};
+  for (const std::string& argument : refreshed)
+    EXPECT_TRUE(Refreshes("ConvArray", argument)) << argument;
+  for (const std::string& argument : {std::string("512"), std::string("512@0"), "512@" + d[2]})
+    EXPECT_FALSE(Refreshes("ConvArray", argument)) << argument;
   EXPECT_EQ(Calls("raExpanConv"), 0);
-  // Refused by the library: the throttle stays.
   simFailCall("raExpanConv", -1, 0, 9);
-  EXPECT_TRUE(InvokeRefreshes("ConvArray", "1024@" + array));
+  EXPECT_TRUE(Refreshes("ConvArray", "1024@" + grow));
   EXPECT_EQ(Calls("raExpanConv"), 1);
-  EXPECT_EQ(Get(grow.get(), "ThrottleStatus"), "2");
+  EXPECT_EQ(Get(At("HBA1/Grow").get(), "ThrottleStatus"), "2");
 }
 
 TEST_F(ArrayCommandsTest, WithoutTheControllerNoActionReachesTheLibrary) {
-  const std::string array = HandleAddress(At("HBA1/Grow").get());
   ResetSelection();
   simFailCall("raInitialize", -1, 0, 9);
-  Invoke(controller.get(), "CreateArray", "X@SPAN@1@" + handles[3] + "@0");
-  Invoke(controller.get(), "DeleteArray", array);
-  Invoke(controller.get(), "ConvArray", "1024@" + array);
-  EXPECT_EQ(Calls("raCreateArray") + Calls("raDeleteArray") + Calls("raExpanConv") +
-                Calls("raEnumerateAllArrays"),
-            0);
-  simClearFaults();
-  EXPECT_THAT(Arrays(), ElementsAre("Old", "Grow"));
+  Invoke(controller.get(), "CreateArray", "X@SPAN@1@" + d[3] + "@0");
+  Invoke(controller.get(), "DeleteArray", grow);
+  Invoke(controller.get(), "ConvArray", "1024@" + grow);
+  EXPECT_EQ(Calls("raCreateArray") + Calls("raDeleteArray") + Calls("raExpanConv"), 0);
 }
 
 }  // namespace
