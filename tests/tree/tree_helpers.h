@@ -60,7 +60,10 @@ struct NotificationLog {
 // is loaded: the library takes the setting when it is reset.
 class LibraryTrace {
  public:
-  LibraryTrace() : m_path(::testing::TempDir() + "swkv_trace.log") {
+  // Named after the test, since tests run in parallel processes.
+  LibraryTrace()
+      : m_path(::testing::TempDir() + "swkv_trace_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log") {
     std::remove(m_path.c_str());
     Set(m_path.c_str());
     EXPECT_EQ(simReset(), 0) << simLastError();
