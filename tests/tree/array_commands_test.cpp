@@ -128,20 +128,21 @@ TEST_F(ArrayCommandsTest, ConvertSpanPauseResumeAndStop) {
   LibraryTrace trace;
   SetUp();  // the controllers and the tree anew, traced
   auto array = At("HBA1/Grow");
-  EXPECT_TRUE(Refreshes("ConvArray", "512@" + grow + "@SPAN@0@2@" + d[2] + "@" + d[3]));
+  EXPECT_TRUE(Refreshes("ConvArray", "512@" + grow + "@SPAN@256@2@" + d[2] + "@" + d[3]));
   EXPECT_EQ(Get(array.get(), "Status") + " " + Get(array.get(), "ThrottleStatus"), "768 1");
   EXPECT_TRUE(Refreshes("ConvArray", "1024@" + grow));
   EXPECT_EQ(Get(array.get(), "ThrottleStatus"), "4");
   EXPECT_TRUE(Refreshes("ConvArray", "256@" + grow));
   EXPECT_EQ(Get(array.get(), "ThrottleStatus"), "1");
   // Without a block size the array's own (128 sectors) stands in.
-  EXPECT_THAT(trace.Calls("raExpanConv"), ElementsAre("raExpanConv(1, 3, 2, [2 3], 0, 0) = 0",
+  EXPECT_THAT(trace.Calls("raExpanConv"), ElementsAre("raExpanConv(1, 3, 2, [2 3], 256, 0) = 0",
                                                       "raExpanConv(1, -1, 0, [], 128, 3) = 0",
                                                       "raExpanConv(1, -1, 0, [], 128, 5) = 0"));
   simAdvanceClock(100000);
   array->refresh();
   Invoke(array.get(), "GUI_Status");
   EXPECT_EQ(Get(array.get(), "Size"), "976 MB") << "spanning both disks";
+  EXPECT_EQ(Get(array.get(), "Block Size"), "128 (kb)");
   EXPECT_THAT(Links(array.get(), "28"), ElementsAre("disk3", "disk4"));
   // Stopped, the array keeps its old layout and the throttle is what the library reports.
   EXPECT_TRUE(Refreshes("ConvArray", "512@" + grow + "@RAID0(STRIPING)@0@2@" + d[2] + "@" + d[3]));
