@@ -45,8 +45,8 @@ RAEXPORT int32_t RAAPI raEnumerateAllDisks(uint32_t* count, uint32_t* disks) {
 }
 
 RAEXPORT int32_t RAAPI raGetDeviceName(uint32_t disk, char* name) {
-  return Call(Fn::GetDeviceName, Args(disk, name)).Run([&](Context& ctx) {
-    if (!name) return int32_t{SIM_E_ARGUMENT};
+  // The name's first byte counts as its output: a misbehaving library can name a disk "".
+  return Call(Fn::GetDeviceName, Args(disk, name)).Outputs(name).Run([&](Context& ctx) {
     const Disk* d = PresentDisk(ctx, disk);
     if (!d) return int32_t{SIM_E_NO_OBJECT};
     FillText(name, RA_NAME_SIZE, d->model, ctx.effect.unterminated);

@@ -58,7 +58,8 @@ class Call {
 
  private:
   enum class Target { Open, Named, Selection };
-  using Output = std::variant<int32_t*, uint32_t*, uint16_t*>;
+  // A char is the first byte of a text the call writes.
+  using Output = std::variant<int32_t*, uint32_t*, uint16_t*, char*>;
 
   void Override(const FaultEffect& effect);
   std::string Written() const;

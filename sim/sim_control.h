@@ -47,7 +47,8 @@ enum {
    * (64), raGetDriverVersion (256 each), raGetEvents' texts (128). */
   SIM_MISBEHAVE_UNTERMINATED = 2,
   /* Replace the output-th value the call writes (counted from 0 in the order of its parameters)
-   * by value: unknown state, activity, type, timing, SMART or charge codes, absurd readings. */
+   * by value: unknown state, activity, type, timing, SMART or charge codes, absurd readings; the
+   * first byte of raGetDeviceName's name (0: the empty name). */
   SIM_MISBEHAVE_OUTPUT = 3
 };
 

@@ -114,7 +114,9 @@ int ArrayNode::InitArray(CRiver* parent, std::string_view name, std::uint32_t lo
 
 CRiver* ArrayNode::FindOrCreateMemberDisk(std::size_t member, std::uint32_t disk) {
   char name[32];
-  std::snprintf(name, sizeof name, "disk%d", static_cast<std::int32_t>(disk) + 1);
+  // The identifier plus one, wrapping as the library's 32-bit number would: no identifier,
+  // however absurd, overflows.
+  std::snprintf(name, sizeof name, "disk%d", static_cast<std::int32_t>(disk + 1u));
   if (CRiver* existing = GetChild(name)) {
     existing->Refresh();
     existing->FireNotification(kNotifyChanged);
@@ -197,21 +199,26 @@ int ArrayNode::UpdateProperties() {
   if (!Select()) return 0;
   RaArrayInfo info{};
   const bool haveInfo = RecordStatus(raGetArrayInfo(m_logical, &info)) == 0;
+  if (!haveInfo) info = RaArrayInfo{};  // nothing of a failed read is shown
   std::int32_t mode = 0, third = 0;
   std::uint32_t block = 0;
   if (RecordStatus(raGetArrayDescription(m_logical, &mode, &third, &block)) != 0) return 1;
   m_raidMode = mode;
   m_blockSize = block;
   SetProperty("RAID_Mode", kReadWrite, "%s", RaidModeText(mode).c_str());
-  if (haveInfo) {
+  // Without the information record the previous geometry, name and size stand; on the first
+  // update they are entered all the same (from the empty record), so that the entries keep
+  // their places.
+  const bool firstUpdate = FindDrop("Cyls") == nullptr;
+  if (haveInfo || firstUpdate) {
     SetIntProperty("Cyls", kReadWrite, info.cylinders);
     SetIntProperty("Heads", kReadWrite, info.heads);
     SetIntProperty("Sectors", kReadWrite, info.sectorsPerTrack);
-    m_name.assign(ArrayRecordName(info));
   }
+  if (haveInfo) m_name.assign(ArrayRecordName(info));
   SetProperty("name", kReadWrite, "%s", m_name.c_str());
   SetProperty("Block Size", kReadWrite, "%d (kb)", static_cast<int>((m_blockSize & 0xFFFF) >> 1));
-  if (haveInfo) {
+  if (haveInfo || firstUpdate) {
     const std::uint64_t bytes = (std::uint64_t{info.sizeHigh} << 32) | info.sizeLow;
     SetProperty("Size", kReadOnly, "%s", FormatSizeText(bytes).c_str());
   }
@@ -364,16 +371,18 @@ int BuildArrayChildren(ArrayContainer* controller, std::int32_t key) {
       if (auto* array = dynamic_cast<ArrayNode*>(existing)) {
         // A sink may delete the array while it is notified; it must outlive this step.
         ComPtr<ArrayNode> alive(array);
+        // The library may have given the array another logical number: the refresh reads it
+        // under the number it has now.
+        array->set_logical(logical);
         array->Refresh();
         array->FireNotification(kNotifyChanged);
-        array->set_logical(logical);
         keep.push_back(array);
         continue;
       }
       ArrayNode* array = ArrayNode::New();
       array->AddRef();
       RaArrayInfo info{};
-      RecordStatus(raGetArrayInfo(logical, &info));
+      if (RecordStatus(raGetArrayInfo(logical, &info)) != 0) info = RaArrayInfo{};
       std::string name(ArrayRecordName(info));
       if (name.empty()) {
         // An unnamed array is named by its place in the list, and the name is written back.

@@ -34,7 +34,12 @@ int ChannelNode::BuildChannelChildren() {
   if (devices > 0 && devices < device_limit()) {
     for (std::int32_t position = 0; position < devices; ++position) {
       DeviceName name = ReadDeviceName(static_cast<std::uint32_t>(2 * channel + position));
-      if (name.empty()) position = 1;  // no master: the device is the slave
+      if (name.empty() && position == 0) {
+        // No master: the device is the slave. A library that refuses to name an absent master
+        // is asked for the slave's name instead.
+        position = 1;
+        if (!name.ok()) name = ReadDeviceName(static_cast<std::uint32_t>(2 * channel + 1));
+      }
       if (name.ok()) {
         if (CRiver* disk = BuildChildren(position, channel, extra_number())) keep.push_back(disk);
       }

@@ -1,0 +1,98 @@
+// What the tree tests share besides the fixture: handles as actions take them, values as stored,
+// notifications of several nodes in one log, and the library's own trace of its calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "sim/sim_control.h"
+#include "tests/support/agent.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <stdlib.h>
+#endif
+
+namespace swkv::test {
+
+// The address part of a node's handle ("1234;28" gives "1234").
+inline std::string HandleAddress(IRiver* node) {
+  std::string handle = Get(node, "handle");
+  return handle.substr(0, handle.find(';'));
+}
+
+// An entry's stored value, from the listing (no hook runs, nothing is queried); "-" when absent.
+inline std::string Shown(IRiver* node, std::string_view name) {
+  std::string entry = Entry(node, name);
+  return entry.empty() ? "-" : entry.substr(entry.find('@', entry.find('@') + 1) + 1);
+}
+
+// The names of the node's child links to nodes of the kind ("25"), in order.
+inline std::vector<std::string> Links(IRiver* node, std::string_view kind) {
+  std::vector<std::string> names;
+  const std::string tail = "@o--@" + std::string(kind);
+  for (const std::string& entry : Dir(node))
+    if (entry.ends_with(tail)) names.push_back(entry.substr(0, entry.find('@')));
+  return names;
+}
+
+// Notifications of several nodes in the order they arrive, as "label:0x2002".
+struct NotificationLog {
+  void Watch(IRiver* node, std::string label) {
+    sinks.push_back(RecordingSink::Create());
+    sinks.back()->onNotify = [this, label](ULONG code) {
+      char text[16];
+      std::snprintf(text, sizeof text, ":0x%lX", static_cast<unsigned long>(code));
+      entries.push_back(label + text);
+    };
+    sinks.back()->AdviseOn(node);
+  }
+  std::vector<std::string> entries;
+  std::vector<ComPtr<RecordingSink>> sinks;
+};
+
+// The library's trace of its calls, in a file of the test's own. Start it before the scenario
+// is loaded: the library takes the setting when it is reset.
+class LibraryTrace {
+ public:
+  // Named after the test, since tests run in parallel processes.
+  LibraryTrace()
+      : m_path(::testing::TempDir() + "swkv_trace_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log") {
+    std::remove(m_path.c_str());
+    Set(m_path.c_str());
+    EXPECT_EQ(simReset(), 0) << simLastError();
+  }
+  ~LibraryTrace() {
+    Set(nullptr);
+    simReset();
+    std::remove(m_path.c_str());
+  }
+  // The calls of one function as "raX(arguments) = status", in order.
+  std::vector<std::string> Calls(const std::string& function) const {
+    std::vector<std::string> calls;
+    std::ifstream in(m_path);
+    for (std::string line; std::getline(in, line);) {
+      std::size_t at = line.find(" " + function + "(");
+      if (at != std::string::npos) calls.push_back(line.substr(at + 1, line.find(" ->") - at - 1));
+    }
+    return calls;
+  }
+
+ private:
+  static void Set(const char* value) {
+#ifdef _WIN32
+    SetEnvironmentVariableA("SWKV_SIM_TRACE", value);
+#else
+    value ? setenv("SWKV_SIM_TRACE", value, 1) : unsetenv("SWKV_SIM_TRACE");
+#endif
+  }
+  std::string m_path;
+};
+
+}  // namespace swkv::test
