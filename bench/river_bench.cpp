@@ -82,5 +82,3 @@ BENCHMARK(BM_SetPropertyFormatted);
 
 }  // namespace
 }  // namespace swkv::bench
-
-BENCHMARK_MAIN();
