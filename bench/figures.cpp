@@ -1,6 +1,8 @@
 #include "bench/figures.h"
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace swkv::bench {
 
@@ -11,27 +13,36 @@ struct CallFigure {
   CallCounts prescribed{};
 };
 
-// In the order the benchmarks first left them.
-std::vector<std::pair<std::string, CallFigure>>& CallFigures() {
-  static std::vector<std::pair<std::string, CallFigure>> figures;
-  return figures;
-}
+struct TimeFigure {
+  double seconds = 0;
+  double librarySeconds = 0;
+  double extra = 0;  // library calls, or allocations per call
+};
 
-std::vector<std::pair<std::string, double>>& ValueFigures() {
-  static std::vector<std::pair<std::string, double>> figures;
-  return figures;
-}
-
+// Each kind of figure in the order the benchmarks first left them; a later run of a benchmark
+// replaces its figure.
 template <class T>
-void Put(std::vector<std::pair<std::string, T>>& figures, const std::string& name, T value) {
-  for (auto& [key, figure] : figures) {
-    if (key == name) {
-      figure = value;
-      return;
+class Figures {
+ public:
+  void Put(const std::string& name, const T& value) {
+    for (auto& [key, figure] : m_items) {
+      if (key == name) {
+        figure = value;
+        return;
+      }
     }
+    m_items.emplace_back(name, value);
   }
-  figures.emplace_back(name, value);
-}
+  const std::vector<std::pair<std::string, T>>& items() const { return m_items; }
+
+ private:
+  std::vector<std::pair<std::string, T>> m_items;
+};
+
+Figures<CallFigure> g_calls;
+Figures<TimeFigure> g_ownTimes;
+Figures<TimeFigure> g_yardsticks;
+Figures<double> g_values;
 
 // "raInitialize +2, raTerminate +1": where the measured calls differ from the prescribed ones.
 std::string Differences(const CallFigure& f) {
@@ -45,73 +56,60 @@ std::string Differences(const CallFigure& f) {
     text += d > 0 ? " +" : " ";
     text += std::to_string(d);
   }
-  return text;
+  return text.empty() ? "none" : text;
 }
 
 }  // namespace
 
 void SetCallFigure(const std::string& operation, const CallCounts& measured,
                    const CallCounts& prescribed) {
-  Put(CallFigures(), operation, CallFigure{measured, prescribed});
+  g_calls.Put(operation, CallFigure{measured, prescribed});
 }
 
-void SetValueFigure(const std::string& name, double value) { Put(ValueFigures(), name, value); }
-
-void FiguresReporter::ReportRuns(const std::vector<Run>& runs) {
-  for (const Run& run : runs) {
-    if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.error_occurred) continue;
-    // Processor time: the benchmarks run on one thread, and on a machine shared with other work
-    // the wall-clock time also counts the time the process waited for a processor.
-    m_seconds[run.benchmark_name()] =
-        run.cpu_accumulated_time / static_cast<double>(run.iterations);
-    for (const auto& [name, counter] : run.counters)
-      SetValueFigure(run.benchmark_name() + " " + name, counter.value);
-  }
-  ConsoleReporter::ReportRuns(runs);
+void SetOwnTimeFigure(const std::string& operation, double seconds, double librarySeconds,
+                      std::int64_t calls) {
+  g_ownTimes.Put(operation, TimeFigure{seconds, librarySeconds, static_cast<double>(calls)});
 }
 
-double FiguresReporter::Seconds(const std::string& name) const {
-  auto found = m_seconds.find(name);
-  return found == m_seconds.end() ? 0 : found->second;
+void SetYardstickFigure(const std::string& operation, double seconds, double librarySeconds,
+                        double allocations) {
+  g_yardsticks.Put(operation, TimeFigure{seconds, librarySeconds, allocations});
 }
 
-void PrintFigures(const FiguresReporter& times) {
-  std::printf("\nLibrary calls per operation (default scenario, steady state)\n");
-  std::printf("  %-44s %9s %11s  %s\n", "operation", "measured", "prescribed", "difference");
-  for (const auto& [operation, f] : CallFigures()) {
-    std::printf("  %-44s %9lld %11lld  %s\n", operation.c_str(),
-                static_cast<long long>(Total(f.measured)),
-                static_cast<long long>(Total(f.prescribed)), Differences(f).c_str());
-  }
+void SetValueFigure(const std::string& name, double value) { g_values.Put(name, value); }
 
-  std::printf("\nThe component's own time (its processor time beyond its library calls) per time "
-              "of those calls made directly on the same library\n");
-  for (const char* name : {"BM_PollingPass", "BM_TreeBuild", "BM_TreeWalk"}) {
-    double total = times.Seconds(name);
-    double library = times.Seconds(std::string(name) + "_LibraryAlone");
-    if (total <= 0 || library <= 0) continue;
-    std::printf("  %-14s %9.1f us in all, %9.1f us in the library: own time %.2f x the "
-                "library's\n",
-                name + 3, total * 1e6, library * 1e6, (total - library) / library);
+void PrintFigures() {
+  if (!g_calls.items().empty()) {
+    std::printf("\nLibrary calls per operation (default scenario, steady state)\n");
+    std::printf("  %-40s %8s %10s  %s\n", "operation", "measured", "prescribed", "difference");
+    for (const auto& [operation, f] : g_calls.items()) {
+      std::printf("  %-40s %8lld %10lld  %s\n", operation.c_str(),
+                  static_cast<long long>(Total(f.measured)),
+                  static_cast<long long>(Total(f.prescribed)), Differences(f).c_str());
+    }
   }
-
-  double call = times.Seconds("BM_OneLibraryCall");
-  std::printf("\nOn a node of 30 entries (yardstick: one library call made directly, %.0f ns)\n",
-              call * 1e9);
-  for (const char* name : {"BM_Get", "BM_DirListing"}) {
-    double t = times.Seconds(name);
-    if (t <= 0 || call <= 0) continue;
-    double allocations = 0;
-    for (const auto& [key, value] : ValueFigures())
-      if (key == std::string(name) + " allocs_per_op") allocations = value;
-    std::printf("  %-14s %8.0f ns per call = %.3f library calls; %.1f heap allocations per call\n",
-                name + 3, t * 1e9, t / call, allocations);
+  if (!g_ownTimes.items().empty()) {
+    std::printf(
+        "\nThe component's own time: what an operation takes beyond its library calls, per time "
+        "of the same calls made directly on the same library (medians of alternate samples)\n");
+    for (const auto& [operation, f] : g_ownTimes.items()) {
+      std::printf("  %-28s %9.1f us, its %4.0f calls alone %8.1f us: own time %5.2f x the calls'\n",
+                  operation.c_str(), f.seconds * 1e6, f.extra, f.librarySeconds * 1e6,
+                  (f.seconds - f.librarySeconds) / f.librarySeconds);
+    }
   }
-
-  std::printf("\nMemory\n");
-  for (const auto& [name, value] : ValueFigures()) {
-    if (name.rfind("BM_", 0) == 0) continue;
-    std::printf("  %-72s %10.0f\n", name.c_str(), value);
+  if (!g_yardsticks.items().empty()) {
+    std::printf("\nOn a node of 30 entries, against one library call made directly\n");
+    for (const auto& [operation, f] : g_yardsticks.items()) {
+      std::printf("  %-28s %8.0f ns = %6.3f library calls (%.0f ns); %.2f heap allocations\n",
+                  operation.c_str(), f.seconds * 1e9, f.seconds / f.librarySeconds,
+                  f.librarySeconds * 1e9, f.extra);
+    }
+  }
+  if (!g_values.items().empty()) {
+    std::printf("\nMemory\n");
+    for (const auto& [name, value] : g_values.items())
+      std::printf("  %-70s %9.0f\n", name.c_str(), value);
   }
   std::fflush(stdout);
 }

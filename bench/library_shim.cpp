@@ -3,6 +3,7 @@
 #include <array>
 #include <initializer_list>
 
+#include "bench/library_real.h"
 #include "raidlib/raidapikv9k.h"
 
 namespace swkv::bench {
@@ -19,24 +20,6 @@ void Record(Fn fn, std::initializer_list<std::int64_t> args, const char* text,
   if (list) call.list.assign(list, list + count);
   g_recording->push_back(std::move(call));
 }
-
-// Where the selection pointer of a replayed raInitialize points: a slot that lives on, as the
-// component's own do.
-std::int32_t& Slot(std::int64_t index) {
-  static std::array<std::int32_t, 3> slots{};
-  return slots[index == 0 ? 0 : index == 1 ? 1 : 2];
-}
-
-// What the library writes during a replay.
-struct Scratch {
-  std::array<RaEventRecord, RA_MAX_EVENTS> events;
-  RaControllerInfo info;
-  RaArrayInfo array;
-  std::array<std::array<char, RA_VERSION_SIZE>, 2> text;
-  std::array<std::array<std::uint32_t, RA_MAX_LIST>, 4> u32;
-  std::array<std::int32_t, 6> i32;
-  std::uint16_t u16;
-};
 
 }  // namespace
 
@@ -63,467 +46,256 @@ using swkv::bench::Record;
 // and passes them on to the library's raX (__real_raX).
 extern "C" {
 
-int32_t __real_raInitialize(int32_t** selection);
 int32_t __wrap_raInitialize(int32_t** selection) {
-  Record(Fn::Initialize, {static_cast<std::int64_t>(selection && *selection ? **selection : -1)}, nullptr);
+  Record(Fn::Initialize, {static_cast<std::int64_t>(selection && *selection ? **selection : -1)},
+         nullptr);
   return __real_raInitialize(selection);
 }
 
-int32_t __real_raTerminate(int32_t* selection);
 int32_t __wrap_raTerminate(int32_t* selection) {
   Record(Fn::Terminate, {static_cast<std::int64_t>(selection ? *selection : -1)}, nullptr);
   return __real_raTerminate(selection);
 }
 
-int32_t __real_raNeedUpdate(int32_t* flag);
 int32_t __wrap_raNeedUpdate(int32_t* flag) {
   Record(Fn::NeedUpdate, {}, nullptr);
   return __real_raNeedUpdate(flag);
 }
 
-int32_t __real_raGetEvents(RaEventRecord* records, int32_t* count);
 int32_t __wrap_raGetEvents(RaEventRecord* records, int32_t* count) {
   Record(Fn::GetEvents, {}, nullptr);
   return __real_raGetEvents(records, count);
 }
 
-int32_t __real_raClearLog();
 int32_t __wrap_raClearLog() {
   Record(Fn::ClearLog, {}, nullptr);
   return __real_raClearLog();
 }
 
-int32_t __real_raGetControllerInfo(int32_t controller, RaControllerInfo* info);
 int32_t __wrap_raGetControllerInfo(int32_t controller, RaControllerInfo* info) {
   Record(Fn::GetControllerInfo, {static_cast<std::int64_t>(controller)}, nullptr);
   return __real_raGetControllerInfo(controller, info);
 }
 
-int32_t __real_raGetDriverVersion(char* version, char* second);
 int32_t __wrap_raGetDriverVersion(char* version, char* second) {
   Record(Fn::GetDriverVersion, {}, nullptr);
   return __real_raGetDriverVersion(version, second);
 }
 
-int32_t __real_raGetMaxChannelsPerAdapter(int32_t* count);
 int32_t __wrap_raGetMaxChannelsPerAdapter(int32_t* count) {
   Record(Fn::GetMaxChannelsPerAdapter, {}, nullptr);
   return __real_raGetMaxChannelsPerAdapter(count);
 }
 
-int32_t __real_raCheckBatteryBackModule(int32_t* present);
 int32_t __wrap_raCheckBatteryBackModule(int32_t* present) {
   Record(Fn::CheckBatteryBackModule, {}, nullptr);
   return __real_raCheckBatteryBackModule(present);
 }
 
-int32_t __real_raCheckBatteryPack(int32_t* present);
 int32_t __wrap_raCheckBatteryPack(int32_t* present) {
   Record(Fn::CheckBatteryPack, {}, nullptr);
   return __real_raCheckBatteryPack(present);
 }
 
-int32_t __real_raOriginalChannelCount(int32_t zero, int32_t* value);
 int32_t __wrap_raOriginalChannelCount(int32_t zero, int32_t* value) {
   Record(Fn::OriginalChannelCount, {static_cast<std::int64_t>(zero)}, nullptr);
   return __real_raOriginalChannelCount(zero, value);
 }
 
-int32_t __real_raWriteCacheEnabled(int32_t zero, int32_t* value);
 int32_t __wrap_raWriteCacheEnabled(int32_t zero, int32_t* value) {
   Record(Fn::WriteCacheEnabled, {static_cast<std::int64_t>(zero)}, nullptr);
   return __real_raWriteCacheEnabled(zero, value);
 }
 
-int32_t __real_raHotSparesEnabled(int32_t zero, int32_t* value);
 int32_t __wrap_raHotSparesEnabled(int32_t zero, int32_t* value) {
   Record(Fn::HotSparesEnabled, {static_cast<std::int64_t>(zero)}, nullptr);
   return __real_raHotSparesEnabled(zero, value);
 }
 
-int32_t __real_raGetRebuildRate(int32_t zero, int32_t* value);
 int32_t __wrap_raGetRebuildRate(int32_t zero, int32_t* value) {
   Record(Fn::GetRebuildRate, {static_cast<std::int64_t>(zero)}, nullptr);
   return __real_raGetRebuildRate(zero, value);
 }
 
-int32_t __real_raSetRebuildRate(int32_t zero, int32_t value);
 int32_t __wrap_raSetRebuildRate(int32_t zero, int32_t value) {
-  Record(Fn::SetRebuildRate, {static_cast<std::int64_t>(zero), static_cast<std::int64_t>(value)}, nullptr);
+  Record(Fn::SetRebuildRate, {static_cast<std::int64_t>(zero), static_cast<std::int64_t>(value)},
+         nullptr);
   return __real_raSetRebuildRate(zero, value);
 }
 
-int32_t __real_raChannelThreshold(int32_t write, int32_t* value);
 int32_t __wrap_raChannelThreshold(int32_t write, int32_t* value) {
-  Record(Fn::ChannelThreshold, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::ChannelThreshold,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raChannelThreshold(write, value);
 }
 
-int32_t __real_raSmartCheckEnabled(int32_t write, int32_t* value);
 int32_t __wrap_raSmartCheckEnabled(int32_t write, int32_t* value) {
-  Record(Fn::SmartCheckEnabled, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::SmartCheckEnabled,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raSmartCheckEnabled(write, value);
 }
 
-int32_t __real_raReadThreshold(int32_t write, int32_t* value);
 int32_t __wrap_raReadThreshold(int32_t write, int32_t* value) {
-  Record(Fn::ReadThreshold, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::ReadThreshold,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raReadThreshold(write, value);
 }
 
-int32_t __real_raWriteThreshold(int32_t write, int32_t* value);
 int32_t __wrap_raWriteThreshold(int32_t write, int32_t* value) {
-  Record(Fn::WriteThreshold, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::WriteThreshold,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raWriteThreshold(write, value);
 }
 
-int32_t __real_raSubmitChannelThreshold(int32_t write, int32_t* value);
 int32_t __wrap_raSubmitChannelThreshold(int32_t write, int32_t* value) {
-  Record(Fn::SubmitChannelThreshold, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::SubmitChannelThreshold,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raSubmitChannelThreshold(write, value);
 }
 
-int32_t __real_raWriteMode(int32_t write, int32_t* value);
 int32_t __wrap_raWriteMode(int32_t write, int32_t* value) {
-  Record(Fn::WriteMode, {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)}, nullptr);
+  Record(Fn::WriteMode,
+         {static_cast<std::int64_t>(write), static_cast<std::int64_t>(value ? *value : 0)},
+         nullptr);
   return __real_raWriteMode(write, value);
 }
 
-int32_t __real_raEnumerateAllArrays(uint32_t* count, uint32_t* logical);
 int32_t __wrap_raEnumerateAllArrays(uint32_t* count, uint32_t* logical) {
   Record(Fn::EnumerateAllArrays, {}, nullptr);
   return __real_raEnumerateAllArrays(count, logical);
 }
 
-int32_t __real_raMapLogicalToPhysicalArray(uint32_t logical, uint32_t* physical);
 int32_t __wrap_raMapLogicalToPhysicalArray(uint32_t logical, uint32_t* physical) {
   Record(Fn::MapLogicalToPhysicalArray, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raMapLogicalToPhysicalArray(logical, physical);
 }
 
-int32_t __real_raGetArrayInfo(uint32_t logical, RaArrayInfo* info);
 int32_t __wrap_raGetArrayInfo(uint32_t logical, RaArrayInfo* info) {
   Record(Fn::GetArrayInfo, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raGetArrayInfo(logical, info);
 }
 
-int32_t __real_raGetArrayDescription(uint32_t logical, int32_t* mode, int32_t* third, uint32_t* blockSectors);
-int32_t __wrap_raGetArrayDescription(uint32_t logical, int32_t* mode, int32_t* third, uint32_t* blockSectors) {
+int32_t __wrap_raGetArrayDescription(uint32_t logical, int32_t* mode, int32_t* third,
+                                     uint32_t* blockSectors) {
   Record(Fn::GetArrayDescription, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raGetArrayDescription(logical, mode, third, blockSectors);
 }
 
-int32_t __real_raGetArrayStatus(uint32_t logical, uint32_t* state, uint32_t* activity, int32_t* progress);
-int32_t __wrap_raGetArrayStatus(uint32_t logical, uint32_t* state, uint32_t* activity, int32_t* progress) {
+int32_t __wrap_raGetArrayStatus(uint32_t logical, uint32_t* state, uint32_t* activity,
+                                int32_t* progress) {
   Record(Fn::GetArrayStatus, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raGetArrayStatus(logical, state, activity, progress);
 }
 
-int32_t __real_raEnumerateDisksInArray(uint32_t logical, uint32_t* count, uint32_t* disks);
 int32_t __wrap_raEnumerateDisksInArray(uint32_t logical, uint32_t* count, uint32_t* disks) {
   Record(Fn::EnumerateDisksInArray, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raEnumerateDisksInArray(logical, count, disks);
 }
 
-int32_t __real_raRenameArray(uint32_t logical, const char* name);
 int32_t __wrap_raRenameArray(uint32_t logical, const char* name) {
   Record(Fn::RenameArray, {static_cast<std::int64_t>(logical)}, name);
   return __real_raRenameArray(logical, name);
 }
 
-int32_t __real_raArrayRebuildDisk(uint32_t logical, uint32_t member, uint32_t mode);
 int32_t __wrap_raArrayRebuildDisk(uint32_t logical, uint32_t member, uint32_t mode) {
-  Record(Fn::ArrayRebuildDisk, {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(member), static_cast<std::int64_t>(mode)}, nullptr);
+  Record(Fn::ArrayRebuildDisk,
+         {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(member),
+          static_cast<std::int64_t>(mode)},
+         nullptr);
   return __real_raArrayRebuildDisk(logical, member, mode);
 }
 
-int32_t __real_raArraySynchronize(uint32_t logical, uint32_t mode);
 int32_t __wrap_raArraySynchronize(uint32_t logical, uint32_t mode) {
-  Record(Fn::ArraySynchronize, {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(mode)}, nullptr);
+  Record(Fn::ArraySynchronize,
+         {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(mode)}, nullptr);
   return __real_raArraySynchronize(logical, mode);
 }
 
-int32_t __real_raCreateArray(const char* name, int32_t mode, uint8_t count, const uint8_t* disks, int32_t last);
-int32_t __wrap_raCreateArray(const char* name, int32_t mode, uint8_t count, const uint8_t* disks, int32_t last) {
-  Record(Fn::CreateArray, {static_cast<std::int64_t>(mode), static_cast<std::int64_t>(count), static_cast<std::int64_t>(last)}, name, disks, count);
+int32_t __wrap_raCreateArray(const char* name, int32_t mode, uint8_t count, const uint8_t* disks,
+                             int32_t last) {
+  Record(Fn::CreateArray,
+         {static_cast<std::int64_t>(mode), static_cast<std::int64_t>(count),
+          static_cast<std::int64_t>(last)},
+         name, disks, count);
   return __real_raCreateArray(name, mode, count, disks, last);
 }
 
-int32_t __real_raDeleteArray(uint32_t logical);
 int32_t __wrap_raDeleteArray(uint32_t logical) {
   Record(Fn::DeleteArray, {static_cast<std::int64_t>(logical)}, nullptr);
   return __real_raDeleteArray(logical);
 }
 
-int32_t __real_raExpanConv(uint32_t logical, int32_t targetMode, uint32_t count, const uint32_t* disks, uint32_t blockSize, uint32_t commandMode);
-int32_t __wrap_raExpanConv(uint32_t logical, int32_t targetMode, uint32_t count, const uint32_t* disks, uint32_t blockSize, uint32_t commandMode) {
-  Record(Fn::ExpanConv, {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(targetMode), static_cast<std::int64_t>(count), static_cast<std::int64_t>(blockSize), static_cast<std::int64_t>(commandMode)}, nullptr, disks, count);
+int32_t __wrap_raExpanConv(uint32_t logical, int32_t targetMode, uint32_t count,
+                           const uint32_t* disks, uint32_t blockSize, uint32_t commandMode) {
+  Record(Fn::ExpanConv,
+         {static_cast<std::int64_t>(logical), static_cast<std::int64_t>(targetMode),
+          static_cast<std::int64_t>(count), static_cast<std::int64_t>(blockSize),
+          static_cast<std::int64_t>(commandMode)},
+         nullptr, disks, count);
   return __real_raExpanConv(logical, targetMode, count, disks, blockSize, commandMode);
 }
 
-int32_t __real_raEnumerateAllDisks(uint32_t* count, uint32_t* disks);
 int32_t __wrap_raEnumerateAllDisks(uint32_t* count, uint32_t* disks) {
   Record(Fn::EnumerateAllDisks, {}, nullptr);
   return __real_raEnumerateAllDisks(count, disks);
 }
 
-int32_t __real_raGetDeviceName(uint32_t disk, char* name);
 int32_t __wrap_raGetDeviceName(uint32_t disk, char* name) {
   Record(Fn::GetDeviceName, {static_cast<std::int64_t>(disk)}, nullptr);
   return __real_raGetDeviceName(disk, name);
 }
 
-int32_t __real_raGetDiskStatus(uint32_t disk, uint32_t* array, uint32_t* state, uint32_t* activityKind, uint32_t* smart);
-int32_t __wrap_raGetDiskStatus(uint32_t disk, uint32_t* array, uint32_t* state, uint32_t* activityKind, uint32_t* smart) {
+int32_t __wrap_raGetDiskStatus(uint32_t disk, uint32_t* array, uint32_t* state,
+                               uint32_t* activityKind, uint32_t* smart) {
   Record(Fn::GetDiskStatus, {static_cast<std::int64_t>(disk)}, nullptr);
   return __real_raGetDiskStatus(disk, array, state, activityKind, smart);
 }
 
-int32_t __real_raGetDiskDescription(uint32_t disk, uint32_t* totalSectors, uint32_t* cylinders, uint32_t* heads, uint32_t* sectorsPerTrack);
-int32_t __wrap_raGetDiskDescription(uint32_t disk, uint32_t* totalSectors, uint32_t* cylinders, uint32_t* heads, uint32_t* sectorsPerTrack) {
+int32_t __wrap_raGetDiskDescription(uint32_t disk, uint32_t* totalSectors, uint32_t* cylinders,
+                                    uint32_t* heads, uint32_t* sectorsPerTrack) {
   Record(Fn::GetDiskDescription, {static_cast<std::int64_t>(disk)}, nullptr);
   return __real_raGetDiskDescription(disk, totalSectors, cylinders, heads, sectorsPerTrack);
 }
 
-int32_t __real_raGetDiskTiming(uint32_t disk, int32_t* code);
 int32_t __wrap_raGetDiskTiming(uint32_t disk, int32_t* code) {
   Record(Fn::GetDiskTiming, {static_cast<std::int64_t>(disk)}, nullptr);
   return __real_raGetDiskTiming(disk, code);
 }
 
-int32_t __real_raEnclosureType(uint32_t device, int32_t* type);
 int32_t __wrap_raEnclosureType(uint32_t device, int32_t* type) {
   Record(Fn::EnclosureType, {static_cast<std::int64_t>(device)}, nullptr);
   return __real_raEnclosureType(device, type);
 }
 
-int32_t __real_raGetEnclosureStatus(uint32_t device, int32_t* type, int32_t* spare, int32_t* status);
-int32_t __wrap_raGetEnclosureStatus(uint32_t device, int32_t* type, int32_t* spare, int32_t* status) {
+int32_t __wrap_raGetEnclosureStatus(uint32_t device, int32_t* type, int32_t* spare,
+                                    int32_t* status) {
   Record(Fn::GetEnclosureStatus, {static_cast<std::int64_t>(device)}, nullptr);
   return __real_raGetEnclosureStatus(device, type, spare, status);
 }
 
-int32_t __real_raGetChargeStatus(int32_t* code);
 int32_t __wrap_raGetChargeStatus(int32_t* code) {
   Record(Fn::GetChargeStatus, {}, nullptr);
   return __real_raGetChargeStatus(code);
 }
 
-int32_t __real_raGetChargeCycle(uint16_t* cycles);
 int32_t __wrap_raGetChargeCycle(uint16_t* cycles) {
   Record(Fn::GetChargeCycle, {}, nullptr);
   return __real_raGetChargeCycle(cycles);
 }
 
-int32_t __real_raGetBatteryTemperature(uint16_t* temperature);
 int32_t __wrap_raGetBatteryTemperature(uint16_t* temperature) {
   Record(Fn::GetBatteryTemperature, {}, nullptr);
   return __real_raGetBatteryTemperature(temperature);
 }
 
-int32_t __real_raGetBatteryVoltage(uint16_t* voltage);
 int32_t __wrap_raGetBatteryVoltage(uint16_t* voltage) {
   Record(Fn::GetBatteryVoltage, {}, nullptr);
   return __real_raGetBatteryVoltage(voltage);
 }
 
 }  // extern "C"
-
-namespace swkv::bench {
-
-void Replay(const std::vector<RecordedCall>& calls) {
-  static Scratch s;
-  for (const RecordedCall& call : calls) {
-    switch (call.fn) {
-    case Fn::Initialize: {
-      Slot(call.args[0]) = static_cast<std::int32_t>(call.args[0]);
-      std::int32_t* selection = &Slot(call.args[0]);
-      __real_raInitialize(&selection);
-      break;
-    }
-    case Fn::Terminate: {
-      std::int32_t selection = static_cast<std::int32_t>(call.args[0]);
-      __real_raTerminate(&selection);
-      break;
-    }
-    case Fn::NeedUpdate: {
-      __real_raNeedUpdate(&s.i32[0]);
-      break;
-    }
-    case Fn::GetEvents: {
-      __real_raGetEvents(s.events.data(), &s.i32[0]);
-      break;
-    }
-    case Fn::ClearLog: {
-      __real_raClearLog();
-      break;
-    }
-    case Fn::GetControllerInfo: {
-      __real_raGetControllerInfo(static_cast<int32_t>(call.args[0]), &s.info);
-      break;
-    }
-    case Fn::GetDriverVersion: {
-      __real_raGetDriverVersion(s.text[0].data(), s.text[1].data());
-      break;
-    }
-    case Fn::GetMaxChannelsPerAdapter: {
-      __real_raGetMaxChannelsPerAdapter(&s.i32[0]);
-      break;
-    }
-    case Fn::CheckBatteryBackModule: {
-      __real_raCheckBatteryBackModule(&s.i32[0]);
-      break;
-    }
-    case Fn::CheckBatteryPack: {
-      __real_raCheckBatteryPack(&s.i32[0]);
-      break;
-    }
-    case Fn::OriginalChannelCount: {
-      __real_raOriginalChannelCount(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::WriteCacheEnabled: {
-      __real_raWriteCacheEnabled(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::HotSparesEnabled: {
-      __real_raHotSparesEnabled(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::GetRebuildRate: {
-      __real_raGetRebuildRate(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::SetRebuildRate: {
-      __real_raSetRebuildRate(static_cast<int32_t>(call.args[0]), static_cast<int32_t>(call.args[1]));
-      break;
-    }
-    case Fn::ChannelThreshold: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raChannelThreshold(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::SmartCheckEnabled: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raSmartCheckEnabled(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::ReadThreshold: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raReadThreshold(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::WriteThreshold: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raWriteThreshold(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::SubmitChannelThreshold: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raSubmitChannelThreshold(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::WriteMode: {
-      s.i32[0] = static_cast<std::int32_t>(call.args[1]);
-      __real_raWriteMode(static_cast<int32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::EnumerateAllArrays: {
-      __real_raEnumerateAllArrays(s.u32[0].data(), s.u32[1].data());
-      break;
-    }
-    case Fn::MapLogicalToPhysicalArray: {
-      __real_raMapLogicalToPhysicalArray(static_cast<uint32_t>(call.args[0]), s.u32[0].data());
-      break;
-    }
-    case Fn::GetArrayInfo: {
-      __real_raGetArrayInfo(static_cast<uint32_t>(call.args[0]), &s.array);
-      break;
-    }
-    case Fn::GetArrayDescription: {
-      __real_raGetArrayDescription(static_cast<uint32_t>(call.args[0]), &s.i32[0], &s.i32[1], s.u32[0].data());
-      break;
-    }
-    case Fn::GetArrayStatus: {
-      __real_raGetArrayStatus(static_cast<uint32_t>(call.args[0]), s.u32[0].data(), s.u32[1].data(), &s.i32[0]);
-      break;
-    }
-    case Fn::EnumerateDisksInArray: {
-      __real_raEnumerateDisksInArray(static_cast<uint32_t>(call.args[0]), s.u32[0].data(), s.u32[1].data());
-      break;
-    }
-    case Fn::RenameArray: {
-      __real_raRenameArray(static_cast<uint32_t>(call.args[0]), call.text.c_str());
-      break;
-    }
-    case Fn::ArrayRebuildDisk: {
-      __real_raArrayRebuildDisk(static_cast<uint32_t>(call.args[0]), static_cast<uint32_t>(call.args[1]), static_cast<uint32_t>(call.args[2]));
-      break;
-    }
-    case Fn::ArraySynchronize: {
-      __real_raArraySynchronize(static_cast<uint32_t>(call.args[0]), static_cast<uint32_t>(call.args[1]));
-      break;
-    }
-    case Fn::CreateArray: {
-      std::vector<std::uint8_t> disks(call.list.begin(), call.list.end());
-      __real_raCreateArray(call.text.c_str(), static_cast<int32_t>(call.args[0]), static_cast<uint8_t>(call.args[1]), disks.data(), static_cast<int32_t>(call.args[2]));
-      break;
-    }
-    case Fn::DeleteArray: {
-      __real_raDeleteArray(static_cast<uint32_t>(call.args[0]));
-      break;
-    }
-    case Fn::ExpanConv: {
-      __real_raExpanConv(static_cast<uint32_t>(call.args[0]), static_cast<int32_t>(call.args[1]), static_cast<uint32_t>(call.args[2]), call.list.data(), static_cast<uint32_t>(call.args[3]), static_cast<uint32_t>(call.args[4]));
-      break;
-    }
-    case Fn::EnumerateAllDisks: {
-      __real_raEnumerateAllDisks(s.u32[0].data(), s.u32[1].data());
-      break;
-    }
-    case Fn::GetDeviceName: {
-      __real_raGetDeviceName(static_cast<uint32_t>(call.args[0]), s.text[0].data());
-      break;
-    }
-    case Fn::GetDiskStatus: {
-      __real_raGetDiskStatus(static_cast<uint32_t>(call.args[0]), s.u32[0].data(), s.u32[1].data(), s.u32[2].data(), s.u32[3].data());
-      break;
-    }
-    case Fn::GetDiskDescription: {
-      __real_raGetDiskDescription(static_cast<uint32_t>(call.args[0]), s.u32[0].data(), s.u32[1].data(), s.u32[2].data(), s.u32[3].data());
-      break;
-    }
-    case Fn::GetDiskTiming: {
-      __real_raGetDiskTiming(static_cast<uint32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::EnclosureType: {
-      __real_raEnclosureType(static_cast<uint32_t>(call.args[0]), &s.i32[0]);
-      break;
-    }
-    case Fn::GetEnclosureStatus: {
-      __real_raGetEnclosureStatus(static_cast<uint32_t>(call.args[0]), &s.i32[0], &s.i32[1], &s.i32[2]);
-      break;
-    }
-    case Fn::GetChargeStatus: {
-      __real_raGetChargeStatus(&s.i32[0]);
-      break;
-    }
-    case Fn::GetChargeCycle: {
-      __real_raGetChargeCycle(&s.u16);
-      break;
-    }
-    case Fn::GetBatteryTemperature: {
-      __real_raGetBatteryTemperature(&s.u16);
-      break;
-    }
-    case Fn::GetBatteryVoltage: {
-      __real_raGetBatteryVoltage(&s.u16);
-      break;
-    }
-      case Fn::kCount: break;
-    }
-  }
-}
-
-}  // namespace swkv::bench

@@ -15,10 +15,10 @@ namespace swkv::bench {
 
 struct RecordedCall {
   Fn fn;
-  std::vector<std::int64_t> args;     // the numbers passed (the index behind a selection pointer,
-                                      // the value of a setting written)
-  std::string text;                   // a name passed
-  std::vector<std::uint32_t> list;    // disk numbers passed
+  std::vector<std::int64_t> args;   // the numbers passed (the index behind a selection pointer,
+                                    // the value of a setting written)
+  std::string text;                 // a name passed
+  std::vector<std::uint32_t> list;  // disk numbers passed
 };
 
 // Records the calls made between construction and Stop (or destruction). One at a time.

@@ -9,9 +9,8 @@
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  swkv::bench::FiguresReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  swkv::bench::PrintFigures(reporter);
+  benchmark::RunSpecifiedBenchmarks();
+  swkv::bench::PrintFigures();
   benchmark::Shutdown();
   return 0;
 }

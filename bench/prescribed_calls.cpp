@@ -53,8 +53,8 @@ const CallCounts kBatteryRead = Calls({{Fn::GetBatteryTemperature, 1},
                                        {Fn::GetChargeCycle, 1}});
 
 // An array node's UpdateProperties: record, description, status.
-const CallCounts kArrayProperties = Calls(
-    {{Fn::GetArrayInfo, 1}, {Fn::GetArrayDescription, 1}, {Fn::GetArrayStatus, 1}});
+const CallCounts kArrayProperties =
+    Calls({{Fn::GetArrayInfo, 1}, {Fn::GetArrayDescription, 1}, {Fn::GetArrayStatus, 1}});
 
 // A new array node of n members, from BuildArrayChildren: the physical number, the record for
 // its name; InitArray: the physical number again, the description, the members and a disk node
@@ -101,8 +101,8 @@ CallCounts WholeTree() {
   // child synchronisation, which does not select again, asks controller 0: it reports module and
   // pack, and HBA2 gets a battery node, whose read selects controller 1 again (and reads
   // nothing, the library refusing the battery calls there).
-  calls = calls + kNewController + Calls({{Fn::GetMaxChannelsPerAdapter, 1}}) +
-          4 * Channel(2) + Enclosure(1) + kReselect +
+  calls = calls + kNewController + Calls({{Fn::GetMaxChannelsPerAdapter, 1}}) + 4 * Channel(2) +
+          Enclosure(1) + kReselect +
           Calls({{Fn::CheckBatteryBackModule, 1}, {Fn::CheckBatteryPack, 1}}) + kReselect +
           kBatteryRead + Calls({{Fn::EnumerateAllArrays, 1}}) + NewArray(2) + NewArray(3) +
           NewArray(2);
@@ -139,37 +139,61 @@ CallCounts Walk() { return 2 * kReselect + Calls({{Fn::GetArrayStatus, 5}}); }
 
 const char* OperationName(Op op) {
   switch (op) {
-    case Op::kBuildTree: return "build the tree";
-    case Op::kWalkTree: return "walk the tree (dir, get, cd)";
-    case Op::kRefreshRoot: return "refresh: root";
-    case Op::kRefreshController: return "refresh: controller HBA1";
-    case Op::kRefreshChannel: return "refresh: channel HBA1/ch2";
-    case Op::kRefreshDisk: return "refresh: disk HBA1/ch2/master";
-    case Op::kRefreshArray: return "refresh: array HBA1/Data";
-    case Op::kRefreshEnclosure: return "refresh: enclosure HBA1/enclosure1";
-    case Op::kRefreshBay: return "refresh: bay HBA1/enclosure1/quickbay1";
-    case Op::kRefreshBattery: return "refresh: battery HBA1/battery";
-    case Op::kGetStatus: return "get \"Status\" of HBA1/Data";
-    case Op::kPollingPass: return "one polling pass";
+    case Op::kBuildTree:
+      return "build the tree";
+    case Op::kWalkTree:
+      return "walk the tree (dir, get, cd)";
+    case Op::kRefreshRoot:
+      return "refresh: root";
+    case Op::kRefreshController:
+      return "refresh: controller HBA1";
+    case Op::kRefreshChannel:
+      return "refresh: channel HBA1/ch2";
+    case Op::kRefreshDisk:
+      return "refresh: disk HBA1/ch2/master";
+    case Op::kRefreshArray:
+      return "refresh: array HBA1/Data";
+    case Op::kRefreshEnclosure:
+      return "refresh: enclosure HBA1/enclosure1";
+    case Op::kRefreshBay:
+      return "refresh: bay HBA1/enclosure1/quickbay1";
+    case Op::kRefreshBattery:
+      return "refresh: battery HBA1/battery";
+    case Op::kGetStatus:
+      return "get \"Status\" of HBA1/Data";
+    case Op::kPollingPass:
+      return "one polling pass";
   }
   return "?";
 }
 
 CallCounts PrescribedCalls(Op op) {
   switch (op) {
-    case Op::kBuildTree: return WholeTree();
-    case Op::kWalkTree: return Walk();
-    case Op::kRefreshRoot: return CallCounts{};
-    case Op::kRefreshController: return RefreshController();
-    case Op::kRefreshChannel: return Channel(2);
-    case Op::kRefreshDisk: return kDisk;
-    case Op::kRefreshArray: return kArrayProperties;
-    case Op::kRefreshEnclosure: return Enclosure(3);
+    case Op::kBuildTree:
+      return WholeTree();
+    case Op::kWalkTree:
+      return Walk();
+    case Op::kRefreshRoot:
+      return CallCounts{};
+    case Op::kRefreshController:
+      return RefreshController();
+    case Op::kRefreshChannel:
+      return Channel(2);
+    case Op::kRefreshDisk:
+      return kDisk;
+    case Op::kRefreshArray:
+      return kArrayProperties;
+    case Op::kRefreshEnclosure:
+      return Enclosure(3);
     // The bay selects controller 0, current already.
-    case Op::kRefreshBay: return Calls({{Fn::GetEnclosureStatus, 1}});
-    case Op::kRefreshBattery: return kBatteryRead;
-    case Op::kGetStatus: return Calls({{Fn::GetArrayStatus, 1}});
-    case Op::kPollingPass: return PollingPass();
+    case Op::kRefreshBay:
+      return Calls({{Fn::GetEnclosureStatus, 1}});
+    case Op::kRefreshBattery:
+      return kBatteryRead;
+    case Op::kGetStatus:
+      return Calls({{Fn::GetArrayStatus, 1}});
+    case Op::kPollingPass:
+      return PollingPass();
   }
   return CallCounts{};
 }

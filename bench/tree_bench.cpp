@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/alternation.h"
 #include "bench/bench_system.h"
 #include "bench/figures.h"
 #include "bench/library_shim.h"
@@ -53,14 +54,6 @@ void BM_TreeBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_TreeBuild)->Unit(benchmark::kMicrosecond);
 
-void BM_TreeBuild_LibraryAlone(benchmark::State& state) {
-  StartSystem();
-  std::vector<RecordedCall> calls = RecordOperation(BuildAndRelease);
-  state.counters["lib_calls"] = static_cast<double>(calls.size());
-  for (auto _ : state) Replay(calls);
-}
-BENCHMARK(BM_TreeBuild_LibraryAlone)->Unit(benchmark::kMicrosecond);
-
 // --- a polling pass --------------------------------------------------------------------------
 
 void BM_PollingPass(benchmark::State& state) {
@@ -70,15 +63,6 @@ void BM_PollingPass(benchmark::State& state) {
   for (auto _ : state) PollOnce();
 }
 BENCHMARK(BM_PollingPass)->Unit(benchmark::kMicrosecond);
-
-void BM_PollingPass_LibraryAlone(benchmark::State& state) {
-  StartSystem();
-  ComPtr<RootNode> root = BuildTree();
-  std::vector<RecordedCall> calls = RecordOperation(PollOnce);
-  state.counters["lib_calls"] = static_cast<double>(calls.size());
-  for (auto _ : state) Replay(calls);
-}
-BENCHMARK(BM_PollingPass_LibraryAlone)->Unit(benchmark::kMicrosecond);
 
 // --- a whole-tree walk -------------------------------------------------------------------------
 
@@ -92,14 +76,42 @@ void BM_TreeWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_TreeWalk)->Unit(benchmark::kMicrosecond);
 
-void BM_TreeWalk_LibraryAlone(benchmark::State& state) {
+// --- the component's own time ----------------------------------------------------------------
+
+// The operation and its recorded library calls made directly, alternately: the component's own
+// time is what the operation takes beyond the calls.
+template <class Operation>
+void MeasureOwnTime(benchmark::State& state, const char* figure, Operation operation) {
+  std::vector<RecordedCall> calls = RecordOperation(operation);
+  Alternation times;
+  for (auto _ : state) times.Sample(operation, [&] { Replay(calls); });
+  double total = times.MedianA();
+  double library = times.MedianB();
+  state.counters["component_us"] = total * 1e6;
+  state.counters["library_us"] = library * 1e6;
+  state.counters["own_per_library"] = (total - library) / library;
+  SetOwnTimeFigure(figure, total, library, static_cast<std::int64_t>(calls.size()));
+}
+
+void BM_OwnTime_PollingPass(benchmark::State& state) {
   StartSystem();
   ComPtr<RootNode> root = BuildTree();
-  std::vector<RecordedCall> calls = RecordOperation([&] { WalkTree(root.get()); });
-  state.counters["lib_calls"] = static_cast<double>(calls.size());
-  for (auto _ : state) Replay(calls);
+  MeasureOwnTime(state, "a polling pass", PollOnce);
 }
-BENCHMARK(BM_TreeWalk_LibraryAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OwnTime_PollingPass);
+
+void BM_OwnTime_TreeBuild(benchmark::State& state) {
+  StartSystem();
+  MeasureOwnTime(state, "a tree build (and release)", BuildAndRelease);
+}
+BENCHMARK(BM_OwnTime_TreeBuild);
+
+void BM_OwnTime_TreeWalk(benchmark::State& state) {
+  StartSystem();
+  ComPtr<RootNode> root = BuildTree();
+  MeasureOwnTime(state, "a whole-tree walk", [&] { WalkTree(root.get()); });
+}
+BENCHMARK(BM_OwnTime_TreeWalk);
 
 // --- refresh of each node kind, get of "Status" ------------------------------------------------
 
@@ -121,8 +133,7 @@ BENCHMARK_CAPTURE(BM_Refresh, channel, Op::kRefreshChannel, "HBA1/ch2")
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Refresh, disk, Op::kRefreshDisk, "HBA1/ch2/master")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Refresh, array, Op::kRefreshArray, "HBA1/Data")
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Refresh, array, Op::kRefreshArray, "HBA1/Data")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Refresh, enclosure, Op::kRefreshEnclosure, "HBA1/enclosure1")
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Refresh, bay, Op::kRefreshBay, "HBA1/enclosure1/quickbay1")
@@ -136,20 +147,11 @@ void BM_GetStatus(benchmark::State& state) {
   ComPtr<IRiver> array = At(root.get(), "HBA1/Data");
   UniqueBstr name = UniqueBstr::FromAnsi("Status");
   UniqueBstr buffer = UniqueBstr::Buffer(256);
-  ReportCalls(state, Op::kGetStatus, CountOperation([&] { Get(array.get(), name.get(), buffer.get()); }));
+  ReportCalls(state, Op::kGetStatus,
+              CountOperation([&] { Get(array.get(), name.get(), buffer.get()); }));
   for (auto _ : state) Get(array.get(), name.get(), buffer.get());
 }
 BENCHMARK(BM_GetStatus);
-
-// One library call, made directly: the yardstick for the framework's get and dir.
-void BM_OneLibraryCall(benchmark::State& state) {
-  StartSystem();
-  ComPtr<RootNode> root = BuildTree();
-  std::uint32_t status = 0, activity = 0;
-  std::int32_t progress = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(raGetArrayStatus(1, &status, &activity, &progress));
-}
-BENCHMARK(BM_OneLibraryCall);
 
 }  // namespace
 }  // namespace swkv::bench

@@ -60,9 +60,12 @@ struct Fault {
   std::string Label() const {
     std::string label = std::string(function->name) + " call " + std::to_string(call);
     switch (kind) {
-      case 0: return label + " fails";
-      case SIM_MISBEHAVE_COUNT: return label + " reports count " + std::to_string(value);
-      case SIM_MISBEHAVE_UNTERMINATED: return label + " leaves its texts unterminated";
+      case 0:
+        return label + " fails";
+      case SIM_MISBEHAVE_COUNT:
+        return label + " reports count " + std::to_string(value);
+      case SIM_MISBEHAVE_UNTERMINATED:
+        return label + " leaves its texts unterminated";
       default:
         return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
     }
@@ -97,7 +100,9 @@ void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values
 // What a crash report names: the run that was going on.
 char g_currentRun[256] = "the clean session";
 #if defined(SWKV_LEAK_CHECK)
-void NameTheRun() { std::fprintf(stderr, "fault sweep: died during the run where %s\n", g_currentRun); }
+void NameTheRun() {
+  std::fprintf(stderr, "fault sweep: died during the run where %s\n", g_currentRun);
+}
 #endif
 
 bool FullSweep() {
@@ -178,7 +183,8 @@ class FaultSweep : public ::testing::Test {
       std::string problems = Run(&fault);
       if (!problems.empty()) failures.push_back(fault.Label() + ":" + problems);
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%s: %zu runs in %.1f s\n", what, faults.size(), seconds);
     std::string list;
     for (const std::string& failure : failures) list += "\n  " + failure;
@@ -207,10 +213,10 @@ TEST_F(FaultSweep, CleanSessionIsRepeatableAndLeavesNothingBehind) {
   EXPECT_EQ(first.nodes, second.nodes);
   EXPECT_GT(first.nodes, 80);  // two walks of more than 40 nodes
   EXPECT_GT(first.events, 0);
-  for (const char* function : {"raCreateArray", "raDeleteArray", "raArrayRebuildDisk",
-                               "raArraySynchronize", "raRenameArray", "raSetRebuildRate",
-                               "raGetEvents", "raClearLog", "raGetEnclosureStatus",
-                               "raGetChargeCycle"})
+  for (const char* function :
+       {"raCreateArray", "raDeleteArray", "raArrayRebuildDisk", "raArraySynchronize",
+        "raRenameArray", "raSetRebuildRate", "raGetEvents", "raClearLog", "raGetEnclosureStatus",
+        "raGetChargeCycle"})
     EXPECT_GT(counts[function], 0) << function;
   std::int64_t total = 0;
   for (const auto& [name, count] : counts) total += count;

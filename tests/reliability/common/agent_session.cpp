@@ -127,9 +127,8 @@ void AgentSession::Poll(int passes) {
     if (pass % 5 == 0) {
       // Known and unknown codes and severity classes, on either controller.
       int code = (pass * 7) % 32 - 2;
-      std::string event = R"({"controller":)" + std::to_string(pass % 2) +
-                          R"(,"event":{"code":)" + std::to_string(code) +
-                          R"(,"severity":)" + std::to_string(pass % 4) +
+      std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
+                          std::to_string(code) + R"(,"severity":)" + std::to_string(pass % 4) +
                           R"(,"text":"event at second )" + std::to_string(pass) + R"("}})";
       simApply(event.c_str());
     }

@@ -8,9 +8,9 @@ namespace swkv::test {
 
 struct LibraryFunction {
   const char* name;
-  int outputs;    // values it writes that SIM_MISBEHAVE_OUTPUT can replace
-  int room;       // the list room for SIM_MISBEHAVE_COUNT (0: no count)
-  bool texts;     // it fills text buffers (SIM_MISBEHAVE_UNTERMINATED)
+  int outputs;  // values it writes that SIM_MISBEHAVE_OUTPUT can replace
+  int room;     // the list room for SIM_MISBEHAVE_COUNT (0: no count)
+  bool texts;   // it fills text buffers (SIM_MISBEHAVE_UNTERMINATED)
 };
 
 inline constexpr LibraryFunction kLibraryFunctions[] = {

@@ -1,7 +1,8 @@
+// windows.h first: psapi.h builds on its types.
 #include <windows.h>
-#include <psapi.h>
 
 #include <malloc.h>
+#include <psapi.h>
 
 #include "tests/reliability/common/memory_usage.h"
 

@@ -41,8 +41,7 @@ std::int64_t ReadNewEvents(IEventLog* log) {
 
 }  // namespace
 
-SoakFigures RunSoak(std::int64_t passes,
-                    const std::function<void(const SoakFigures&)>& progress) {
+SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress) {
   SoakFigures figures;
   ResetComponentAndLibrary();
   simLoadScenarioText(kDefaultScenarioText);

@@ -13,17 +13,17 @@ namespace swkv::test {
 
 struct SoakFigures {
   std::int64_t passes = 0;
-  std::int64_t rounds = 0;          // rounds of the timeline
-  double seconds = 0;               // time the passes took
-  std::int64_t notifications = 0;   // RAIDNotification calls the agent's sinks received
-  std::int64_t events = 0;          // event records the agent read
+  std::int64_t rounds = 0;         // rounds of the timeline
+  double seconds = 0;              // time the passes took
+  std::int64_t notifications = 0;  // RAIDNotification calls the agent's sinks received
+  std::int64_t events = 0;         // event records the agent read
   std::int64_t libraryCalls = 0;
   // Memory before the tree was built, after the first round (start) and after the last (end).
   std::size_t residentBefore = 0, residentStart = 0, residentEnd = 0;
   std::size_t heapBefore = 0, heapStart = 0, heapEnd = 0;
   std::size_t heapLowest = 0, heapHighest = 0;  // over the rounds after the first
-  long moduleLocksAfter = -1;        // after the root was released: 0
-  std::size_t nodesAliveAfter = 0;   // array and controller nodes still listed: 0
+  long moduleLocksAfter = -1;                   // after the root was released: 0
+  std::size_t nodesAliveAfter = 0;              // array and controller nodes still listed: 0
 };
 
 // Seconds of one round of the timeline: the default scenario's last entry comes at 150 s.

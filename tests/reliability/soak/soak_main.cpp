@@ -13,18 +13,18 @@
 namespace {
 
 void Print(const swkv::test::SoakFigures& f, bool final) {
-  std::printf("%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
-              "pass; %lld notifications, %lld events read\n",
-              final ? "soak: " : "  ", static_cast<long long>(f.passes),
-              static_cast<long long>(f.rounds), f.seconds,
-              f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
-              f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
-              static_cast<long long>(f.notifications), static_cast<long long>(f.events));
-  std::printf("%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
-              "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",
-              final ? "soak: " : "  ", f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest,
-              f.heapHighest, f.residentBefore / 1024, f.residentStart / 1024,
-              f.residentEnd / 1024);
+  std::printf(
+      "%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
+      "pass; %lld notifications, %lld events read\n",
+      final ? "soak: " : "  ", static_cast<long long>(f.passes), static_cast<long long>(f.rounds),
+      f.seconds, f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
+      f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
+      static_cast<long long>(f.notifications), static_cast<long long>(f.events));
+  std::printf(
+      "%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
+      "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",
+      final ? "soak: " : "  ", f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest, f.heapHighest,
+      f.residentBefore / 1024, f.residentStart / 1024, f.residentEnd / 1024);
   std::fflush(stdout);
 }
 
@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The first line gives standard output its buffer before anything is measured.
-  std::printf("soak: %lld polling passes over the default scenario, its timeline starting over "
-              "every %d s\n",
-              passes, swkv::test::kSoakRoundSeconds);
+  std::printf(
+      "soak: %lld polling passes over the default scenario, its timeline starting over "
+      "every %d s\n",
+      passes, swkv::test::kSoakRoundSeconds);
   std::fflush(stdout);
   swkv::test::SoakFigures figures = swkv::test::RunSoak(passes, [](const auto& f) {
     if (f.rounds % 50 == 0) Print(f, false);
