@@ -135,14 +135,19 @@ class FaultSweep : public ::testing::Test {
       for (const LibraryFunction& f : kLibraryFunctions) (*counts)[&f] = simCallCount(f.name, -1);
 
     std::string problems;
+    auto note = [&problems](long long count, const char* what) {
+      problems += ' ';
+      problems += std::to_string(count);
+      problems += what;
+    };
     if (long locks = ModuleLockCount(); locks != 0)
-      problems += " module lock count " + std::to_string(locks) + ";";
+      note(locks, " module locks held;");
     if (!ArrayNodeList().empty())
-      problems += " " + std::to_string(ArrayNodeList().size()) + " array nodes alive;";
+      note(static_cast<long long>(ArrayNodeList().size()), " array nodes alive;");
     if (!ControllerNodeList().empty())
-      problems += " " + std::to_string(ControllerNodeList().size()) + " controller nodes alive;";
+      note(static_cast<long long>(ControllerNodeList().size()), " controller nodes alive;");
     if (session.tally().longest > kLongestEntry)
-      problems += " an entry of " + std::to_string(session.tally().longest) + " characters;";
+      note(static_cast<long long>(session.tally().longest), " characters in an entry;");
 #if defined(SWKV_LEAK_CHECK)
     if (Leaked()) problems += " leaked memory;";
 #endif
