@@ -49,6 +49,9 @@ constexpr std::int32_t kHugeValue = 0x7FFFFFF0;
 // The longest entry text a node may show: "DV@pr-@" and a driver text that fills its whole
 // buffer of 256 bytes (the component takes an unterminated one as it is).
 constexpr std::size_t kLongestEntry = 7 + RA_VERSION_SIZE;
+// The longest event record: "category@time@severity@name@text" with numbers of at most 11
+// characters, the longest event name (20) and an event text that fills its 128 bytes.
+constexpr std::size_t kLongestRecord = 3 * 11 + 4 + 20 + sizeof(RaEventRecord::text);
 
 struct Fault {
   const LibraryFunction* function = nullptr;
@@ -140,14 +143,16 @@ class FaultSweep : public ::testing::Test {
       problems += std::to_string(count);
       problems += what;
     };
-    if (long locks = ModuleLockCount(); locks != 0)
-      note(locks, " module locks held;");
+    if (long locks = ModuleLockCount(); locks != 0) note(locks, " module locks held;");
     if (!ArrayNodeList().empty())
       note(static_cast<long long>(ArrayNodeList().size()), " array nodes alive;");
     if (!ControllerNodeList().empty())
       note(static_cast<long long>(ControllerNodeList().size()), " controller nodes alive;");
     if (session.tally().longest > kLongestEntry)
       note(static_cast<long long>(session.tally().longest), " characters in an entry;");
+    if (session.tally().longestRecord > kLongestRecord)
+      note(static_cast<long long>(session.tally().longestRecord),
+           " characters in an event record;");
 #if defined(SWKV_LEAK_CHECK)
     if (Leaked()) problems += " leaked memory;";
 #endif

@@ -1,5 +1,6 @@
 #include "tests/reliability/common/agent_session.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -147,7 +148,10 @@ void AgentSession::ReadEventLogs() {
     for (ULONG i = 0; i <= count && i <= RA_MAX_EVENTS; ++i) {
       BSTR record = nullptr;
       ULONG size = 0;
-      if (log->ReadEventLog(&record, &size) == S_OK) ++m_tally.events;
+      if (log->ReadEventLog(&record, &size) == S_OK) {
+        ++m_tally.events;
+        m_tally.longestRecord = std::max<std::size_t>(m_tally.longestRecord, SysStringLen(record));
+      }
       SysFreeString(record);
     }
   }

@@ -27,10 +27,11 @@ class AgentSession {
  public:
   // What the session saw; the fault sweep only checks that nothing is out of bounds.
   struct Tally {
-    int nodes = 0;            // nodes visited by the walks
-    int entries = 0;          // entries read
-    std::size_t longest = 0;  // the longest entry text dir returned
-    int events = 0;           // event records read through IEventLog
+    int nodes = 0;                  // nodes visited by the walks
+    int entries = 0;                // entries read
+    std::size_t longest = 0;        // the longest entry text dir returned
+    int events = 0;                 // event records read through IEventLog
+    std::size_t longestRecord = 0;  // the longest of them
   };
 
   // Builds the tree (the root's construction); the session holds the root.
