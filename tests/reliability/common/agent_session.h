@@ -1,0 +1,74 @@
+// What the agent does with the component over a working session, as one repeatable sequence:
+// build the tree, walk and read all of it, change every controller setting, create, rebuild,
+// synchronise, rename and delete arrays, let the polling pass run with events arriving, and read
+// the event logs. Nothing in it expects a particular answer: with the library failing or
+// misbehaving somewhere, a step that finds no node to work on is skipped and the session goes on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/com_ptr.h"
+#include "river/interfaces.h"
+#include "tree/root_node.h"
+
+namespace swkv::test {
+
+// Back to the state of a freshly loaded component and a fresh simulated library (default
+// scenario, clock stopped at its start, no faults, call counts zero). The registry and the
+// message handler are the caller's.
+void ResetComponentAndLibrary();
+
+// One polling pass, as the timer would run it.
+void RunPollingPass();
+
+class AgentSession {
+ public:
+  // What the session saw; the fault sweep only checks that nothing is out of bounds.
+  struct Tally {
+    int nodes = 0;                  // nodes visited by the walks
+    int entries = 0;                // entries read
+    std::size_t longest = 0;        // the longest entry text dir returned
+    int events = 0;                 // event records read through IEventLog
+    std::size_t longestRecord = 0;  // the longest of them
+  };
+
+  // Builds the tree (the root's construction); the session holds the root.
+  void Build();
+  // dir on every node, get of every entry, cd into every child link, depth first.
+  void WalkAll();
+  // Every settings action of the first controller.
+  void ChangeSettings();
+  // On the second controller: create a spanning array on the free disk; a member of the parity
+  // array fails and is rebuilt in place, paused and resumed. On the first: the distributed
+  // parity array is synchronised and stopped, the mirror renamed. Then the new array is deleted.
+  void WorkOnArrays();
+  // passes polling passes, one per second of the library's clock, with an event queued on one of
+  // the controllers every fifth second (the scenario's own timeline runs meanwhile).
+  void Poll(int passes);
+  // Reads every new event of both controllers through IEventLog, one past the count, and clears
+  // the first controller's log.
+  void ReadEventLogs();
+  // Releases the root and everything the session still holds.
+  void Release();
+
+  // The whole sequence, from Build to Release.
+  void RunAll(int passes = 30);
+
+  const Tally& tally() const { return m_tally; }
+  IRiver* root() const { return m_root ? static_cast<IRiver*>(m_root.get()) : nullptr; }
+
+  // The node at a path of link names below the root ("HBA2/ch4/slave"); null when absent.
+  ComPtr<IRiver> At(std::string_view path) const;
+  // The address part of a node's handle ("1234;28" gives "1234"); empty when it has none.
+  static std::string HandleAddress(IRiver* node);
+
+ private:
+  void Walk(IRiver* node, int depth);
+
+  ComPtr<RootNode> m_root;
+  Tally m_tally;
+};
+
+}  // namespace swkv::test

@@ -1,0 +1,107 @@
+#include "tests/reliability/soak/soak.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "frame/module_lock.h"
+#include "sim/sim_control.h"
+#include "tests/reliability/common/agent_session.h"
+#include "tests/reliability/common/library_functions.h"
+#include "tests/reliability/common/memory_usage.h"
+#include "tests/support/agent.h"
+#include "tree/array_node_list.h"
+#include "tree/controller_node_list.h"
+
+namespace swkv::test {
+
+// The simulated library's default scenario, embedded at configure time.
+extern const char* const kDefaultScenarioText;
+
+namespace {
+
+constexpr const char* kControllers[] = {"HBA1", "HBA2"};
+
+// Reads every new event of the controller, as the agent does after a pass.
+std::int64_t ReadNewEvents(IEventLog* log) {
+  ULONG count = 0;
+  if (!log || log->GetNewCount(&count) != S_OK) return 0;
+  std::int64_t read = 0;
+  for (ULONG i = 0; i < count; ++i) {
+    BSTR record = nullptr;
+    ULONG size = 0;
+    HRESULT hr = log->ReadEventLog(&record, &size);
+    SysFreeString(record);
+    if (hr != S_OK) break;
+    ++read;
+  }
+  return read;
+}
+
+}  // namespace
+
+SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress) {
+  SoakFigures figures;
+  ResetComponentAndLibrary();
+  simLoadScenarioText(kDefaultScenarioText);
+  figures.residentBefore = ResidentBytes();
+  figures.heapBefore = HeapBytes();
+
+  {
+    AgentSession session;
+    session.Build();
+    std::vector<ComPtr<IEventLog>> logs;
+    std::vector<ComPtr<RecordingSink>> sinks;
+    for (const char* name : kControllers) {
+      ComPtr<IRiver> controller = session.At(name);
+      if (!controller) continue;
+      logs.push_back(controller.As<IEventLog>(IID_IEventLog));
+      ComPtr<RecordingSink> sink = RecordingSink::Create();
+      sink->AdviseOn(controller.get());
+      sinks.push_back(sink);
+    }
+
+    simResetCallCounts();
+    auto started = std::chrono::steady_clock::now();
+    std::int64_t rounds = (passes + kSoakRoundSeconds - 1) / kSoakRoundSeconds;
+    for (std::int64_t round = 0; round < rounds; ++round) {
+      if (round > 0) {
+        // The timeline starts over: the controllers as the scenario describes them at 0 s,
+        // with the library's clock going on.
+        simLoadScenarioText(kDefaultScenarioText);
+      }
+      for (int second = 0; second < kSoakRoundSeconds; ++second) {
+        simAdvanceClock(1000);
+        RunPollingPass();
+        ++figures.passes;
+        for (const auto& log : logs) figures.events += ReadNewEvents(log.get());
+        for (const auto& sink : sinks) {
+          figures.notifications += static_cast<std::int64_t>(sink->codes.size());
+          sink->codes.clear();
+        }
+      }
+      ++figures.rounds;
+      std::size_t heap = HeapBytes();
+      if (round == 0) {
+        figures.residentStart = ResidentBytes();
+        figures.heapStart = figures.heapLowest = figures.heapHighest = heap;
+      }
+      figures.residentEnd = ResidentBytes();
+      figures.heapEnd = heap;
+      figures.heapLowest = std::min(figures.heapLowest, heap);
+      figures.heapHighest = std::max(figures.heapHighest, heap);
+      figures.seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      if (progress) progress(figures);
+    }
+    for (const LibraryFunction& function : kLibraryFunctions)
+      figures.libraryCalls += simCallCount(function.name, -1);
+    session.Release();
+  }
+  figures.moduleLocksAfter = ModuleLockCount();
+  figures.nodesAliveAfter = ArrayNodeList().size() + ControllerNodeList().size();
+  return figures;
+}
+
+}  // namespace swkv::test
