@@ -97,15 +97,11 @@ CallCounts WholeTree() {
           Calls({{Fn::CheckBatteryBackModule, 1}, {Fn::CheckBatteryPack, 1}}) + kBatteryRead +
           Calls({{Fn::EnumerateAllArrays, 1}}) + NewArray(2) + NewArray(3);
   // HBA2: as HBA1, with four channels of two disks and one bay. The bay node selects
-  // controller 0 (its controller number is always 0), so the battery check that follows in the
-  // child synchronisation, which does not select again, asks controller 0: it reports module and
-  // pack, and HBA2 gets a battery node, whose read selects controller 1 again (and reads
-  // nothing, the library refusing the battery calls there).
+  // controller 0 (bays are numbered across both controllers), so the battery slot selects
+  // controller 1 again before it asks for the module, which HBA2 does not have.
   calls = calls + kNewController + Calls({{Fn::GetMaxChannelsPerAdapter, 1}}) + 4 * Channel(2) +
-          Enclosure(1) + kReselect +
-          Calls({{Fn::CheckBatteryBackModule, 1}, {Fn::CheckBatteryPack, 1}}) + kReselect +
-          kBatteryRead + Calls({{Fn::EnumerateAllArrays, 1}}) + NewArray(2) + NewArray(3) +
-          NewArray(2);
+          Enclosure(1) + kReselect + kReselect + Calls({{Fn::CheckBatteryBackModule, 1}}) +
+          Calls({{Fn::EnumerateAllArrays, 1}}) + NewArray(2) + NewArray(3) + NewArray(2);
   return calls;
 }
 
