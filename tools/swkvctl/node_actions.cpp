@@ -83,6 +83,13 @@ std::string ResolveArgument(IRiver* root, const std::string& current, const std:
   return result;
 }
 
+// "an array", "a disk", "the root".
+std::string WithArticle(int kind) {
+  if (kind == kKindRoot) return "the root";
+  const std::string name = KindName(kind);
+  return (name.find_first_of("aeiou") == 0 ? "an " : "a ") + name;
+}
+
 }  // namespace
 
 int Session::Set(const std::vector<std::string>& words) {
@@ -183,8 +190,7 @@ int Session::Events(const std::vector<std::string>& words) {
   NodeAt at = Node(rest[0]);
   ComPtr<IEventLog> log = EventLogOf(at.river.get());
   if (at.kind != kKindController || !log)
-    throw Failure(kExitUnknownName, ShowPath(at.path) + " is " +
-                                        (at.kind == kKindRoot ? "the root" : "a " + KindName(at.kind)) +
+    throw Failure(kExitUnknownName, ShowPath(at.path) + " is " + WithArticle(at.kind) +
                                         ", not a controller: only controllers keep an event log");
   // The component fetches events from the controller in its polling pass; a fresh process has
   // had none yet, so one pass runs first (at most a second and a half of waiting).

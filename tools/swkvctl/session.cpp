@@ -100,12 +100,15 @@ void Session::StatusLine(const std::string& operation, HRESULT status,
 int Session::Tree(const std::vector<std::string>& words) {
   Arguments args(words);
   const bool json = args.Flag("--json");
-  const auto& rest = args.Positional(0, 1, "tree [PATH] [--json]");
+  const bool brief = args.Flag("--brief");
+  const auto& rest = args.Positional(0, 1, "tree [PATH] [--brief | --json]");
   Open();
   NodeAt at = Node(rest.empty() ? "" : rest[0]);
   TreeSnapshot tree = TreeSnapshot::Take(at.river.get(), at.path, at.kind);
   if (json)
     PrintTreeJson(tree, m_out);
+  else if (brief)
+    PrintTreeBrief(tree, m_out);
   else
     PrintTree(tree, m_out);
   return kExitOk;

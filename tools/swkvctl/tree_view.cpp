@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,90 @@ void PrintNodeJson(const TreeSnapshot& tree, std::size_t index, const std::strin
   out << (first ? "" : "\n" + in) << "]\n" << indent << "}";
 }
 
+std::string ValueOf(const NodeRecord& node, const char* name) {
+  const Entry* entry = node.FindEntry(name);
+  return entry ? entry->value : "";
+}
+
+std::string Joined(std::initializer_list<std::string> parts) {
+  std::string text;
+  for (const std::string& part : parts)
+    if (!part.empty()) text += (text.empty() ? "" : ", ") + part;
+  return text;
+}
+
+// A bay's supply reading: 1 good, 0 failed, -2 not read.
+std::string Supply(const char* name, const std::string& value) {
+  if (value.empty() || value == "-2") return "";
+  return std::string(name) + (value == "1" ? " good" : value == "0" ? " failed" : " " + value);
+}
+
+// The columns of a node's brief line: size, state, description.
+struct Brief {
+  std::string size, state, about;
+};
+
+Brief Summarise(const NodeRecord& node) {
+  auto v = [&](const char* name) { return ValueOf(node, name); };
+  auto with = [](const std::string& value, const char* unit) {
+    return value.empty() ? value : value + unit;
+  };
+  Brief brief;
+  switch (node.kind) {
+    case kKindRoot: brief.about = v("Type"); break;
+    case kKindController: brief.about = Joined({v("HardWare"), v("DV")}); break;
+    case kKindArray:
+      brief.size = v("Size");
+      brief.state = DescribeArrayState(v("Status"), v("ThrottleStatus"), v("percent"));
+      brief.about = Joined({v("RAID_Mode"), v("Block Size").empty() ? "" : "blocks of " + v("Block Size")});
+      break;
+    case kKindDisk: {
+      brief.size = v("Size");
+      for (const char* name : {"Status", "Rebuild", "Convert"})
+        if (const Entry* entry = node.FindEntry(name); entry && !ValueNote(node.kind, *entry).empty())
+          brief.state = ValueNote(node.kind, *entry);
+      brief.about = Joined({v("model"), v("Timing_Mode"), with(v("smart"), " SMART")});
+      break;
+    }
+    case kKindBay:
+      brief.about = Joined({with(v("Temperature"), " C"), with(v("FanRPM"), " rpm"),
+                            Supply("5 V", v("Power5VStatus")), Supply("12 V", v("Power12VStatus"))});
+      break;
+    case kKindBattery:
+      brief.state = v("BatteryChargeStatus");
+      brief.about = Joined({with(v("BatteryTemperature"), " C"), with(v("BatteryVoltage"), " mV"),
+                            with(v("BatteryChargeCycle"), " cycles")});
+      break;
+    default: break;
+  }
+  return brief;
+}
+
 }  // namespace
+
+void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
+  const auto& nodes = tree.nodes();
+  const Layout layout = LayOut(tree);
+  std::vector<std::string> titles(nodes.size());
+  std::vector<Brief> briefs(nodes.size());
+  std::size_t titleWidth = 0, kindWidth = 0, sizeWidth = 0, stateWidth = 0;
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    titles[i] = layout.header[i] + (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : nodes[i].name);
+    briefs[i] = Summarise(nodes[i]);
+    titleWidth = std::max(titleWidth, titles[i].size());
+    kindWidth = std::max(kindWidth, KindName(nodes[i].kind).size());
+    sizeWidth = std::max(sizeWidth, briefs[i].size.size());
+    stateWidth = std::max(stateWidth, briefs[i].state.size());
+  }
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    std::string line = Pad(titles[i], titleWidth) + "  " + Pad(KindName(nodes[i].kind), kindWidth);
+    // Sizes right-aligned, so that their units line up.
+    line += "  " + std::string(sizeWidth - briefs[i].size.size(), ' ') + briefs[i].size;
+    line += "  " + Pad(briefs[i].state, stateWidth) + "  " + briefs[i].about;
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << "\n";
+  }
+}
 
 void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
   const auto& nodes = tree.nodes();

@@ -10,6 +10,8 @@
 namespace swkv::ctl {
 
 void PrintTree(const TreeSnapshot& tree, std::ostream& out);
+// One line per node: its size, its state in words and what it is, in aligned columns.
+void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out);
 void PrintTreeJson(const TreeSnapshot& tree, std::ostream& out);
 // Every entry of the node, in list order, handle and child links included.
 void PrintEntries(const NodeRecord& node, std::ostream& out);
