@@ -166,6 +166,8 @@ int Shell::Run(bool echo) {
     const int code = m_session.Run(words);
     if (code != kExitOk) lastFailure = code;
   }
+  // Ctrl-D leaves the terminal's cursor after the prompt.
+  if (terminal) m_out << "\n";
   return lastFailure;
 }
 
