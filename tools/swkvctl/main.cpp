@@ -20,7 +20,7 @@ const char kUsage[] =
     "usage: swkvctl [--module FILE] [--speed FACTOR|max] [-q] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands (PATH names a node by its link names from the root: HBA1/System/disk1):\n"
-    "  tree [PATH] [--json]             the tree from the root or from PATH, with every entry\n"
+    "  tree [PATH] [--brief|--json]     the tree from the root or from PATH, with every entry\n"
     "  ls PATH [--json]                 a node's entries: name, access, value\n"
     "  get PATH NAME...                 read entries\n"
     "  set PATH NAME VALUE              write a property\n"
