@@ -54,10 +54,19 @@ std::string RegistryLocation();
 const char* GetEnvironment(const char* name);
 void SetEnvironment(const char* name, const std::string& value);
 
-// COM on the calling thread (Windows), UTF-8 output on the console, and Ctrl-C turned into a
-// request that a running watch stops.
+// COM on the calling thread (Windows) and UTF-8 output on the console.
 void PrepareProcess();
 bool StandardInputIsTerminal();
+
+// While one exists, Ctrl-C does not end the process but asks what runs to stop (a watch, a wait
+// for the timer); the shell keeps one for its whole session. Elsewhere Ctrl-C ends swkvctl.
+class InterruptScope {
+ public:
+  InterruptScope();
+  ~InterruptScope();
+  InterruptScope(const InterruptScope&) = delete;
+  InterruptScope& operator=(const InterruptScope&) = delete;
+};
 bool Interrupted();
 void ClearInterrupt();
 

@@ -20,6 +20,8 @@ namespace swkv::ctl {
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+int g_scopes = 0;
+struct sigaction g_previous {};
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -112,11 +114,18 @@ void SetEnvironment(const char* name, const std::string& value) {
   ::setenv(name, value.c_str(), 1);
 }
 
-void PrepareProcess() {
+void PrepareProcess() {}
+
+InterruptScope::InterruptScope() {
+  if (g_scopes++ > 0) return;
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGINT, &action, &g_previous);
+}
+
+InterruptScope::~InterruptScope() {
+  if (--g_scopes == 0) sigaction(SIGINT, &g_previous, nullptr);
 }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }

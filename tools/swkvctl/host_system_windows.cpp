@@ -16,6 +16,7 @@ namespace swkv::ctl {
 namespace {
 
 volatile LONG g_interrupted = 0;
+int g_scopes = 0;
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
@@ -102,7 +103,14 @@ void SetEnvironment(const char* name, const std::string& value) {
 void PrepareProcess() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   SetConsoleOutputCP(CP_UTF8);
-  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+InterruptScope::InterruptScope() {
+  if (g_scopes++ == 0) SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+InterruptScope::~InterruptScope() {
+  if (--g_scopes == 0) SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 }
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }

@@ -6,6 +6,7 @@
 
 #include <editline/readline.h>
 
+#include "tools/swkvctl/host_system.h"
 #include "tools/swkvctl/line_reader.h"
 
 namespace swkv::ctl {
@@ -75,6 +76,13 @@ class EditingReader final : public LineReader {
 
   bool ReadLine(const std::string& prompt, std::string& line) override {
     char* text = readline(prompt.c_str());
+    // Ctrl-C at the prompt drops the line being typed, as a shell does; only the end of the
+    // input (Ctrl-D) ends the session.
+    while (!text && Interrupted()) {
+      ClearInterrupt();
+      std::fputs("\n", stdout);
+      text = readline(prompt.c_str());
+    }
     if (!text) return false;
     line = text;
     std::free(text);

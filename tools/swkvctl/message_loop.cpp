@@ -56,8 +56,9 @@ void MessageLoop::AdvanceTowards(std::uint64_t deadline) {
   const std::uint64_t now = ClockMilliseconds();
   if (now >= deadline) return;
   std::uint64_t step = deadline - now;
+  // Without a timer (the component arms it with its first array) time moves a second at a time.
   const DWORD due = NextTimerDueMs();
-  if (due != INFINITE) step = std::min<std::uint64_t>(step, std::max<DWORD>(due, 1));
+  step = std::min<std::uint64_t>(step, due == INFINITE ? 1000 : std::max<DWORD>(due, 1));
   if (!m_lapse.active()) {
     WaitForMessages(static_cast<DWORD>(std::min<std::uint64_t>(step, 0x7FFFFFFF)));
     return;

@@ -194,6 +194,7 @@ int Session::Events(const std::vector<std::string>& words) {
                                         ", not a controller: only controllers keep an event log");
   // The component fetches events from the controller in its polling pass; a fresh process has
   // had none yet, so one pass runs first (at most a second and a half of waiting).
+  InterruptScope interrupts;
   MessageLoop loop(m_options.speed);
   loop.Begin();
   if (!loop.RunOnePass(ClockMilliseconds() + 1500) && !m_options.quiet)

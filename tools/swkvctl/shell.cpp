@@ -121,6 +121,8 @@ int Shell::Run(bool echo) {
     m_err << "swkvctl: " << failure.what() << "\n";
     return failure.code();
   }
+  // Ctrl-C stops a watch and leaves the shell running.
+  InterruptScope interrupts;
   const bool terminal = StandardInputIsTerminal();
   std::unique_ptr<LineReader> reader;
   if (terminal) {

@@ -194,6 +194,7 @@ int Session::Watch(const std::vector<std::string>& words) {
   }
   args.Positional(0, 0, "watch [--seconds N]");
   Open();
+  InterruptScope interrupts;
   ClearInterrupt();
   MessageLoop loop(m_options.speed);
   Watcher watcher(m_root.get(), m_out);
