@@ -61,6 +61,27 @@ TEST(SwkvctlErrors, TheRegisteredModuleIsGone) {
                          " does not exist; register one with 'swkvctl register MODULE'\n");
 }
 
+TEST(SwkvctlErrors, RegistrationThatCannotBeWritten) {
+  CtlSandbox box;
+  box.WriteFile("not-a-folder", "");
+  box.environment["SWKV_REGISTRY_ROOT"] = box.Path("not-a-folder");
+  const std::string module = std::filesystem::canonical(SWKV_COMPONENT_MODULE).string();
+  CtlResult registration = box.Run({"register", module});
+  EXPECT_EQ(registration.exitCode, 1);
+  EXPECT_TRUE(registration.err.ends_with(
+      "swkvctl: DllRegisterServer of " + module +
+      " failed: HRESULT_FROM_WIN32(ERROR_CANTREAD) (0x800703F4)\n"))
+      << registration.err;
+  // Nor can the first command register the build's component.
+  CtlResult tree = box.Run({"tree"});
+  EXPECT_EQ(tree.exitCode, 3);
+  EXPECT_TRUE(tree.err.ends_with("swkvctl: the component is not registered (HKEY_CLASSES_ROOT\\"
+                                 "TessaryRAID.SwkvRAID does not exist) and registering " +
+                                 module +
+                                 " failed: HRESULT_FROM_WIN32(ERROR_CANTREAD) (0x800703F4)\n"))
+      << tree.err;
+}
+
 TEST(SwkvctlErrors, AModuleThatCannotBeLoaded) {
   CtlSandbox box;
   box.WriteFile("broken/mxaRAID.so", "not a module");
@@ -97,6 +118,20 @@ TEST(SwkvctlErrors, TheControllerLibraryOpensNoController) {
                                 "controller 0; the library's own message, if it gave one, is "
                                 "above)\n"))
       << run.err;
+}
+
+TEST(SwkvctlErrors, TimeCannotBeSpedUpForALibraryWithAClockOfItsOwn) {
+  CtlSandbox box;
+  box.RegisterComponent();
+  box.environment["LD_LIBRARY_PATH"] = SWKV_OWN_CLOCK_DIR;
+  CtlResult run = box.Run({"--speed", "20", "watch", "--seconds", "5"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "swkvctl: --speed cannot be used here: the controller library "
+                     "libraidapikv9k.so keeps its own time (only the simulated library can follow "
+                     "swkvctl's clock)\n");
+  EXPECT_EQ(run.out, "");
+  // Without --speed the same library serves as any other.
+  EXPECT_EQ(box.Run({"get", "HBA1", "HardWare"}).exitCode, 0);
 }
 
 TEST(SwkvctlErrors, UnknownNodesAndEntries) {

@@ -37,6 +37,10 @@ constexpr Named kNames[] = {
     {0x8002801Du, "TYPE_E_LIBNOTREGISTERED"},
     {0x8002801Cu, "TYPE_E_REGISTRYACCESS"},
     {0x80029C4Au, "TYPE_E_CANTLOADLIBRARY"},
+    {0x80070002u, "HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)"},
+    {0x800703F1u, "HRESULT_FROM_WIN32(ERROR_BADDB)"},
+    {0x800703F4u, "HRESULT_FROM_WIN32(ERROR_CANTREAD)"},
+    {0x800703F5u, "HRESULT_FROM_WIN32(ERROR_CANTWRITE)"},
 };
 
 }  // namespace
@@ -50,8 +54,13 @@ const char* StatusName(HRESULT status) {
 
 std::string StatusText(HRESULT status) {
   char number[16];
-  std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(status));
-  return std::string(StatusName(status)) + " (" + number + ")";
+  const auto value = static_cast<unsigned>(status);
+  std::snprintf(number, sizeof number, "0x%08X", value);
+  std::string name = StatusName(status);
+  // A system error code carried in a status word.
+  if (name == "status" && (value & 0xFFFF0000u) == 0x80070000u)
+    name = "HRESULT_FROM_WIN32(error " + std::to_string(value & 0xFFFFu) + ")";
+  return name + " (" + number + ")";
 }
 
 }  // namespace swkv::ctl
