@@ -49,7 +49,10 @@ TEST(SwkvctlPieces, EventRecordsKeepTheTextWholeAfterTheFourthAt) {
 }
 
 TEST(SwkvctlPieces, TextCrossesTheInterfaceAsUtf16AndBack) {
-  for (const std::string text : {"", "plain", "Gr\xc3\xb6\xc3\x9f" "e", "\xf0\x9f\x92\xbe disk"}) {
+  for (const std::string text : {"", "plain",
+                                 "Gr\xc3\xb6\xc3\x9f"
+                                 "e",
+                                 "\xf0\x9f\x92\xbe disk"}) {
     UniqueBstr wide = BstrFromUtf8(text);
     EXPECT_EQ(Utf8FromWide(wide.get(), wide.size()), text);
   }

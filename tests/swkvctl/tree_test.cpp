@@ -18,7 +18,6 @@ namespace {
 
 const char kServerKey[] = "CLSID\\{2C21A4B6-C51A-4990-B440-B0841534F73A}\\InprocServer32";
 
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -101,7 +100,7 @@ TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
   EXPECT_TRUE(Contains(system, " 74.530 GB  normal ")) << system;
   EXPECT_TRUE(Contains(system, "MIRRORING, blocks of 64 (kb)")) << system;
   // Sizes end in one column.
-  EXPECT_EQ(system.find(" GB") , data.find(" GB")) << system << "\n" << data;
+  EXPECT_EQ(system.find(" GB"), data.find(" GB")) << system << "\n" << data;
 }
 
 TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
@@ -118,7 +117,7 @@ TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
   std::vector<std::string> names;
   for (const auto& child : hba1["children"]) names.push_back(child["name"]);
   EXPECT_EQ(names, (std::vector<std::string>{"ch1", "ch2", "ch3", "ch4", "enclosure1", "battery",
-                                              "System", "Data"}));
+                                             "System", "Data"}));
   // Every node's handle carries its kind, and every entry has its three parts.
   std::size_t nodes = 0;
   std::function<void(const nlohmann::json&)> visit = [&](const nlohmann::json& node) {

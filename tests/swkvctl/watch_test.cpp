@@ -30,23 +30,28 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
   CtlSandbox box;
   CtlResult watch = box.Run({"--speed", "max", "watch", "--seconds", "40"});
   ASSERT_EQ(watch.exitCode, 0) << watch.out << watch.err;
-  EXPECT_TRUE(watch.out.starts_with("watching 50 nodes of 2 controllers for 40 s; time runs as "
-                                    "fast as it can\n"))
+  EXPECT_TRUE(
+      watch.out.starts_with("watching 50 nodes of 2 controllers for 40 s; time runs as "
+                            "fast as it can\n"))
       << watch.out;
   // The batch of events is decoded into both controller nodes: shown once, for both.
   const std::vector<std::string> events = LinesOf(watch.out, "event");
   ASSERT_GE(events.size(), 4u) << watch.out;
-  EXPECT_TRUE(events[0].starts_with("HBA1+HBA2  error   Drv. Fail: Disk 2 (channel 1 master) "
-                                    "failed  ("))
+  EXPECT_TRUE(
+      events[0].starts_with("HBA1+HBA2  error   Drv. Fail: Disk 2 (channel 1 master) "
+                            "failed  ("))
       << events[0];
-  EXPECT_TRUE(events[1].starts_with("HBA1+HBA2  error   Ary. Critical: Array \"System\" is "
-                                    "critical"))
+  EXPECT_TRUE(
+      events[1].starts_with("HBA1+HBA2  error   Ary. Critical: Array \"System\" is "
+                            "critical"))
       << events[1];
-  EXPECT_TRUE(events[2].starts_with("HBA1+HBA2  info    Ary. Rebuild: Rebuild of array \"System\" "
-                                    "onto spare disk 3 (channel 1 slave) started"))
+  EXPECT_TRUE(
+      events[2].starts_with("HBA1+HBA2  info    Ary. Rebuild: Rebuild of array \"System\" "
+                            "onto spare disk 3 (channel 1 slave) started"))
       << events[2];
-  EXPECT_TRUE(events[3].starts_with("HBA1+HBA2  info    Sync. Complete: Synchronisation of array "
-                                    "\"Ledger\" complete"))
+  EXPECT_TRUE(
+      events[3].starts_with("HBA1+HBA2  info    Sync. Complete: Synchronisation of array "
+                            "\"Ledger\" complete"))
       << events[3];
   // The configuration change refreshes the arrays and controllers, which notify.
   bool systemChanged = false;
@@ -66,11 +71,13 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
   EXPECT_EQ(LinesOf(more.out, "array").front(), "HBA1/System  rebuilding 16%") << more.out;
   const std::vector<std::string> later = LinesOf(more.out, "event");
   ASSERT_EQ(later.size(), 2u) << more.out;
-  EXPECT_TRUE(later[0].starts_with("HBA1+HBA2  error   FAN STOPPED: Fan of bay on channel 0 "
-                                   "stopped"))
+  EXPECT_TRUE(
+      later[0].starts_with("HBA1+HBA2  error   FAN STOPPED: Fan of bay on channel 0 "
+                           "stopped"))
       << later[0];
-  EXPECT_TRUE(later[1].starts_with("HBA1+HBA2  info    Rebuild Complete: Rebuild of array "
-                                   "\"System\" onto disk 3 (channel 1 slave) complete"))
+  EXPECT_TRUE(
+      later[1].starts_with("HBA1+HBA2  info    Rebuild Complete: Rebuild of array "
+                           "\"System\" onto disk 3 (channel 1 slave) complete"))
       << later[1];
   EXPECT_EQ(LinesOf(more.out, "array").back(), "HBA1/System  normal");
 }
@@ -89,8 +96,9 @@ TEST(SwkvctlWatch, EventsReadsTheControllersNewRecords) {
   EXPECT_EQ(lines[1].substr(2, 2), "20");
   EXPECT_EQ(lines[1].substr(21),
             "  error   Drv. Fail: Disk 2 (channel 1 master) failed  (category 0x100)");
-  EXPECT_EQ(lines[2].substr(21), "  error   Ary. Critical: Array \"System\" is critical  "
-                                 "(category 0x20A)");
+  EXPECT_EQ(lines[2].substr(21),
+            "  error   Ary. Critical: Array \"System\" is critical  "
+            "(category 0x20A)");
   EXPECT_TRUE(lines[3].substr(21).starts_with("  info    Ary. Rebuild: ")) << lines[3];
   EXPECT_EQ(lines[4], "ReadEventLog: S_OK (0x00000000)");
   EXPECT_EQ(lines[5], "ClearLog: S_OK (0x00000000): the controller's log was cleared");

@@ -56,8 +56,7 @@ const std::vector<std::string>& Arguments::Positional(std::size_t least, std::si
     if (!m_literal[i] && LooksLikeOption(m_words[i]))
       throw Failure(kExitUsage, m_command + ": unknown option " + m_words[i] + "; usage: " + usage);
   if (m_words.size() < least || m_words.size() > most)
-    throw Failure(kExitUsage, m_command + ": " +
-                                  (m_words.size() < least ? "too few" : "too many") +
+    throw Failure(kExitUsage, m_command + ": " + (m_words.size() < least ? "too few" : "too many") +
                                   " arguments; usage: " + usage);
   return m_words;
 }

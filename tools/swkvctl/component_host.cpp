@@ -47,8 +47,7 @@ HRESULT CallServerEntry(const std::string& path, const char* entry) {
   ModuleFile module;
   LoadModuleFile(module, path);
   auto* function = module.Entry<ServerFunction>(entry);
-  if (!function)
-    throw Failure(kExitNoComponent, path + " is not a COM server: it has no " + entry);
+  if (!function) throw Failure(kExitNoComponent, path + " is not a COM server: it has no " + entry);
   return function();
 }
 
@@ -73,8 +72,7 @@ void ComponentHost::Load(const std::string& moduleFile, std::ostream& notes) {
   const std::string build = BuildComponent();
   if (registered && !FileExists(registration.modulePath)) {
     if (build.empty())
-      throw Failure(kExitNoComponent, "the registered component module " +
-                                          registration.modulePath +
+      throw Failure(kExitNoComponent, "the registered component module " + registration.modulePath +
                                           " does not exist; register one with "
                                           "'swkvctl register MODULE'");
     missing = "its registered module " + registration.modulePath + " does not exist";
@@ -89,8 +87,8 @@ void ComponentHost::Load(const std::string& moduleFile, std::ostream& notes) {
     HRESULT status = CallServerEntry(build, "DllRegisterServer");
     if (FAILED(status))
       throw Failure(kExitNoComponent, "the component is not registered (" + missing +
-                                          ") and registering " + build + " failed: " +
-                                          StatusText(status));
+                                          ") and registering " + build +
+                                          " failed: " + StatusText(status));
     notes << "swkvctl: registered the component " << AbsolutePath(build) << " (" << missing
           << ")\n";
     if (!LookUpRegistration(registration, missing))
@@ -123,8 +121,8 @@ ComPtr<IRiver> ComponentHost::CreateRoot() {
   ComPtr<IRiver> root;
   status = factory->CreateInstance(nullptr, IID_IRiver, root.put_void());
   if (FAILED(status) || !root)
-    throw Failure(kExitNoComponent, "creating the component's main class failed: " +
-                                        StatusText(status));
+    throw Failure(kExitNoComponent,
+                  "creating the component's main class failed: " + StatusText(status));
   std::vector<Entry> entries;
   ListEntries(root.get(), entries);
   for (const Entry& entry : entries)
@@ -155,8 +153,8 @@ int ComponentHost::RunRegistration(bool unregister, const std::string& moduleFil
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
   HRESULT status = CallServerEntry(path, entry);
   if (FAILED(status))
-    throw Failure(kExitFailed, std::string(entry) + " of " + path + " failed: " +
-                                   StatusText(status));
+    throw Failure(kExitFailed,
+                  std::string(entry) + " of " + path + " failed: " + StatusText(status));
   out << (unregister ? "unregistered " : "registered ") << path << (unregister ? " from " : " in ")
       << RegistryLocation() << ": " << StatusText(status) << "\n";
   return kExitOk;

@@ -10,12 +10,12 @@ namespace swkv::ctl {
 
 enum ExitCode : int {
   kExitOk = 0,
-  kExitFailed = 1,           // an operation failed for another reason (its status is printed)
-  kExitUsage = 2,            // the command line (or a shell line) is wrong
-  kExitNoComponent = 3,      // no component module found, not registered, or it cannot be loaded
-  kExitNoLibrary = 4,        // the controller library cannot be loaded or opened no controller
-  kExitUnknownName = 5,      // no such node, entry or controller
-  kExitRefused = 6,          // the component refused the request, or an action had no effect
+  kExitFailed = 1,       // an operation failed for another reason (its status is printed)
+  kExitUsage = 2,        // the command line (or a shell line) is wrong
+  kExitNoComponent = 3,  // no component module found, not registered, or it cannot be loaded
+  kExitNoLibrary = 4,    // the controller library cannot be loaded or opened no controller
+  kExitUnknownName = 5,  // no such node, entry or controller
+  kExitRefused = 6,      // the component refused the request, or an action had no effect
 };
 
 // Thrown inside the tool (never through the component's interfaces) to end a command with an

@@ -143,8 +143,8 @@ void WaitForMessages(DWORD ms) {
   while (!g_interrupted) {
     const auto left = until - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) break;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        left, std::chrono::milliseconds(50)));
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(50)));
   }
 }
 

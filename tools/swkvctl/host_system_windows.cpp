@@ -96,9 +96,7 @@ std::string RegistryLocation() { return "the system registry"; }
 
 const char* GetEnvironment(const char* name) { return std::getenv(name); }
 
-void SetEnvironment(const char* name, const std::string& value) {
-  _putenv_s(name, value.c_str());
-}
+void SetEnvironment(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
 
 void PrepareProcess() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -14,9 +14,8 @@ namespace swkv::ctl {
 class LineReader {
  public:
   // Candidates for the word being completed, given the words before it on the line.
-  using Completer =
-      std::function<std::vector<std::string>(const std::vector<std::string>& before,
-                                             const std::string& word)>;
+  using Completer = std::function<std::vector<std::string>(const std::vector<std::string>& before,
+                                                           const std::string& word)>;
 
   virtual ~LineReader() = default;
   // False at the end of the input.

@@ -1,10 +1,10 @@
 // Line editing, history and completion from the BSD editline library, through its readline
 // interface.
+#include <editline/readline.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <editline/readline.h>
 
 #include "tools/swkvctl/host_system.h"
 #include "tools/swkvctl/line_reader.h"
@@ -46,7 +46,8 @@ char** Complete(const char* text, int start, int) {
   if (g_completer) {
     const std::string word = text ? text : "";
     for (std::string& candidate : (*g_completer)(WordsBefore(start), word))
-      if (candidate.compare(0, word.size(), word) == 0) g_candidates.push_back(std::move(candidate));
+      if (candidate.compare(0, word.size(), word) == 0)
+        g_candidates.push_back(std::move(candidate));
   }
   if (g_candidates.empty()) return nullptr;
   return rl_completion_matches(text, NextCandidate);

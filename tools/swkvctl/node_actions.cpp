@@ -110,8 +110,8 @@ int Session::Set(const std::vector<std::string>& words) {
     throw Failure(kExitRefused, "set " + ShowPath(at.path) + " " + name + " refused with " +
                                     StatusText(status) + ": " + WhyNotWritable(*entry, entries));
   if (FAILED(status))
-    throw Failure(kExitFailed, "set " + ShowPath(at.path) + " " + name + " failed: " +
-                                   StatusText(status));
+    throw Failure(kExitFailed,
+                  "set " + ShowPath(at.path) + " " + name + " failed: " + StatusText(status));
   StatusLine("set", status, "stored");
   report.Print(m_out, at.path);
   return kExitOk;
@@ -160,11 +160,12 @@ int Session::Invoke(const std::vector<std::string>& words) {
   if (FAILED(status)) throw Failure(kExitFailed, what + " failed: " + StatusText(status));
   StatusLine("invoke", status, "the action ran");
   if (!report.Print(m_out, at.path))
-    throw Failure(kExitRefused, what + ": the action ran but had no effect: nothing in the tree "
-                                       "changed and " +
-                                       ShowPath(at.path) +
-                                       " sent no notification (the controller may have refused "
-                                       "it; the component does not report why)");
+    throw Failure(kExitRefused, what +
+                                    ": the action ran but had no effect: nothing in the tree "
+                                    "changed and " +
+                                    ShowPath(at.path) +
+                                    " sent no notification (the controller may have refused "
+                                    "it; the component does not report why)");
   return kExitOk;
 }
 
@@ -216,8 +217,8 @@ int Session::Events(const std::vector<std::string>& words) {
           << record.name << ": " << record.text << "  (category " << category << ")\n";
   }
   if (FAILED(status))
-    throw Failure(kExitFailed, "reading the event log of " + ShowPath(at.path) + " failed: " +
-                                   StatusText(status));
+    throw Failure(kExitFailed, "reading the event log of " + ShowPath(at.path) +
+                                   " failed: " + StatusText(status));
   StatusLine("ReadEventLog", status, "");
   if (clear) {
     status = log->ClearLog();

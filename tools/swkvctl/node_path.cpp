@@ -68,16 +68,16 @@ NodeAt ResolveNode(IRiver* root, std::string_view current, std::string_view path
     const std::string wanted = ChildPath(at.path, name);
     if (!found)
       throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + ShowPath(at.path) +
-                                          " has no child " + name + " (its children: " +
-                                          ListOf(children) + ")");
+                                          " has no child " + name +
+                                          " (its children: " + ListOf(children) + ")");
     if (!found->IsLink())
       throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + name + " is " +
                                           (found->IsAction() ? "an action" : "a property") +
                                           " of " + ShowPath(at.path) + ", not a node");
     ComPtr<IRiver> child = StepInto(at.river.get(), name, &status);
     if (!child)
-      throw Failure(kExitFailed, "cannot step into " + wanted + ": cd returned " +
-                                     StatusText(status));
+      throw Failure(kExitFailed,
+                    "cannot step into " + wanted + ": cd returned " + StatusText(status));
     at.river = child;
     at.path = wanted;
     at.kind = std::atoi(found->value.c_str());

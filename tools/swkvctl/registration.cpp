@@ -45,10 +45,8 @@ int HexDigit(char c) {
 }  // namespace
 
 bool ParseGuid(std::string_view text, GUID& guid) {
-  if (text.size() == 38 && text.front() == '{' && text.back() == '}')
-    text = text.substr(1, 36);
-  if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
-      text[23] != '-')
+  if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
+  if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
     return false;
   std::vector<int> bytes;
   for (std::size_t i = 0; i < text.size();) {

@@ -20,8 +20,7 @@ bool IsAccess(std::string_view a) {
 
 bool ParseDirEntry(std::string_view text, Entry& entry) {
   for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
-    if (at + 4 < text.size() && text[at + 4] == '@' &&
-        IsAccess(text.substr(at + 1, 3))) {
+    if (at + 4 < text.size() && text[at + 4] == '@' && IsAccess(text.substr(at + 1, 3))) {
       entry.name = std::string(text.substr(0, at));
       entry.access = std::string(text.substr(at + 1, 3));
       entry.value = std::string(text.substr(at + 5));

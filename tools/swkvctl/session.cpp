@@ -13,9 +13,9 @@ namespace swkv::ctl {
 
 namespace {
 
-const std::vector<std::string> kShellCommands = {"cd", "pwd", "ls", "tree", "get", "set",
-                                                 "invoke", "refresh", "events", "watch", "help",
-                                                 "exit", "quit"};
+const std::vector<std::string> kShellCommands = {"cd",   "pwd",    "ls",      "tree",   "get",
+                                                 "set",  "invoke", "refresh", "events", "watch",
+                                                 "help", "exit",   "quit"};
 
 std::string EntryList(const std::vector<Entry>& entries) {
   std::string list;
@@ -90,8 +90,7 @@ NodeAt Session::Node(const std::string& path) const {
   return ResolveNode(m_root.get(), m_current, path);
 }
 
-void Session::StatusLine(const std::string& operation, HRESULT status,
-                         const std::string& meaning) {
+void Session::StatusLine(const std::string& operation, HRESULT status, const std::string& meaning) {
   if (m_options.quiet) return;
   m_out << operation << ": " << StatusText(status) << (meaning.empty() ? "" : ": " + meaning)
         << "\n";
@@ -168,8 +167,8 @@ int Session::Get(const std::vector<std::string>& words) {
     else
       m_out << name << " = " << value << "\n";
     if (FAILED(last))
-      throw Failure(kExitFailed, "get " + ShowPath(at.path) + " " + name + " returned " +
-                                     StatusText(last));
+      throw Failure(kExitFailed,
+                    "get " + ShowPath(at.path) + " " + name + " returned " + StatusText(last));
   }
   StatusLine("get", last, "");
   return kExitOk;

@@ -132,10 +132,10 @@ int Shell::Run(bool echo) {
       std::filesystem::create_directories(history, ignored);
       history += "/swkvctl-history";
     }
-    reader = MakeEditingReader(history, [this](const std::vector<std::string>& before,
-                                               const std::string& word) {
-      return Complete(before, word);
-    });
+    reader = MakeEditingReader(
+        history, [this](const std::vector<std::string>& before, const std::string& word) {
+          return Complete(before, word);
+        });
     m_out << "swkvctl shell: 'help' lists the commands, 'exit' or Ctrl-D leaves\n";
   }
   if (!reader) reader = MakePlainReader(m_in, m_out, terminal);

@@ -91,9 +91,9 @@ void Subscriptions::Follow(const TreeSnapshot& tree) {
     subscription.identity = node.identity;
     ComPtr<IConnectionPointContainer> container =
         node.river.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    HRESULT status = container ? container->FindConnectionPoint(IID_IRAIDEvent,
-                                                                subscription.point.put())
-                               : E_NOINTERFACE;
+    HRESULT status = container
+                         ? container->FindConnectionPoint(IID_IRAIDEvent, subscription.point.put())
+                         : E_NOINTERFACE;
     if (SUCCEEDED(status) && subscription.point) {
       subscription.sink = ComPtr<Sink>(new Sink(m_queue, node.path));
       status = subscription.point->Advise(subscription.sink.get(), &subscription.cookie);
@@ -131,8 +131,8 @@ std::vector<std::string> NoticeLines(const std::vector<Notice>& notices, std::si
   for (ULONG code : codes) {
     std::vector<std::string> paths;
     for (const Notice& notice : notices)
-      if (notice.code == code && std::find(paths.begin(), paths.end(), ShowPath(notice.path)) ==
-                                     paths.end())
+      if (notice.code == code &&
+          std::find(paths.begin(), paths.end(), ShowPath(notice.path)) == paths.end())
         paths.push_back(ShowPath(notice.path));
     std::string line = NoticeWord(code) + ": ";
     const std::size_t hang = line.size();

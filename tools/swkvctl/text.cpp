@@ -53,7 +53,8 @@ std::string Utf8FromWide(const OLECHAR* text, std::size_t length) {
   out.reserve(length);
   for (std::size_t i = 0; i < length; ++i) {
     char32_t c = static_cast<char16_t>(text[i]);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && static_cast<char16_t>(text[i + 1]) >= 0xDC00 &&
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < length &&
+        static_cast<char16_t>(text[i + 1]) >= 0xDC00 &&
         static_cast<char16_t>(text[i + 1]) < 0xE000) {
       c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00);
       ++i;

@@ -18,12 +18,12 @@ struct NodeRecord {
   std::string path;  // canonical ("" for the root)
   std::string name;  // the link name ("" for the root)
   int kind = 0;
-  std::string handle;              // the node's "handle" entry: "address;kind"
-  ComPtr<IRiver> river;            // keeps the node alive while the snapshot exists
+  std::string handle;    // the node's "handle" entry: "address;kind"
+  ComPtr<IRiver> river;  // keeps the node alive while the snapshot exists
   ComPtr<IUnknown> identity;
-  std::vector<Entry> entries;      // all of them, in list order, links included
+  std::vector<Entry> entries;  // all of them, in list order, links included
   std::vector<std::size_t> children;
-  std::size_t depth = 0;           // below the snapshot's starting node
+  std::size_t depth = 0;  // below the snapshot's starting node
 
   // The address part of the handle: what actions take to name a node.
   std::string HandleNumber() const { return handle.substr(0, handle.find(';')); }

@@ -52,7 +52,8 @@ Layout LayOut(const TreeSnapshot& tree) {
   return layout;
 }
 
-void PrintWrapped(std::ostream& out, const std::string& prefix, const std::vector<std::string>& words) {
+void PrintWrapped(std::ostream& out, const std::string& prefix,
+                  const std::vector<std::string>& words) {
   std::string line = prefix;
   bool first = true;
   for (const std::string& word : words) {
@@ -138,19 +139,22 @@ Brief Summarise(const NodeRecord& node) {
     case kKindArray:
       brief.size = v("Size");
       brief.state = DescribeArrayState(v("Status"), v("ThrottleStatus"), v("percent"));
-      brief.about = Joined({v("RAID_Mode"), v("Block Size").empty() ? "" : "blocks of " + v("Block Size")});
+      brief.about =
+          Joined({v("RAID_Mode"), v("Block Size").empty() ? "" : "blocks of " + v("Block Size")});
       break;
     case kKindDisk: {
       brief.size = v("Size");
       for (const char* name : {"Status", "Rebuild", "Convert"})
-        if (const Entry* entry = node.FindEntry(name); entry && !ValueNote(node.kind, *entry).empty())
+        if (const Entry* entry = node.FindEntry(name);
+            entry && !ValueNote(node.kind, *entry).empty())
           brief.state = ValueNote(node.kind, *entry);
       brief.about = Joined({v("model"), v("Timing_Mode"), with(v("smart"), " SMART")});
       break;
     }
     case kKindBay:
-      brief.about = Joined({with(v("Temperature"), " C"), with(v("FanRPM"), " rpm"),
-                            Supply("5 V", v("Power5VStatus")), Supply("12 V", v("Power12VStatus"))});
+      brief.about =
+          Joined({with(v("Temperature"), " C"), with(v("FanRPM"), " rpm"),
+                  Supply("5 V", v("Power5VStatus")), Supply("12 V", v("Power12VStatus"))});
       break;
     case kKindBattery:
       brief.state = v("BatteryChargeStatus");
@@ -207,8 +211,8 @@ void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
         actions.push_back(entry.name);
         continue;
       }
-      std::string line = Pad(layout.body[i] + entry.name, nameColumn) + "  " + entry.access + "  " +
-                         entry.value;
+      std::string line =
+          Pad(layout.body[i] + entry.name, nameColumn) + "  " + entry.access + "  " + entry.value;
       const std::string note = ValueNote(node.kind, entry);
       if (!note.empty()) line += "  (" + note + ")";
       out << line << "\n";
@@ -247,8 +251,8 @@ void PrintEntries(const NodeRecord& node, std::ostream& out) {
 
 void PrintEntriesJson(const NodeRecord& node, std::ostream& out) {
   out << "{\n  \"path\": " << JsonString(ShowPath(node.path)) << ",\n  \"kind\": " << node.kind
-      << ",\n  \"kindName\": " << JsonString(KindName(node.kind)) << ",\n  \"handle\": "
-      << JsonString(node.handle) << ",\n  \"entries\": [";
+      << ",\n  \"kindName\": " << JsonString(KindName(node.kind))
+      << ",\n  \"handle\": " << JsonString(node.handle) << ",\n  \"entries\": [";
   bool first = true;
   for (const Entry& entry : node.entries) {
     out << (first ? "\n    " : ",\n    ");

@@ -46,7 +46,7 @@ std::string ValueNote(int kind, const Entry& entry) {
 }
 
 std::string DescribeArrayState(const std::string& status, const std::string& throttle,
-                       const std::string& percent) {
+                               const std::string& percent) {
   std::string word = ArrayStatusWord(status);
   if (word.empty()) word = "status " + status;
   if (status == "256" || status == "512" || status == "768") {

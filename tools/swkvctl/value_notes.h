@@ -14,6 +14,6 @@ std::string ValueNote(int kind, const Entry& entry);
 // An array's state in words from its Status, ThrottleStatus and percent texts:
 // "normal", "critical", "rebuilding 37%", "synchronising 40% (paused)".
 std::string DescribeArrayState(const std::string& status, const std::string& throttle,
-                       const std::string& percent);
+                               const std::string& percent);
 
 }  // namespace swkv::ctl

@@ -75,8 +75,7 @@ void Watcher::ShowNotices(const std::vector<Notice>& notices) {
     if (colon != std::string::npos && line[0] != ' ')
       Line(line.substr(0, colon), line.substr(colon + 2));
     else
-      m_out << std::string(kLead, ' ') << line.substr(line.find_first_not_of(' '))
-            << "\n";
+      m_out << std::string(kLead, ' ') << line.substr(line.find_first_not_of(' ')) << "\n";
   }
 }
 
@@ -133,8 +132,8 @@ void Watcher::ShowArrays(bool first) {
     const bool show = known == m_arrayStates.end()
                           ? (!first || now.word != "normal")
                           : known->second.word != now.word || known->second.tenth != now.tenth ||
-                                (known->second.state != now.state && now.state.find("paused") !=
-                                                                         std::string::npos);
+                                (known->second.state != now.state &&
+                                 now.state.find("paused") != std::string::npos);
     if (show) Line("array", path + "  " + now.state);
     m_arrayStates[path] = now;
   }
