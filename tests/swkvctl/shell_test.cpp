@@ -24,7 +24,8 @@ TEST(SwkvctlShell, RunsAScriptFromStandardInput) {
                           "frobnicate\n"
                           "ls HBA1/nothing\n"
                           "invoke \"HBA1/System\" rename 'Boot volume'\n"
-                          "get HBA1/System name\n");
+                          "get HBA1/System name\n"
+                          "refresh HBA1/ch2\n");
   // The last failure decides the exit code; the commands after a failure still run.
   EXPECT_EQ(run.exitCode, 5) << run.err;
   EXPECT_EQ(run.out,
@@ -47,7 +48,11 @@ TEST(SwkvctlShell, RunsAScriptFromStandardInput) {
             "changes:\n"
             "  ~ HBA1/System  name: System -> Boot volume\n"
             "name = Boot volume\n"
-            "get: S_OK (0x00000000)\n");
+            "get: S_OK (0x00000000)\n"
+            "refresh: S_OK (0x00000000): the node read its device again\n"
+            "notifications:\n"
+            "  changed: HBA1/ch2/master, HBA1/ch2/slave\n"
+            "changes: none\n");
   EXPECT_EQ(run.err,
             "swkvctl: unknown shell command frobnicate ('help' lists them)\n"
             "swkvctl: unknown node HBA1/nothing: HBA1 has no child nothing (its children: ch1, "

@@ -60,10 +60,14 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
   EXPECT_TRUE(systemChanged) << watch.out;
   const std::vector<std::string> arrays = LinesOf(watch.out, "array");
   EXPECT_EQ(arrays.front(), "HBA2/Ledger  synchronising 40%");
-  EXPECT_NE(std::find(arrays.begin(), arrays.end(), "HBA1/System  rebuilding 1%"), arrays.end())
+  EXPECT_NE(std::find(arrays.begin(), arrays.end(), "HBA1/System  rebuilding 0%"), arrays.end())
       << watch.out;
   EXPECT_NE(std::find(arrays.begin(), arrays.end(), "HBA2/Ledger  normal"), arrays.end());
   EXPECT_TRUE(Contains(watch.out, "watched 40.0 s: 40 polling passes, ")) << watch.out;
+  // The component's timer and the controllers' clock keep step: the thirtieth pass, at 30 s when
+  // the disk fails, reports it.
+  EXPECT_TRUE(Contains(watch.out, "\n   30.0s  event    HBA1+HBA2  error   Drv. Fail: "));
+  EXPECT_TRUE(Contains(watch.out, "\n   30.0s  array    HBA1/System  rebuilding 0%\n"));
 
   // The next watch goes on from 40 s, where the first left the controllers' clock.
   CtlResult more = box.Run({"--speed", "max", "watch", "--seconds", "60"});
@@ -80,6 +84,7 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
                            "\"System\" onto disk 3 (channel 1 slave) complete"))
       << later[1];
   EXPECT_EQ(LinesOf(more.out, "array").back(), "HBA1/System  normal");
+  EXPECT_TRUE(Contains(more.out, "\n   50.0s  array    HBA1/System  normal\n")) << more.out;
 }
 
 TEST(SwkvctlWatch, EventsReadsTheControllersNewRecords) {

@@ -160,7 +160,9 @@ bool TimeLapse::Begin(std::string& why) {
           " keeps its own time (only the simulated library can follow swkvctl's clock)";
     return false;
   }
-  // The lapsed clock starts where the simulated controllers' clock stands, and they follow it.
+  // The lapsed clock starts where the simulated controllers' clock stands (a first call has the
+  // library read its state file and its clock setting), and they follow it.
+  reinterpret_cast<SimAdvanceClock*>(m_advance)(0);
   SwkvTestClockSet(static_cast<std::uint64_t>(reinterpret_cast<SimNow*>(now)()));
   reinterpret_cast<SimFollowClock*>(m_follow)(&LapsedNow);
   m_active = true;

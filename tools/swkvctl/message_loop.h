@@ -22,12 +22,16 @@ struct Speed {
 class MessageLoop {
  public:
   explicit MessageLoop(Speed speed) : m_speed(speed) {}
-  ~MessageLoop() { m_lapse.End(); }
+  ~MessageLoop() { End(); }
   MessageLoop(const MessageLoop&) = delete;
   MessageLoop& operator=(const MessageLoop&) = delete;
 
-  // Starts a time-lapse when the speed asks for one. Throws Failure when it cannot be had.
+  // Starts a time-lapse when the speed asks for one. Throws Failure when it cannot be had. It
+  // begins before the component creates its tree, so that the component's timer is armed on the
+  // lapsed clock and falls due exactly a period later on both clocks.
   void Begin();
+  void End() { m_lapse.End(); }
+  const Speed& speed() const { return m_speed; }
   // Dispatches every message that is waiting; returns the number dispatched.
   int DispatchWaiting();
   // Lets time pass until the next timer falls due or the clock reaches deadline (milliseconds of

@@ -196,9 +196,7 @@ int Session::Events(const std::vector<std::string>& words) {
   // The component fetches events from the controller in its polling pass; a fresh process has
   // had none yet, so one pass runs first (at most a second and a half of waiting).
   InterruptScope interrupts;
-  MessageLoop loop(m_options.speed);
-  loop.Begin();
-  if (!loop.RunOnePass(ClockMilliseconds() + 1500) && !m_options.quiet)
+  if (!m_loop.RunOnePass(ClockMilliseconds() + 1500) && !m_options.quiet)
     m_out << "(no polling pass ran: the component polls only once an array exists)\n";
   std::vector<EventRecord> records;
   HRESULT status = ReadNewEvents(log.get(), records);

@@ -27,10 +27,11 @@ std::string EntryList(const std::vector<Entry>& entries) {
 }  // namespace
 
 Session::Session(SessionOptions options, std::ostream& out, std::ostream& err)
-    : m_options(std::move(options)), m_out(out), m_err(err) {}
+    : m_options(std::move(options)), m_out(out), m_err(err), m_loop(m_options.speed) {}
 
 Session::~Session() {
-  // The tree goes before the module would; the module itself stays loaded (host_system.h).
+  // The tree goes first; then the time-lapse ends and the module goes, if it lets itself be
+  // unloaded (host_system.h).
   m_root.reset();
 }
 
@@ -44,6 +45,7 @@ void Session::Open() {
   if (m_root) return;
   ComponentHost::DefaultSimulatorState();
   m_host.Load(m_options.moduleFile, m_err);
+  m_loop.Begin();
   m_root = m_host.CreateRoot();
 }
 

@@ -39,6 +39,8 @@ class Session {
   // Whether a command name is one the shell takes.
   static bool IsShellCommand(const std::string& name);
   static const std::vector<std::string>& ShellCommands();
+  // The loop that runs the component's timer on this thread.
+  MessageLoop& loop() { return m_loop; }
 
  private:
   int Dispatch(const std::vector<std::string>& words);
@@ -61,6 +63,8 @@ class Session {
   std::ostream& m_out;
   std::ostream& m_err;
   ComponentHost m_host;
+  // After the host: the lapse ends before the module may be unloaded.
+  MessageLoop m_loop;
   ComPtr<IRiver> m_root;
   std::string m_current;
 };

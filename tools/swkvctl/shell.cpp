@@ -140,7 +140,6 @@ int Shell::Run(bool echo) {
   }
   if (!reader) reader = MakePlainReader(m_in, m_out, terminal);
   int lastFailure = kExitOk;
-  MessageLoop pump(Speed{});
   std::string line;
   while (reader->ReadLine(Prompt(), line)) {
     if (echo) m_out << Prompt() << line << "\n";
@@ -164,7 +163,7 @@ int Shell::Run(bool echo) {
     }
     // The component's timer runs between commands too, so that what the commands show is as
     // current as the agent would see it.
-    pump.DispatchWaiting();
+    m_session.loop().DispatchWaiting();
     const int code = m_session.Run(words);
     if (code != kExitOk) lastFailure = code;
   }

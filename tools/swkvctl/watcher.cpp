@@ -142,7 +142,6 @@ void Watcher::ShowArrays(bool first) {
 }
 
 void Watcher::Run(MessageLoop& loop, double seconds, const std::string& speed) {
-  loop.Begin();
   Rewalk();
   m_start = ClockMilliseconds();
   const std::uint64_t deadline =
@@ -195,9 +194,8 @@ int Session::Watch(const std::vector<std::string>& words) {
   Open();
   InterruptScope interrupts;
   ClearInterrupt();
-  MessageLoop loop(m_options.speed);
   Watcher watcher(m_root.get(), m_out);
-  watcher.Run(loop, seconds, m_options.speed.Describe());
+  watcher.Run(m_loop, seconds, m_options.speed.Describe());
   ClearInterrupt();
   return kExitOk;
 }
