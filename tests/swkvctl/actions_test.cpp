@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/registry_sandbox.h"
 #include "tests/swkvctl/ctl_process.h"
 
@@ -51,6 +53,8 @@ TEST(SwkvctlActions, SetWritesAPropertyAndSaysWhatChanged) {
 
 TEST(SwkvctlActions, AnArrayCreatedByOneInvocationIsDeletedByAnother) {
   CtlSandbox box;
+  // Nothing configured: the simulated controllers keep their state in the user's state folder.
+  box.environment["SWKV_SIM_STATE"] = std::nullopt;
   // The second controller's spanned array gives its two disks back...
   CtlResult free = box.Run({"invoke", "HBA2", "DeleteArray", "HBA2/Archive"});
   ASSERT_EQ(free.exitCode, 0) << free.out << free.err;
@@ -67,6 +71,7 @@ TEST(SwkvctlActions, AnArrayCreatedByOneInvocationIsDeletedByAnother) {
   EXPECT_TRUE(Contains(create.out, "  + HBA2/Mirror  array (new; below it: disk5, disk7)\n"))
       << create.out;
 
+  EXPECT_TRUE(std::filesystem::exists(box.Path("state/swkv/sim-state.json")));
   CtlResult shown = box.Run({"tree", "--brief", "HBA2/Mirror"});
   ASSERT_EQ(shown.exitCode, 0) << shown.err;
   EXPECT_TRUE(Contains(shown.out, "111.790 GB  normal  MIRRORING, blocks of 64 (kb)")) << shown.out;

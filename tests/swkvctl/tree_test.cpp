@@ -86,6 +86,23 @@ TEST(SwkvctlTree, AFreshMachineRegistersTheBuildsComponentAndShowsTwoControllers
   EXPECT_FALSE(Contains(second.out, "HBA2"));
 }
 
+TEST(SwkvctlTree, UnregisterRemovesTheRegistrationAndTheNextCommandRegistersAgain) {
+  CtlSandbox box;
+  box.RegisterComponent();
+  const std::string module = std::filesystem::canonical(SWKV_COMPONENT_MODULE).string();
+  CtlResult gone = box.Run({"unregister"});
+  ASSERT_EQ(gone.exitCode, 0) << gone.err;
+  EXPECT_EQ(gone.out, "unregistered " + module + " from " +
+                          box.environment["SWKV_REGISTRY_ROOT"].value() +
+                          ": S_OK (0x00000000)\n");
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{2C21A4B6-C51A-4990-B440-B0841534F73A}"));
+  CtlResult again = box.Run({"-q", "get", "/", "Type"});
+  EXPECT_EQ(again.out, "TESSARY SwiftbayRAIDKv9\n");
+  EXPECT_EQ(again.err, "swkvctl: registered the component " + module +
+                           " (HKEY_CLASSES_ROOT\\TessaryRAID.SwkvRAID does not exist)\n");
+}
+
 TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
   CtlSandbox box;
   CtlResult brief = box.Run({"tree", "--brief"});
