@@ -128,12 +128,12 @@ void Watcher::ShowArrays(bool first) {
     now.word = now.state.substr(0, now.state.find(' '));
     const bool active = status == "256" || status == "512" || status == "768";
     now.tenth = active ? std::atoi(percent.c_str()) / 10 : -1;
+    now.paused = active && throttle == "4";
     auto known = m_arrayStates.find(path);
     const bool show = known == m_arrayStates.end()
                           ? (!first || now.word != "normal")
                           : known->second.word != now.word || known->second.tenth != now.tenth ||
-                                (known->second.state != now.state &&
-                                 now.state.find("paused") != std::string::npos);
+                                known->second.paused != now.paused;
     if (show) Line("array", path + "  " + now.state);
     m_arrayStates[path] = now;
   }

@@ -26,6 +26,7 @@ class Watcher {
     std::string state;  // "rebuilding 37%"
     std::string word;   // "rebuilding"
     int tenth = -1;     // the last tenth of progress shown
+    bool paused = false;
   };
 
   // Reads the tree again and follows it with the subscriptions; true when it could.
