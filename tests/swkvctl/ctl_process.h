@@ -1,0 +1,48 @@
+// swkvctl run as a process, the way an operator or a script runs it, in a sandbox of its own: a
+// private registry (the test process sees the same one), a private state folder, the simulated
+// controller library with a state file and a stopped clock, and nothing of the caller's
+// swkv environment.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/registry_sandbox.h"
+
+namespace swkv::test {
+
+struct CtlResult {
+  int exitCode = -1;  // -1 when the process did not exit normally (it crashed)
+  std::string out;
+  std::string err;
+};
+
+class CtlSandbox {
+ public:
+  CtlSandbox();
+  ~CtlSandbox();
+  CtlSandbox(const CtlSandbox&) = delete;
+  CtlSandbox& operator=(const CtlSandbox&) = delete;
+
+  // Runs swkvctl (or another program) with these arguments and standard input.
+  CtlResult Run(const std::vector<std::string>& args, const std::string& input = "");
+  CtlResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& input = "");
+
+  // Environment for the next runs: a value, or nullopt to leave the variable unset.
+  std::map<std::string, std::optional<std::string>> environment;
+  // Registers the build's component, so that later runs have nothing to say about that.
+  void RegisterComponent();
+  // The sandbox's own folder (registry, state, scratch files).
+  const std::string& folder() const { return m_folder; }
+  std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+  void WriteFile(const std::string& name, const std::string& text) const;
+
+ private:
+  RegistrySandbox m_registry;
+  std::string m_folder;
+};
+
+}  // namespace swkv::test

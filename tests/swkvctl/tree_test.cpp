@@ -1,0 +1,187 @@
+// What an operator sees of the tree: the drawn tree, the brief one, JSON for scripts, one node's
+// entries and single values; and the first run on a fresh machine registering the component.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "tests/support/registry_sandbox.h"
+#include "tests/swkvctl/ctl_process.h"
+
+namespace swkv::test {
+namespace {
+
+const char kServerKey[] = "CLSID\\{2C21A4B6-C51A-4990-B440-B0841534F73A}\\InprocServer32";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A line of the drawn tree: the tree's glyphs, the entry's name, the padding to the value column,
+// then the rest exactly.
+bool HasEntryLine(const std::string& text, const std::string& name, const std::string& rest) {
+  for (const std::string& line : Lines(text)) {
+    const std::size_t at = line.find_first_not_of("|`+- ");
+    if (at == std::string::npos || line.compare(at, name.size() + 1, name + " ") != 0) continue;
+    const std::size_t after = line.find_first_not_of(' ', at + name.size());
+    if (after != std::string::npos && line.substr(after) == rest) return true;
+  }
+  return false;
+}
+
+TEST(SwkvctlTree, AFreshMachineRegistersTheBuildsComponentAndShowsTwoControllers) {
+  CtlSandbox box;
+  CtlResult first = box.Run({"tree"});
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_TRUE(Contains(first.err, "swkvctl: registered the component ")) << first.err;
+  EXPECT_EQ(std::filesystem::canonical(GetString(HKEY_CLASSES_ROOT, kServerKey, "")),
+            std::filesystem::canonical(SWKV_COMPONENT_MODULE));
+
+  const std::vector<std::string> lines = Lines(first.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "/  [root]");
+  EXPECT_TRUE(Contains(first.out, "\n+-- HBA1  [controller]\n")) << first.out;
+  EXPECT_TRUE(Contains(first.out, "\n`-- HBA2  [controller]\n")) << first.out;
+  // The default scenario's arrays, with their disks below them.
+  for (const char* title : {"System  [array]", "Data  [array]", "Scratch  [array]",
+                            "Ledger  [array]", "Archive  [array]", "quickbay1  [drive bay]",
+                            "battery  [battery]", "master  [disk]", "slave  [disk]"})
+    EXPECT_TRUE(Contains(first.out, title)) << title;
+  // Every property's access sits in one column, and so its value does, whatever the depth.
+  std::set<std::size_t> columns;
+  std::size_t properties = 0;
+  for (const std::string& line : lines)
+    for (const char* access : {"  pr-  ", "  prw  ", "  prv  ", "  m--  "})
+      if (std::size_t at = line.find(access); at != std::string::npos) {
+        columns.insert(at);
+        ++properties;
+      }
+  EXPECT_EQ(columns.size(), 1u);
+  EXPECT_GT(properties, 300u);
+  // Notes for what is not readable at a glance, and the actions of a node on one marked line.
+  EXPECT_TRUE(HasEntryLine(first.out, "Status", "prv  0  (normal)")) << first.out;
+  EXPECT_TRUE(HasEntryLine(first.out, "Status", "prv  256  (synchronising)"));
+  EXPECT_TRUE(HasEntryLine(first.out, "Status", "prv  256  (good)"));
+  EXPECT_TRUE(HasEntryLine(first.out, "> actions",
+                           "m--  rename RebuildArray SyncArray ForceIT GUI_Status"));
+  EXPECT_TRUE(HasEntryLine(first.out, "Size", "pr-  223.580 GB"));
+
+  CtlResult second = box.Run({"tree", "HBA1/System"});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(second.err, "");  // registered now: nothing to say
+  EXPECT_EQ(Lines(second.out)[0], "HBA1/System  [array]");
+  EXPECT_TRUE(Contains(second.out, "`-- disk3  [disk]")) << second.out;
+  EXPECT_FALSE(Contains(second.out, "HBA2"));
+}
+
+TEST(SwkvctlTree, UnregisterRemovesTheRegistrationAndTheNextCommandRegistersAgain) {
+  CtlSandbox box;
+  box.RegisterComponent();
+  const std::string module = std::filesystem::canonical(SWKV_COMPONENT_MODULE).string();
+  CtlResult gone = box.Run({"unregister"});
+  ASSERT_EQ(gone.exitCode, 0) << gone.err;
+  EXPECT_EQ(gone.out, "unregistered " + module + " from " +
+                          box.environment["SWKV_REGISTRY_ROOT"].value() +
+                          ": S_OK (0x00000000)\n");
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{2C21A4B6-C51A-4990-B440-B0841534F73A}"));
+  CtlResult again = box.Run({"-q", "get", "/", "Type"});
+  EXPECT_EQ(again.out, "TESSARY SwiftbayRAIDKv9\n");
+  EXPECT_EQ(again.err, "swkvctl: registered the component " + module +
+                           " (HKEY_CLASSES_ROOT\\TessaryRAID.SwkvRAID does not exist)\n");
+}
+
+TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
+  CtlSandbox box;
+  CtlResult brief = box.Run({"tree", "--brief"});
+  ASSERT_EQ(brief.exitCode, 0) << brief.err;
+  const std::vector<std::string> lines = Lines(brief.out);
+  EXPECT_EQ(lines.size(), 49u) << brief.out;
+  std::string system, data;
+  for (const std::string& line : lines) {
+    if (line.find("-- System ") != std::string::npos) system = line;
+    if (line.find("-- Data ") != std::string::npos) data = line;
+  }
+  EXPECT_TRUE(Contains(system, " 74.530 GB  normal ")) << system;
+  EXPECT_TRUE(Contains(system, "MIRRORING, blocks of 64 (kb)")) << system;
+  // Sizes end in one column.
+  EXPECT_EQ(system.find(" GB"), data.find(" GB")) << system << "\n" << data;
+}
+
+TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
+  CtlSandbox box;
+  CtlResult tree = box.Run({"tree", "--json"});
+  ASSERT_EQ(tree.exitCode, 0) << tree.err;
+  const nlohmann::json root = nlohmann::json::parse(tree.out);
+  EXPECT_EQ(root["path"], "/");
+  EXPECT_EQ(root["kind"], 14);
+  ASSERT_EQ(root["children"].size(), 2u);
+  const nlohmann::json& hba1 = root["children"][0];
+  EXPECT_EQ(hba1["name"], "HBA1");
+  EXPECT_EQ(hba1["kindName"], "controller");
+  std::vector<std::string> names;
+  for (const auto& child : hba1["children"]) names.push_back(child["name"]);
+  EXPECT_EQ(names, (std::vector<std::string>{"ch1", "ch2", "ch3", "ch4", "enclosure1", "battery",
+                                             "System", "Data"}));
+  // Every node's handle carries its kind, and every entry has its three parts.
+  std::size_t nodes = 0;
+  std::function<void(const nlohmann::json&)> visit = [&](const nlohmann::json& node) {
+    ++nodes;
+    const std::string handle = node["handle"];
+    EXPECT_EQ(handle.substr(handle.find(';') + 1), std::to_string(node["kind"].get<int>()));
+    for (const auto& entry : node["entries"])
+      EXPECT_TRUE(entry.contains("name") && entry.contains("access") && entry.contains("value"));
+    for (const auto& child : node["children"]) visit(child);
+  };
+  visit(root);
+  EXPECT_EQ(nodes, 49u);
+
+  CtlResult ls = box.Run({"ls", "HBA2/Ledger", "--json"});
+  ASSERT_EQ(ls.exitCode, 0) << ls.err;
+  const nlohmann::json ledger = nlohmann::json::parse(ls.out);
+  EXPECT_EQ(ledger["path"], "HBA2/Ledger");
+  bool sawStatus = false;
+  for (const auto& entry : ledger["entries"])
+    if (entry["name"] == "Status") {
+      sawStatus = true;
+      EXPECT_EQ(entry["access"], "prv");
+      EXPECT_EQ(entry["value"], "256");
+    }
+  EXPECT_TRUE(sawStatus) << ls.out;
+}
+
+TEST(SwkvctlTree, LsAndGetPrintResultsAndStatusWords) {
+  CtlSandbox box;
+  CtlResult ls = box.Run({"ls", "HBA1/System"});
+  ASSERT_EQ(ls.exitCode, 0) << ls.err;
+  EXPECT_TRUE(Contains(ls.out, "HBA1/System  [array, handle ")) << ls.out;
+  EXPECT_TRUE(Contains(ls.out, "  disk1           o--  28          child disk\n")) << ls.out;
+  EXPECT_TRUE(Contains(ls.out, "  rename          m--  16          action\n")) << ls.out;
+  EXPECT_TRUE(Contains(ls.out, "dir: S_OK (0x00000000): 17 entries\n")) << ls.out;
+
+  CtlResult get = box.Run({"get", "HBA1", "GetSmart", "DV"});
+  ASSERT_EQ(get.exitCode, 0) << get.err;
+  EXPECT_EQ(get.out, "GetSmart = 1\nDV = Kv9000 driver 2.10.0042\nget: S_OK (0x00000000)\n");
+  CtlResult quiet = box.Run({"-q", "get", "HBA2/Ledger", "name"});
+  EXPECT_EQ(quiet.out, "Ledger\n");
+  // A link's value is its node's handle.
+  CtlResult link = box.Run({"-q", "get", "HBA1", "System"});
+  EXPECT_TRUE(link.out.ends_with(";25\n")) << link.out;
+}
+
+}  // namespace
+}  // namespace swkv::test
+
+#endif

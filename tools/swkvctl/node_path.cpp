@@ -1,0 +1,88 @@
+#include "tools/swkvctl/node_path.h"
+
+#include <cstdlib>
+
+#include "tools/swkvctl/failure.h"
+#include "tools/swkvctl/river_calls.h"
+#include "tools/swkvctl/status_text.h"
+
+namespace swkv::ctl {
+
+namespace {
+
+void AppendNames(std::vector<std::string>& names, std::string_view path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view name = path.substr(start, end - start);
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.emplace_back(name);
+    }
+    start = end + 1;
+  }
+}
+
+std::string ListOf(const std::vector<std::string>& names) {
+  if (names.empty()) return "none";
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitPath(std::string_view current, std::string_view path) {
+  std::vector<std::string> names;
+  if (path.empty() || path[0] != '/') AppendNames(names, current);
+  AppendNames(names, path);
+  return names;
+}
+
+std::string JoinPath(const std::vector<std::string>& names) {
+  std::string path;
+  for (const std::string& name : names) path += (path.empty() ? "" : "/") + name;
+  return path;
+}
+
+std::string ChildPath(const std::string& parent, const std::string& name) {
+  return parent.empty() ? name : parent + "/" + name;
+}
+
+NodeAt ResolveNode(IRiver* root, std::string_view current, std::string_view path) {
+  NodeAt at{ComPtr<IRiver>(root), "", kKindRoot};
+  for (const std::string& name : SplitPath(current, path)) {
+    std::vector<Entry> entries;
+    HRESULT status = ListEntries(at.river.get(), entries);
+    if (FAILED(status))
+      throw Failure(kExitFailed,
+                    "cannot list " + ShowPath(at.path) + ": dir returned " + StatusText(status));
+    const Entry* found = nullptr;
+    std::vector<std::string> children;
+    for (const Entry& entry : entries) {
+      if (entry.IsLink()) children.push_back(entry.name);
+      if (!found && entry.name == name) found = &entry;
+    }
+    const std::string wanted = ChildPath(at.path, name);
+    if (!found)
+      throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + ShowPath(at.path) +
+                                          " has no child " + name +
+                                          " (its children: " + ListOf(children) + ")");
+    if (!found->IsLink())
+      throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + name + " is " +
+                                          (found->IsAction() ? "an action" : "a property") +
+                                          " of " + ShowPath(at.path) + ", not a node");
+    ComPtr<IRiver> child = StepInto(at.river.get(), name, &status);
+    if (!child)
+      throw Failure(kExitFailed,
+                    "cannot step into " + wanted + ": cd returned " + StatusText(status));
+    at.river = child;
+    at.path = wanted;
+    at.kind = std::atoi(found->value.c_str());
+  }
+  return at;
+}
+
+}  // namespace swkv::ctl
