@@ -4,56 +4,12 @@
 #include <array>
 #include <cstdint>
 
+#include "raidlib/function_names.h"
+
 namespace swkv::bench {
 
-enum class Fn : std::uint8_t {
-  Initialize,
-  Terminate,
-  NeedUpdate,
-  GetEvents,
-  ClearLog,
-  GetControllerInfo,
-  GetDriverVersion,
-  GetMaxChannelsPerAdapter,
-  CheckBatteryBackModule,
-  CheckBatteryPack,
-  OriginalChannelCount,
-  WriteCacheEnabled,
-  HotSparesEnabled,
-  GetRebuildRate,
-  SetRebuildRate,
-  ChannelThreshold,
-  SmartCheckEnabled,
-  ReadThreshold,
-  WriteThreshold,
-  SubmitChannelThreshold,
-  WriteMode,
-  EnumerateAllArrays,
-  MapLogicalToPhysicalArray,
-  GetArrayInfo,
-  GetArrayDescription,
-  GetArrayStatus,
-  EnumerateDisksInArray,
-  RenameArray,
-  ArrayRebuildDisk,
-  ArraySynchronize,
-  CreateArray,
-  DeleteArray,
-  ExpanConv,
-  EnumerateAllDisks,
-  GetDeviceName,
-  GetDiskStatus,
-  GetDiskDescription,
-  GetDiskTiming,
-  EnclosureType,
-  GetEnclosureStatus,
-  GetChargeStatus,
-  GetChargeCycle,
-  GetBatteryTemperature,
-  GetBatteryVoltage,
-  kCount
-};
-inline constexpr int kFunctionCount = static_cast<int>(Fn::kCount);
+using Fn = ::swkv::RaFunction;
+inline constexpr int kFunctionCount = kRaFunctionCount;
 
 // The library's name of the function ("raGetArrayStatus").
 const char* FunctionName(Fn fn);

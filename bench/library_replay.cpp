@@ -235,7 +235,7 @@ void Replay(const std::vector<RecordedCall>& calls) {
         __real_raGetBatteryVoltage(&s.u16);
         break;
       }
-      case Fn::kCount:
+      case Fn::Count:
         break;
     }
   }

@@ -4,52 +4,7 @@ namespace swkv::sim {
 
 namespace {
 
-constexpr const char* kNames[kFunctionCount] = {
-    "raInitialize",
-    "raTerminate",
-    "raNeedUpdate",
-    "raGetEvents",
-    "raClearLog",
-    "raGetControllerInfo",
-    "raGetDriverVersion",
-    "raGetMaxChannelsPerAdapter",
-    "raCheckBatteryBackModule",
-    "raCheckBatteryPack",
-    "raOriginalChannelCount",
-    "raWriteCacheEnabled",
-    "raHotSparesEnabled",
-    "raGetRebuildRate",
-    "raSetRebuildRate",
-    "raChannelThreshold",
-    "raSmartCheckEnabled",
-    "raReadThreshold",
-    "raWriteThreshold",
-    "raSubmitChannelThreshold",
-    "raWriteMode",
-    "raEnumerateAllArrays",
-    "raMapLogicalToPhysicalArray",
-    "raGetArrayInfo",
-    "raGetArrayDescription",
-    "raGetArrayStatus",
-    "raEnumerateDisksInArray",
-    "raRenameArray",
-    "raArrayRebuildDisk",
-    "raArraySynchronize",
-    "raCreateArray",
-    "raDeleteArray",
-    "raExpanConv",
-    "raEnumerateAllDisks",
-    "raGetDeviceName",
-    "raGetDiskStatus",
-    "raGetDiskDescription",
-    "raGetDiskTiming",
-    "raEnclosureType",
-    "raGetEnclosureStatus",
-    "raGetChargeStatus",
-    "raGetChargeCycle",
-    "raGetBatteryTemperature",
-    "raGetBatteryVoltage",
-};
+constexpr const auto& kNames = kRaFunctionNames;
 
 }  // namespace
 

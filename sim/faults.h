@@ -2,60 +2,16 @@
 #pragma once
 
 #include <cstdint>
+
+#include "raidlib/function_names.h"
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace swkv::sim {
 
-enum class Fn {
-  Initialize,
-  Terminate,
-  NeedUpdate,
-  GetEvents,
-  ClearLog,
-  GetControllerInfo,
-  GetDriverVersion,
-  GetMaxChannelsPerAdapter,
-  CheckBatteryBackModule,
-  CheckBatteryPack,
-  OriginalChannelCount,
-  WriteCacheEnabled,
-  HotSparesEnabled,
-  GetRebuildRate,
-  SetRebuildRate,
-  ChannelThreshold,
-  SmartCheckEnabled,
-  ReadThreshold,
-  WriteThreshold,
-  SubmitChannelThreshold,
-  WriteMode,
-  EnumerateAllArrays,
-  MapLogicalToPhysicalArray,
-  GetArrayInfo,
-  GetArrayDescription,
-  GetArrayStatus,
-  EnumerateDisksInArray,
-  RenameArray,
-  ArrayRebuildDisk,
-  ArraySynchronize,
-  CreateArray,
-  DeleteArray,
-  ExpanConv,
-  EnumerateAllDisks,
-  GetDeviceName,
-  GetDiskStatus,
-  GetDiskDescription,
-  GetDiskTiming,
-  EnclosureType,
-  GetEnclosureStatus,
-  GetChargeStatus,
-  GetChargeCycle,
-  GetBatteryTemperature,
-  GetBatteryVoltage,
-  Count
-};
-inline constexpr int kFunctionCount = static_cast<int>(Fn::Count);
+using Fn = ::swkv::RaFunction;
+inline constexpr int kFunctionCount = kRaFunctionCount;
 
 const char* FunctionName(Fn fn);
 // False for the calls that only read the model (opening and closing are the process's own).
