@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame/module_lock.h"
+#include "platform/com_ptr.h"
 #include "platform/win.h"
 #include "river/connection_point.h"
 #include "river/drop.h"
@@ -97,6 +98,15 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   // Links an initialised child under the name (or its own name) and takes a reference on it.
   // 0 when the child was never initialised.
   int AddChild(CRiver* child, const char* name);
+  // Links a node just made (reference count 0) below this one once setUp(node) - its Init or
+  // Create - succeeds. Returns the child, or null when either step fails; the node is then
+  // destroyed.
+  template <class Node, class SetUp>
+  Node* AdoptChild(Node* fresh, SetUp&& setUp) {
+    ComPtr<Node> child(fresh);
+    if (!child || !setUp(*child.get()) || !AddChild(child.get(), nullptr)) return nullptr;
+    return child.get();  // the link holds the reference now
+  }
   void RemoveChild(CDrop* drop);
   void RemoveAllChildren();
   CRiver* GetChild(std::string_view name) const;

@@ -123,15 +123,10 @@ CRiver* ArrayNode::FindOrCreateMemberDisk(std::size_t member, std::uint32_t disk
     return existing;
   }
   const Member& m = m_members[member];
-  DiskNode* node = DiskNode::New();
-  node->AddRef();
-  CRiver* result = nullptr;
-  if (node->Init(this, name, static_cast<std::int32_t>(m.channel),
-                 static_cast<std::int32_t>(m.position), static_cast<std::int32_t>(m.controller)) &&
-      AddChild(node, nullptr))
-    result = node;
-  node->Release();
-  return result;
+  return AdoptChild(DiskNode::New(), [&](DiskNode& node) {
+    return node.Init(this, name, static_cast<std::int32_t>(m.channel),
+                     static_cast<std::int32_t>(m.position), static_cast<std::int32_t>(m.controller));
+  });
 }
 
 void ArrayNode::ReconcileMembers() {
@@ -379,8 +374,6 @@ int BuildArrayChildren(ArrayContainer* controller, std::int32_t key) {
         keep.push_back(array);
         continue;
       }
-      ArrayNode* array = ArrayNode::New();
-      array->AddRef();
       RaArrayInfo info{};
       if (RecordStatus(raGetArrayInfo(logical, &info)) != 0) info = RaArrayInfo{};
       std::string name(ArrayRecordName(info));
@@ -391,10 +384,10 @@ int BuildArrayChildren(ArrayContainer* controller, std::int32_t key) {
         name = numbered;
         raRenameArray(logical, name.c_str());
       }
-      if (array->InitArray(controller, name, logical, controller->controller_index()) &&
-          controller->AddChild(array, nullptr))
+      if (ArrayNode* array = controller->AdoptChild(ArrayNode::New(), [&](ArrayNode& node) {
+            return node.InitArray(controller, name, logical, controller->controller_index());
+          }))
         keep.push_back(array);
-      array->Release();
     }
   }
   DropPosition position = controller->GetHeadPosition();

@@ -61,13 +61,9 @@ CRiver* ChannelNode::FindOrCreateChannelDisk(std::int32_t position, std::int32_t
     existing->FireNotification(kNotifyChanged);
     return existing;
   }
-  DiskNode* disk = DiskNode::New();
-  disk->AddRef();
-  CRiver* result = nullptr;
-  if (disk->Init(this, name, channel, position, controller) && AddChild(disk, nullptr))
-    result = disk;
-  disk->Release();
-  return result;
+  return AdoptChild(DiskNode::New(), [&](DiskNode& disk) {
+    return disk.Init(this, name, channel, position, controller);
+  });
 }
 
 }  // namespace swkv

@@ -245,25 +245,17 @@ int ControllerNode::SetMaintenanceRate(std::int32_t rate) {
 CRiver* ControllerNode::CreateChannel(std::int32_t slot) {
   char name[32];
   std::snprintf(name, sizeof name, "ch%i", ++m_channelNameCounter);
-  ChannelNode* channel = ChannelNode::New();
-  channel->AddRef();
-  CRiver* result = nullptr;
-  if (channel->Create(this, name, slot, controller_index()) && AddChild(channel, nullptr))
-    result = channel;
-  channel->Release();
-  return result;
+  return AdoptChild(ChannelNode::New(), [&](ChannelNode& channel) {
+    return channel.Create(this, name, slot, controller_index());
+  });
 }
 
 CRiver* ControllerNode::CreateEnclosure(std::int32_t slot) {
   char name[32];
   std::snprintf(name, sizeof name, "enclosure%d", ++m_enclosureNameCounter);
-  EnclosureNode* enclosure = EnclosureNode::New();
-  enclosure->AddRef();
-  CRiver* result = nullptr;
-  if (enclosure->Create(this, name, slot, controller_index()) && AddChild(enclosure, nullptr))
-    result = enclosure;
-  enclosure->Release();
-  return result;
+  return AdoptChild(EnclosureNode::New(), [&](EnclosureNode& enclosure) {
+    return enclosure.Create(this, name, slot, controller_index());
+  });
 }
 
 CRiver* ControllerNode::CreateBattery(std::int32_t slot) {
@@ -274,16 +266,12 @@ CRiver* ControllerNode::CreateBattery(std::int32_t slot) {
   RecordStatus(raCheckBatteryBackModule(&present));
   if (present) RecordStatus(raCheckBatteryPack(&present));
   if (!present) return nullptr;
-  BatteryNode* battery = BatteryNode::New();
-  battery->AddRef();
-  CRiver* result = nullptr;
-  if (battery->Create(this, "battery", slot, controller_index()) && AddChild(battery, nullptr)) {
-    // Later polls compare their readings with what the module showed at creation.
-    m_battery = battery->readings();
-    result = battery;
-  }
-  battery->Release();
-  return result;
+  BatteryNode* battery = AdoptChild(BatteryNode::New(), [&](BatteryNode& node) {
+    return node.Create(this, "battery", slot, controller_index());
+  });
+  // Later polls compare their readings with what the module showed at creation.
+  if (battery) m_battery = battery->readings();
+  return battery;
 }
 
 int ControllerNode::Refresh() { return SyncControllerChildren(); }

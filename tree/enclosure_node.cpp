@@ -78,12 +78,8 @@ CRiver* EnclosureNode::BuildChildren(std::int32_t channel, std::int32_t position
     existing->FireNotification(kNotifyChanged);
     return existing;
   }
-  EnclosureBayNode* bay = EnclosureBayNode::New(channel, position, type);
-  bay->AddRef();
-  CRiver* result = nullptr;
-  if (bay->Init(this, name, position, 0, 0) && AddChild(bay, nullptr)) result = bay;
-  bay->Release();
-  return result;
+  return AdoptChild(EnclosureBayNode::New(channel, position, type),
+                    [&](EnclosureBayNode& bay) { return bay.Init(this, name, position, 0, 0); });
 }
 
 }  // namespace swkv

@@ -51,14 +51,11 @@ std::int32_t RootNode::DiscoverControllers() {
 int RootNode::AddControllerNode(std::int32_t index) {
   if (OpenController(index) != 0) return 0;
   SetCurrentController(index);
-  ControllerNode* controller = ControllerNode::New();
-  controller->AddRef();
   char name[32];
   std::snprintf(name, sizeof name, "HBA%d", index + 1);
-  int created = controller->CreateController(nullptr, name);
-  if (created) AddChild(controller, nullptr);
-  controller->Release();
-  return created;
+  return AdoptChild(ControllerNode::New(), [&](ControllerNode& controller) {
+           return controller.CreateController(nullptr, name);
+         }) != nullptr;
 }
 
 CRiver* NewRootNode() { return RootNode::New(); }
