@@ -36,9 +36,7 @@ class BatteryTest : public ControllerTest {
 };
 
 TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
-  Load(kBattery);
-  Build();
-  auto battery = At("HBA1/battery");
+  auto battery = Start(kBattery, "HBA1/battery");
   ASSERT_TRUE(battery);
   auto entries = Dir(battery.get());
   ASSERT_EQ(entries.size(), 5u);
@@ -52,9 +50,7 @@ TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
 }
 
 TEST_F(BatteryTest, EveryChargeStatusCodeHasItsText) {
-  Load(R"({"controllers": [{"battery": {"chargeStatus": -1}}]})");
-  Build();
-  auto battery = At("HBA1/battery");
+  auto battery = Start(R"({"controllers": [{"battery": {"chargeStatus": -1}}]})", "HBA1/battery");
   EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
   for (int code = 0; code <= 17; ++code) {
     ASSERT_EQ(simApply(("{\"battery\": {\"chargeStatus\": " + std::to_string(code) + "}}").c_str()),
@@ -73,9 +69,7 @@ TEST_F(BatteryTest, AnUnknownChargeStatusCodeGivesTheUnknownText) {
 }
 
 TEST_F(BatteryTest, RefreshStartsAgainFromTheUnknownStatus) {
-  Load(kBattery);
-  Build();
-  auto battery = At("HBA1/battery");
+  auto battery = Start(kBattery, "HBA1/battery");
   for (int code : {25, 18, -2, INT_MAX, INT_MIN}) {
     SCOPED_TRACE(code);
     ASSERT_EQ(simApply(R"({"battery": {"chargeStatus": 9}})"), 0);
@@ -89,8 +83,7 @@ TEST_F(BatteryTest, RefreshStartsAgainFromTheUnknownStatus) {
 }
 
 TEST_F(BatteryTest, APollThatSeesNoChangeSetsNothing) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");
   // The first poll of the process notifies; the readings are those copied at creation.
@@ -106,8 +99,7 @@ TEST_F(BatteryTest, APollThatSeesNoChangeSetsNothing) {
 }
 
 TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
@@ -130,8 +122,7 @@ TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(BatteryTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
   for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->BatteryPoll(), 0) << poll;
@@ -142,8 +133,7 @@ TEST_F(BatteryTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
 }
 
 TEST_F(BatteryTest, ARemovedPackIsNotReadAndItsNodeStays) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
   ASSERT_EQ(simApply(R"({"battery": {"pack": false, "cycles": 14}})"), 0);
@@ -179,8 +169,7 @@ TEST_F(BatteryTest, NoBatteryChildWithoutModuleOrPack) {
 }
 
 TEST_F(BatteryTest, TheSecondControllersBatteryIsItsOwn) {
-  Load(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
-  Build();
+  Start(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
   EXPECT_EQ(Entry(At("HBA1").get(), "battery"), "");
   auto battery = At("HBA2/battery");
   ASSERT_TRUE(battery);
