@@ -19,15 +19,6 @@ using ::testing::IsEmpty;
 
 class ReleaseDuringPass : public PassTest {
  protected:
-  ComPtr<RecordingSink> Sink(std::string_view path) {
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
-    ComPtr<IRiver> node = At(path);
-    EXPECT_TRUE(node) << path;
-    if (node) {
-      EXPECT_NE(sink->AdviseOn(node.get()), 0u) << path;
-    }
-    return sink;
-  }
   // Deletes the array at path through its controller's action, as the agent would.
   void DeleteArray(std::string_view controller, std::string_view array) {
     std::string handle = Get(At(std::string(controller) + "/" + std::string(array)).get(), "handle");
@@ -38,11 +29,10 @@ class ReleaseDuringPass : public PassTest {
 
 TEST_F(ReleaseDuringPass, TheTreeReleasedByAnArraysSinkEndsTheWalkCleanly) {
   const long locks = ModuleLockCount();
-  Load(kTwoControllers);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto beta = Sink("HBA2/Beta");
-  auto second = Sink("HBA2");
+  Start(kTwoControllers);
+  auto alpha = Watch("HBA1/Alpha");
+  auto beta = Watch("HBA2/Beta");
+  auto second = Watch("HBA2");
   alpha->onNotify = [this](ULONG) { root.reset(); };
 
   Queue(0, 8, 0, "never decoded");
@@ -60,10 +50,9 @@ TEST_F(ReleaseDuringPass, TheTreeReleasedByAnArraysSinkEndsTheWalkCleanly) {
 
 TEST_F(ReleaseDuringPass, TheTreeReleasedByAControllersSinkEndsTheWalkCleanly) {
   const long locks = ModuleLockCount();
-  Load(kTwoControllers);
-  Build();
-  auto first = Sink("HBA1");
-  auto second = Sink("HBA2");
+  Start(kTwoControllers);
+  auto first = Watch("HBA1");
+  auto second = Watch("HBA2");
   first->onNotify = [this](ULONG) { root.reset(); };
   Pass();  // leaves the count at 4, where no sensor poll runs
   ASSERT_TRUE(first->codes.empty());
@@ -84,10 +73,9 @@ TEST_F(ReleaseDuringPass, TheTreeReleasedByAControllersSinkEndsTheWalkCleanly) {
 }
 
 TEST_F(ReleaseDuringPass, AnArrayDeletedByAnotherArraysSinkIsNotRefreshedAfterwards) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto gamma = Sink("HBA1/Gamma");
+  Start(kTwoArrays);
+  auto alpha = Watch("HBA1/Alpha");
+  auto gamma = Watch("HBA1/Gamma");
   bool deleted = false;
   alpha->onNotify = [&](ULONG) {
     if (deleted) return;
@@ -105,10 +93,9 @@ TEST_F(ReleaseDuringPass, AnArrayDeletedByAnotherArraysSinkIsNotRefreshedAfterwa
 }
 
 TEST_F(ReleaseDuringPass, AnArrayThatDeletesItselfWhenRefreshedIsHeldUntilItsRefreshEnds) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto gamma = Sink("HBA1/Gamma");
+  Start(kTwoArrays);
+  auto alpha = Watch("HBA1/Alpha");
+  auto gamma = Watch("HBA1/Gamma");
   alpha->onNotify = [&](ULONG code) {
     if (code == kNotifyChanged && alpha->codes.size() == 1) DeleteArray("HBA1", "Alpha");
   };
@@ -123,9 +110,8 @@ TEST_F(ReleaseDuringPass, AnArrayThatDeletesItselfWhenRefreshedIsHeldUntilItsRef
 }
 
 TEST_F(ReleaseDuringPass, AnArrayDeletedByItsSinkDuringTheControllersRefresh) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
+  Start(kTwoArrays);
+  auto alpha = Watch("HBA1/Alpha");
   // The second notification of the pass comes from the controller's refresh of its arrays.
   alpha->onNotify = [&](ULONG code) {
     if (code == kNotifyChanged && alpha->codes.size() == 2) DeleteArray("HBA1", "Alpha");
@@ -140,9 +126,8 @@ TEST_F(ReleaseDuringPass, AnArrayDeletedByItsSinkDuringTheControllersRefresh) {
 }
 
 TEST_F(ReleaseDuringPass, AControllerSinkThatDeletesEveryArrayStillGetsTheEvents) {
-  Load(kTwoArrays);
-  Build();
-  auto controller = Sink("HBA1");
+  Start(kTwoArrays);
+  auto controller = Watch("HBA1");
   controller->onNotify = [&](ULONG) {
     if (controller->codes.size() != 1) return;
     DeleteArray("HBA1", "Alpha");
