@@ -92,12 +92,6 @@ TEST_F(RootTest, RefreshChangesNothingAndNotifiesNobody) {
   EXPECT_EQ(Calls("raGetMaxChannelsPerAdapter"), 0);
 }
 
-std::string ModulePath(HINSTANCE module) {
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
-}
-
 TEST(FileVersion, AModuleWithoutAVersionBlockHasNoFileVersion) {
   FileVersionInfo plain(ModulePath(SwkvTestPlainModule()).c_str());
   EXPECT_FALSE(plain.valid());
