@@ -171,25 +171,6 @@ TEST_F(EventLog, AFailingFetchDecodesNothing) {
   EXPECT_EQ(Next(log.get()), "522@T@3@Ary. Critical@Array 1 is critical");
 }
 
-TEST_F(EventLog, EachReadCarriesTheTimeOfReading) {
-  ComPtr<IEventLog> log = StartLog(kOneArray);
-  Queue(0, 8, 0, "Array 1 is critical");
-  Pass();
-  auto seconds = [] {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const std::uint64_t ticks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-    return static_cast<long long>(ticks / 10000000u) - 11644473600LL;
-  };
-  const long long before = seconds();
-  ReadResult read = Read(log.get());
-  const long long after = seconds();
-  ASSERT_EQ(read.status, S_OK);
-  const std::string time = read.record.substr(4, read.record.find('@', 4) - 4);
-  EXPECT_GE(std::stoll(time), before);
-  EXPECT_LE(std::stoll(time), after);
-}
-
 TEST_F(EventLog, AReadThatCannotSelectItsControllerFailsAndChangesNothing) {
   Start(kTwoControllers);
   ComPtr<IEventLog> first = Log("HBA1");
