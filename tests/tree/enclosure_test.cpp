@@ -141,22 +141,6 @@ TEST_F(EnclosureTest, BuzzerActionsChangeNothing) {
   EXPECT_EQ(Calls("raEnclosureType") + Calls("raGetEnclosureStatus") + Calls("raInitialize"), 0);
 }
 
-TEST_F(EnclosureTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
-  Start(kNoBay);
-  ControllerNode* node = Controller("HBA1");
-  ComPtr<RecordingSink> sink = Watch("HBA1");
-  auto before = Dir(At("HBA1").get());
-  EXPECT_EQ(node->EnclosurePoll(), 1);
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  for (int round = 0; round < 2; ++round) {
-    for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->EnclosurePoll(), 0) << poll;
-    EXPECT_EQ(node->EnclosurePoll(), 1);
-    EXPECT_EQ(sink->codes.size(), 2u + round);
-  }
-  // Without readings the controller shows none.
-  EXPECT_EQ(Dir(At("HBA1").get()), before);
-}
-
 TEST_F(EnclosureTest, ThePollCountIsSharedByBothControllersButNotByTheBatteryPoll) {
   Start(kNoBays);
   EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
