@@ -57,8 +57,7 @@ class ClockDriven : public PassTest {
 };
 
 TEST_F(ClockDriven, WithoutAnArrayNothingEverPolls) {
-  Load(kNoArray);
-  Build();
+  Start(kNoArray);
   Queue(0, 8, 0, "never fetched");
   for (int second = 0; second < 3; ++second) EXPECT_EQ(Tick(), 0);
   EXPECT_EQ(SwkvNextTimerDueMs(), INFINITE);
@@ -66,8 +65,7 @@ TEST_F(ClockDriven, WithoutAnArrayNothingEverPolls) {
 }
 
 TEST_F(ClockDriven, OnePassEachSecondAndTheSensorsEveryTenth) {
-  Load(kOneArray);
-  Build();
+  Start(kOneArray);
   EXPECT_EQ(SwkvNextTimerDueMs(), 1000u);
   SwkvTestClockAdvance(999);
   EXPECT_EQ(Pump(), 0);
@@ -88,8 +86,7 @@ TEST_F(ClockDriven, AnEventFromTheControllersTimelineReadsBackWithTheTimeOfReadi
   scenario.insert(scenario.rfind('}'), R"(, "timeline": [
     {"at": 2.5, "event": {"code": 8, "severity": 0, "text": "Array 1 is critical"}},
     {"at": 2.6, "event": {"code": 15, "severity": 1, "text": "Rebuild of Array 1 stopped"}}])");
-  Load(scenario);
-  Build();
+  Start(scenario);
   ComPtr<IEventLog> log = Log("HBA1");
   Tick();
   Tick();
@@ -109,9 +106,7 @@ TEST_F(ClockDriven, AnEventFromTheControllersTimelineReadsBackWithTheTimeOfReadi
 }
 
 TEST_F(ClockDriven, APassDueWhileASinkRunsInsideAnAgentCallIsSkipped) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IRiver> controller = At("HBA1");
+  ComPtr<IRiver> controller = Start(kOneArray, "HBA1");
   ComPtr<RecordingSink> sink = RecordingSink::Create();
   ASSERT_NE(sink->AdviseOn(controller.get()), 0u);
   std::vector<int> dispatched;
@@ -135,8 +130,7 @@ TEST_F(ClockDriven, APassDueWhileAMessageBoxIsShownIsSkipped) {
   const std::string key = "SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
   CreateKey(HKEY_LOCAL_MACHINE, key);
   registry.MakeReadOnly(HKEY_LOCAL_MACHINE, key);
-  Load(kOneArray);
-  Build();
+  Start(kOneArray);
   // The message box runs the thread's message loop until it is acknowledged.
   std::vector<std::string> shown;
   std::vector<int> dispatched;
@@ -157,8 +151,7 @@ TEST_F(ClockDriven, APassDueWhileAMessageBoxIsShownIsSkipped) {
 }
 
 TEST_F(ClockDriven, APassDueWhileAPassNotifiesIsSkipped) {
-  Load(kOneArray);
-  Build();
+  Start(kOneArray);
   ComPtr<RecordingSink> sink = RecordingSink::Create();
   ASSERT_NE(sink->AdviseOn(At("HBA1/Alpha").get()), 0u);
   std::vector<int> dispatched;

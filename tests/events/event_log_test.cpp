@@ -14,9 +14,7 @@ namespace {
 using EventLog = PassTest;
 
 TEST_F(EventLog, ABatchIsCountedAndReadInOrderThenReadsAreRefusedWithANullString) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   ASSERT_TRUE(log);
   EXPECT_EQ(NewCount(log.get()), 0u);
   EXPECT_EQ(Read(log.get()).status, S_FALSE);  // nothing decoded yet
@@ -43,9 +41,7 @@ TEST_F(EventLog, ABatchIsCountedAndReadInOrderThenReadsAreRefusedWithANullString
 }
 
 TEST_F(EventLog, ALaterBatchReplacesTheCountAndRestartsAtSlotZeroKeepingLaterSlots) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   Queue(0, 1, 0, "Disk 2 failed");
   Queue(0, 8, 0, "Array 1 is critical");
   Queue(0, 4, 2, "Rebuild of Array 1 started");
@@ -69,9 +65,7 @@ TEST_F(EventLog, ALaterBatchReplacesTheCountAndRestartsAtSlotZeroKeepingLaterSlo
 }
 
 TEST_F(EventLog, UnknownCodesAndSeverityClassesKeepWhatTheSlotHeld) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   // A fresh slot has category and severity 0 and an empty name.
   Queue(0, 29, 7, "strange");
   Pass();
@@ -96,9 +90,7 @@ TEST_F(EventLog, UnknownCodesAndSeverityClassesKeepWhatTheSlotHeld) {
 }
 
 TEST_F(EventLog, EveryKnownCodeHasItsCategoryAndName) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   const std::vector<std::string> expected = {
       "0@T@3@Unknown Event@e",          "0@T@3@ECC Error@e",
       "256@T@3@Drv. Fail@e",            "257@T@3@Dsk. PLUGIN@e",
@@ -127,9 +119,7 @@ TEST_F(EventLog, EveryKnownCodeHasItsCategoryAndName) {
 }
 
 TEST_F(EventLog, AtMostTwentyRecordsAreTakenWhateverCountTheLibraryReports) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   ASSERT_EQ(simMisbehave("raGetEvents", 0, 1, SIM_MISBEHAVE_COUNT, 0, 25), 0);
   Pass();
   ASSERT_EQ(NewCount(log.get()), 20u);
@@ -148,9 +138,7 @@ TEST_F(EventLog, AtMostTwentyRecordsAreTakenWhateverCountTheLibraryReports) {
 }
 
 TEST_F(EventLog, EventTextsAreTakenAsTheyAreAndEndWithTheRecord) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   // Conversion marks in a text are text.
   Queue(0, 5, 2, "sync at 100% %s %n");
   Pass();
@@ -169,9 +157,7 @@ TEST_F(EventLog, EventTextsAreTakenAsTheyAreAndEndWithTheRecord) {
 }
 
 TEST_F(EventLog, AFailingFetchDecodesNothing) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   Queue(0, 8, 0, "Array 1 is critical");
   ASSERT_EQ(simFailCall("raGetEvents", 0, 0, 9), 0);
   Pass();
@@ -185,30 +171,8 @@ TEST_F(EventLog, AFailingFetchDecodesNothing) {
   EXPECT_EQ(Next(log.get()), "522@T@3@Ary. Critical@Array 1 is critical");
 }
 
-TEST_F(EventLog, EachReadCarriesTheTimeOfReading) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
-  Queue(0, 8, 0, "Array 1 is critical");
-  Pass();
-  auto seconds = [] {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const std::uint64_t ticks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-    return static_cast<long long>(ticks / 10000000u) - 11644473600LL;
-  };
-  const long long before = seconds();
-  ReadResult read = Read(log.get());
-  const long long after = seconds();
-  ASSERT_EQ(read.status, S_OK);
-  const std::string time = read.record.substr(4, read.record.find('@', 4) - 4);
-  EXPECT_GE(std::stoll(time), before);
-  EXPECT_LE(std::stoll(time), after);
-}
-
 TEST_F(EventLog, AReadThatCannotSelectItsControllerFailsAndChangesNothing) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   ComPtr<IEventLog> first = Log("HBA1");
   Queue(0, 8, 0, "Array 1 is critical");
   Pass();
@@ -225,9 +189,7 @@ TEST_F(EventLog, AReadThatCannotSelectItsControllerFailsAndChangesNothing) {
 }
 
 TEST_F(EventLog, NullOutPointersAreRefusedAndTheSizeIsNeverWritten) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IEventLog> log = Log("HBA1");
+  ComPtr<IEventLog> log = StartLog(kOneArray);
   Queue(0, 8, 0, "Array 1 is critical");
   Pass();
   EXPECT_EQ(log->GetNewCount(nullptr), E_POINTER);
@@ -243,8 +205,7 @@ TEST_F(EventLog, NullOutPointersAreRefusedAndTheSizeIsNeverWritten) {
 }
 
 TEST_F(EventLog, ClearLogClearsTheSelectedControllersLogAndLeavesTheCount) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   ComPtr<IEventLog> first = Log("HBA1");
   ComPtr<IEventLog> second = Log("HBA2");
   Queue(0, 8, 0, "on the first");
@@ -282,9 +243,7 @@ TEST_F(EventLog, ClearLogClearsTheSelectedControllersLogAndLeavesTheCount) {
 }
 
 TEST_F(EventLog, TheControllerNodesIdentityIsItsEventLogAndItHasNoDispatch) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IRiver> river = At("HBA1");
+  ComPtr<IRiver> river = Start(kOneArray, "HBA1");
   ASSERT_TRUE(river);
   ComPtr<IUnknown> identity = river.As<IUnknown>(IID_IUnknown);
   ComPtr<IEventLog> log = river.As<IEventLog>(IID_IEventLog);

@@ -92,6 +92,12 @@ class PassTest : public TreeTest {
     return node ? node.As<IEventLog>(IID_IEventLog) : ComPtr<IEventLog>();
   }
 
+  // Loads the scenario, builds the tree and returns the first controller's IEventLog.
+  ComPtr<IEventLog> StartLog(std::string_view scenario) {
+    Start(scenario);
+    return Log("HBA1");
+  }
+
   static ULONG NewCount(IEventLog* log) {
     ULONG count = 0xDEADBEEF;
     EXPECT_EQ(log->GetNewCount(&count), S_OK);

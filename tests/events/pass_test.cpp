@@ -65,25 +65,21 @@ class PollingPass : public PassTest {
 
 TEST_F(PollingPass, TheFirstArrayNodeArmsTheTimerOnceAndATreeWithoutArraysNever) {
   if (PollTimerId() != kNotArmed) GTEST_SKIP() << "an earlier test of this process armed the timer";
-  Load(kNoArray);
-  Build();
+  Start(kNoArray);
   EXPECT_EQ(PollTimerId(), kNotArmed);
   EXPECT_THAT(ArrayNodeList(), IsEmpty());
 
-  Load(kOneArray);
-  Build();
+  Start(kOneArray);
   const std::uint32_t armed = PollTimerId();
   EXPECT_NE(armed, kNotArmed);
   EXPECT_NE(armed, 0u);
 
-  Load(kTwoArrays);
-  Build();
+  Start(kTwoArrays);
   EXPECT_EQ(PollTimerId(), armed);
 }
 
 TEST_F(PollingPass, WithNoNodeLeftAPassOnlyReadsTheFirstControllerAndSelectsAgain) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   ASSERT_NE(PollTimerId(), kNotArmed);
   ASSERT_EQ(CurrentController(), 1);
   const long locks = ModuleLockCount();
@@ -112,9 +108,7 @@ TEST_F(PollingPass, WithNoNodeLeftAPassOnlyReadsTheFirstControllerAndSelectsAgai
 }
 
 TEST_F(PollingPass, AfterTheLastArrayIsDeletedEventsAreFetchedButNotDecoded) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IRiver> controller = At("HBA1");
+  ComPtr<IRiver> controller = Start(kOneArray, "HBA1");
   ASSERT_EQ(Invoke(controller.get(), "DeleteArray", HandleOf(At("HBA1/Alpha").get())), S_OK);
   ASSERT_THAT(ArrayNodeList(), IsEmpty());
   std::vector<std::string> order;
@@ -132,8 +126,7 @@ TEST_F(PollingPass, AfterTheLastArrayIsDeletedEventsAreFetchedButNotDecoded) {
 }
 
 TEST_F(PollingPass, WithNoControllerCountedAPassOnlySelectsTheCurrentControllerAgain) {
-  Load(kOneArray);
-  Build();
+  Start(kOneArray);
   // A second root built while no controller opens counts none; the first tree stays.
   ASSERT_EQ(simFailCall("raInitialize", -1, 0, 9), 0);
   ComPtr<RootNode> empty(RootNode::New());
@@ -153,8 +146,7 @@ TEST_F(PollingPass, WithNoControllerCountedAPassOnlySelectsTheCurrentControllerA
 }
 
 TEST_F(PollingPass, AnUpdateRefreshesEveryArrayThenEveryControllerInListOrder) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   std::vector<std::string> order;
   auto alpha = Watch("HBA1/Alpha", order);
   auto beta = Watch("HBA2/Beta", order);
@@ -183,8 +175,7 @@ TEST_F(PollingPass, AnUpdateRefreshesEveryArrayThenEveryControllerInListOrder) {
 }
 
 TEST_F(PollingPass, AnUpdateRefreshesEachArrayFromItsOwnController) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   // What each array shows whenever it tells its sinks it changed.
   std::vector<std::string> seen;
   std::vector<ComPtr<RecordingSink>> sinks;
@@ -211,44 +202,35 @@ TEST_F(PollingPass, AnUpdateRefreshesEachArrayFromItsOwnController) {
   EXPECT_EQ(simOpenController(), CurrentController());
 }
 
-TEST_F(PollingPass, SensorsArePolledOnEveryTenthCountOfOneArray) {
-  Load(kOneArray);
-  Build();
-  Polls polls = RunPasses(20);
-  EXPECT_THAT(polls.enclosure[0], ElementsAre(10, 20));
-  EXPECT_THAT(polls.battery[0], ElementsAre(10, 20));
-  EXPECT_EQ(polls.enclosureCalls[0], 2 * 4);  // one call per channel
-  EXPECT_EQ(PollTickCount(), 20);
-}
-
-TEST_F(PollingPass, TwoArraysCountTwiceAPass) {
-  Load(kTwoArrays);
-  Build();
-  Polls polls = RunPasses(20);
-  EXPECT_THAT(polls.enclosure[0], ElementsAre(5, 10, 15, 20));
-  EXPECT_THAT(polls.battery[0], ElementsAre(5, 10, 15, 20));
-  EXPECT_EQ(PollTickCount(), 40);
-}
-
-TEST_F(PollingPass, TwoControllersWalkTheArraysOncePerController) {
-  Load(kTwoControllers);
-  Build();
-  // Two arrays, walked twice a pass: the count passes 10 in the first controller's part of
-  // pass 3, 20 in the second's of pass 5, 30 in the first's of pass 8, 40 in pass 10.
-  Polls polls = RunPasses(10);
-  EXPECT_THAT(polls.enclosure[0], ElementsAre(3, 5, 8, 10));
-  EXPECT_THAT(polls.enclosure[1], ElementsAre(3, 5, 8, 10));
-  EXPECT_THAT(polls.battery[0], ElementsAre(3, 5, 8, 10));
-  EXPECT_THAT(polls.battery[1], ElementsAre(3, 5, 8, 10));
-  EXPECT_EQ(polls.enclosureCalls[0], 4 * 4);
-  EXPECT_EQ(polls.enclosureCalls[1], 4 * 4);
-  EXPECT_EQ(PollTickCount(), 40);
+TEST_F(PollingPass, SensorsArePolledWhenTheArrayCountPassesEveryTenth) {
+  // Each array counts once per controller a pass. Two controllers with one array each: the
+  // count passes 10 in the first controller's part of pass 3, 20 in the second's of pass 5, 30
+  // in the first's of pass 8, 40 in pass 10. Every poll reads each of the four channels.
+  const struct {
+    std::string_view scenario;
+    int passes, controllers;
+    std::vector<int> polled;
+    int count;
+  } cases[] = {{kOneArray, 20, 1, {10, 20}, 20},
+               {kTwoArrays, 20, 1, {5, 10, 15, 20}, 40},
+               {kTwoControllers, 10, 2, {3, 5, 8, 10}, 40}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    root.reset();
+    PollTickCount() = 0;
+    Start(c.scenario);
+    Polls polls = RunPasses(c.passes);
+    for (int controller = 0; controller < c.controllers; ++controller) {
+      EXPECT_EQ(polls.enclosure[controller], c.polled) << controller;
+      EXPECT_EQ(polls.battery[controller], c.polled) << controller;
+      EXPECT_EQ(polls.enclosureCalls[controller], static_cast<std::int64_t>(c.polled.size()) * 4);
+    }
+    EXPECT_EQ(PollTickCount(), c.count);
+  }
 }
 
 TEST_F(PollingPass, AnUpdateLeavesTheCountSoPollsOnAMultipleOfTenRunAgain) {
-  Load(kOneArray);
-  Build();
-  ComPtr<IRiver> controller = At("HBA1");
+  ComPtr<IRiver> controller = Start(kOneArray, "HBA1");
   RunPasses(10);
   ASSERT_EQ(PollTickCount(), 10);
   EXPECT_EQ(Get(controller.get(), "FanRPM"), "4000");
@@ -267,8 +249,7 @@ TEST_F(PollingPass, AnUpdateLeavesTheCountSoPollsOnAMultipleOfTenRunAgain) {
 }
 
 TEST_F(PollingPass, EveryControllerNodeGetsEachControllersBatchTheSecondLast) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   ComPtr<IEventLog> first = Log("HBA1");
   ComPtr<IEventLog> second = Log("HBA2");
   Queue(0, 8, 0, "first controller");

@@ -19,15 +19,6 @@ using ::testing::IsEmpty;
 
 class ReleaseDuringPass : public PassTest {
  protected:
-  ComPtr<RecordingSink> Sink(std::string_view path) {
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
-    ComPtr<IRiver> node = At(path);
-    EXPECT_TRUE(node) << path;
-    if (node) {
-      EXPECT_NE(sink->AdviseOn(node.get()), 0u) << path;
-    }
-    return sink;
-  }
   // Deletes the array at path through its controller's action, as the agent would.
   void DeleteArray(std::string_view controller, std::string_view array) {
     std::string handle = Get(At(std::string(controller) + "/" + std::string(array)).get(), "handle");
@@ -36,113 +27,74 @@ class ReleaseDuringPass : public PassTest {
   }
 };
 
-TEST_F(ReleaseDuringPass, TheTreeReleasedByAnArraysSinkEndsTheWalkCleanly) {
+TEST_F(ReleaseDuringPass, TheTreeReleasedByASinkEndsTheWalkCleanly) {
+  // The sink releasing the tree, and the nodes whose turn came after it.
+  const struct {
+    const char* releaser;
+    std::vector<const char*> later;
+  } cases[] = {{"HBA1/Alpha", {"HBA2/Beta", "HBA2"}}, {"HBA1", {"HBA2"}}};
   const long locks = ModuleLockCount();
-  Load(kTwoControllers);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto beta = Sink("HBA2/Beta");
-  auto second = Sink("HBA2");
-  alpha->onNotify = [this](ULONG) { root.reset(); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.releaser);
+    SetUp();
+    Start(kTwoControllers);
+    auto releaser = Watch(c.releaser);
+    std::vector<ComPtr<RecordingSink>> later;
+    for (const char* path : c.later) later.push_back(Watch(path));
+    releaser->onNotify = [this](ULONG) { root.reset(); };
+    Pass();  // leaves the count at 4, where no sensor poll runs
+    ASSERT_TRUE(releaser->codes.empty());
 
-  Queue(0, 8, 0, "never decoded");
-  RaiseUpdate(0);
-  Pass();
-  EXPECT_THAT(alpha->codes, ElementsAre(kNotifyChanged));
-  // Beta and the second controller went with the tree before their turn came.
-  EXPECT_THAT(beta->codes, IsEmpty());
-  EXPECT_THAT(second->codes, IsEmpty());
-  EXPECT_THAT(ArrayNodeList(), IsEmpty());
-  EXPECT_THAT(ControllerNodeList(), IsEmpty());
-  EXPECT_EQ(ModuleLockCount(), locks);
-  EXPECT_EQ(simOpenController(), CurrentController());
+    Queue(0, 8, 0, "never decoded");
+    RaiseUpdate(0);
+    Pass();
+    EXPECT_THAT(releaser->codes, ElementsAre(kNotifyChanged));
+    for (const auto& sink : later) EXPECT_THAT(sink->codes, IsEmpty());
+    EXPECT_THAT(ArrayNodeList(), IsEmpty());
+    EXPECT_THAT(ControllerNodeList(), IsEmpty());
+    EXPECT_EQ(ModuleLockCount(), locks);
+    EXPECT_EQ(simOpenController(), CurrentController());
+    // The next pass finds no node.
+    simResetCallCounts();
+    Pass();
+    EXPECT_EQ(Calls("raGetEvents"), 1);
+  }
 }
 
-TEST_F(ReleaseDuringPass, TheTreeReleasedByAControllersSinkEndsTheWalkCleanly) {
-  const long locks = ModuleLockCount();
-  Load(kTwoControllers);
-  Build();
-  auto first = Sink("HBA1");
-  auto second = Sink("HBA2");
-  first->onNotify = [this](ULONG) { root.reset(); };
-  Pass();  // leaves the count at 4, where no sensor poll runs
-  ASSERT_TRUE(first->codes.empty());
-
-  RaiseUpdate(0);
-  Pass();
-  EXPECT_THAT(first->codes, ElementsAre(kNotifyChanged));
-  EXPECT_THAT(second->codes, IsEmpty());
-  EXPECT_THAT(ArrayNodeList(), IsEmpty());
-  EXPECT_THAT(ControllerNodeList(), IsEmpty());
-  EXPECT_EQ(ModuleLockCount(), locks);
-
-  // The next pass finds no node.
-  Queue(0, 8, 0, "after the tree");
-  simResetCallCounts();
-  Pass();
-  EXPECT_EQ(Calls("raGetEvents"), 1);
-}
-
-TEST_F(ReleaseDuringPass, AnArrayDeletedByAnotherArraysSinkIsNotRefreshedAfterwards) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto gamma = Sink("HBA1/Gamma");
-  bool deleted = false;
-  alpha->onNotify = [&](ULONG) {
-    if (deleted) return;
-    deleted = true;
-    DeleteArray("HBA1", "Gamma");
-  };
-
-  RaiseUpdate(0);
-  Pass();
-  EXPECT_TRUE(deleted);
-  EXPECT_THAT(gamma->codes, ElementsAre(kNotifyDeleted));
-  EXPECT_EQ(ArrayNodeList().size(), 1u);
-  EXPECT_TRUE(At("HBA1/Alpha"));
-  EXPECT_FALSE(At("HBA1/Gamma"));
-}
-
-TEST_F(ReleaseDuringPass, AnArrayThatDeletesItselfWhenRefreshedIsHeldUntilItsRefreshEnds) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  auto gamma = Sink("HBA1/Gamma");
-  alpha->onNotify = [&](ULONG code) {
-    if (code == kNotifyChanged && alpha->codes.size() == 1) DeleteArray("HBA1", "Alpha");
-  };
-
-  RaiseUpdate(0);
-  Pass();
-  EXPECT_THAT(alpha->codes, ElementsAre(kNotifyChanged, kNotifyDeleted));
-  EXPECT_EQ(gamma->codes.front(), kNotifyChanged);
-  EXPECT_EQ(ArrayNodeList().size(), 1u);
-  EXPECT_FALSE(At("HBA1/Alpha"));
-  EXPECT_TRUE(At("HBA1/Gamma"));
-}
-
-TEST_F(ReleaseDuringPass, AnArrayDeletedByItsSinkDuringTheControllersRefresh) {
-  Load(kTwoArrays);
-  Build();
-  auto alpha = Sink("HBA1/Alpha");
-  // The second notification of the pass comes from the controller's refresh of its arrays.
-  alpha->onNotify = [&](ULONG code) {
-    if (code == kNotifyChanged && alpha->codes.size() == 2) DeleteArray("HBA1", "Alpha");
-  };
-
-  RaiseUpdate(0);
-  Pass();
-  EXPECT_THAT(alpha->codes, ElementsAre(kNotifyChanged, kNotifyChanged, kNotifyDeleted));
-  EXPECT_EQ(ArrayNodeList().size(), 1u);
-  EXPECT_FALSE(At("HBA1/Alpha"));
-  EXPECT_TRUE(At("HBA1/Gamma"));
+TEST_F(ReleaseDuringPass, AnArrayDeletedFromAnArraysSinkIsHeldUntilItsRefreshEndsAndNotVisitedAgain) {
+  // Alpha's sink deletes an array at its n-th notification of the pass: the first comes from
+  // the array's own full refresh, the second from the controller's refresh of its arrays.
+  const struct {
+    const char* victim;
+    std::size_t at;
+    std::vector<ULONG> codes;  // the victim's
+  } cases[] = {{"Gamma", 1, {kNotifyDeleted}},
+               {"Alpha", 1, {kNotifyChanged, kNotifyDeleted}},
+               {"Alpha", 2, {kNotifyChanged, kNotifyChanged, kNotifyDeleted}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.victim) + " at " + std::to_string(c.at));
+    root.reset();
+    SetUp();
+    Start(kTwoArrays);
+    auto alpha = Watch("HBA1/Alpha");
+    auto gamma = Watch("HBA1/Gamma");
+    alpha->onNotify = [&](ULONG code) {
+      if (code == kNotifyChanged && alpha->codes.size() == c.at) DeleteArray("HBA1", c.victim);
+    };
+    RaiseUpdate(0);
+    Pass();
+    const bool alphaGoes = c.victim == std::string("Alpha");
+    EXPECT_EQ((alphaGoes ? alpha : gamma)->codes, c.codes);
+    EXPECT_EQ((alphaGoes ? gamma : alpha)->codes.front(), kNotifyChanged);
+    EXPECT_EQ(ArrayNodeList().size(), 1u);
+    EXPECT_FALSE(At(std::string("HBA1/") + c.victim));
+    EXPECT_TRUE(At(alphaGoes ? "HBA1/Gamma" : "HBA1/Alpha"));
+  }
 }
 
 TEST_F(ReleaseDuringPass, AControllerSinkThatDeletesEveryArrayStillGetsTheEvents) {
-  Load(kTwoArrays);
-  Build();
-  auto controller = Sink("HBA1");
+  Start(kTwoArrays);
+  auto controller = Watch("HBA1");
   controller->onNotify = [&](ULONG) {
     if (controller->codes.size() != 1) return;
     DeleteArray("HBA1", "Alpha");

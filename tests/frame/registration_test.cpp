@@ -21,35 +21,34 @@ TEST(Registration, WritesTheAgentsComponentEntryTheClassAndTheTypeLibrary) {
   ComponentHost host;
   ASSERT_EQ(host.RegisterServer(), S_OK);
 
-  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, kComponentKey, nullptr), "SWKV_RAID");
-  EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, kComponentKey, "ProgID"), "TessaryRAID.SwkvRAID.1");
-
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID.1", nullptr), "swkv Class");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID.1\\CLSID", nullptr), kClassId);
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID", nullptr), "swkv Class");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID\\CurVer", nullptr),
-            "TessaryRAID.SwkvRAID.1");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID\\CLSID", nullptr), kClassId);
-
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kClassKey, nullptr), "swkv Class");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kClassKey + "\\ProgID", nullptr),
-            "TessaryRAID.SwkvRAID.1");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kClassKey + "\\VersionIndependentProgID", nullptr),
-            "SwkvRAID.swkvRAID");
+  const struct {
+    HKEY hive;
+    std::string key;
+    const char* name;
+    std::string value;
+  } values[] = {
+      {HKEY_LOCAL_MACHINE, kComponentKey, nullptr, "SWKV_RAID"},
+      {HKEY_LOCAL_MACHINE, kComponentKey, "ProgID", "TessaryRAID.SwkvRAID.1"},
+      {HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID.1", nullptr, "swkv Class"},
+      {HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID.1\\CLSID", nullptr, kClassId},
+      {HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID", nullptr, "swkv Class"},
+      {HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID\\CurVer", nullptr, "TessaryRAID.SwkvRAID.1"},
+      {HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID\\CLSID", nullptr, kClassId},
+      {HKEY_CLASSES_ROOT, kClassKey, nullptr, "swkv Class"},
+      {HKEY_CLASSES_ROOT, kClassKey + "\\ProgID", nullptr, "TessaryRAID.SwkvRAID.1"},
+      {HKEY_CLASSES_ROOT, kClassKey + "\\VersionIndependentProgID", nullptr, "SwkvRAID.swkvRAID"},
+      {HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", nullptr, host.path()},
+      {HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel", "Apartment"},
+      {HKEY_CLASSES_ROOT, kLibraryKey + "\\1.0", nullptr, "mxaRAID 1.0 Type Library"},
+      {HKEY_CLASSES_ROOT, kLibraryKey + "\\1.0\\0\\win64", nullptr, host.path()},
+      {HKEY_CLASSES_ROOT, kRiverInterfaceKey, nullptr, "IRiver"},
+      {HKEY_CLASSES_ROOT, kRiverInterfaceKey + "\\TypeLib", nullptr,
+       "{5A486531-0201-43E0-BD81-D544BB08D0DC}"}};
+  for (const auto& v : values)
+    EXPECT_EQ(GetString(v.hive, v.key, v.name), v.value) << v.key << " " << (v.name ? v.name : "@");
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey + "\\Programmable"));
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", nullptr), host.path());
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kClassKey + "\\InprocServer32", "ThreadingModel"),
-            "Apartment");
-
   // The event log class's script is carried, never run.
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{2D070527-5F3F-4A0C-B426-2E598F6D470D}"));
-
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kLibraryKey + "\\1.0", nullptr),
-            "mxaRAID 1.0 Type Library");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kLibraryKey + "\\1.0\\0\\win64", nullptr), host.path());
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kRiverInterfaceKey, nullptr), "IRiver");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, kRiverInterfaceKey + "\\TypeLib", nullptr),
-            "{5A486531-0201-43E0-BD81-D544BB08D0DC}");
 }
 
 TEST(Registration, AHostFindsTheComponentByProgIdClassIdAndModulePath) {
@@ -95,10 +94,10 @@ TEST(Registration, ReplacesWhatWasLeftAndRemovesOnlyWhatItOwns) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
   EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "CLSID\\{00000000-1111-2222-3333-444444444444}", nullptr),
             "other");
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID.1"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kLibraryKey));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kRiverInterfaceKey));
+  for (const std::string& key :
+       {std::string("TessaryRAID.SwkvRAID.1"), std::string("TessaryRAID.SwkvRAID"), kLibraryKey,
+        kRiverInterfaceKey})
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
 
   // Nothing left to remove is still a success.
   EXPECT_EQ(host.UnregisterServer(), S_OK);

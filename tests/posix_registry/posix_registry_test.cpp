@@ -19,25 +19,17 @@
 #include "platform/file_io.h"
 #include "platform/reg_key.h"
 #include "settings/adapter_settings_store.h"
+#include "tests/support/files.h"
 #include "tests/support/registry_sandbox.h"
 
 using swkv::UniqueHkey;
 using swkv::test::GetString;
 using swkv::test::KeyExists;
+using swkv::test::ReadText;
+using swkv::test::WriteText;
 using swkv::test::SetString;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
 
 // Runs body in a child process and returns its exit status; the child ends with _exit, so
 // nothing of the test framework runs twice.
@@ -133,7 +125,7 @@ TEST_F(PosixRegistry, WritersInSeveralProcessesAtOnceLoseNoUpdate) {
 
 TEST_F(PosixRegistry, AChangeReplacesTheHiveFileWholeAndLeavesNoTemporaryFile) {
   SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\Device", "DriverParameter", "A=1;");
-  const std::string before = ReadFile(HivePath());
+  const std::string before = ReadText(HivePath());
   // A reader that opened the file before the change keeps reading the complete old contents:
   // the new contents arrive in a new file renamed into place, never written over the old.
   int reader = ::open(HivePath().c_str(), O_RDONLY);
@@ -151,7 +143,7 @@ TEST_F(PosixRegistry, AChangeReplacesTheHiveFileWholeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(seen, before);
   ASSERT_EQ(::stat(HivePath().c_str(), &newStat), 0);
   EXPECT_NE(oldStat.st_ino, newStat.st_ino);
-  EXPECT_NE(ReadFile(HivePath()).find("A=2;"), std::string::npos);
+  EXPECT_NE(ReadText(HivePath()).find("A=2;"), std::string::npos);
 
   for (const auto& entry : std::filesystem::directory_iterator(m_sandbox.root()))
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
@@ -159,10 +151,10 @@ TEST_F(PosixRegistry, AChangeReplacesTheHiveFileWholeAndLeavesNoTemporaryFile) {
 
 TEST_F(PosixRegistry, AWriterThatDiesMidwayLeavesTheHiveWholeAndUnlocked) {
   SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\Device", "DriverParameter", "A=1;");
-  const std::string before = ReadFile(HivePath());
+  const std::string before = ReadText(HivePath());
   // A writer killed while it holds the lock, with its half-written temporary file beside the
   // hive: the hive is as it was, and the next writer neither waits nor picks up the fragment.
-  WriteFile(HivePath() + ".tmp.99999", "swkv-registry-hive 1\nkey \"SYSTEM\"\nvalue \"Dri");
+  WriteText(HivePath() + ".tmp.99999", "swkv-registry-hive 1\nkey \"SYSTEM\"\nvalue \"Dri");
   int ready[2];
   ASSERT_EQ(::pipe(ready), 0);
   pid_t holder = ::fork();
@@ -181,7 +173,7 @@ TEST_F(PosixRegistry, AWriterThatDiesMidwayLeavesTheHiveWholeAndUnlocked) {
   ::close(ready[0]);
   ::close(ready[1]);
 
-  EXPECT_EQ(ReadFile(HivePath()), before);
+  EXPECT_EQ(ReadText(HivePath()), before);
   EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, "SYSTEM\\Device", "DriverParameter"), "A=1;");
   SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\Device", "DriverParameter", "A=2;");
   EXPECT_EQ(GetString(HKEY_LOCAL_MACHINE, "SYSTEM\\Device", "DriverParameter"), "A=2;");
@@ -197,13 +189,13 @@ TEST_F(PosixRegistry, AHiveFileHoldsPrintableLinesWhateverTheBytesStored) {
   ASSERT_EQ(RegSetValueExA(key.get(), "line\nbreak", 0, REG_BINARY,
                            reinterpret_cast<const BYTE*>(data.data()), 256),
             ERROR_SUCCESS);
-  for (unsigned char c : ReadFile(HivePath()))
+  for (unsigned char c : ReadText(HivePath()))
     EXPECT_TRUE(c == '\n' || (c >= 0x20 && c <= 0x7E)) << static_cast<int>(c);
 }
 
 TEST_F(PosixRegistry, AHandEditedHiveWithCommentsIsRead) {
   std::filesystem::create_directories(m_sandbox.root());
-  WriteFile(HivePath(),
+  WriteText(HivePath(),
             "swkv-registry-hive 1\n"
             "# written by an operator\n"
             "\n"
@@ -224,7 +216,7 @@ class DamagedHive : public PosixRegistry, public testing::WithParamInterface<Dam
 
 TEST_P(DamagedHive, IsReportedWithFileAndReasonAndNeverOverwritten) {
   std::filesystem::create_directories(m_sandbox.root());
-  WriteFile(HivePath(), GetParam().contents);
+  WriteText(HivePath(), GetParam().contents);
   SetString(HKEY_CLASSES_ROOT, "CLSID", "", "other hives keep working");
 
   testing::internal::CaptureStderr();
@@ -239,7 +231,7 @@ TEST_P(DamagedHive, IsReportedWithFileAndReasonAndNeverOverwritten) {
 
   EXPECT_NE(messages.find(HivePath()), std::string::npos) << messages;
   EXPECT_NE(messages.find(GetParam().reason), std::string::npos) << messages;
-  EXPECT_EQ(ReadFile(HivePath()), GetParam().contents);
+  EXPECT_EQ(ReadText(HivePath()), GetParam().contents);
   EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, "CLSID", ""), "other hives keep working");
 }
 
@@ -266,40 +258,23 @@ INSTANTIATE_TEST_SUITE_P(
 class RegistryRootDefault : public testing::Test {
  protected:
   void SetUp() override {
-    Save("SWKV_REGISTRY_ROOT");
-    Save("XDG_STATE_HOME");
-    Save("HOME");
-    ::unsetenv("SWKV_REGISTRY_ROOT");
-    ::unsetenv("XDG_STATE_HOME");
-    m_base = m_sandbox.root();
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : m_saved) {
-      if (value.second)
-        ::setenv(name.c_str(), value.first.c_str(), 1);
-      else
-        ::unsetenv(name.c_str());
-    }
-  }
-  void Save(const char* name) {
-    const char* value = std::getenv(name);
-    m_saved.emplace_back(name, std::make_pair(value ? std::string(value) : std::string(), value != nullptr));
+    m_env.Set("SWKV_REGISTRY_ROOT", nullptr);
+    m_env.Set("XDG_STATE_HOME", nullptr);
+    m_env.Set("HOME", (m_base + "/home").c_str());
   }
 
   swkv::test::RegistrySandbox m_sandbox;  // only for a scratch directory
-  std::string m_base;
-  std::vector<std::pair<std::string, std::pair<std::string, bool>>> m_saved;
+  const std::string m_base = m_sandbox.root();
+  swkv::test::ScopedEnv m_env;
 };
 
 TEST_F(RegistryRootDefault, IsTheStateDirectoryBelowHome) {
-  ::setenv("HOME", (m_base + "/home").c_str(), 1);
   SetString(HKEY_LOCAL_MACHINE, "SYSTEM", "v", "x");
   EXPECT_TRUE(std::filesystem::exists(m_base + "/home/.local/state/swkv/registry/local_machine.hive"));
 }
 
 TEST_F(RegistryRootDefault, FollowsXdgStateHome) {
-  ::setenv("HOME", (m_base + "/home").c_str(), 1);
-  ::setenv("XDG_STATE_HOME", (m_base + "/state").c_str(), 1);
+  m_env.Set("XDG_STATE_HOME", (m_base + "/state").c_str());
   SetString(HKEY_CLASSES_ROOT, "CLSID", "", "x");
   EXPECT_TRUE(std::filesystem::exists(m_base + "/state/swkv/registry/classes_root.hive"));
   EXPECT_FALSE(std::filesystem::exists(m_base + "/home"));

@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string ModulePath(HMODULE module) {
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
-}
-
 // The module's version block as the root node loads it; empty when it has none.
 std::vector<BYTE> VersionBlock(HMODULE module) {
   std::string path = ModulePath(module);

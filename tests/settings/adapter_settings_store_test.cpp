@@ -69,71 +69,58 @@ TEST_F(DriverKeyLayout, CreatesTheKeyWhenMissingAndWritesAStringCountedWithItsTe
   EXPECT_EQ(size, sizeof "COUNTTHRESHOLD=3;");
 }
 
-TEST_F(DriverKeyLayout, ReplacesOnePairAndEndsEveryPairWithASeparator) {
-  Store("WRITEBACKCACHE=1;SMARTENABLE=0");
-  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(), "WRITEBACKCACHE=1;SMARTENABLE=1;");
-}
+// What the driver finds after one store, from what was stored before ("<missing>": nothing).
+struct DriverCase {
+  const char* what;
+  std::string before;
+  const char* name;
+  int value;
+  bool stored;
+  std::string after;  // empty: as before
+};
 
-TEST_F(DriverKeyLayout, MatchesNamesWhateverTheCaseAndKeepsTheStoredSpelling) {
-  Store("SMARTENABLE=0;");
-  EXPECT_TRUE(StoreAdapterSetting("smartenable", 1));
-  EXPECT_EQ(Stored(), "SMARTENABLE=1;");
-}
-
-TEST_F(DriverKeyLayout, DropsTokensWithoutEqualsAndKeepsEqualsInsideValues) {
-  Store("a=1;;junk;c=2=3;");
-  EXPECT_TRUE(StoreAdapterSetting("DISABLEHOTSPARE", 0));
-  EXPECT_EQ(Stored(), "a=1;c=2=3;DISABLEHOTSPARE=0;");
-}
-
-TEST_F(DriverKeyLayout, WritesNegativeValuesWithAMinusSign) {
-  EXPECT_TRUE(StoreAdapterSetting("MAINTENANCELENGTH", -1));
-  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=-1;");
-  EXPECT_TRUE(StoreAdapterSetting("WRITEBACKCACHE", INT_MIN));
-  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=-1;WRITEBACKCACHE=-2147483648;");
-}
-
-TEST_F(DriverKeyLayout, WritesBackLongPairsAndManyPairsByteForByte) {
-  const std::string note = "NOTE=" + std::string(200, 'x') + "=y z";
-  Store(note + ";" + Pairs(40));
-  EXPECT_TRUE(StoreAdapterSetting("p7", 5));
-  std::string expected = note + ";" + Pairs(40);
-  expected.replace(expected.find("P7=0;"), 5, "P7=5;");
-  EXPECT_EQ(Stored(), expected);
-}
-
-TEST_F(DriverKeyLayout, RefusesANewPairBeyondThe32ndAndWritesNothing) {
-  Store(Pairs(31));
-  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=1;");
-  EXPECT_FALSE(StoreAdapterSetting("WRITEBACKCACHE", 1));
-  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=1;");
-  // Changing a pair that is there still works with a full table.
-  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 0));
-  EXPECT_EQ(Stored(), Pairs(31) + "SMARTENABLE=0;");
-}
-
-TEST_F(DriverKeyLayout, RefusesATextThatWouldNotFitIn1024BytesAndWritesNothing) {
-  // "WRITEBACKCACHE=1;" is 17 characters: with a 1006-character text before it the new text
-  // and its terminator take exactly 1024 bytes; one more character and they would not fit.
+TEST_F(DriverKeyLayout, KeepsEveryStoredPairAndRefusesWhatTheDriverCouldNotRead) {
+  const std::string note = "NOTE=" + std::string(200, 'x') + "=y z;";
+  std::string manyChanged = note + Pairs(40);
+  manyChanged.replace(manyChanged.find("P7=0;"), 5, "P7=5;");
+  // "WRITEBACKCACHE=1;" is 17 characters: after a 1006-character text the new text and its
+  // terminator take exactly 1024 bytes; one more character and they would not fit.
   const std::string fits = "NOTE=" + std::string(1000, 'x') + ";";
-  ASSERT_EQ(fits.size(), 1006u);
-  Store(fits);
-  EXPECT_TRUE(StoreAdapterSetting("WRITEBACKCACHE", 1));
-  EXPECT_EQ(Stored(), fits + "WRITEBACKCACHE=1;");
-
   const std::string tooLong = "NOTE=" + std::string(1001, 'x') + ";";
-  Store(tooLong);
-  EXPECT_FALSE(StoreAdapterSetting("WRITEBACKCACHE", 1));
-  EXPECT_EQ(Stored(), tooLong);
-}
-
-TEST_F(DriverKeyLayout, NeverReplacesAValueTooLongToReadWithOnlyTheNewPair) {
-  const std::string huge = "NOTE=" + std::string(1500, 'x') + ";SMARTENABLE=0;";
-  Store(huge);
-  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(), huge);
+  const DriverCase cases[] = {
+      {"one pair replaced, every pair ended", "WRITEBACKCACHE=1;SMARTENABLE=0", "SMARTENABLE", 1,
+       true, "WRITEBACKCACHE=1;SMARTENABLE=1;"},
+      {"names in any case, stored spelling kept", "SMARTENABLE=0;", "smartenable", 1, true,
+       "SMARTENABLE=1;"},
+      {"the first of two equal names", "SmartEnable=0;SMARTENABLE=1;", "SMARTENABLE", 7, true,
+       "SmartEnable=7;SMARTENABLE=1;"},
+      {"a prefix is another name", "SMARTENABLE=0;", "SMART", 1, true, "SMARTENABLE=0;SMART=1;"},
+      {"tokens without equals dropped, equals inside values and empty names kept",
+       ";;WRITEBACKCACHE=1;junk;;c=2=3;=bare;last=", "DISABLEHOTSPARE", 0, true,
+       "WRITEBACKCACHE=1;c=2=3;=bare;last=;DISABLEHOTSPARE=0;"},
+      {"negative values", "<missing>", "MAINTENANCELENGTH", -1, true, "MAINTENANCELENGTH=-1;"},
+      {"the lowest value", "A=1;", "WRITEBACKCACHE", INT_MIN, true, "A=1;WRITEBACKCACHE=-2147483648;"},
+      {"long and many pairs byte for byte", note + Pairs(40), "p7", 5, true, manyChanged},
+      {"a 32nd pair", Pairs(31), "SMARTENABLE", 1, true, Pairs(31) + "SMARTENABLE=1;"},
+      {"no 33rd pair", Pairs(32), "WRITEBACKCACHE", 1, false, ""},
+      {"a full table still changes its own", Pairs(32), "p31", 5,
+       true, Pairs(31) + "P31=5;"},
+      {"exactly 1024 bytes", fits, "WRITEBACKCACHE", 1, true, fits + "WRITEBACKCACHE=1;"},
+      {"one byte more", tooLong, "WRITEBACKCACHE", 1, false, ""},
+      {"a value too long to read is never replaced",
+       "NOTE=" + std::string(1500, 'x') + ";SMARTENABLE=0;", "SMARTENABLE", 1, false, ""},
+      {"a name that would break the text", "A=1;", "B=2;C", 3, false, ""},
+      {"an empty name", "A=1;", "", 3, false, ""},
+  };
+  for (const DriverCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.before == "<missing>")
+      RegDeleteTreeA(HKEY_LOCAL_MACHINE, kDriverKey.c_str());
+    else
+      Store(c.before);
+    EXPECT_EQ(StoreAdapterSetting(c.name, c.value), c.stored);
+    EXPECT_EQ(Stored(), c.after.empty() ? c.before : c.after);
+  }
 }
 
 TEST_F(DriverKeyLayout, FailsWhenTheKeyCanNeitherBeOpenedNorCreated) {
@@ -237,38 +224,29 @@ TEST_F(DeviceKeyLayout, SkipsInstancesAndDevicesThatCannotBeOpened) {
   EXPECT_EQ(Stored(kRow4, "0000"), "A=1;");
 }
 
-TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneTextWouldNotFitIn512Bytes) {
+TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneCannotTakeThePair) {
   // 495 + "SMARTENABLE=1;" (14) and a terminator make 510 bytes; 499 would make 514.
-  const std::string fits = "NOTE=" + std::string(489, 'x') + ";";
-  const std::string tooLong = "NOTE=" + std::string(493, 'x') + ";";
-  Store(kRow1, "0000", "A=1;");
-  Store(kRow4, "0000", fits);
-  EXPECT_TRUE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(kRow4, "0000"), fits + "SMARTENABLE=1;");
-
-  // Only the new instance's text would grow past the limit; the others would just change.
-  Store(kRow4, "0001", tooLong);
-  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 0));
-  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;SMARTENABLE=1;");
-  EXPECT_EQ(Stored(kRow4, "0000"), fits + "SMARTENABLE=1;");
-  EXPECT_EQ(Stored(kRow4, "0001"), tooLong);
+  const struct {
+    std::string text;
+    bool stored;
+  } cases[] = {{"NOTE=" + std::string(489, 'x') + ";", true},
+               {"NOTE=" + std::string(493, 'x') + ";", false},
+               {"NOTE=" + std::string(600, 'x') + ";", false},  // too long to read
+               {Pairs(32), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 12) + "... " + std::to_string(c.text.size()));
+    Store(kRow1, "0000", "A=1;");
+    Store(kRow1, "0001", c.text);
+    EXPECT_EQ(StoreAdapterSetting("SMARTENABLE", 1), c.stored);
+    EXPECT_EQ(Stored(kRow1, "0000"), c.stored ? "A=1;SMARTENABLE=1;" : "A=1;");
+    EXPECT_EQ(Stored(kRow1, "0001"), c.stored ? c.text + "SMARTENABLE=1;" : c.text);
+  }
 }
 
-TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneValueIsTooLongToRead) {
-  const std::string huge = "NOTE=" + std::string(600, 'x') + ";";
-  Store(kRow1, "0000", "A=1;");
-  Store(kRow1, "0001", huge);
-  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;");
-  EXPECT_EQ(Stored(kRow1, "0001"), huge);
-}
-
-TEST_F(DeviceKeyLayout, WritesNoInstanceWhenOneTableWouldNeedA33rdPair) {
-  Store(kRow1, "0000", "A=1;");
-  Store(kRow1, "0001", Pairs(32));
-  EXPECT_FALSE(StoreAdapterSetting("SMARTENABLE", 1));
-  EXPECT_EQ(Stored(kRow1, "0000"), "A=1;");
-  EXPECT_EQ(Stored(kRow1, "0001"), Pairs(32));
+TEST(SystemFamily, TheHighBitOfTheVersionWordMeansThe9xFamily) {
+  EXPECT_EQ(swkv::FamilyOfVersion(0xC0000A04u), swkv::SystemFamily::kWindows9x);
+  EXPECT_EQ(swkv::FamilyOfVersion(0x23F00206u), swkv::SystemFamily::kWindowsNt);
+  EXPECT_EQ(swkv::CurrentSystemFamily(), swkv::FamilyOfVersion(GetVersion()));
 }
 
 }  // namespace

@@ -23,17 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 #ifdef __linux__
 // Starts this program as a worker with the role; the worker inherits the environment.
 pid_t StartWorker(const std::string& role) {
@@ -74,7 +63,7 @@ class PersistenceTest : public SimTest {
     s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
     s.timeline = R"({"at":10,"disk":1,"do":"fail"})";
     s.extra = R"("battery":{})";
-    WriteFile(m_dir / "scenario.json", s.Json());
+    WriteText(m_dir / "scenario.json", s.Json());
     SetEnv("SWKV_SIM_SCENARIO", (m_dir / "scenario.json").string().c_str());
     SetEnv("SWKV_SIM_STATE", m_state.string().c_str());
   }
@@ -158,13 +147,13 @@ TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
        "at /controllers/0/arrays/0/members/0: disk 0 is not in \"disks\""},
   };
   for (const Case& c : cases) {
-    WriteFile(m_state, c.contents);
+    WriteText(m_state, c.contents);
     EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
     EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
     std::string error = simLastError();
     EXPECT_EQ(error.rfind("state file " + m_state.string() + ": " + c.expected, 0), 0u) << error;
     EXPECT_NE(error.find("left as it is"), std::string::npos) << error;
-    EXPECT_EQ(ReadFile(m_state), c.contents) << "never overwritten";
+    EXPECT_EQ(ReadText(m_state), c.contents) << "never overwritten";
   }
   fs::remove(m_state);
   fs::create_directory(m_state);
@@ -214,13 +203,13 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
   };
   NeedUpdate();  // the flag is down from here on: reading it again changes nothing
   std::string before = snapshot();
-  std::string saved = ReadFile(m_state);
+  std::string saved = ReadText(m_state);
   // A different text of the same document makes the library read the file again; a call that
   // may change the model (but does not) makes it write the model back.
-  WriteFile(m_state, saved + "\n\n");
+  WriteText(m_state, saved + "\n\n");
   EXPECT_EQ(snapshot(), before);
   EXPECT_EQ(NeedUpdate(), 0);
-  EXPECT_EQ(ReadFile(m_state), saved) << "written back exactly as it was";
+  EXPECT_EQ(ReadText(m_state), saved) << "written back exactly as it was";
   Advance(100);
   EXPECT_NE(snapshot(), before) << "and it goes on from there";
   EXPECT_EQ(Mode(2), kStriping);
@@ -300,10 +289,10 @@ TEST_F(PersistenceTest, AnyCourseOfEventsLeavesAStateThatReadsBack) {
     if (status == kOk) ++changes;
     if (step % 30 == 29) {
       NeedUpdate();
-      std::string saved = ReadFile(m_state);
-      WriteFile(m_state, saved + "\n");
+      std::string saved = ReadText(m_state);
+      WriteText(m_state, saved + "\n");
       ASSERT_EQ(NeedUpdate(), 0) << simLastError();
-      ASSERT_TRUE(ReadFile(m_state) == saved) << "step " << step << ": read back differently";
+      ASSERT_TRUE(ReadText(m_state) == saved) << "step " << step << ": read back differently";
     }
   }
   EXPECT_GT(changes, 150) << "the course should be eventful";

@@ -11,13 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class ScenarioTest : public SimTest {
  protected:
   void TearDown() override {
@@ -194,8 +187,8 @@ TEST_F(ScenarioTest, ClockSettingFromTheEnvironment) {
 }
 
 TEST_F(ScenarioTest, ReadmeShowsTheDefaultScenario) {
-  std::string readme = ReadFile(fs::path(SWKV_SOURCE_DIR) / "sim" / "README.md");
-  std::string scenario = ReadFile(fs::path(SWKV_SOURCE_DIR) / "sim" / "default_scenario.json");
+  std::string readme = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "README.md");
+  std::string scenario = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "default_scenario.json");
   ASSERT_FALSE(scenario.empty());
   EXPECT_NE(readme.find(scenario), std::string::npos)
       << "sim/README.md must quote sim/default_scenario.json as it is";

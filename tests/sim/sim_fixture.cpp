@@ -1,24 +1,6 @@
 #include "sim_fixture.h"
 
-#include <cstdlib>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace swkv::test {
-
-void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-  SetEnvironmentVariableA(name, value);
-#else
-  if (value) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-#endif
-}
 
 void ClearSimEnvironment() {
   for (const char* name :

@@ -9,11 +9,10 @@
 #include <vector>
 
 #include "sim/sim_control.h"
+#include "tests/support/files.h"
 
 namespace swkv::test {
 
-// Sets or (with null) removes an environment variable where the library reads it.
-void SetEnv(const char* name, const char* value);
 // Removes every SWKV_SIM_* variable.
 void ClearSimEnvironment();
 

@@ -19,6 +19,7 @@ class MessageCapture {
   MessageCapture& operator=(const MessageCapture&) = delete;
 
   const std::vector<std::string>& texts() const { return m_texts; }
+  void Clear() { m_texts.clear(); }
 
  private:
   std::vector<std::string> m_texts;

@@ -1,11 +1,27 @@
 // POSIX: the Windows API is our own platform library.
 #ifndef _WIN32
 
+#include <stdlib.h>
+
+#include "tests/support/files.h"
 #include "tests/support/system_traits.h"
 
 namespace swkv::test {
 
 bool RunningOnWine() { return false; }
+
+void SetEnv(const char* name, const char* value) {
+  if (value) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+std::optional<std::string> GetEnv(const char* name) {
+  const char* value = ::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
 
 }  // namespace swkv::test
 

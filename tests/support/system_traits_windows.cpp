@@ -2,6 +2,7 @@
 #ifdef _WIN32
 
 #include "platform/win.h"
+#include "tests/support/files.h"
 #include "tests/support/system_traits.h"
 
 namespace swkv::test {
@@ -10,6 +11,17 @@ bool RunningOnWine() {
   // Wine's ntdll exports its own version query; Windows' has no such export.
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
+
+std::optional<std::string> GetEnv(const char* name) {
+  const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::string value(size, '\0');
+  const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  value.resize(length < size ? length : 0);
+  return value;
 }
 
 }  // namespace swkv::test

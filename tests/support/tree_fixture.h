@@ -39,6 +39,22 @@ class TreeTest : public ::testing::Test {
     }
     return node;
   }
+  // Loads the scenario, builds the tree and returns the node at the path.
+  ComPtr<IRiver> Start(std::string_view scenario, std::string_view path = "HBA1") {
+    Load(scenario);
+    Build();
+    return At(path);
+  }
+  // A sink subscribed to the node at the path.
+  ComPtr<RecordingSink> Watch(std::string_view path) const {
+    ComPtr<RecordingSink> sink = RecordingSink::Create();
+    ComPtr<IRiver> node = At(path);
+    EXPECT_TRUE(node) << path;
+    if (node) {
+      EXPECT_NE(sink->AdviseOn(node.get()), 0u) << path;
+    }
+    return sink;
+  }
   static std::int64_t Calls(const char* function, std::int32_t controller = -1) {
     return simCallCount(function, controller);
   }

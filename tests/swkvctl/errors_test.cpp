@@ -138,57 +138,45 @@ TEST(SwkvctlErrors, TimeCannotBeSpedUpForALibraryWithAClockOfItsOwn) {
   EXPECT_EQ(box.Run({"get", "HBA1", "HardWare"}).exitCode, 0);
 }
 
-TEST(SwkvctlErrors, UnknownNodesAndEntries) {
+TEST(SwkvctlErrors, UnknownNodesEntriesAndRefusedRequests) {
   CtlSandbox box;
   box.RegisterComponent();
-  CtlResult node = box.Run({"ls", "HBA1/ch9"});
-  EXPECT_EQ(node.exitCode, 5);
-  EXPECT_EQ(node.err,
-            "swkvctl: unknown node HBA1/ch9: HBA1 has no child ch9 (its children: "
-            "ch1, ch2, ch3, ch4, enclosure1, battery, System, Data)\n");
-  CtlResult property = box.Run({"tree", "HBA1/GetSmart"});
-  EXPECT_EQ(property.exitCode, 5);
-  EXPECT_EQ(property.err,
-            "swkvctl: unknown node HBA1/GetSmart: GetSmart is a property of HBA1, "
-            "not a node\n");
-  CtlResult entry = box.Run({"get", "HBA1/battery", "Nope"});
-  EXPECT_EQ(entry.exitCode, 5);
-  EXPECT_EQ(entry.err,
-            "swkvctl: unknown entry Nope of HBA1/battery (its entries: handle, "
-            "BatteryTemperature, BatteryVoltage, BatteryChargeStatus, "
-            "BatteryChargeCycle)\n");
-  CtlResult action = box.Run({"invoke", "HBA1", "Explode"});
-  EXPECT_EQ(action.exitCode, 5);
-  EXPECT_EQ(action.err,
-            "swkvctl: unknown action Explode of HBA1 (swkvctl ls HBA1 lists its "
-            "entries)\n");
-  CtlResult argument = box.Run({"invoke", "HBA1", "DeleteArray", "HBA1/Nothing"});
-  EXPECT_EQ(argument.exitCode, 5);
-  EXPECT_TRUE(
-      argument.err.starts_with("swkvctl: in the action's argument: unknown node "
-                               "HBA1/Nothing: "))
-      << argument.err;
-  CtlResult controller = box.Run({"events", "HBA1/System"});
-  EXPECT_EQ(controller.exitCode, 5);
-  EXPECT_EQ(controller.err,
-            "swkvctl: HBA1/System is an array, not a controller: only controllers "
-            "keep an event log\n");
-}
-
-TEST(SwkvctlErrors, RefusedRequestsAndActionsWithoutEffect) {
-  CtlSandbox box;
-  box.RegisterComponent();
-  CtlResult readOnly = box.Run({"set", "HBA1", "GetSmart", "0"});
-  EXPECT_EQ(readOnly.exitCode, 6);
-  EXPECT_EQ(readOnly.err,
-            "swkvctl: set HBA1 GetSmart refused with S_FALSE (0x00000001): "
-            "GetSmart is read-only (access pr-); it changes through the action "
-            "SetSmart\n");
-  CtlResult notAnAction = box.Run({"invoke", "HBA1", "GetSmart"});
-  EXPECT_EQ(notAnAction.exitCode, 6);
-  EXPECT_EQ(notAnAction.err,
-            "swkvctl: invoke HBA1 GetSmart refused with S_FALSE (0x00000001): "
-            "GetSmart is a property, not an action\n");
+  // The exit code and the message; a message ending in ": " is the start of the message.
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;
+  } cases[] = {
+      {{"ls", "HBA1/ch9"}, 5,
+       "swkvctl: unknown node HBA1/ch9: HBA1 has no child ch9 (its children: ch1, ch2, ch3, ch4, "
+       "enclosure1, battery, System, Data)\n"},
+      {{"tree", "HBA1/GetSmart"}, 5,
+       "swkvctl: unknown node HBA1/GetSmart: GetSmart is a property of HBA1, not a node\n"},
+      {{"get", "HBA1/battery", "Nope"}, 5,
+       "swkvctl: unknown entry Nope of HBA1/battery (its entries: handle, BatteryTemperature, "
+       "BatteryVoltage, BatteryChargeStatus, BatteryChargeCycle)\n"},
+      {{"invoke", "HBA1", "Explode"}, 5,
+       "swkvctl: unknown action Explode of HBA1 (swkvctl ls HBA1 lists its entries)\n"},
+      {{"invoke", "HBA1", "DeleteArray", "HBA1/Nothing"}, 5,
+       "swkvctl: in the action's argument: unknown node HBA1/Nothing: "},
+      {{"events", "HBA1/System"}, 5,
+       "swkvctl: HBA1/System is an array, not a controller: only controllers keep an event "
+       "log\n"},
+      {{"set", "HBA1", "GetSmart", "0"}, 6,
+       "swkvctl: set HBA1 GetSmart refused with S_FALSE (0x00000001): GetSmart is read-only "
+       "(access pr-); it changes through the action SetSmart\n"},
+      {{"invoke", "HBA1", "GetSmart"}, 6,
+       "swkvctl: invoke HBA1 GetSmart refused with S_FALSE (0x00000001): GetSmart is a "
+       "property, not an action\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CtlResult run = box.Run(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    if (c.err.ends_with(": "))
+      EXPECT_TRUE(run.err.starts_with(c.err)) << run.err;
+    else
+      EXPECT_EQ(run.err, c.err);
+  }
   // The disk is a member of System: the controller refuses, and the component cannot say so.
   CtlResult busy = box.Run({"invoke", "HBA1", "CreateArray", "X@SPAN@1@HBA1/ch1/master@0"});
   EXPECT_EQ(busy.exitCode, 6);

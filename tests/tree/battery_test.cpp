@@ -36,9 +36,7 @@ class BatteryTest : public ControllerTest {
 };
 
 TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
-  Load(kBattery);
-  Build();
-  auto battery = At("HBA1/battery");
+  auto battery = Start(kBattery, "HBA1/battery");
   ASSERT_TRUE(battery);
   auto entries = Dir(battery.get());
   ASSERT_EQ(entries.size(), 5u);
@@ -51,46 +49,32 @@ TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
   EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
 }
 
-TEST_F(BatteryTest, EveryChargeStatusCodeHasItsText) {
-  Load(R"({"controllers": [{"battery": {"chargeStatus": -1}}]})");
-  Build();
-  auto battery = At("HBA1/battery");
-  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
-  for (int code = 0; code <= 17; ++code) {
-    ASSERT_EQ(simApply(("{\"battery\": {\"chargeStatus\": " + std::to_string(code) + "}}").c_str()),
-              0);
-    EXPECT_EQ(battery->refresh(), S_OK);
-    EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), kStatusNames[code]);
-  }
-}
-
-TEST_F(BatteryTest, AnUnknownChargeStatusCodeGivesTheUnknownText) {
+TEST_F(BatteryTest, EveryChargeStatusCodeHasItsTextAndAnyOtherTheUnknownText) {
+  // A code outside the table at creation leaves the node's first index.
   Load(kBattery);
   ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 25), 0);
   Build();
-  // After creation: the code leaves the node's first index.
-  EXPECT_EQ(Get(At("HBA1/battery").get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
-}
-
-TEST_F(BatteryTest, RefreshStartsAgainFromTheUnknownStatus) {
-  Load(kBattery);
-  Build();
   auto battery = At("HBA1/battery");
-  for (int code : {25, 18, -2, INT_MAX, INT_MIN}) {
+  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+  // Each refresh starts again from the unknown status.
+  std::vector<int> codes = {25, INT_MAX, INT_MIN};
+  for (int code = -2; code <= 18; ++code) codes.push_back(code);
+  for (int code : codes) {
     SCOPED_TRACE(code);
+    simClearFaults();
     ASSERT_EQ(simApply(R"({"battery": {"chargeStatus": 9}})"), 0);
     EXPECT_EQ(battery->refresh(), S_OK);
     ASSERT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_FULLY_CHARGED");
     ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, code), 0);
     EXPECT_EQ(battery->refresh(), S_OK);
-    EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_STATUS_UNKNOWN");
+    EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"),
+              code >= 0 && code <= 17 ? kStatusNames[code] : "BATTERY_STATUS_UNKNOWN");
     EXPECT_EQ(Get(battery.get(), "BatteryChargeCycle"), "12");
   }
 }
 
 TEST_F(BatteryTest, APollThatSeesNoChangeSetsNothing) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");
   // The first poll of the process notifies; the readings are those copied at creation.
@@ -106,8 +90,7 @@ TEST_F(BatteryTest, APollThatSeesNoChangeSetsNothing) {
 }
 
 TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
@@ -129,21 +112,27 @@ TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
   EXPECT_EQ(Get(At("HBA1/battery").get(), "BatteryChargeCycle"), "12");
 }
 
-TEST_F(BatteryTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
-  Load(kBattery);
-  Build();
+TEST_F(BatteryTest, EachPollNotifiesFirstThenEvery180thUnchangedPollOnItsOwnCount) {
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
-  EXPECT_EQ(node->BatteryPoll(), 1);
-  for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->BatteryPoll(), 0) << poll;
-  EXPECT_EQ(node->BatteryPoll(), 1);
-  EXPECT_EQ(node->BatteryPoll(), 0);
-  // The enclosure poll has a count of its own.
-  EXPECT_EQ(node->EnclosurePoll(), 1);
+  ComPtr<RecordingSink> sink = Watch("HBA1");
+  const auto before = Dir(At("HBA1").get());
+  for (auto poll : {&ControllerNode::EnclosurePoll, &ControllerNode::BatteryPoll}) {
+    SCOPED_TRACE(poll == &ControllerNode::BatteryPoll ? "battery" : "enclosure");
+    sink->codes.clear();
+    EXPECT_EQ((node->*poll)(), 1);
+    for (int round = 0; round < 2; ++round) {
+      for (int n = 1; n < 180; ++n) ASSERT_EQ((node->*poll)(), 0) << n;
+      EXPECT_EQ((node->*poll)(), 1);
+    }
+    EXPECT_EQ(sink->codes, std::vector<ULONG>(3, kNotifyChanged));
+  }
+  // Readings that did not change are not shown.
+  EXPECT_EQ(Dir(At("HBA1").get()), before);
 }
 
 TEST_F(BatteryTest, ARemovedPackIsNotReadAndItsNodeStays) {
-  Load(kBattery);
-  Build();
+  Start(kBattery);
   ControllerNode* node = Controller("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
   ASSERT_EQ(simApply(R"({"battery": {"pack": false, "cycles": 14}})"), 0);
@@ -179,8 +168,7 @@ TEST_F(BatteryTest, NoBatteryChildWithoutModuleOrPack) {
 }
 
 TEST_F(BatteryTest, TheSecondControllersBatteryIsItsOwn) {
-  Load(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
-  Build();
+  Start(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
   EXPECT_EQ(Entry(At("HBA1").get(), "battery"), "");
   auto battery = At("HBA2/battery");
   ASSERT_TRUE(battery);

@@ -40,17 +40,6 @@ class ControllerTest : public TreeTest {
       if (entry.find("@o--@") != std::string::npos) links.push_back(entry);
     return links;
   }
-
-  // A sink subscribed to the node at the path.
-  ComPtr<RecordingSink> Watch(std::string_view path) {
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
-    ComPtr<IRiver> node = At(path);
-    EXPECT_TRUE(node) << path;
-    if (node) {
-      EXPECT_NE(sink->AdviseOn(node.get()), 0u) << path;
-    }
-    return sink;
-  }
 };
 
 }  // namespace swkv::test

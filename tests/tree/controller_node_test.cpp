@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tests/tree/controller_fixture.h"
 
@@ -32,15 +33,11 @@ constexpr const char* kController = R"({"controllers": [{
 
 class ControllerNodeTest : public ControllerTest {};
 
-TEST_F(ControllerNodeTest, PropertiesInOrderWithTheirFormats) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
-  ASSERT_TRUE(hba1);
+TEST_F(ControllerNodeTest, PropertiesActionsAndChildrenInOrderWithTheirFormats) {
+  auto hba1 = Start(kController);
   auto entries = Dir(hba1.get());
-  ASSERT_GE(entries.size(), 22u);
-  entries.resize(22);
-  EXPECT_THAT(entries,
+  ASSERT_EQ(entries.size(), 22u + 14u + 8u);
+  EXPECT_THAT(std::vector<std::string>(entries.begin(), entries.begin() + 36),
               ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->handle_number()) +
                               ";26",
                           "Swiftbay@pr-@yes", "HasEvent@pr-@3", "IRQ@pr-@11", "RBA@pr-@0x0000D800",
@@ -51,20 +48,8 @@ TEST_F(ControllerNodeTest, PropertiesInOrderWithTheirFormats) {
                           "GetSmart@pr-@1", "GetPCIBus@pr-@75", "GetCachePolicy@pr-@1",
                           "GetDisableHotSpare@pr-@0", "GetMaintenanceRate@pr-@7",
                           "ReadThreshold@pr-@8", "WriteThreshold@pr-@9",
-                          "SubmitChannelThreshold@pr-@5", "WriteMode@pr-@1"));
-  // The root's link shows the controller's kind.
-  EXPECT_EQ(Entry(root.get(), "HBA1"), "HBA1@o--@26");
-}
-
-TEST_F(ControllerNodeTest, ActionsInOrderWithTheirNumbersThenTheChildren) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
-  auto entries = Dir(hba1.get());
-  ASSERT_EQ(entries.size(), 22u + 14u + 8u);
-  std::vector<std::string> actions(entries.begin() + 22, entries.begin() + 36);
-  EXPECT_THAT(actions,
-              ElementsAre("CreateArray@m--@134217732", "DeleteArray@m--@134217736",
+                          "SubmitChannelThreshold@pr-@5", "WriteMode@pr-@1",
+                          "CreateArray@m--@134217732", "DeleteArray@m--@134217736",
                           "ReadEvent@m--@-134217729", "ClearEvent@m--@64",
                           "SetCachePolicy@m--@134217788", "SetSmart@m--@134217788",
                           "SetPCIBus@m--@134217788", "SetDisableHotSpare@m--@134217788",
@@ -77,14 +62,10 @@ TEST_F(ControllerNodeTest, ActionsInOrderWithTheirNumbersThenTheChildren) {
               ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
                           "enclosure1@o--@7", "battery@o--@29", "System@o--@25",
                           "Data@o--@25"));
-  // The arrays were enumerated after slot 5 was seen.
+  // The arrays were enumerated after slot 5 was seen; the root's link shows the kind.
   EXPECT_EQ(Controller("HBA1")->array_key(), 5);
-}
-
-TEST_F(ControllerNodeTest, NoPropertyCanBeSet) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
+  EXPECT_EQ(Entry(root.get(), "HBA1"), "HBA1@o--@26");
+  // No property can be set.
   for (const char* name : {"Swiftbay", "HasEvent", "IRQ", "DV", "HardWare", "GetSmart",
                            "GetPCIBus", "ReadThreshold", "WriteMode"}) {
     std::string before = Get(hba1.get(), name);
@@ -93,7 +74,7 @@ TEST_F(ControllerNodeTest, NoPropertyCanBeSet) {
   }
 }
 
-TEST_F(ControllerNodeTest, WithoutTheInformationRecordItsEightPropertiesAreMissing) {
+TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertiesOut) {
   Load(kController);
   ASSERT_EQ(simFailCall("raGetControllerInfo", -1, 0, 9), 0);
   Build();
@@ -103,25 +84,21 @@ TEST_F(ControllerNodeTest, WithoutTheInformationRecordItsEightPropertiesAreMissi
                                  "GetPCIBus", "GetCachePolicy", "GetDisableHotSpare",
                                  "GetMaintenanceRate", "ReadThreshold", "WriteThreshold",
                                  "SubmitChannelThreshold", "WriteMode"));
-}
-
-TEST_F(ControllerNodeTest, WithoutTheDriverVersionOnlyDVIsMissing) {
+  root.reset();
   Load(kController);
   ASSERT_EQ(simFailCall("raGetDriverVersion", -1, 0, 9), 0);
   Build();
-  auto hba1 = At("HBA1");
-  EXPECT_EQ(Entry(hba1.get(), "DV"), "");
-  EXPECT_EQ(Get(hba1.get(), "KVMMIOAddress"), "0xFEDC0000");
-  EXPECT_EQ(Get(hba1.get(), "HardWare"), "SwiftbayKv9000");
+  EXPECT_EQ(Entry(At("HBA1").get(), "DV"), "");
+  EXPECT_EQ(Get(At("HBA1").get(), "KVMMIOAddress"), "0xFEDC0000");
+  EXPECT_EQ(Get(At("HBA1").get(), "HardWare"), "SwiftbayKv9000");
 }
 
-TEST_F(ControllerNodeTest, TheDriverVersionIsShownAsItIs) {
-  Load(R"({"controllers": [{"driverVersion": "Kv9000 100% %s%d%n build %%"}]})");
-  Build();
-  EXPECT_EQ(Get(At("HBA1").get(), "DV"), "Kv9000 100% %s%d%n build %%");
-}
-
-TEST_F(ControllerNodeTest, AnUnterminatedDriverVersionEndsAtItsBuffer) {
+TEST_F(ControllerNodeTest, TheDriverVersionIsShownAsItIsAndEndsAtItsBuffer) {
+  EXPECT_EQ(Get(Start(R"({"controllers": [{"driverVersion": "Kv9000 100% %s%d%n build %%"}]})")
+                    .get(),
+                "DV"),
+            "Kv9000 100% %s%d%n build %%");
+  root.reset();
   Load(kController);
   ASSERT_EQ(simMisbehave("raGetDriverVersion", -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0), 0);
   Build();
@@ -129,36 +106,30 @@ TEST_F(ControllerNodeTest, AnUnterminatedDriverVersionEndsAtItsBuffer) {
 }
 
 TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
-  // A rebuild rate whose low byte is 0xFF shows 4; thresholds so reported keep their start.
-  Load(R"({"controllers": [{"settings": {"rebuildRate": 255, "readThreshold": 255,
-                                          "writeThreshold": 255, "submitChannelThreshold": 255,
-                                          "originalChannels": 0}}]})");
-  Build();
-  auto hba1 = At("HBA1");
-  EXPECT_EQ(Get(hba1.get(), "GetMaintenanceRate"), "4");
-  EXPECT_EQ(Get(hba1.get(), "ReadThreshold"), "0");
-  EXPECT_EQ(Get(hba1.get(), "WriteThreshold"), "0");
-  EXPECT_EQ(Get(hba1.get(), "SubmitChannelThreshold"), "0");
-  // Without original channels the percentage is 50.
-  EXPECT_EQ(Get(hba1.get(), "GetPCIBus"), "50");
+  // A rebuild rate whose low byte is 0xFF shows 4; thresholds so reported keep their start;
+  // without original channels the percentage is 50.
+  auto hba1 = Start(R"({"controllers": [{"settings": {"rebuildRate": 255, "readThreshold": 255,
+      "writeThreshold": 255, "submitChannelThreshold": 255, "originalChannels": 0}}]})");
+  for (auto [name, value] : {std::pair{"GetMaintenanceRate", "4"}, {"ReadThreshold", "0"},
+                             {"WriteThreshold", "0"}, {"SubmitChannelThreshold", "0"},
+                             {"GetPCIBus", "50"}})
+    EXPECT_EQ(Get(hba1.get(), name), value) << name;
 }
 
 TEST_F(ControllerNodeTest, PciBusArithmetic) {
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(4, 2), 50);
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(4, 1), 75);
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 1), 66);  // 66.67 truncated
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 4), -33);  // toward zero
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(0, 7), 50);
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 75), 1);
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 10), 3);  // 3.6 truncated
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(0, 75), 0);
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 100), 0);
+  // {original channels, threshold, percent}: the percent of a threshold, toward zero.
+  for (auto [channels, threshold, percent] :
+       {std::tuple{4, 2, 50}, {4, 1, 75}, {3, 1, 66}, {3, 4, -33}, {0, 7, 50}})
+    EXPECT_EQ(ControllerNode::PercentOfThreshold(channels, threshold), percent)
+        << channels << " " << threshold;
+  for (auto [channels, percent, threshold] :
+       {std::tuple{4, 75, 1}, {4, 10, 3}, {0, 75, 0}, {4, 100, 0}})
+    EXPECT_EQ(ControllerNode::ThresholdOfPercent(channels, percent), threshold)
+        << channels << " " << percent;
 }
 
 TEST_F(ControllerNodeTest, ReadEventAndClearEventDoNothing) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
+  auto hba1 = Start(kController);
   auto before = Dir(hba1.get());
   ComPtr<RecordingSink> sink = Watch("HBA1");
   EXPECT_EQ(Invoke(hba1.get(), "ReadEvent", "1"), S_OK);
@@ -169,9 +140,7 @@ TEST_F(ControllerNodeTest, ReadEventAndClearEventDoNothing) {
 }
 
 TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
+  auto hba1 = Start(kController);
   auto before = Dir(hba1.get());
   const char* children[] = {"HBA1/ch1", "HBA1/ch2", "HBA1/ch3", "HBA1/ch4", "HBA1/enclosure1",
                             "HBA1/battery", "HBA1/System", "HBA1/Data"};
@@ -191,13 +160,8 @@ TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
   // The information and settings are not read again.
   EXPECT_EQ(Calls("raGetControllerInfo") + Calls("raGetDriverVersion") + Calls("raReadThreshold"),
             0);
-}
 
-TEST_F(ControllerNodeTest, WithoutAChannelCountTheChildrenStayAsTheyAre) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
-  auto before = Dir(hba1.get());
+  // Without a channel count the children stay as they are.
   ComPtr<RecordingSink> channelSink = Watch("HBA1/ch1");
   ASSERT_EQ(simFailCall("raGetMaxChannelsPerAdapter", -1, 1, 9), 0);
   EXPECT_EQ(hba1->refresh(), S_OK);
@@ -206,9 +170,7 @@ TEST_F(ControllerNodeTest, WithoutAChannelCountTheChildrenStayAsTheyAre) {
 }
 
 TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
+  auto hba1 = Start(kController);
   // With no channels reported, slots 0 to 2 are all there is: ch4 (slot 3) goes, while the
   // enclosure and the battery are never pruned.
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
@@ -230,9 +192,7 @@ TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
 }
 
 TEST_F(ControllerNodeTest, ArraysFollowTheLibraryOnRefresh) {
-  Load(kController);
-  Build();
-  auto hba1 = At("HBA1");
+  auto hba1 = Start(kController);
   ComPtr<RecordingSink> systemSink = Watch("HBA1/System");
   // The array "Data" (logical 1) goes behind the component's back.
   ASSERT_TRUE(SelectController(0));
@@ -248,8 +208,7 @@ TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
   Load(kController);
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 0, SIM_MISBEHAVE_OUTPUT, 0, 2), 0);
   BuildCounting();
-  auto hba1 = At("HBA1");
-  EXPECT_THAT(Links(hba1.get()),
+  EXPECT_THAT(Links(At("HBA1").get()),
               ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
                           "enclosure1@o--@7", "System@o--@25", "Data@o--@25"));
   // No battery is looked for, and the arrays are enumerated with key -1.
@@ -260,17 +219,16 @@ TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
 TEST_F(ControllerNodeTest, TheSecondControllerLooksForItsOwnBattery) {
   // Only the first controller has a battery. The second controller's bay node selects
   // controller 0 while the second controller builds its children.
-  Load(R"({"controllers": [
+  Start(R"({"controllers": [
     {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200}],
      "battery": {"chargeStatus": 9, "cycles": 12}},
     {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000}]}]})");
-  Build();
-  EXPECT_THAT(Links(At("HBA1").get()),
-              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
-                          "enclosure1@o--@7", "battery@o--@29"));
-  EXPECT_THAT(Links(At("HBA2").get()),
-              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
-                          "enclosure1@o--@7"));
+  const std::vector<std::string> channels = {"ch1@o--@27", "ch2@o--@27", "ch3@o--@27",
+                                             "ch4@o--@27", "enclosure1@o--@7"};
+  std::vector<std::string> withBattery = channels;
+  withBattery.push_back("battery@o--@29");
+  EXPECT_EQ(Links(At("HBA1").get()), withBattery);
+  EXPECT_EQ(Links(At("HBA2").get()), channels);
   EXPECT_EQ(At("HBA2")->refresh(), S_OK);
   EXPECT_EQ(Entry(At("HBA2").get(), "battery"), "");
 }

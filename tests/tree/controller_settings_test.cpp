@@ -64,82 +64,65 @@ class SettingsTest : public ControllerTest {
   ComPtr<RecordingSink> sink;
 };
 
-TEST_F(SettingsTest, CachePolicyAndHotSpareGoToTheRegistryOnly) {
-  Start();
-  EXPECT_EQ(Invoke(hba1.get(), "SetCachePolicy", "0"), S_OK);
-  EXPECT_EQ(LibraryCalls(), 0);
-  EXPECT_EQ(Stored(), "WRITEBACKCACHE=0;");
-  EXPECT_EQ(Shown("GetCachePolicy"), "0");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+// One action on a fresh registry: what the driver then finds, what the node shows, and what the
+// controller was left with (no library call at all when function is null).
+struct Stores {
+  const char* action;
+  const char* argument;
+  const char* stored;
+  const char* property;
+  const char* shown;
+  decltype(&raReadThreshold) function;
+  std::int32_t library;
+};
 
-  EXPECT_EQ(Invoke(hba1.get(), "SetDisableHotSpare", "0"), S_OK);
-  EXPECT_EQ(LibraryCalls(), 0);
-  EXPECT_EQ(Stored(), "WRITEBACKCACHE=0;DISABLEHOTSPARE=0;");
-  EXPECT_EQ(Shown("GetDisableHotSpare"), "0");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged, kNotifyChanged));
-  EXPECT_THAT(messages.texts(), IsEmpty());
-  // The controller itself keeps what it had: only the driver reads these.
+TEST_F(SettingsTest, EachSettingReachesTheLibraryTheRegistryOrBoth) {
+  Start();
+  const Stores cases[] = {
+      // Only the driver reads these two: the controller keeps what it had.
+      {"SetCachePolicy", "0", "WRITEBACKCACHE=0;", "GetCachePolicy", "0", nullptr, 0},
+      {"SetDisableHotSpare", "0", "DISABLEHOTSPARE=0;", "GetDisableHotSpare", "0", nullptr, 0},
+      {"SetSmart", "1", "SMARTENABLE=1;", "GetSmart", "1", raSmartCheckEnabled, 1},
+      {"SetPCIBus", "75", "COUNTTHRESHOLD=1;", "GetPCIBus", "75", raChannelThreshold, 1},
+      {"SetMaintenanceRate", "6", "MAINTENANCELENGTH=6;", "GetMaintenanceRate", "6",
+       raGetRebuildRate, 6},
+      {"SetReadThreshold", "16", "<missing>", "ReadThreshold", "16", raReadThreshold, 16},
+      {"SetWriteThreshold", "abc", "<missing>", "WriteThreshold", "0", raWriteThreshold, 0},
+      {"SetSubmitChannelThreshold", " 12 sectors", "<missing>", "SubmitChannelThreshold", "12",
+       raSubmitChannelThreshold, 12},
+      {"SetWriteMode", "1", "<missing>", "WriteMode", "1", raWriteMode, 1},
+  };
+  for (const Stores& c : cases) {
+    SCOPED_TRACE(c.action);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kDriverKey);
+    sink->codes.clear();
+    simResetCallCounts();
+    EXPECT_EQ(Invoke(hba1.get(), c.action, c.argument), S_OK);
+    EXPECT_EQ(Stored(), c.stored);
+    EXPECT_EQ(Shown(c.property), c.shown);
+    EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
+    if (c.function) {
+      EXPECT_EQ(Library(c.function), c.library);
+    } else {
+      EXPECT_EQ(LibraryCalls(), 0);
+    }
+  }
   EXPECT_EQ(Library(raWriteCacheEnabled), 1);
+  EXPECT_THAT(messages.texts(), IsEmpty());
 }
 
-TEST_F(SettingsTest, CachePolicyAndHotSpareStopWhenTheRegistryFails) {
+TEST_F(SettingsTest, SmartAndThresholdsShowWhatTheLibraryReadsBack) {
   Start();
-  LockRegistry();
-  EXPECT_EQ(Invoke(hba1.get(), "SetCachePolicy", "0"), S_OK);
-  EXPECT_EQ(Invoke(hba1.get(), "SetDisableHotSpare", "0"), S_OK);
-  EXPECT_THAT(messages.texts(), ElementsAre("Registry Error", "Registry Error"));
-  EXPECT_EQ(Shown("GetCachePolicy"), "1");
-  EXPECT_EQ(Shown("GetDisableHotSpare"), "1");
-  EXPECT_THAT(sink->codes, IsEmpty());
-  EXPECT_EQ(Stored(), "<missing>");
-}
-
-TEST_F(SettingsTest, SmartIsSetReadBackAndTheValueReadBackIsStored) {
-  Start();
-  EXPECT_EQ(Invoke(hba1.get(), "SetSmart", "1"), S_OK);
-  EXPECT_EQ(Calls("raSmartCheckEnabled"), 2);
-  EXPECT_EQ(Stored(), "SMARTENABLE=1;");
-  EXPECT_EQ(Shown("GetSmart"), "1");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-
   // The controller takes 1 but reads back 0: 0 is what is stored and shown.
   ASSERT_EQ(simMisbehave("raSmartCheckEnabled", -1, 2, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
   EXPECT_EQ(Invoke(hba1.get(), "SetSmart", "1"), S_OK);
+  EXPECT_EQ(Calls("raSmartCheckEnabled"), 2);
   EXPECT_EQ(Stored(), "SMARTENABLE=0;");
   EXPECT_EQ(Shown("GetSmart"), "0");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged, kNotifyChanged));
-}
-
-TEST_F(SettingsTest, SmartStopsWhenEitherLibraryCallFails) {
-  Start();
-  for (int call : {1, 2}) {
-    SCOPED_TRACE(call);
-    ASSERT_EQ(simFailCall("raSmartCheckEnabled", -1, call, 9), 0);
-    EXPECT_EQ(Invoke(hba1.get(), "SetSmart", "1"), S_OK);
-    EXPECT_EQ(Shown("GetSmart"), "0");
-    EXPECT_EQ(Stored(), "<missing>");
-    EXPECT_THAT(sink->codes, IsEmpty());
-  }
-  EXPECT_THAT(messages.texts(), IsEmpty());
-}
-
-TEST_F(SettingsTest, SmartIsShownAlthoughTheRegistryFails) {
-  Start();
-  LockRegistry();
-  EXPECT_EQ(Invoke(hba1.get(), "SetSmart", "1"), S_OK);
-  EXPECT_THAT(messages.texts(), ElementsAre("Registry Error"));
-  EXPECT_EQ(Shown("GetSmart"), "1");
   EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-}
-
-TEST_F(SettingsTest, PciBusSendsTheThresholdOfThePercentage) {
-  Start();
-  EXPECT_EQ(Shown("GetPCIBus"), "50");
-  EXPECT_EQ(Invoke(hba1.get(), "SetPCIBus", "75"), S_OK);
-  EXPECT_EQ(Stored(), "COUNTTHRESHOLD=1;");
-  EXPECT_EQ(Shown("GetPCIBus"), "75");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  EXPECT_EQ(Library(raChannelThreshold), 1);
+  ASSERT_EQ(simMisbehave("raReadThreshold", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 20), 0);
+  EXPECT_EQ(Invoke(hba1.get(), "SetReadThreshold", "16"), S_OK);
+  EXPECT_EQ(Shown("ReadThreshold"), "20");
 }
 
 TEST_F(SettingsTest, PciBusWithoutOriginalChannelsSendsZero) {
@@ -151,89 +134,68 @@ TEST_F(SettingsTest, PciBusWithoutOriginalChannelsSendsZero) {
   EXPECT_EQ(Library(raChannelThreshold), 0);
 }
 
-TEST_F(SettingsTest, PciBusStopsWhenTheLibraryFailsAndGoesOnWhenTheRegistryFails) {
+TEST_F(SettingsTest, ALibraryCallThatFailsStopsTheAction) {
   Start();
-  ASSERT_EQ(simFailCall("raChannelThreshold", -1, 1, 9), 0);
-  EXPECT_EQ(Invoke(hba1.get(), "SetPCIBus", "75"), S_OK);
-  EXPECT_EQ(Shown("GetPCIBus"), "50");
+  const struct {
+    const char* action;
+    const char* function;
+    int call;
+    const char* property;
+  } cases[] = {{"SetSmart", "raSmartCheckEnabled", 1, "GetSmart"},
+               {"SetSmart", "raSmartCheckEnabled", 2, "GetSmart"},
+               {"SetPCIBus", "raChannelThreshold", 1, "GetPCIBus"},
+               {"SetMaintenanceRate", "raSetRebuildRate", 1, "GetMaintenanceRate"},
+               {"SetReadThreshold", "raReadThreshold", 1, "ReadThreshold"},
+               {"SetWriteThreshold", "raWriteThreshold", 1, "WriteThreshold"},
+               {"SetSubmitChannelThreshold", "raSubmitChannelThreshold", 1,
+                "SubmitChannelThreshold"},
+               {"SetWriteMode", "raWriteMode", 1, "WriteMode"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.action) + " " + std::to_string(c.call));
+    const std::string before = Shown(c.property);
+    simResetCallCounts();
+    ASSERT_EQ(simFailCall(c.function, -1, c.call, 9), 0);
+    EXPECT_EQ(Invoke(hba1.get(), c.action, "1"), S_OK);
+    EXPECT_EQ(Shown(c.property), before);
+    simClearFaults();
+  }
   EXPECT_EQ(Stored(), "<missing>");
   EXPECT_THAT(sink->codes, IsEmpty());
   EXPECT_THAT(messages.texts(), IsEmpty());
+}
 
+TEST_F(SettingsTest, ARegistryThatCannotBeWrittenIsReportedAndShownAsTheActionTells) {
+  Start();
   LockRegistry();
-  EXPECT_EQ(Invoke(hba1.get(), "SetPCIBus", "25"), S_OK);
-  EXPECT_THAT(messages.texts(), ElementsAre("Registry Error"));
-  EXPECT_EQ(Shown("GetPCIBus"), "25");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  EXPECT_EQ(Library(raChannelThreshold), 3);
-}
-
-TEST_F(SettingsTest, MaintenanceRateIsShownOnlyOnceStored) {
-  Start();
-  EXPECT_EQ(Invoke(hba1.get(), "SetMaintenanceRate", "6"), S_OK);
-  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=6;");
-  EXPECT_EQ(Shown("GetMaintenanceRate"), "6");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  EXPECT_EQ(Library(raGetRebuildRate), 6);
-
-  ASSERT_EQ(simFailCall("raSetRebuildRate", -1, 1, 9), 0);
-  EXPECT_EQ(Invoke(hba1.get(), "SetMaintenanceRate", "9"), S_OK);
-  EXPECT_EQ(Stored(), "MAINTENANCELENGTH=6;");
-  EXPECT_EQ(Shown("GetMaintenanceRate"), "6");
-  EXPECT_THAT(messages.texts(), IsEmpty());
-
-  // The controller takes the rate, the registry does not: nothing is shown.
-  LockRegistry();
-  EXPECT_EQ(Invoke(hba1.get(), "SetMaintenanceRate", "2"), S_OK);
-  EXPECT_THAT(messages.texts(), ElementsAre("Set maintenance rate - registry error"));
-  EXPECT_EQ(Shown("GetMaintenanceRate"), "6");
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  EXPECT_EQ(Library(raGetRebuildRate), 2);
-}
-
-TEST_F(SettingsTest, ThresholdsAndWriteModeGoToTheLibraryOnly) {
-  Start();
-  LockRegistry();  // never touched by these
-  EXPECT_EQ(Invoke(hba1.get(), "SetReadThreshold", "16"), S_OK);
-  EXPECT_EQ(Invoke(hba1.get(), "SetWriteThreshold", "abc"), S_OK);
-  EXPECT_EQ(Invoke(hba1.get(), "SetSubmitChannelThreshold", " 12 sectors"), S_OK);
-  EXPECT_EQ(Invoke(hba1.get(), "SetWriteMode", "1"), S_OK);
-  EXPECT_EQ(Shown("ReadThreshold"), "16");
-  EXPECT_EQ(Shown("WriteThreshold"), "0");
-  EXPECT_EQ(Shown("SubmitChannelThreshold"), "12");
-  EXPECT_EQ(Shown("WriteMode"), "1");
-  EXPECT_EQ(sink->codes.size(), 4u);
-  EXPECT_THAT(messages.texts(), IsEmpty());
-  EXPECT_EQ(Library(raReadThreshold), 16);
-  EXPECT_EQ(Library(raWriteThreshold), 0);
-  EXPECT_EQ(Library(raSubmitChannelThreshold), 12);
-  EXPECT_EQ(Library(raWriteMode), 1);
-}
-
-TEST_F(SettingsTest, ThresholdsShowTheValueTheLibraryLeft) {
-  Start();
-  ASSERT_EQ(simMisbehave("raReadThreshold", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 20), 0);
-  EXPECT_EQ(Invoke(hba1.get(), "SetReadThreshold", "16"), S_OK);
-  EXPECT_EQ(Shown("ReadThreshold"), "20");
-}
-
-TEST_F(SettingsTest, ThresholdsAndWriteModeStopWhenTheLibraryFails) {
-  Start();
-  const std::pair<const char*, const char*> actions[] = {
-      {"SetReadThreshold", "ReadThreshold"},
-      {"SetWriteThreshold", "WriteThreshold"},
-      {"SetSubmitChannelThreshold", "SubmitChannelThreshold"},
-      {"SetWriteMode", "WriteMode"}};
-  const char* functions[] = {"raReadThreshold", "raWriteThreshold", "raSubmitChannelThreshold",
-                             "raWriteMode"};
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(actions[i].first);
-    std::string before = Shown(actions[i].second);
-    ASSERT_EQ(simFailCall(functions[i], -1, 1, 9), 0);
-    EXPECT_EQ(Invoke(hba1.get(), actions[i].first, "1"), S_OK);
-    EXPECT_EQ(Shown(actions[i].second), before);
+  const struct {
+    const char* action;
+    const char* argument;
+    const char* property;
+    const char* shown;
+    const char* message;
+    bool notified;
+  } cases[] = {{"SetCachePolicy", "0", "GetCachePolicy", "1", "Registry Error", false},
+               {"SetDisableHotSpare", "0", "GetDisableHotSpare", "1", "Registry Error", false},
+               {"SetSmart", "1", "GetSmart", "1", "Registry Error", true},
+               {"SetPCIBus", "25", "GetPCIBus", "25", "Registry Error", true},
+               // The controller takes the rate, the registry does not: nothing is shown.
+               {"SetMaintenanceRate", "2", "GetMaintenanceRate", "4",
+                "Set maintenance rate - registry error", false},
+               // Never touched by the thresholds.
+               {"SetReadThreshold", "16", "ReadThreshold", "16", nullptr, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    messages.Clear();
+    sink->codes.clear();
+    EXPECT_EQ(Invoke(hba1.get(), c.action, c.argument), S_OK);
+    EXPECT_EQ(Shown(c.property), c.shown);
+    EXPECT_EQ(messages.texts(), c.message ? std::vector<std::string>{c.message}
+                                          : std::vector<std::string>{});
+    EXPECT_EQ(sink->codes.size(), c.notified ? 1u : 0u);
   }
-  EXPECT_THAT(sink->codes, IsEmpty());
+  EXPECT_EQ(Stored(), "<missing>");
+  EXPECT_EQ(Library(raChannelThreshold), 3);
+  EXPECT_EQ(Library(raGetRebuildRate), 2);
 }
 
 TEST_F(SettingsTest, AControllerThatCannotBeSelectedChangesNothing) {

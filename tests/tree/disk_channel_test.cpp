@@ -79,13 +79,12 @@ TEST_F(DiskChannelTest, ReadingDoesNotQueryTheLibraryRefreshDoes) {
 }
 
 TEST_F(DiskChannelTest, RebuildAndConvertFollowTheArraysActivities) {
-  Load(R"({"controllers":[{"disks":[{"disk":0,"model":"D0"},{"disk":1,"model":"D1"},
+  Start(R"({"controllers":[{"disks":[{"disk":0,"model":"D0"},{"disk":1,"model":"D1"},
     {"disk":2,"model":"D2"},{"disk":3,"model":"D3"}],"arrays":[
     {"name":"M","mode":"mirroring","members":[0,1],"rebuildTarget":1,
      "task":{"kind":"rebuild","progress":10}},
     {"name":"C","mode":"spanning","members":[2,3],
      "task":{"kind":"convert","targetMode":"striping","originalCount":1}}]}]})");
-  Build();
   auto values = [&](const char* path) {
     At(path)->refresh();
     return Get(At(path).get(), "Rebuild") + " " + Get(At(path).get(), "Convert") + " " +

@@ -30,9 +30,7 @@ constexpr const char* kBayOnEachController = R"({"controllers": [
 class EnclosureTest : public ControllerTest {};
 
 TEST_F(EnclosureTest, WithoutABayTheCountIsOne) {
-  Load(kNoBay);
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+  auto enclosure = Start(kNoBay, "HBA1/enclosure1");
   ASSERT_TRUE(enclosure);
   EXPECT_THAT(Dir(enclosure.get()),
               ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->GetChild("enclosure1")
@@ -43,9 +41,7 @@ TEST_F(EnclosureTest, WithoutABayTheCountIsOne) {
 }
 
 TEST_F(EnclosureTest, TwoBaysWithSensors) {
-  Load(kTwoBays);
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
   EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17", "quickbay3@o--@17"));
   EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
   auto bay = At("HBA1/enclosure1/quickbay1");
@@ -63,21 +59,17 @@ TEST_F(EnclosureTest, TwoBaysWithSensors) {
 }
 
 TEST_F(EnclosureTest, BayNamesFollowTheFamily) {
-  Load(R"({"controllers": [{"bays": [{"channel": 0, "type": "plain"},
+  auto enclosure = Start(R"({"controllers": [{"bays": [{"channel": 0, "type": "plain"},
                                       {"channel": 1, "type": "hyperbay"},
                                       {"channel": 2, "type": "unknown"},
-                                      {"channel": 3, "type": "omnibay"}]}]})");
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+                                      {"channel": 3, "type": "omnibay"}]}]})", "HBA1/enclosure1");
   EXPECT_THAT(Links(enclosure.get()), ElementsAre("hyperbay2@o--@17", "omnibay4@o--@17"));
   EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
   EXPECT_EQ(Get(At("HBA1/enclosure1/omnibay4").get(), "EnclosureType"), "4");
 }
 
 TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
-  Load(kBayOnEachController);
-  Build();
-  auto bay = At("HBA2/enclosure1/quickbay5");
+  auto bay = Start(kBayOnEachController, "HBA2/enclosure1/quickbay5");
   ASSERT_TRUE(bay);
   EXPECT_EQ(Get(bay.get(), "Channel"), "4");
   EXPECT_EQ(Get(bay.get(), "FanRPM"), "4000");
@@ -98,9 +90,7 @@ TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
 }
 
 TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
-  Load(kTwoBays);
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
   auto bay = At("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 0, "type": "unknown"})"), 0);
   EXPECT_EQ(bay->refresh(), S_OK);
@@ -124,9 +114,7 @@ TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
 }
 
 TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
-  Load(kTwoBays);
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
   ComPtr<RecordingSink> kept = Watch("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 2, "type": "none"})"), 0);
   ASSERT_EQ(simApply(R"({"bay": 1, "type": "omnibay", "fan": 3000})"), 0);
@@ -143,9 +131,7 @@ TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
 }
 
 TEST_F(EnclosureTest, BuzzerActionsChangeNothing) {
-  Load(kTwoBays);
-  Build();
-  auto enclosure = At("HBA1/enclosure1");
+  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
   auto before = Dir(enclosure.get());
   ComPtr<RecordingSink> sink = Watch("HBA1/enclosure1");
   EXPECT_EQ(Invoke(enclosure.get(), "TurnOnBuzzer", "1"), S_OK);
@@ -155,26 +141,8 @@ TEST_F(EnclosureTest, BuzzerActionsChangeNothing) {
   EXPECT_EQ(Calls("raEnclosureType") + Calls("raGetEnclosureStatus") + Calls("raInitialize"), 0);
 }
 
-TEST_F(EnclosureTest, ThePollNotifiesFirstThenEvery180thUnchangedPoll) {
-  Load(kNoBay);
-  Build();
-  ControllerNode* node = Controller("HBA1");
-  ComPtr<RecordingSink> sink = Watch("HBA1");
-  auto before = Dir(At("HBA1").get());
-  EXPECT_EQ(node->EnclosurePoll(), 1);
-  EXPECT_THAT(sink->codes, ElementsAre(kNotifyChanged));
-  for (int round = 0; round < 2; ++round) {
-    for (int poll = 1; poll < 180; ++poll) ASSERT_EQ(node->EnclosurePoll(), 0) << poll;
-    EXPECT_EQ(node->EnclosurePoll(), 1);
-    EXPECT_EQ(sink->codes.size(), 2u + round);
-  }
-  // Without readings the controller shows none.
-  EXPECT_EQ(Dir(At("HBA1").get()), before);
-}
-
 TEST_F(EnclosureTest, ThePollCountIsSharedByBothControllersButNotByTheBatteryPoll) {
-  Load(kNoBays);
-  Build();
+  Start(kNoBays);
   EXPECT_EQ(Controller("HBA1")->EnclosurePoll(), 1);
   EXPECT_EQ(Controller("HBA2")->EnclosurePoll(), 0);
   EXPECT_EQ(EnclosurePollCount(), 2);
@@ -182,8 +150,7 @@ TEST_F(EnclosureTest, ThePollCountIsSharedByBothControllersButNotByTheBatteryPol
 }
 
 TEST_F(EnclosureTest, AChangedReadingIsShownAndNotifiedAtOnce) {
-  Load(kOneBay);
-  Build();
+  Start(kOneBay);
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");
@@ -205,8 +172,7 @@ TEST_F(EnclosureTest, AChangedReadingIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
-  Load(kTwoBays);
-  Build();
+  Start(kTwoBays);
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->EnclosurePoll(), 1);
@@ -220,8 +186,7 @@ TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
 }
 
 TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
-  Load(kBayOnEachController);
-  Build();
+  Start(kBayOnEachController);
   ComPtr<RecordingSink> sink = Watch("HBA1");
   ASSERT_TRUE(SelectController(1));
   ASSERT_EQ(simFailCall("raInitialize", 0, 1, 9), 0);
@@ -235,12 +200,11 @@ TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
 }
 
 TEST_F(EnclosureTest, ThePollingPassRunsBothPollsOnEveryTenthCount) {
-  Load(R"({"controllers": [{
+  Start(R"({"controllers": [{
     "disks": [{"disk": 0, "model": "Kestrel KD-80A"}],
     "arrays": [{"name": "Single", "mode": "spanning", "members": [0]}],
     "bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36}],
     "battery": {"chargeStatus": 9, "cycles": 12}}]})");
-  Build();
   PollTickCount() = 0;
   auto hba1 = At("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");

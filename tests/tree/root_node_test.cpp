@@ -24,8 +24,7 @@ std::string RootHandle(RootNode* root) { return std::to_string(root->handle_numb
 class RootTest : public ControllerTest {};
 
 TEST_F(RootTest, OneControllerGivesHandleLinkVersionAndTypeInOrder) {
-  Load(kOneController);
-  Build();
+  Start(kOneController);
   EXPECT_THAT(Dir(root.get()),
               ElementsAre("handle@pr-@" + RootHandle(root.get()), "HBA1@o--@26",
                           "FileVersion@pr-@1.0.0001 Build 1",
@@ -36,8 +35,7 @@ TEST_F(RootTest, OneControllerGivesHandleLinkVersionAndTypeInOrder) {
 }
 
 TEST_F(RootTest, TwoControllersAreLinkedInIndexOrder) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   EXPECT_THAT(Names(root.get()), ElementsAre("handle", "HBA1", "HBA2", "FileVersion", "Type"));
   EXPECT_EQ(ControllerCount(), 2);
   EXPECT_EQ(Get(At("HBA1").get(), "IRQ"), "11");
@@ -69,8 +67,7 @@ TEST_F(RootTest, AControllerThatCannotBeOpenedAgainIsSkipped) {
 }
 
 TEST_F(RootTest, AControllerNodeMadeWithNothingOpenIsNotLinked) {
-  Load(kOneController);
-  Build();
+  Start(kOneController);
   ResetSelection();
   ControllerNode* node = ControllerNode::New();
   node->AddRef();
@@ -82,8 +79,7 @@ TEST_F(RootTest, AControllerNodeMadeWithNothingOpenIsNotLinked) {
 }
 
 TEST_F(RootTest, RefreshChangesNothingAndNotifiesNobody) {
-  Load(kTwoControllers);
-  Build();
+  Start(kTwoControllers);
   auto before = Dir(root.get());
   ComPtr<RecordingSink> sink = RecordingSink::Create();
   ASSERT_NE(sink->AdviseOn(root.get()), 0u);
@@ -94,12 +90,6 @@ TEST_F(RootTest, RefreshChangesNothingAndNotifiesNobody) {
   EXPECT_TRUE(controllerSink->codes.empty());
   EXPECT_EQ(Calls("raInitialize"), 0);
   EXPECT_EQ(Calls("raGetMaxChannelsPerAdapter"), 0);
-}
-
-std::string ModulePath(HINSTANCE module) {
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
 }
 
 TEST(FileVersion, AModuleWithoutAVersionBlockHasNoFileVersion) {

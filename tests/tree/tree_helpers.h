@@ -11,12 +11,8 @@
 
 #include "sim/sim_control.h"
 #include "tests/support/agent.h"
+#include "tests/support/files.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <stdlib.h>
-#endif
 
 namespace swkv::test {
 
@@ -85,13 +81,7 @@ class LibraryTrace {
   }
 
  private:
-  static void Set(const char* value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA("SWKV_SIM_TRACE", value);
-#else
-    value ? setenv("SWKV_SIM_TRACE", value, 1) : unsetenv("SWKV_SIM_TRACE");
-#endif
-  }
+  static void Set(const char* value) { SetEnv("SWKV_SIM_TRACE", value); }
   std::string m_path;
 };
 

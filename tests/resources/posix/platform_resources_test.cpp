@@ -17,19 +17,9 @@
 #include "platform/resource_script.h"
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"
+#include "tests/support/files.h"
 
 namespace {
-
-std::string ModulePath(HMODULE module) {
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(module, path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A directory of its own for the files a test writes, removed afterwards.
 class DamagedFiles : public testing::Test {
@@ -38,7 +28,7 @@ class DamagedFiles : public testing::Test {
     char pattern[] = "/tmp/swkv_resources_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
-    m_module = ReadFile(ModulePath(SwkvTestVersionedModule()));
+    m_module = swkv::test::ReadText(ModulePath(SwkvTestVersionedModule()));
     // The block starts with its root node: 6 header bytes, then the key.
     static const char kRoot[] = "VS_VERSION_INFO";
     auto key = std::search(m_module.begin(), m_module.end(), kRoot, kRoot + sizeof kRoot);
