@@ -13,6 +13,7 @@
 #include "frame/module_lock.h"
 #include "platform/win.h"
 #include "river/connection_point.h"
+#include "river/dir_enumerator_spares.h"
 #include "river/drop.h"
 #include "river/interface_table.h"
 #include "river/interfaces.h"
@@ -124,6 +125,8 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   const std::vector<std::unique_ptr<CDrop>>& drops() const { return m_drops; }
   ULONG ref_count() const { return m_refs; }
   CRiverConnectionPoint& connection_point() { return m_connectionPoint; }
+  // The released dir enumerators the node keeps for its next listing.
+  DirEnumeratorSpares& enumerator_spares() { return m_enumeratorSpares; }
 
  protected:
   // Teardown: the concrete class's destructor runs first, then children are released, the drops
@@ -148,6 +151,7 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   CRiver* m_parent = nullptr;
   std::int32_t m_handleNumber;
   std::uint64_t m_nextSerial = 1;
+  DirEnumeratorSpares m_enumeratorSpares;
 };
 
 }  // namespace swkv
