@@ -129,8 +129,8 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   DirEnumeratorSpares& enumerator_spares() { return m_enumeratorSpares; }
 
  protected:
-  // Teardown: the concrete class's destructor runs first, then children are released, the drops
-  // and name freed and the sinks released.
+  // Teardown: the concrete class's destructor runs first, then children are released, the kept
+  // dir enumerators deleted, the drops and name freed and the sinks released.
   virtual ~CRiver();
   // The interfaces QueryInterface answers, in order; IUnknown gets the first.
   virtual std::span<const InterfaceEntry> Interfaces();
