@@ -1,7 +1,9 @@
 #include "river/dir_enumerator.h"
 
 #include <new>
+#include <utility>
 
+#include "frame/module_lock.h"
 #include "platform/text.h"
 
 namespace swkv {
@@ -29,7 +31,13 @@ void WriteDirEntry(const CDrop& drop, BSTR buffer) {
 }  // namespace
 
 CDirEnumerator* CDirEnumerator::Create(CRiver* node, DropPosition position) {
-  return new (std::nothrow) CDirEnumerator(node, position);
+  CDirEnumerator* enumerator = node->enumerator_spares().Take();
+  if (!enumerator) enumerator = new (std::nothrow) CDirEnumerator;
+  if (!enumerator) return nullptr;
+  enumerator->m_node = ComPtr<CRiver>(node);
+  enumerator->m_position = position;
+  LockModule();
+  return enumerator;
 }
 
 HRESULT CDirEnumerator::QueryInterface(REFIID iid, void** ppv) {
@@ -45,8 +53,16 @@ ULONG CDirEnumerator::AddRef() { return ++m_refs; }
 
 ULONG CDirEnumerator::Release() {
   ULONG refs = --m_refs;
-  if (refs == 0) delete this;
+  if (refs == 0) Retire();
   return refs;
+}
+
+void CDirEnumerator::Retire() {
+  ComPtr<CRiver> node = std::move(m_node);
+  m_position = {};
+  UnlockModule();  // the node's own lock keeps the module while the node lives
+  if (!node || !node->enumerator_spares().Keep(this)) delete this;
+  // Releasing the node last: when that was its last reference, the node deletes its spares.
 }
 
 bool CDirEnumerator::Step(CDrop** drop) {

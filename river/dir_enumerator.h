@@ -1,8 +1,12 @@
 // The IEnumString that `dir` returns: it walks the node's live drop list and yields one dir
 // entry per drop, keeping only a position, and holds the node alive while it exists.
+//
+// Each enumerator handed out is an object of its own, with its own count and position, and holds
+// a module lock. When its count falls to 0 it gives up the node and the lock and goes to the
+// node's spares (river/dir_enumerator_spares.h), from which the node's next `dir` or Clone takes
+// it again; so an agent that lists a node over and over allocates nothing after the first time.
 #pragma once
 
-#include "frame/module_lock.h"
 #include "platform/com_ptr.h"
 #include "river/river.h"
 
@@ -10,7 +14,8 @@ namespace swkv {
 
 class CDirEnumerator final : public IEnumString {
  public:
-  // A new enumerator (count 0) on the node at the position; null when no memory is left.
+  // An enumerator (count 0) on the node at the position, one of the node's spares when it keeps
+  // one; null when no memory is left.
   static CDirEnumerator* Create(CRiver* node, DropPosition position = {});
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
@@ -24,14 +29,18 @@ class CDirEnumerator final : public IEnumString {
   HRESULT STDMETHODCALLTYPE Clone(IEnumString** ppenum) override;
 
  private:
-  CDirEnumerator(CRiver* node, DropPosition position) : m_node(node), m_position(position) {}
+  friend class DirEnumeratorSpares;  // deletes the spares a node still keeps
+
+  CDirEnumerator() = default;
   ~CDirEnumerator() = default;
+  // The count fell to 0: back to the node's spares (or deleted when it keeps enough), then the
+  // node is released, which may delete the node and with it this object.
+  void Retire();
   // Moves past the drop at the position; false when the position was empty or at the end.
   bool Step(CDrop** drop);
 
-  ModuleLock m_moduleLock;
   ULONG m_refs = 0;
-  ComPtr<CRiver> m_node;
+  ComPtr<CRiver> m_node;  // null while the enumerator is a spare
   DropPosition m_position;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/com_ptr.h"
 #include "platform/win.h"
 #include "river/connection_point.h"
+#include "river/dir_enumerator_spares.h"
 #include "river/drop.h"
 #include "river/interface_table.h"
 #include "river/interfaces.h"
@@ -134,10 +135,12 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   const std::vector<std::unique_ptr<CDrop>>& drops() const { return m_drops; }
   ULONG ref_count() const { return m_refs; }
   CRiverConnectionPoint& connection_point() { return m_connectionPoint; }
+  // The released dir enumerators the node keeps for its next listing.
+  DirEnumeratorSpares& enumerator_spares() { return m_enumeratorSpares; }
 
  protected:
-  // Teardown: the concrete class's destructor runs first, then children are released, the drops
-  // and name freed and the sinks released.
+  // Teardown: the concrete class's destructor runs first, then children are released, the kept
+  // dir enumerators deleted, the drops and name freed and the sinks released.
   virtual ~CRiver();
   // The interfaces QueryInterface answers, in order; IUnknown gets the first.
   virtual std::span<const InterfaceEntry> Interfaces();
@@ -158,6 +161,7 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   CRiver* m_parent = nullptr;
   std::int32_t m_handleNumber;
   std::uint64_t m_nextSerial = 1;
+  DirEnumeratorSpares m_enumeratorSpares;
 };
 
 }  // namespace swkv

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/reliability/common/memory_usage.h"
+
 namespace swkv::test {
 namespace {
 
@@ -26,7 +28,7 @@ TEST(Soak, PollingForRoundsOfTheTimelineKeepsTheHeapFlat) {
       static_cast<long long>(f.rounds), f.heapLowest, f.heapHighest, f.residentStart / 1024,
       f.residentEnd / 1024);
   EXPECT_GE(f.rounds, 2);
-  EXPECT_LE(f.heapEnd, f.heapStart + kHeapNoise);
+  EXPECT_LE(f.heapEnd, f.heapStart + HeapNoise());
   // The timeline did reach the agent: the pass notified and decoded events.
   EXPECT_GT(f.notifications, f.rounds);
   EXPECT_GT(f.events, f.rounds);

@@ -157,6 +157,69 @@ TEST_F(DirEnumerator, EnumeratorsHoldAModuleLock) {
   EXPECT_EQ(ModuleLockCount(), before);
 }
 
+// A released enumerator is kept by its node and handed out again by the next dir or Clone:
+// listing a node over and over allocates nothing after the first time. Each one handed out is
+// still an object of its own, starting from nothing, with its own count, position and module
+// lock.
+TEST_F(DirEnumerator, ReleasedEnumeratorsComeBackFreshAndIndependent) {
+  long locks = ModuleLockCount();
+  IEnumString* first = nullptr;
+  {
+    auto e = Open(node.get());
+    first = e.get();
+    e->Reset();
+    e->Skip(2);  // left standing on "b"
+  }
+  EXPECT_EQ(ModuleLockCount(), locks);
+
+  auto again = Open(node.get());
+  EXPECT_EQ(again.get(), first);  // the spare, not a new object
+  EXPECT_TRUE(Next(again.get(), 1).empty());  // not started: the old position is gone
+  EXPECT_EQ(ModuleLockCount(), locks + 1);
+
+  auto other = Open(node.get());  // while one is out, another is a different object
+  EXPECT_NE(other.get(), again.get());
+  again->Reset();
+  again->Skip(1);
+  other->Reset();
+  ComPtr<IEnumString> copy;
+  ASSERT_EQ(again->Clone(copy.put()), S_OK);
+  EXPECT_EQ(ModuleLockCount(), locks + 3);
+  EXPECT_EQ(Next(copy.get(), 5), (std::vector<std::string>{"a@pr-@1", "b@pr-@2"}));
+  EXPECT_EQ(Next(again.get(), 1), std::vector<std::string>{"a@pr-@1"});
+  EXPECT_EQ(Next(other.get(), 1).size(), 1u);  // "handle@..."
+  copy->AddRef();
+  EXPECT_EQ(copy->Release(), 1u);
+
+  // Three out, two kept: the third is deleted (LeakSanitizer sees the rest freed with the node).
+  copy.reset();
+  again.reset();
+  other.reset();
+  EXPECT_EQ(ModuleLockCount(), locks);
+  auto back = Open(node.get());
+  back->Reset();
+  EXPECT_EQ(Next(back.get(), 5).size(), 3u);
+}
+
+// An enumerator released after every other reference on its node goes with the node: the node
+// is destroyed then, and the module's count comes back to where it was.
+TEST_F(DirEnumerator, TheLastEnumeratorReleasedTakesItsNodeAlong) {
+  long locks = ModuleLockCount();
+  int before = TestNode::destroyed;
+  Open(node.get()).reset();  // one spare kept
+  auto e = Open(node.get());
+  auto clone = ComPtr<IEnumString>();
+  e->Clone(clone.put());
+  node.reset();
+  e.reset();
+  EXPECT_EQ(TestNode::destroyed, before);
+  clone->Reset();
+  EXPECT_EQ(Next(clone.get(), 5).size(), 3u);
+  clone.reset();
+  EXPECT_EQ(TestNode::destroyed, before + 1);
+  EXPECT_EQ(ModuleLockCount(), locks - 1);  // the node's own lock is gone too
+}
+
 TEST_F(DirEnumerator, AnswersIUnknownAndIEnumStringOnly) {
   auto e = Open(node.get());
   ComPtr<IUnknown> other;

@@ -24,4 +24,12 @@ std::size_t HeapBytes() {
   return inUse;
 }
 
+std::size_t HeapNoise() {
+#if defined(__SANITIZE_ADDRESS__)
+  return 0;
+#else
+  return 8192;
+#endif
+}
+
 }  // namespace swkv::test

@@ -29,15 +29,6 @@ struct SoakFigures {
 // Seconds of one round of the timeline: the default scenario's last entry comes at 150 s.
 inline constexpr int kSoakRoundSeconds = 180;
 
-// How far the heap figure may move without anything being kept. The sanitizer's figure is exact;
-// the C library's counts the blocks its per-thread cache holds for reuse as in use, which moves
-// it by a few kilobytes (run with GLIBC_TUNABLES=glibc.malloc.tcache_count=0 for exact figures).
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr std::size_t kHeapNoise = 0;
-#else
-inline constexpr std::size_t kHeapNoise = 8192;
-#endif
-
 // Runs passes polling passes (whole rounds: rounded up). progress, when given, is called after
 // every round with the figures so far.
 SoakFigures RunSoak(std::int64_t passes,

@@ -3,11 +3,12 @@
 //   swkv_soak [passes]     default 100000 (whole rounds of the timeline: rounded up)
 //
 // Prints the figures after every 50 rounds and at the end. Exits with 1 when the heap in use at
-// the end is above its figure after the first round (by more than kHeapNoise), or when nodes or
+// the end is above its figure after the first round (by more than HeapNoise()), or when nodes or
 // module locks are left after the root was released.
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/reliability/common/memory_usage.h"
 #include "tests/reliability/soak/soak.h"
 
 namespace {
@@ -48,9 +49,9 @@ int main(int argc, char** argv) {
   Print(figures, true);
   std::printf("soak: after the root was released: %ld module locks, %zu nodes listed\n",
               figures.moduleLocksAfter, figures.nodesAliveAfter);
-  bool flat = figures.heapEnd <= figures.heapStart + swkv::test::kHeapNoise;
+  bool flat = figures.heapEnd <= figures.heapStart + swkv::test::HeapNoise();
   bool released = figures.moduleLocksAfter == 0 && figures.nodesAliveAfter == 0;
   std::printf("soak: %s (heap allowed to move by %zu bytes)\n",
-              flat && released ? "flat, nothing left" : "FAILED", swkv::test::kHeapNoise);
+              flat && released ? "flat, nothing left" : "FAILED", swkv::test::HeapNoise());
   return flat && released ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 // The POSIX platform library's side of the resources: the message box on standard error, string
 // tables registered by modules, and version blocks read out of files that may be damaged.
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -145,6 +146,82 @@ TEST_F(DamagedFiles, DamagedNodeIsNotFoundAndNothingIsReadPastTheBlock) {
   EXPECT_EQ(value, nullptr);
   EXPECT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\CompanyName", &value,
                              &length));
+}
+
+// Files laid out by hand around the module's version block: the section header table may be
+// cut, longer than one read, or counted in section 0; the block is found exactly when every
+// entry up to its own, and its name, can be read.
+struct LaidOutFile {
+  const char* what;
+  int sections;        // in the table, counting the null section 0
+  bool countInFirst;   // e_shnum and e_shstrndx 0 and SHN_XINDEX, the figures in section 0
+  int keepEntries;     // entries left in the file (the rest cut off); -1: all
+  bool cutNameTable;   // the name table ends in the middle of the version section's name
+  DWORD error;         // ERROR_SUCCESS: the block is found
+};
+
+TEST_F(DamagedFiles, SectionTablesAreWalkedUpToTheVersionSection) {
+  WORD blockSize = 0;
+  std::memcpy(&blockSize, &m_module[m_block], sizeof blockSize);
+  const std::string block = m_module.substr(m_block, blockSize);
+  static const char kNames[] = "\0.shstrtab\0.swkv_version";  // at 1 and at 11
+  const std::string names(kNames, sizeof kNames);
+
+  const LaidOutFile files[] = {
+      {"plain", 4, false, -1, false, ERROR_SUCCESS},
+      {"count in section 0", 4, true, -1, false, ERROR_SUCCESS},
+      {"table longer than one read", 1200, false, -1, false, ERROR_SUCCESS},
+      {"table cut after the version section", 1200, false, 1199, false, ERROR_SUCCESS},
+      {"table cut before the version section", 1200, false, 1198, false, ERROR_BAD_FORMAT},
+      {"name cut", 4, false, -1, true, static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND)},
+  };
+  for (const LaidOutFile& file : files) {
+    // Header, names, block, then the table: null section, names, filler, version section last
+    // but one (index sections - 2), one filler after it.
+    const std::size_t namesAt = sizeof(Elf64_Ehdr);
+    const std::size_t blockAt = namesAt + names.size();
+    const std::size_t tableAt = (blockAt + block.size() + 7) / 8 * 8;
+    std::vector<Elf64_Shdr> table(static_cast<std::size_t>(file.sections));
+    const std::size_t versionIndex = table.size() - 2;
+    table[1] = {1, SHT_STRTAB, 0, 0, namesAt, file.cutNameTable ? 14u : names.size(), 0, 0, 1, 0};
+    for (std::size_t i = 2; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
+    table[versionIndex] = {11, SHT_PROGBITS, 0, 0, blockAt, block.size(), 0, 0, 1, 0};
+
+    Elf64_Ehdr header{};
+    std::memcpy(header.e_ident, ELFMAG, SELFMAG);
+    header.e_ident[EI_CLASS] = ELFCLASS64;
+    header.e_ident[EI_DATA] = ELFDATA2LSB;
+    header.e_ident[EI_VERSION] = EV_CURRENT;
+    header.e_type = ET_DYN;
+    header.e_version = EV_CURRENT;
+    header.e_ehsize = sizeof header;
+    header.e_shoff = tableAt;
+    header.e_shentsize = sizeof(Elf64_Shdr);
+    header.e_shnum = static_cast<Elf64_Half>(table.size());
+    header.e_shstrndx = 1;
+    if (file.countInFirst) {
+      table[0].sh_size = table.size();
+      table[0].sh_link = 1;
+      header.e_shnum = 0;
+      header.e_shstrndx = SHN_XINDEX;
+    }
+    const std::size_t entries =
+        file.keepEntries < 0 ? table.size() : static_cast<std::size_t>(file.keepEntries);
+    std::string bytes(tableAt + entries * sizeof(Elf64_Shdr), '\0');
+    std::memcpy(&bytes[0], &header, sizeof header);
+    std::memcpy(&bytes[namesAt], names.data(), names.size());
+    std::memcpy(&bytes[blockAt], block.data(), block.size());
+    std::memcpy(&bytes[tableAt], table.data(), entries * sizeof(Elf64_Shdr));
+
+    std::string path = Write("laid-out", bytes);
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+    if (file.error == ERROR_SUCCESS) {
+      EXPECT_EQ(size, block.size()) << file.what;
+    } else {
+      EXPECT_EQ(size, 0u) << file.what;
+      EXPECT_EQ(GetLastError(), file.error) << file.what;
+    }
+  }
 }
 
 }  // namespace
