@@ -1,5 +1,6 @@
 #include "sim/json_read.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -9,25 +10,50 @@ void Refuse(const std::string& place, const std::string& reason) {
   throw DocumentError{place.empty() ? "/" : place, reason};
 }
 
+namespace {
+
+// "line L, column C" of the byte at offset end (counted from 1).
+std::string LineAndColumn(const std::string& text, std::size_t end) {
+  end = std::min(end, text.size());
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; i < end; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The parser's message without its "[json.exception...] " prefix.
+std::string WithoutPrefix(const std::string& what) {
+  std::size_t end = what.find("] ");
+  return end == std::string::npos ? what : what.substr(end + 2);
+}
+
+}  // namespace
+
 Json ParseDocument(const std::string& text) {
   try {
     return Json::parse(text);
   } catch (const Json::parse_error& e) {
-    // Count lines up to the byte the parser stopped at.
-    std::size_t end = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
-    std::size_t line = 1, column = 1;
-    for (std::size_t i = 0; i < end; ++i) {
-      if (text[i] == '\n') {
-        ++line;
-        column = 1;
-      } else {
-        ++column;
-      }
-    }
+    // The reason follows the parser's own place ("... at line 1, column 4: ...").
     std::string what = e.what();
     std::size_t colon = what.rfind(": ");
-    Refuse("line " + std::to_string(line) + ", column " + std::to_string(column),
+    Refuse(LineAndColumn(text, e.byte > 0 ? e.byte - 1 : 0),
            "not valid JSON (" + (colon == std::string::npos ? what : what.substr(colon + 2)) + ")");
+  } catch (const Json::out_of_range& e) {
+    // A number beyond the range of a double ("1e400"). The parser names the number but not its
+    // place: the place given is where that text first appears.
+    std::string what = WithoutPrefix(e.what());
+    std::size_t open = what.find('\''), close = what.rfind('\'');
+    std::size_t at = std::string::npos;
+    if (open != std::string::npos && close > open)
+      at = text.find(what.substr(open + 1, close - open - 1));
+    Refuse(at == std::string::npos ? std::string() : LineAndColumn(text, at),
+           "not valid JSON (" + what + ")");
   }
 }
 

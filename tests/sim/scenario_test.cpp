@@ -80,6 +80,8 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
   } cases[] = {
       {"{\n\"controllers\": [\n  {,\n]}", "line 3, column 4", "not valid JSON"},
       {"", "line 1, column 1", "not valid JSON"},
+      {"{\"controllers\":[{\"activitySeconds\":\n  -1e400}]}", "line 2, column 3",
+       "not valid JSON (number overflow parsing '-1e400')"},
       {"[]", "/", "must be an object"},
       {R"({"controllers":[{"disk":[]}]})", "/controllers/0/disk", "unknown field"},
       {R"({"controllers":[{},{},{}]})", "/controllers", "one or two controllers"},
