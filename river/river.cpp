@@ -375,9 +375,12 @@ DropPosition CRiver::GetHeadPosition() const {
 }
 
 CRiver* CRiver::GetNextChild(DropPosition& position, CDrop** drop) {
-  for (CDrop* current = DropAt(position); current; current = DropAt(position)) {
-    position = PositionAfter(current);
+  // One search for the position, then a walk along the list to the next link.
+  for (std::size_t index = IndexAt(position); index < m_drops.size(); ++index) {
+    CDrop* current = m_drops[index].get();
     if (current->IsChildLink() && current->child()) {
+      position = index + 1 < m_drops.size() ? DropPosition{m_drops[index + 1]->serial(), true}
+                                            : DropPosition{};
       if (drop) *drop = current;
       return current->child();
     }
@@ -387,9 +390,12 @@ CRiver* CRiver::GetNextChild(DropPosition& position, CDrop** drop) {
   return nullptr;
 }
 
+// The searches below run no hook and change no list, so they walk the drops directly.
+
 CRiver* CRiver::FindNodeByHandle(std::int32_t handleNumber, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    if (!child) continue;
     if (child->handle_number() == handleNumber && child->published_kind() == kind) return child;
     if (CRiver* found = child->FindNodeByHandle(handleNumber, kind)) return found;
   }
@@ -397,17 +403,18 @@ CRiver* CRiver::FindNodeByHandle(std::int32_t handleNumber, std::int32_t kind) {
 }
 
 CRiverNode* CRiver::FindChildById(std::int32_t id, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
-    CRiverNode* node = child->AsNode();
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    CRiverNode* node = child ? child->AsNode() : nullptr;
     if (node && node->id() == id && node->kind() == kind) return node;
   }
   return nullptr;
 }
 
 CRiverNode* CRiver::FindDescendantById(std::int32_t id, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    if (!child) continue;
     CRiverNode* node = child->AsNode();
     if (node && node->id() == id && node->kind() == kind) return node;
     if (CRiverNode* found = child->FindDescendantById(id, kind)) return found;
