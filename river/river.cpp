@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <new>
 
@@ -31,9 +32,23 @@ std::int32_t AllocateHandleNumber() {
 // The text a handle or child link shows: handle number and kind, "%d;%d".
 struct HandleText {
   HandleText(std::int32_t number, std::int32_t kind) {
-    std::snprintf(text.data(), text.size(), "%d;%d", number, kind);
+    char* end = text.data() + text.size() - 1;  // the last character stays the terminator
+    char* at = std::to_chars(text.data(), end, number).ptr;
+    *at++ = ';';
+    std::to_chars(at, end, kind);
   }
   std::array<char, 32> text{};
+};
+
+// A number as "%d" shows it.
+struct DecimalText {
+  explicit DecimalText(int value) {
+    length = static_cast<std::size_t>(
+        std::to_chars(text.data(), text.data() + text.size(), value).ptr - text.data());
+  }
+  std::string_view view() const { return {text.data(), length}; }
+  std::array<char, 16> text{};
+  std::size_t length = 0;
 };
 
 constexpr InterfaceEntry kRiverInterfaces[] = {
@@ -262,6 +277,18 @@ int CRiver::SetProperty(const char* name, std::uint32_t flags, const char* forma
 
 int CRiver::SetPropertyV(const char* name, std::uint32_t flags, const char* format,
                          va_list args) {
+  // The two formats nearly every entry uses are done without the formatter, with the same text.
+  if (format && format[0] == '%' && (format[1] == 's' || format[1] == 'd') && format[2] == '\0') {
+    va_list peek;
+    va_copy(peek, args);
+    const bool isText = format[1] == 's';
+    const char* text = isText ? va_arg(peek, const char*) : nullptr;
+    const int number = isText ? 0 : va_arg(peek, int);
+    va_end(peek);
+    if (!isText) return PutDrop(name, flags, DecimalText(number).view());
+    if (text) return PutDrop(name, flags, text);
+    // A null text is left to the formatter, which shows it its own way.
+  }
   // A measuring pass of the formatter itself sizes the text; short values stay on the stack.
   std::array<char, 256> small;
   va_list again;
@@ -287,7 +314,7 @@ int CRiver::SetPropertyV(const char* name, std::uint32_t flags, const char* form
 }
 
 int CRiver::SetIntProperty(const char* name, std::uint32_t flags, std::int32_t value) {
-  return SetProperty(name, flags, "%d", value);
+  return PutDrop(name, flags, DecimalText(value).view());
 }
 
 std::string CRiver::GetProperty(std::string_view name, std::string_view fallback) {
@@ -299,7 +326,7 @@ std::string CRiver::GetProperty(std::string_view name, std::string_view fallback
 }
 
 int CRiver::AddAction(const char* name, std::int32_t number) {
-  return SetProperty(name, DROP_METHOD, "%d", number);
+  return PutDrop(name, DROP_METHOD, DecimalText(number).view());
 }
 
 void CRiver::SetHandle(CRiver* parent, std::string_view name, std::int32_t kind) {

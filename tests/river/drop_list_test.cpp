@@ -3,6 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+
 #include "frame/module_lock.h"
 #include "tests/support/agent.h"
 #include "tests/support/test_node.h"
@@ -30,6 +35,28 @@ TEST_F(DropList, StoringANameAgainUpdatesTheFirstDropInPlace) {
   root->SetProperty("b", kReadOnly, "%d", 2);
   root->SetProperty("a", kReadWrite, "%s", "new");
   EXPECT_THAT(Dir(root.get()), ElementsAre(::testing::StartsWith("handle@"), "a@prw@new", "b@pr-@2"));
+}
+
+TEST_F(DropList, ValuesReadAsTheFormatWritesThem) {
+  const std::string longText(300, 'x');
+  const char* volatile none = nullptr;  // not known to the compiler as null
+  root->SetProperty("s", kReadOnly, "%s", "a%d b");
+  root->SetProperty("empty", kReadOnly, "%s", "");
+  root->SetProperty("long", kReadOnly, "%s", longText.c_str());
+  root->SetProperty("null", kReadOnly, "%s", none);
+  root->SetProperty("min", kReadOnly, "%d", INT32_MIN);
+  root->SetIntProperty("max", kReadOnly, INT32_MAX);
+  root->SetIntProperty("zero", kReadOnly, 0);
+  root->AddAction("act", -134217729);
+  root->SetProperty("hex", kReadOnly, "0x%8X", 0xBEEFu);
+  char nullText[16];
+  std::snprintf(nullText, sizeof nullText, "%s", none);
+  const std::pair<const char*, std::string> expected[] = {
+      {"s", "a%d b"},        {"empty", ""},          {"long", longText},
+      {"null", nullText},    {"min", "-2147483648"}, {"max", "2147483647"},
+      {"zero", "0"},         {"act", "-134217729"},  {"hex", "0x    BEEF"}};
+  for (const auto& [name, value] : expected) EXPECT_EQ(Get(root.get(), name), value) << name;
+  EXPECT_EQ(Entry(root.get(), "act"), "act@m--@-134217729");
 }
 
 TEST_F(DropList, NamesDifferingOnlyInCaseAreDifferentDrops) {
