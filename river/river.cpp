@@ -40,6 +40,8 @@ struct HandleText {
   std::array<char, 32> text{};
 };
 
+constexpr std::size_t kFirstDropRoom = 8;
+
 // A number as "%d" shows it.
 struct DecimalText {
   explicit DecimalText(int value) {
@@ -256,6 +258,10 @@ int CRiver::PutDrop(std::string_view name, std::uint32_t flags, std::string_view
       auto fresh = std::make_unique<CDrop>();
       fresh->Store(name, flags, value);
       fresh->set_child(child);
+      // Most nodes hold from 8 to 16 entries: the list starts with room for 8 rather than
+      // growing through 1, 2 and 4.
+      if (m_drops.size() == m_drops.capacity())
+        m_drops.reserve(std::max<std::size_t>(kFirstDropRoom, 2 * m_drops.capacity()));
       fresh->set_serial(m_nextSerial++);
       m_drops.push_back(std::move(fresh));
     }
@@ -361,10 +367,19 @@ void CRiver::RemoveChild(CDrop* drop) {
 }
 
 void CRiver::RemoveAllChildren() {
+  // The drops up to the next link leave the list together; the link's child is released once
+  // the list holds only the drops after it, as its teardown may call back into this node.
   while (!m_drops.empty()) {
-    std::unique_ptr<CDrop> head = std::move(m_drops.front());
-    m_drops.erase(m_drops.begin());
-    if (CRiver* child = head->IsChildLink() ? head->child() : nullptr) child->Release();
+    auto link = std::find_if(m_drops.begin(), m_drops.end(), [](const auto& drop) {
+      return drop->IsChildLink() && drop->child();
+    });
+    if (link == m_drops.end()) {
+      m_drops.clear();
+      return;
+    }
+    std::unique_ptr<CDrop> head = std::move(*link);
+    m_drops.erase(m_drops.begin(), link + 1);
+    head->child()->Release();
   }
 }
 
