@@ -255,7 +255,7 @@ int CRiver::PutDrop(std::string_view name, std::uint32_t flags, std::string_view
       replaced = drop->child();
       drop->set_child(child);
     } else {
-      auto fresh = std::make_unique<CDrop>();
+      DropPtr fresh = m_dropStore.Make();
       fresh->Store(name, flags, value);
       fresh->set_child(child);
       // Most nodes hold from 8 to 16 entries: the list starts with room for 8 rather than
@@ -360,10 +360,10 @@ void CRiver::RemoveChild(CDrop* drop) {
   auto it = std::find_if(m_drops.begin(), m_drops.end(),
                          [drop](const auto& entry) { return entry.get() == drop; });
   if (it == m_drops.end()) return;
-  std::unique_ptr<CDrop> removed = std::move(*it);
+  CRiver* child = (*it)->IsChildLink() ? (*it)->child() : nullptr;
   m_drops.erase(it);
   // The child goes last: its teardown may call back into this node.
-  if (CRiver* child = removed->IsChildLink() ? removed->child() : nullptr) child->Release();
+  if (child) child->Release();
 }
 
 void CRiver::RemoveAllChildren() {
@@ -377,9 +377,9 @@ void CRiver::RemoveAllChildren() {
       m_drops.clear();
       return;
     }
-    std::unique_ptr<CDrop> head = std::move(*link);
+    CRiver* child = (*link)->child();
     m_drops.erase(m_drops.begin(), link + 1);
-    head->child()->Release();
+    child->Release();
   }
 }
 
@@ -394,7 +394,7 @@ std::size_t CRiver::IndexAt(const DropPosition& position) const {
   // binary search.
   auto it = std::lower_bound(
       m_drops.begin(), m_drops.end(), position.serial,
-      [](const std::unique_ptr<CDrop>& drop, std::uint64_t serial) { return drop->serial() < serial; });
+      [](const DropPtr& drop, std::uint64_t serial) { return drop->serial() < serial; });
   return static_cast<std::size_t>(it - m_drops.begin());
 }
 

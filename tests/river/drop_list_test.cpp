@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "frame/module_lock.h"
 #include "tests/support/agent.h"
@@ -200,6 +201,30 @@ TEST_F(DropList, RemovingTheCurrentChildDuringAWalkContinuesWithTheNext) {
   EXPECT_EQ(root->GetChild("b"), b);
   EXPECT_EQ(root->GetChild("c"), nullptr);
   (void)c;
+}
+
+// Entries come and go in any order over many of the blocks a node keeps them in; the list
+// always reads as the entries stored, in order, and a removed child is released.
+TEST_F(DropList, ManyEntriesStayIntactAsLinksComeAndGo) {
+  int before = TestNode::destroyed;
+  std::vector<std::string> expected = {"handle"};
+  for (int i = 0; i < 40; ++i) {
+    std::string name = "p" + std::to_string(i);
+    root->SetIntProperty(name.c_str(), kReadOnly, i);
+    expected.push_back(name + "@pr-@" + std::to_string(i));
+    if (i % 4 == 0) TestNode::MakeChild(root.get(), ("c" + std::to_string(i)).c_str(), 25);
+  }
+  for (int i = 0; i < 40; i += 4) root->RemoveChild(root->FindDrop("c" + std::to_string(i)));
+  EXPECT_EQ(TestNode::destroyed, before + 10);
+  for (int i = 40; i < 60; ++i) {
+    std::string name = "p" + std::to_string(i);
+    root->SetProperty(name.c_str(), kReadWrite, "%s", std::string(i, 'v').c_str());
+    expected.push_back(name + "@prw@" + std::string(i, 'v'));
+  }
+  std::vector<std::string> entries = Dir(root.get());
+  ASSERT_EQ(entries.size(), expected.size());
+  EXPECT_THAT(entries[0], ::testing::StartsWith("handle@"));
+  for (std::size_t i = 1; i < expected.size(); ++i) EXPECT_EQ(entries[i], expected[i]) << i;
 }
 
 TEST_F(DropList, FindNodeByHandleSearchesBelowTheNodeOnlyAndChecksTheKind) {
