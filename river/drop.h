@@ -64,8 +64,8 @@ class CDrop {
 
  private:
   std::uint32_t m_flags = 0;
+  char m_access[4] = {};  // beside the flags, where it fills what would be padding
   std::string m_name;
-  char m_access[4] = {};
   std::string m_value;
   CRiver* m_child = nullptr;
   std::uint64_t m_serial = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <new>
 
@@ -31,9 +32,25 @@ std::int32_t AllocateHandleNumber() {
 // The text a handle or child link shows: handle number and kind, "%d;%d".
 struct HandleText {
   HandleText(std::int32_t number, std::int32_t kind) {
-    std::snprintf(text.data(), text.size(), "%d;%d", number, kind);
+    char* end = text.data() + text.size() - 1;  // the last character stays the terminator
+    char* at = std::to_chars(text.data(), end, number).ptr;
+    *at++ = ';';
+    std::to_chars(at, end, kind);
   }
   std::array<char, 32> text{};
+};
+
+constexpr std::size_t kFirstDropRoom = 8;
+
+// A number as "%d" shows it.
+struct DecimalText {
+  explicit DecimalText(int value) {
+    length = static_cast<std::size_t>(
+        std::to_chars(text.data(), text.data() + text.size(), value).ptr - text.data());
+  }
+  std::string_view view() const { return {text.data(), length}; }
+  std::array<char, 16> text{};
+  std::size_t length = 0;
 };
 
 constexpr InterfaceEntry kRiverInterfaces[] = {
@@ -238,9 +255,13 @@ int CRiver::PutDrop(std::string_view name, std::uint32_t flags, std::string_view
       replaced = drop->child();
       drop->set_child(child);
     } else {
-      auto fresh = std::make_unique<CDrop>();
+      DropPtr fresh = m_dropStore.Make();
       fresh->Store(name, flags, value);
       fresh->set_child(child);
+      // Most nodes hold from 8 to 16 entries: the list starts with room for 8 rather than
+      // growing through 1, 2 and 4.
+      if (m_drops.size() == m_drops.capacity())
+        m_drops.reserve(std::max<std::size_t>(kFirstDropRoom, 2 * m_drops.capacity()));
       fresh->set_serial(m_nextSerial++);
       m_drops.push_back(std::move(fresh));
     }
@@ -262,6 +283,18 @@ int CRiver::SetProperty(const char* name, std::uint32_t flags, const char* forma
 
 int CRiver::SetPropertyV(const char* name, std::uint32_t flags, const char* format,
                          va_list args) {
+  // The two formats nearly every entry uses are done without the formatter, with the same text.
+  if (format && format[0] == '%' && (format[1] == 's' || format[1] == 'd') && format[2] == '\0') {
+    va_list peek;
+    va_copy(peek, args);
+    const bool isText = format[1] == 's';
+    const char* text = isText ? va_arg(peek, const char*) : nullptr;
+    const int number = isText ? 0 : va_arg(peek, int);
+    va_end(peek);
+    if (!isText) return PutDrop(name, flags, DecimalText(number).view());
+    if (text) return PutDrop(name, flags, text);
+    // A null text is left to the formatter, which shows it its own way.
+  }
   // A measuring pass of the formatter itself sizes the text; short values stay on the stack.
   std::array<char, 256> small;
   va_list again;
@@ -287,7 +320,7 @@ int CRiver::SetPropertyV(const char* name, std::uint32_t flags, const char* form
 }
 
 int CRiver::SetIntProperty(const char* name, std::uint32_t flags, std::int32_t value) {
-  return SetProperty(name, flags, "%d", value);
+  return PutDrop(name, flags, DecimalText(value).view());
 }
 
 std::string CRiver::GetProperty(std::string_view name, std::string_view fallback) {
@@ -299,7 +332,7 @@ std::string CRiver::GetProperty(std::string_view name, std::string_view fallback
 }
 
 int CRiver::AddAction(const char* name, std::int32_t number) {
-  return SetProperty(name, DROP_METHOD, "%d", number);
+  return PutDrop(name, DROP_METHOD, DecimalText(number).view());
 }
 
 void CRiver::SetHandle(CRiver* parent, std::string_view name, std::int32_t kind) {
@@ -327,17 +360,26 @@ void CRiver::RemoveChild(CDrop* drop) {
   auto it = std::find_if(m_drops.begin(), m_drops.end(),
                          [drop](const auto& entry) { return entry.get() == drop; });
   if (it == m_drops.end()) return;
-  std::unique_ptr<CDrop> removed = std::move(*it);
+  CRiver* child = (*it)->IsChildLink() ? (*it)->child() : nullptr;
   m_drops.erase(it);
   // The child goes last: its teardown may call back into this node.
-  if (CRiver* child = removed->IsChildLink() ? removed->child() : nullptr) child->Release();
+  if (child) child->Release();
 }
 
 void CRiver::RemoveAllChildren() {
+  // The drops up to the next link leave the list together; the link's child is released once
+  // the list holds only the drops after it, as its teardown may call back into this node.
   while (!m_drops.empty()) {
-    std::unique_ptr<CDrop> head = std::move(m_drops.front());
-    m_drops.erase(m_drops.begin());
-    if (CRiver* child = head->IsChildLink() ? head->child() : nullptr) child->Release();
+    auto link = std::find_if(m_drops.begin(), m_drops.end(), [](const auto& drop) {
+      return drop->IsChildLink() && drop->child();
+    });
+    if (link == m_drops.end()) {
+      m_drops.clear();
+      return;
+    }
+    CRiver* child = (*link)->child();
+    m_drops.erase(m_drops.begin(), link + 1);
+    child->Release();
   }
 }
 
@@ -352,7 +394,7 @@ std::size_t CRiver::IndexAt(const DropPosition& position) const {
   // binary search.
   auto it = std::lower_bound(
       m_drops.begin(), m_drops.end(), position.serial,
-      [](const std::unique_ptr<CDrop>& drop, std::uint64_t serial) { return drop->serial() < serial; });
+      [](const DropPtr& drop, std::uint64_t serial) { return drop->serial() < serial; });
   return static_cast<std::size_t>(it - m_drops.begin());
 }
 
@@ -375,9 +417,12 @@ DropPosition CRiver::GetHeadPosition() const {
 }
 
 CRiver* CRiver::GetNextChild(DropPosition& position, CDrop** drop) {
-  for (CDrop* current = DropAt(position); current; current = DropAt(position)) {
-    position = PositionAfter(current);
+  // One search for the position, then a walk along the list to the next link.
+  for (std::size_t index = IndexAt(position); index < m_drops.size(); ++index) {
+    CDrop* current = m_drops[index].get();
     if (current->IsChildLink() && current->child()) {
+      position = index + 1 < m_drops.size() ? DropPosition{m_drops[index + 1]->serial(), true}
+                                            : DropPosition{};
       if (drop) *drop = current;
       return current->child();
     }
@@ -387,9 +432,12 @@ CRiver* CRiver::GetNextChild(DropPosition& position, CDrop** drop) {
   return nullptr;
 }
 
+// The searches below run no hook and change no list, so they walk the drops directly.
+
 CRiver* CRiver::FindNodeByHandle(std::int32_t handleNumber, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    if (!child) continue;
     if (child->handle_number() == handleNumber && child->published_kind() == kind) return child;
     if (CRiver* found = child->FindNodeByHandle(handleNumber, kind)) return found;
   }
@@ -397,17 +445,18 @@ CRiver* CRiver::FindNodeByHandle(std::int32_t handleNumber, std::int32_t kind) {
 }
 
 CRiverNode* CRiver::FindChildById(std::int32_t id, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
-    CRiverNode* node = child->AsNode();
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    CRiverNode* node = child ? child->AsNode() : nullptr;
     if (node && node->id() == id && node->kind() == kind) return node;
   }
   return nullptr;
 }
 
 CRiverNode* CRiver::FindDescendantById(std::int32_t id, std::int32_t kind) {
-  DropPosition position = GetHeadPosition();
-  while (CRiver* child = GetNextChild(position)) {
+  for (const auto& drop : m_drops) {
+    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
+    if (!child) continue;
     CRiverNode* node = child->AsNode();
     if (node && node->id() == id && node->kind() == kind) return node;
     if (CRiverNode* found = child->FindDescendantById(id, kind)) return found;

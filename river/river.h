@@ -16,6 +16,7 @@
 #include "river/connection_point.h"
 #include "river/dir_enumerator_spares.h"
 #include "river/drop.h"
+#include "river/drop_store.h"
 #include "river/interface_table.h"
 #include "river/interfaces.h"
 
@@ -132,7 +133,7 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   std::int32_t published_kind() const { return m_publishedKind; }
   // The number that stands for this node in its handle: unique among live nodes, never 0.
   std::int32_t handle_number() const { return m_handleNumber; }
-  const std::vector<std::unique_ptr<CDrop>>& drops() const { return m_drops; }
+  const std::vector<DropPtr>& drops() const { return m_drops; }
   ULONG ref_count() const { return m_refs; }
   CRiverConnectionPoint& connection_point() { return m_connectionPoint; }
   // The released dir enumerators the node keeps for its next listing.
@@ -157,7 +158,8 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   int m_initialised = 0;
   std::string m_name;
   std::int32_t m_publishedKind = 16;
-  std::vector<std::unique_ptr<CDrop>> m_drops;
+  DropStore m_dropStore;  // before the list: it outlives the drops
+  std::vector<DropPtr> m_drops;
   CRiver* m_parent = nullptr;
   std::int32_t m_handleNumber;
   std::uint64_t m_nextSerial = 1;

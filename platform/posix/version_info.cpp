@@ -1,7 +1,11 @@
 // The version block of a module file: found in the file's ".swkv_version" section and looked up
 // by path as on Windows. The layout is described in platform/posix/resource_script.h.
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -83,7 +87,6 @@ bool ReadRoot(const BYTE* block, std::size_t size, Node& root) {
 
 // The file's block, checked to start with a sound root node; the error to report otherwise.
 DWORD LoadBlock(LPCSTR fileName, std::vector<BYTE>& block) {
-  if (!fileName) return ERROR_INVALID_PARAMETER;
   DWORD error = swkv::posix::ReadElfSection(fileName, swkv::kVersionSection, 0xFFFF, block);
   if (error != ERROR_SUCCESS) return error;
   Node root;
@@ -92,32 +95,106 @@ DWORD LoadBlock(LPCSTR fileName, std::vector<BYTE>& block) {
   return ERROR_SUCCESS;
 }
 
+// What tells one state of a file from another: a file replaced, or written to, shows another
+// identity (a write within the file system's timestamp tick that keeps the size is the one
+// change this misses).
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{}, changed{};
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           Same(modified, other.modified) && Same(changed, other.changed);
+  }
+  static bool Same(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  }
+};
+
+bool IdentityOf(LPCSTR fileName, FileIdentity& identity) {
+  struct stat status {};
+  if (::stat(fileName, &status) != 0) return false;
+  identity = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  return true;
+}
+
+// The outcome of the last read, the block or the error, with the path and identity of its
+// file. A module asks for the size of its own file's block, then for its contents, each time it
+// shows its version; the second question, and any later one about the unchanged file, is
+// answered without reading the file.
+struct BlockCache {
+  std::mutex mutex;
+  std::string path;
+  FileIdentity identity;
+  DWORD error = ERROR_SUCCESS;
+  std::vector<BYTE> block;
+  bool filled = false;
+};
+
+BlockCache& Cache() {
+  static BlockCache cache;
+  return cache;
+}
+
+// Runs use(block) on the file's block, or returns the error that stands in its way.
+template <class Use>
+DWORD WithBlock(LPCSTR fileName, Use use) {
+  if (!fileName) return ERROR_INVALID_PARAMETER;
+  BlockCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  FileIdentity before;
+  const bool known = IdentityOf(fileName, before);
+  if (!known || !cache.filled || !(cache.identity == before) || cache.path != fileName) {
+    std::vector<BYTE> block;
+    DWORD error = LoadBlock(fileName, block);
+    // Kept only when the file did not change while it was read.
+    FileIdentity after;
+    if (!known || !IdentityOf(fileName, after) || !(after == before)) {
+      if (error == ERROR_SUCCESS) use(block);
+      return error;
+    }
+    cache.filled = false;
+    cache.path = fileName;
+    cache.identity = before;
+    cache.error = error;
+    cache.block = std::move(block);
+    cache.filled = true;
+  }
+  if (cache.error == ERROR_SUCCESS) use(cache.block);
+  return cache.error;
+}
+
 }  // namespace
 
 extern "C" {
 
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) {
   if (handle) *handle = 0;
-  std::vector<BYTE> block;
-  DWORD error = LoadBlock(fileName, block);
+  DWORD size = 0;
+  DWORD error = WithBlock(fileName, [&](const std::vector<BYTE>& block) {
+    size = static_cast<DWORD>(block.size());
+  });
   if (error != ERROR_SUCCESS) {
     SetLastError(error);
     return 0;
   }
-  return static_cast<DWORD>(block.size());
+  return size;
 }
 
 BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD length, LPVOID data) {
-  std::vector<BYTE> block;
-  DWORD error = LoadBlock(fileName, block);
-  if (error == ERROR_SUCCESS && (!data || length < block.size())) {
-    error = data ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_PARAMETER;
-  }
+  DWORD refusal = ERROR_SUCCESS;
+  DWORD error = WithBlock(fileName, [&](const std::vector<BYTE>& block) {
+    if (!data || length < block.size())
+      refusal = data ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_PARAMETER;
+    else
+      std::memcpy(data, block.data(), block.size());
+  });
+  if (error == ERROR_SUCCESS) error = refusal;
   if (error != ERROR_SUCCESS) {
     SetLastError(error);
     return FALSE;
   }
-  std::memcpy(data, block.data(), block.size());
   return TRUE;
 }
 

@@ -3,6 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "frame/module_lock.h"
 #include "tests/support/agent.h"
 #include "tests/support/test_node.h"
@@ -30,6 +36,28 @@ TEST_F(DropList, StoringANameAgainUpdatesTheFirstDropInPlace) {
   root->SetProperty("b", kReadOnly, "%d", 2);
   root->SetProperty("a", kReadWrite, "%s", "new");
   EXPECT_THAT(Dir(root.get()), ElementsAre(::testing::StartsWith("handle@"), "a@prw@new", "b@pr-@2"));
+}
+
+TEST_F(DropList, ValuesReadAsTheFormatWritesThem) {
+  const std::string longText(300, 'x');
+  const char* volatile none = nullptr;  // not known to the compiler as null
+  root->SetProperty("s", kReadOnly, "%s", "a%d b");
+  root->SetProperty("empty", kReadOnly, "%s", "");
+  root->SetProperty("long", kReadOnly, "%s", longText.c_str());
+  root->SetProperty("null", kReadOnly, "%s", none);
+  root->SetProperty("min", kReadOnly, "%d", INT32_MIN);
+  root->SetIntProperty("max", kReadOnly, INT32_MAX);
+  root->SetIntProperty("zero", kReadOnly, 0);
+  root->AddAction("act", -134217729);
+  root->SetProperty("hex", kReadOnly, "0x%8X", 0xBEEFu);
+  char nullText[16];
+  std::snprintf(nullText, sizeof nullText, "%s", none);
+  const std::pair<const char*, std::string> expected[] = {
+      {"s", "a%d b"},        {"empty", ""},          {"long", longText},
+      {"null", nullText},    {"min", "-2147483648"}, {"max", "2147483647"},
+      {"zero", "0"},         {"act", "-134217729"},  {"hex", "0x    BEEF"}};
+  for (const auto& [name, value] : expected) EXPECT_EQ(Get(root.get(), name), value) << name;
+  EXPECT_EQ(Entry(root.get(), "act"), "act@m--@-134217729");
 }
 
 TEST_F(DropList, NamesDifferingOnlyInCaseAreDifferentDrops) {
@@ -173,6 +201,30 @@ TEST_F(DropList, RemovingTheCurrentChildDuringAWalkContinuesWithTheNext) {
   EXPECT_EQ(root->GetChild("b"), b);
   EXPECT_EQ(root->GetChild("c"), nullptr);
   (void)c;
+}
+
+// Entries come and go in any order over many of the blocks a node keeps them in; the list
+// always reads as the entries stored, in order, and a removed child is released.
+TEST_F(DropList, ManyEntriesStayIntactAsLinksComeAndGo) {
+  int before = TestNode::destroyed;
+  std::vector<std::string> expected = {"handle"};
+  for (int i = 0; i < 40; ++i) {
+    std::string name = "p" + std::to_string(i);
+    root->SetIntProperty(name.c_str(), kReadOnly, i);
+    expected.push_back(name + "@pr-@" + std::to_string(i));
+    if (i % 4 == 0) TestNode::MakeChild(root.get(), ("c" + std::to_string(i)).c_str(), 25);
+  }
+  for (int i = 0; i < 40; i += 4) root->RemoveChild(root->FindDrop("c" + std::to_string(i)));
+  EXPECT_EQ(TestNode::destroyed, before + 10);
+  for (int i = 40; i < 60; ++i) {
+    std::string name = "p" + std::to_string(i);
+    root->SetProperty(name.c_str(), kReadWrite, "%s", std::string(i, 'v').c_str());
+    expected.push_back(name + "@prw@" + std::string(i, 'v'));
+  }
+  std::vector<std::string> entries = Dir(root.get());
+  ASSERT_EQ(entries.size(), expected.size());
+  EXPECT_THAT(entries[0], ::testing::StartsWith("handle@"));
+  for (std::size_t i = 1; i < expected.size(); ++i) EXPECT_EQ(entries[i], expected[i]) << i;
 }
 
 TEST_F(DropList, FindNodeByHandleSearchesBelowTheNodeOnlyAndChecksTheKind) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -148,6 +149,41 @@ TEST_F(DamagedFiles, DamagedNodeIsNotFoundAndNothingIsReadPastTheBlock) {
                              &length));
 }
 
+// The block is read once for a file that stays as it was; a file replaced, rewritten or removed
+// is read again.
+TEST_F(DamagedFiles, AnswersFollowTheFileAsItChanges) {
+  WORD blockSize = 0;
+  std::memcpy(&blockSize, &m_module[m_block], sizeof blockSize);
+  auto blockOf = [](const std::string& path) {
+    std::vector<BYTE> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+    if (block.empty() || !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()),
+                                              block.data())) {
+      return std::string();
+    }
+    return std::string(block.begin(), block.end());
+  };
+  std::string path = Write("changing", m_module);
+  EXPECT_EQ(blockOf(path), m_module.substr(m_block, blockSize));
+  EXPECT_EQ(blockOf(path), m_module.substr(m_block, blockSize));
+
+  // Another file of the same size put in its place: one letter of a key differs.
+  std::string changed = m_module;
+  std::size_t key = NodeOffset("CompanyName");
+  ASSERT_NE(key, std::string::npos);
+  changed[key + 6] = 'c';
+  std::string replacement = Write("changing.new", changed);
+  ASSERT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
+  EXPECT_EQ(blockOf(path), changed.substr(m_block, blockSize));
+
+  Write("changing", "FileVersion 1.0.0001 Build 1\n");
+  EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_FORMAT));
+
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 // Files laid out by hand around the module's version block: the section header table may be
 // cut, longer than one read, or counted in section 0; the block is found exactly when every
 // entry up to its own, and its name, can be read.
@@ -213,7 +249,7 @@ TEST_F(DamagedFiles, SectionTablesAreWalkedUpToTheVersionSection) {
     std::memcpy(&bytes[blockAt], block.data(), block.size());
     std::memcpy(&bytes[tableAt], table.data(), entries * sizeof(Elf64_Shdr));
 
-    std::string path = Write("laid-out", bytes);
+    std::string path = Write(std::string("laid-out ") + file.what, bytes);
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
     if (file.error == ERROR_SUCCESS) {
       EXPECT_EQ(size, block.size()) << file.what;
