@@ -4,9 +4,7 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#endif
+#include "platform/memory_poison.h"
 
 namespace swkv {
 
@@ -21,24 +19,6 @@ constexpr std::size_t kMostSlots = 8;
 constexpr std::size_t kHeader = (sizeof(void*) * 2 + alignof(CDrop) - 1) / alignof(CDrop) *
                                 alignof(CDrop);
 
-// Under AddressSanitizer, room that holds no drop is marked unusable, so that a drop read after
-// it was freed is still reported although its room stays with the node.
-void Unusable(void* room, std::size_t size) {
-#if defined(__SANITIZE_ADDRESS__)
-  __asan_poison_memory_region(room, size);
-#else
-  (void)room, (void)size;
-#endif
-}
-
-void Usable(void* room, std::size_t size) {
-#if defined(__SANITIZE_ADDRESS__)
-  __asan_unpoison_memory_region(room, size);
-#else
-  (void)room, (void)size;
-#endif
-}
-
 }  // namespace
 
 void DropDeleter::operator()(CDrop* drop) const {
@@ -52,7 +32,7 @@ DropStore::Slot* DropStore::Block::At(std::size_t index) {
 DropStore::~DropStore() {
   while (m_blocks) {
     Block* next = m_blocks->next;
-    Usable(m_blocks, kHeader + m_blocks->slots * sizeof(Slot));
+    MarkUsable(m_blocks, kHeader + m_blocks->slots * sizeof(Slot));
     ::operator delete(m_blocks);
     m_blocks = next;
   }
@@ -61,8 +41,10 @@ DropStore::~DropStore() {
 DropPtr DropStore::Make() {
   void* room = nullptr;
   if (m_free) {
+    // Room that holds no drop is kept unusable, so that the sanitizer still reports a drop read
+    // after it was freed although its room stays with the node.
     room = m_free;
-    Usable(room, sizeof(Slot));
+    MarkUsable(room, sizeof(Slot));
     std::memcpy(&m_free, room, sizeof m_free);
   } else {
     if (!m_blocks || m_used == m_blocks->slots) {
@@ -71,10 +53,10 @@ DropPtr DropStore::Make() {
       void* memory = ::operator new(kHeader + slots * sizeof(Slot));
       m_blocks = new (memory) Block{m_blocks, slots};
       m_used = 0;
-      Unusable(m_blocks->At(0), slots * sizeof(Slot));
+      MarkUnusable(m_blocks->At(0), slots * sizeof(Slot));
     }
     room = m_blocks->At(m_used++);
-    Usable(room, sizeof(Slot));
+    MarkUsable(room, sizeof(Slot));
   }
   return DropPtr(new (room) CDrop, DropDeleter{this});
 }
@@ -84,7 +66,7 @@ void DropStore::Free(CDrop* drop) {
   void* room = drop;
   std::memcpy(room, &m_free, sizeof m_free);
   m_free = room;
-  Unusable(room, sizeof(Slot));
+  MarkUnusable(room, sizeof(Slot));
 }
 
 }  // namespace swkv
