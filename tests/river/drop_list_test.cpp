@@ -203,21 +203,29 @@ TEST_F(DropList, RemovingTheCurrentChildDuringAWalkContinuesWithTheNext) {
   (void)c;
 }
 
+// "p7", "c12": a letter and a number (built by appending, which the cross compiler's
+// overlap warning accepts).
+std::string Numbered(char letter, int number) {
+  std::string name(1, letter);
+  name += std::to_string(number);
+  return name;
+}
+
 // Entries come and go in any order over many of the blocks a node keeps them in; the list
 // always reads as the entries stored, in order, and a removed child is released.
 TEST_F(DropList, ManyEntriesStayIntactAsLinksComeAndGo) {
   int before = TestNode::destroyed;
   std::vector<std::string> expected = {"handle"};
   for (int i = 0; i < 40; ++i) {
-    std::string name = "p" + std::to_string(i);
+    std::string name = Numbered('p', i);
     root->SetIntProperty(name.c_str(), kReadOnly, i);
     expected.push_back(name + "@pr-@" + std::to_string(i));
-    if (i % 4 == 0) TestNode::MakeChild(root.get(), ("c" + std::to_string(i)).c_str(), 25);
+    if (i % 4 == 0) TestNode::MakeChild(root.get(), Numbered('c', i).c_str(), 25);
   }
-  for (int i = 0; i < 40; i += 4) root->RemoveChild(root->FindDrop("c" + std::to_string(i)));
+  for (int i = 0; i < 40; i += 4) root->RemoveChild(root->FindDrop(Numbered('c', i)));
   EXPECT_EQ(TestNode::destroyed, before + 10);
   for (int i = 40; i < 60; ++i) {
-    std::string name = "p" + std::to_string(i);
+    std::string name = Numbered('p', i);
     root->SetProperty(name.c_str(), kReadWrite, "%s", std::string(i, 'v').c_str());
     expected.push_back(name + "@prw@" + std::string(i, 'v'));
   }
