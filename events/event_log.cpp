@@ -5,6 +5,7 @@
 
 #include "frame/dispatch.h"
 #include "platform/com_ptr.h"
+#include "platform/system_time.h"
 #include "raidlib/selection.h"
 #include "river/agent_call.h"
 
@@ -12,13 +13,8 @@ namespace swkv {
 
 namespace {
 
-// Seconds since 1970 from the system time (100-ns units since 1601).
-std::int64_t UnixTimeNow() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const std::uint64_t ticks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-  return static_cast<std::int64_t>(ticks / 10000000u) - 11644473600LL;
-}
+// Seconds since 1970 from the system time.
+std::int64_t UnixTimeNow() { return UnixMillisecondsNow() / 1000; }
 
 }  // namespace
 

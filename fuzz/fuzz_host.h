@@ -16,6 +16,7 @@
 #include "events/poll_timer.h"
 #include "frame/message_box.h"
 #include "platform/com_ptr.h"
+#include "platform/system_time.h"
 #include "platform/test_clock.h"
 #include "raidlib/selection.h"
 #include "river/interfaces.h"
@@ -27,14 +28,6 @@ namespace swkv::fuzz {
 
 // The host's clock at the start of every input: 2023-11-14 22:13:20 UTC.
 inline constexpr std::uint64_t kStartMs = 1700000000000;
-
-// The host's clock in milliseconds since 1970, which the simulated library follows.
-inline std::int64_t HostNow() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const std::uint64_t ticks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-  return static_cast<std::int64_t>(ticks / 10000) - 11644473600000LL;
-}
 
 // The registry directory of this process, emptied for every input.
 inline std::string& RegistryRoot() {
@@ -74,7 +67,7 @@ inline void ResetProcessState() {
   for (const auto& entry : std::filesystem::directory_iterator(RegistryRoot(), ignored))
     std::filesystem::remove_all(entry.path(), ignored);
   SwkvTestClockSet(kStartMs);
-  simFollowClock(HostNow);
+  simFollowClock(UnixMillisecondsNow);
   ResetSelection();
   ControllerCount() = 0;
   PollTickCount() = 0;

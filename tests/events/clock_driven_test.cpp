@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_time.h"
 #include "platform/test_clock.h"
 #include "settings/system_family.h"
 #include "tests/events/pass_fixture.h"
@@ -18,14 +19,6 @@ using ::testing::ElementsAre;
 
 constexpr std::uint64_t kStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
 constexpr std::int64_t kStartSeconds = 1700000000;
-
-// The host's clock in milliseconds since 1970, for the simulator to follow.
-std::int64_t HostNow() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const std::uint64_t ticks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
-  return static_cast<std::int64_t>(ticks / 10000) - 11644473600000LL;
-}
 
 // Dispatches what the thread's queue holds now; the number of messages.
 int Pump() {
@@ -43,7 +36,7 @@ class ClockDriven : public PassTest {
   void SetUp() override {
     SwkvTestClockSet(kStart);
     PassTest::SetUp();  // resets the simulator, its clock setting included
-    simFollowClock(HostNow);
+    simFollowClock(UnixMillisecondsNow);
   }
   void TearDown() override {
     simFollowClock(nullptr);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/system_time.h"
 #include "platform/test_clock.h"
 #include "tools/swkvctl/host_system.h"
 
@@ -29,14 +30,6 @@ using SimNow = std::int64_t();
 using SimFollowClock = void(std::int64_t (*)());
 using SimAdvanceClock = void(std::int64_t);
 
-// The platform's system time, which the lapsed clock moves.
-std::int64_t LapsedNow() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const std::uint64_t ticks =
-      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return static_cast<std::int64_t>((ticks - 116444736000000000ull) / 10000);
-}
 
 }  // namespace
 
@@ -164,7 +157,7 @@ bool TimeLapse::Begin(std::string& why) {
   // library read its state file and its clock setting), and they follow it.
   reinterpret_cast<SimAdvanceClock*>(m_advance)(0);
   SwkvTestClockSet(static_cast<std::uint64_t>(reinterpret_cast<SimNow*>(now)()));
-  reinterpret_cast<SimFollowClock*>(m_follow)(&LapsedNow);
+  reinterpret_cast<SimFollowClock*>(m_follow)(&UnixMillisecondsNow);
   m_active = true;
   return true;
 }
