@@ -260,8 +260,7 @@ int CRiver::PutDrop(std::string_view name, std::uint32_t flags, std::string_view
       fresh->set_child(child);
       // Most nodes hold from 8 to 16 entries: the list starts with room for 8 rather than
       // growing through 1, 2 and 4.
-      if (m_drops.size() == m_drops.capacity())
-        m_drops.reserve(std::max<std::size_t>(kFirstDropRoom, 2 * m_drops.capacity()));
+      if (m_drops.capacity() == 0) m_drops.reserve(kFirstDropRoom);
       fresh->set_serial(m_nextSerial++);
       m_drops.push_back(std::move(fresh));
     }
