@@ -25,6 +25,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fuzz/fuzz_host.h"
 #include "platform/com_ptr.h"
 #include "raidlib/selection.h"
 #include "river/river.h"
@@ -165,20 +166,12 @@ void ReadAll(CRiver* root, UINT length) {
   }
 }
 
-void PrepareEnvironment() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  // The embedded default scenario, kept in this process alone.
-  for (const char* name : {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
-    unsetenv(name);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
-  PrepareEnvironment();
+  // The embedded default scenario, kept in this process alone, and a registry of its own.
+  swkv::fuzz::PrepareProcess();
   const unsigned shapes = data[1];
   const UINT length = data[2] < 128 ? data[2] : (data[2] - 128u) * 64u;
   const ULONG right = data[3];
