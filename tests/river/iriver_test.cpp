@@ -2,12 +2,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "tests/support/agent.h"
 #include "tests/support/registry_sandbox.h"
 #include "tests/support/test_node.h"
 
 namespace swkv::test {
 namespace {
+
+using ::testing::ElementsAre;
 
 class IRiverOps : public ::testing::Test {
  protected:
@@ -22,25 +27,29 @@ class IRiverOps : public ::testing::Test {
   TestNode* child = nullptr;
 };
 
-TEST_F(IRiverOps, GetReturnsValuesOfEverySortOfDrop) {
+TEST_F(IRiverOps, GetReturnsValuesOfEverySortOfDropAfterTheHookAsRefreshDoes) {
+  node->SetIntProperty("live", kChanging, 0);
   EXPECT_EQ(Get(node.get(), "ro"), "fixed");
   EXPECT_EQ(Get(node.get(), "act"), "134217788");
   EXPECT_EQ(Get(node.get(), "kid"), std::to_string(child->handle_number()) + ";25");
+  EXPECT_EQ(Get(node.get(), "live"), "1");
+  EXPECT_EQ(Get(node.get(), "live"), "2");
+  int updates = node->updates;
+  EXPECT_EQ(node->refresh(), S_OK);
+  EXPECT_EQ(node->updates, updates + 1);
 }
 
-TEST_F(IRiverOps, GetOfAnUnknownNameSucceedsAndLeavesTheBufferUntouched) {
+TEST_F(IRiverOps, GetOfAnUnknownNameOrIntoNoBufferSucceedsAndWritesNothing) {
   UniqueBstr name = UniqueBstr::FromAnsi("nope");
   UniqueBstr buffer = UniqueBstr::FromAnsi("keep");
   BSTR agentBuffer = buffer.get();
   EXPECT_EQ(node->get(name.get(), &agentBuffer), S_OK);
-  EXPECT_EQ(Get(node.get(), "nope"), "");
   EXPECT_EQ(Narrow(buffer.get()), "keep");
-}
-
-TEST_F(IRiverOps, GetCallsTheHookFirst) {
-  node->SetIntProperty("live", kChanging, 0);
-  EXPECT_EQ(Get(node.get(), "live"), "1");
-  EXPECT_EQ(Get(node.get(), "live"), "2");
+  UniqueBstr ro = UniqueBstr::FromAnsi("ro");
+  BSTR none = nullptr;
+  EXPECT_EQ(node->get(ro.get(), &none), S_OK);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(node->get(ro.get(), nullptr), E_POINTER);
 }
 
 TEST_F(IRiverOps, GetCutsALongValueToTheAgentsBufferAndTerminatesIt) {
@@ -48,17 +57,7 @@ TEST_F(IRiverOps, GetCutsALongValueToTheAgentsBufferAndTerminatesIt) {
   EXPECT_EQ(Get(node.get(), "long", 4), "0123");
   EXPECT_EQ(Get(node.get(), "long", 10), "0123456789");
   EXPECT_EQ(Get(node.get(), "long", 0), "");
-}
-
-TEST_F(IRiverOps, GetWithANullBufferOrOutPointer) {
-  UniqueBstr name = UniqueBstr::FromAnsi("ro");
-  BSTR none = nullptr;
-  EXPECT_EQ(node->get(name.get(), &none), S_OK);
-  EXPECT_EQ(none, nullptr);
-  EXPECT_EQ(node->get(name.get(), nullptr), E_POINTER);
-}
-
-TEST_F(IRiverOps, TextOfNBytesComesBackAsNWideCharactersAndAZero) {
+  // Text of n bytes comes back as n wide characters and a zero, the rest untouched.
   node->SetProperty("latin", kReadOnly, "%s", "caf\xE9");
   UniqueBstr name = UniqueBstr::FromAnsi("latin");
   UniqueBstr buffer = UniqueBstr::Buffer(8);
@@ -71,35 +70,28 @@ TEST_F(IRiverOps, TextOfNBytesComesBackAsNWideCharactersAndAZero) {
   EXPECT_EQ(SysStringLen(buffer.get()), 8u);  // the length prefix is not changed
 }
 
-TEST_F(IRiverOps, SetWritesOnlyWritableProperties) {
+TEST_F(IRiverOps, SetWritesOnlyWritablePropertiesAndCallsNoHook) {
   EXPECT_EQ(Set(node.get(), "rw", "new"), S_OK);
-  EXPECT_EQ(Get(node.get(), "rw"), "new");
   EXPECT_EQ(Entry(node.get(), "rw"), "rw@prw@new");
-  EXPECT_EQ(Set(node.get(), "handle", "1;1"), S_FALSE);
-  EXPECT_EQ(Set(node.get(), "ro", "x"), S_FALSE);
-  EXPECT_EQ(Set(node.get(), "rv", "x"), S_FALSE);  // "v" does not make a drop writable
-  EXPECT_EQ(Set(node.get(), "act", "1"), S_FALSE);
-  EXPECT_EQ(Set(node.get(), "kid", "1;28"), S_FALSE);
-  EXPECT_EQ(Set(node.get(), "missing", "x"), S_FALSE);
+  // "v" does not make a drop writable.
+  for (auto [name, value] : {std::pair{"handle", "1;1"}, {"ro", "x"}, {"rv", "x"}, {"act", "1"},
+                             {"kid", "1;28"}, {"missing", "x"}})
+    EXPECT_EQ(Set(node.get(), name, value), S_FALSE) << name;
+  EXPECT_EQ(node->set(nullptr, nullptr, 0), S_FALSE);
+  EXPECT_EQ(node->gets, 0);
+  EXPECT_TRUE(node->invoked.empty());
   EXPECT_EQ(Get(node.get(), "ro"), "fixed");
   EXPECT_EQ(Get(node.get(), "act"), "134217788");
 }
 
-TEST_F(IRiverOps, SetCallsNoHook) {
-  EXPECT_EQ(Set(node.get(), "rw", "x"), S_OK);
-  EXPECT_EQ(node->gets, 0);
-  EXPECT_TRUE(node->invoked.empty());
-}
-
-TEST_F(IRiverOps, InvokeRunsOnlyActions) {
+TEST_F(IRiverOps, InvokeRunsOnlyActionsANullNameIsTheEmptyName) {
   EXPECT_EQ(Invoke(node.get(), "act", "16@x"), S_OK);
-  ASSERT_EQ(node->invoked.size(), 1u);
-  EXPECT_EQ(node->invoked[0].first, "act");
-  EXPECT_EQ(node->invoked[0].second, "16@x");
-  EXPECT_EQ(Invoke(node.get(), "rw", "1"), S_FALSE);
-  EXPECT_EQ(Invoke(node.get(), "kid", "1"), S_FALSE);
-  EXPECT_EQ(Invoke(node.get(), "missing", "1"), S_FALSE);
-  EXPECT_EQ(node->invoked.size(), 1u);
+  for (const char* name : {"rw", "kid", "missing"}) EXPECT_EQ(Invoke(node.get(), name, "1"), S_FALSE);
+  EXPECT_EQ(node->invoke(nullptr, nullptr), S_FALSE);
+  node->AddAction("", 1);
+  EXPECT_EQ(node->invoke(nullptr, nullptr), S_OK);
+  EXPECT_THAT(node->invoked, ElementsAre(std::pair<std::string, std::string>("act", "16@x"),
+                                         std::pair<std::string, std::string>("", "")));
 }
 
 TEST_F(IRiverOps, InvokeKeepsTheNodeAliveWhileTheHandlerDropsTheLastReference) {
@@ -112,13 +104,7 @@ TEST_F(IRiverOps, InvokeKeepsTheNodeAliveWhileTheHandlerDropsTheLastReference) {
   EXPECT_EQ(TestNode::destroyed, before + 1);
 }
 
-TEST_F(IRiverOps, RefreshRunsTheHookAndAlwaysSucceeds) {
-  int updates = node->updates;
-  EXPECT_EQ(node->refresh(), S_OK);
-  EXPECT_EQ(node->updates, updates + 1);
-}
-
-TEST_F(IRiverOps, CdReturnsTheChildWithOneMoreReference) {
+TEST_F(IRiverOps, CdReturnsOnlyAChildWithOneMoreReference) {
   EXPECT_EQ(child->ref_count(), 1u);
   {
     ComPtr<IRiver> held = Cd(node.get(), "kid");
@@ -127,24 +113,14 @@ TEST_F(IRiverOps, CdReturnsTheChildWithOneMoreReference) {
     EXPECT_EQ(child->ref_count(), 2u);  // the link and the agent's reference
   }
   EXPECT_EQ(child->ref_count(), 1u);
-}
-
-TEST_F(IRiverOps, CdRefusesEverythingButChildLinks) {
-  UniqueBstr name = UniqueBstr::FromAnsi("rw");
   IUnknown* out = reinterpret_cast<IUnknown*>(0x1);
-  EXPECT_EQ(node->cd(name.get(), &out), S_FALSE);
-  EXPECT_EQ(out, reinterpret_cast<IUnknown*>(0x1));
-  UniqueBstr missing = UniqueBstr::FromAnsi("missing");
-  EXPECT_EQ(node->cd(missing.get(), &out), S_FALSE);
+  for (const char* refused : {"rw", "missing"}) {
+    UniqueBstr name = UniqueBstr::FromAnsi(refused);
+    EXPECT_EQ(node->cd(name.get(), &out), S_FALSE) << refused;
+    EXPECT_EQ(out, reinterpret_cast<IUnknown*>(0x1));
+  }
   UniqueBstr kid = UniqueBstr::FromAnsi("kid");
   EXPECT_EQ(node->cd(kid.get(), nullptr), E_POINTER);
-}
-
-TEST_F(IRiverOps, NullNamesAreEmptyNames) {
-  EXPECT_EQ(node->set(nullptr, nullptr, 0), S_FALSE);
-  EXPECT_EQ(node->invoke(nullptr, nullptr), S_FALSE);
-  node->AddAction("", 1);
-  EXPECT_EQ(node->invoke(nullptr, nullptr), S_OK);
 }
 
 TEST_F(IRiverOps, QueryInterfaceAnswersTheNodesTableOnly) {

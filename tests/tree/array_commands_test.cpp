@@ -1,7 +1,6 @@
 // The controller's "CreateArray", "DeleteArray" and "ConvArray" as the agent invokes them.
 #include <gmock/gmock.h>
 
-#include "tests/support/tree_fixture.h"
 #include "tests/tree/tree_helpers.h"
 
 namespace swkv::test {

@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 
 #include "events/poll_timer.h"
-#include "tests/support/tree_fixture.h"
 #include "tests/tree/tree_helpers.h"
 #include "tree/array_node_list.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "tests/tree/controller_fixture.h"
+#include "tests/tree/tree_helpers.h"
 
 namespace swkv::test {
 namespace {
@@ -116,27 +116,30 @@ TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
     EXPECT_EQ(Get(hba1.get(), name), value) << name;
 }
 
-TEST_F(ControllerNodeTest, PciBusArithmetic) {
-  // {original channels, threshold, percent}: the percent of a threshold, toward zero.
-  for (auto [channels, threshold, percent] :
-       {std::tuple{4, 2, 50}, {4, 1, 75}, {3, 1, 66}, {3, 4, -33}, {0, 7, 50}})
-    EXPECT_EQ(ControllerNode::PercentOfThreshold(channels, threshold), percent)
-        << channels << " " << threshold;
-  for (auto [channels, percent, threshold] :
-       {std::tuple{4, 75, 1}, {4, 10, 3}, {0, 75, 0}, {4, 100, 0}})
-    EXPECT_EQ(ControllerNode::ThresholdOfPercent(channels, percent), threshold)
-        << channels << " " << percent;
+TEST_F(ControllerNodeTest, PciBusPercentAndThresholdTruncateTowardZero) {
+  // The exact cases (75%, 50% without original channels) run through SetPCIBus.
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 1), 66);
+  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 4), -33);
+  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 10), 3);
 }
 
-TEST_F(ControllerNodeTest, ReadEventAndClearEventDoNothing) {
-  auto hba1 = Start(kController);
-  auto before = Dir(hba1.get());
-  ComPtr<RecordingSink> sink = Watch("HBA1");
-  EXPECT_EQ(Invoke(hba1.get(), "ReadEvent", "1"), S_OK);
-  EXPECT_EQ(Invoke(hba1.get(), "ClearEvent", ""), S_OK);
-  EXPECT_EQ(Dir(hba1.get()), before);
-  EXPECT_THAT(sink->codes, IsEmpty());
-  EXPECT_EQ(Calls("raInitialize") + Calls("raClearLog") + Calls("raGetEvents"), 0);
+// The controller's event actions and the enclosure's buzzer actions are accepted and do nothing.
+TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
+  Start(kController);
+  for (auto [path, action, argument] : {std::tuple{"HBA1", "ReadEvent", "1"},
+                                        {"HBA1", "ClearEvent", ""},
+                                        {"HBA1/enclosure1", "TurnOnBuzzer", "1"},
+                                        {"HBA1/enclosure1", "SilentBuzzer", ""}}) {
+    auto node = At(path);
+    auto before = Dir(node.get());
+    ComPtr<RecordingSink> sink = Watch(path);
+    EXPECT_EQ(Invoke(node.get(), action, argument), S_OK) << action;
+    EXPECT_EQ(Dir(node.get()), before) << action;
+    EXPECT_THAT(sink->codes, IsEmpty()) << action;
+  }
+  EXPECT_EQ(Calls("raInitialize") + Calls("raClearLog") + Calls("raGetEvents") +
+                Calls("raEnclosureType") + Calls("raGetEnclosureStatus"),
+            0);
 }
 
 TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
@@ -189,19 +192,6 @@ TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
                           "battery@o--@29", "System@o--@25", "Data@o--@25", "ch5@o--@27"));
   EXPECT_EQ(Controller("HBA1")->FindChildById(3, 27), root->GetChild("HBA1")->GetChild("ch5"));
   EXPECT_EQ(Controller("HBA1")->array_key(), 5);
-}
-
-TEST_F(ControllerNodeTest, ArraysFollowTheLibraryOnRefresh) {
-  auto hba1 = Start(kController);
-  ComPtr<RecordingSink> systemSink = Watch("HBA1/System");
-  // The array "Data" (logical 1) goes behind the component's back.
-  ASSERT_TRUE(SelectController(0));
-  ASSERT_EQ(raDeleteArray(1), 0);
-  EXPECT_EQ(hba1->refresh(), S_OK);
-  EXPECT_THAT(Links(hba1.get()),
-              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
-                          "enclosure1@o--@7", "battery@o--@29", "System@o--@25"));
-  EXPECT_THAT(systemSink->codes, ElementsAre(kNotifyChanged));
 }
 
 TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/tree/controller_fixture.h"
+#include "tests/tree/tree_helpers.h"
 
 namespace swkv::test {
 namespace {

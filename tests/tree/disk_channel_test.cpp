@@ -3,7 +3,6 @@
 
 #include <climits>
 
-#include "tests/support/tree_fixture.h"
 #include "tests/tree/tree_helpers.h"
 
 namespace swkv::test {

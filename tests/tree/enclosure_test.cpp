@@ -6,7 +6,7 @@
 #include <string>
 
 #include "events/poll_timer.h"
-#include "tests/tree/controller_fixture.h"
+#include "tests/tree/tree_helpers.h"
 
 namespace swkv::test {
 namespace {
@@ -33,9 +33,8 @@ TEST_F(EnclosureTest, WithoutABayTheCountIsOne) {
   auto enclosure = Start(kNoBay, "HBA1/enclosure1");
   ASSERT_TRUE(enclosure);
   EXPECT_THAT(Dir(enclosure.get()),
-              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->GetChild("enclosure1")
-                                                             ->handle_number()) +
-                              ";7",
+              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->GetChild(
+                                              "enclosure1")->handle_number()) + ";7",
                           "HardwareType@pr-@1", "SilentBuzzer@m--@80", "TurnOnBuzzer@m--@80",
                           "NumEnclosures@prv@1"));
 }
@@ -128,17 +127,6 @@ TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
   EXPECT_EQ(enclosure->refresh(), S_OK);
   EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17"));
   EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "2");
-}
-
-TEST_F(EnclosureTest, BuzzerActionsChangeNothing) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
-  auto before = Dir(enclosure.get());
-  ComPtr<RecordingSink> sink = Watch("HBA1/enclosure1");
-  EXPECT_EQ(Invoke(enclosure.get(), "TurnOnBuzzer", "1"), S_OK);
-  EXPECT_EQ(Invoke(enclosure.get(), "SilentBuzzer", ""), S_OK);
-  EXPECT_EQ(Dir(enclosure.get()), before);
-  EXPECT_THAT(sink->codes, IsEmpty());
-  EXPECT_EQ(Calls("raEnclosureType") + Calls("raGetEnclosureStatus") + Calls("raInitialize"), 0);
 }
 
 TEST_F(EnclosureTest, ThePollCountIsSharedByBothControllersButNotByTheBatteryPoll) {

@@ -1,5 +1,5 @@
-// What the tree tests share besides the fixture: handles as actions take them, values as stored,
-// notifications of several nodes in one log, and the library's own trace of its calls.
+// What the tree tests share: the controller fixture, handles as actions take them, values as
+// stored, notifications of several nodes in one log, and the library's own trace of its calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +12,38 @@
 #include "sim/sim_control.h"
 #include "tests/support/agent.h"
 #include "tests/support/files.h"
-
+#include "tests/support/tree_fixture.h"
+#include "tree/controller_node.h"
 
 namespace swkv::test {
+
+// A tree over a small scenario, started from the library's state at load (the tests of one
+// program may also run in one process), with the controller nodes behind the root's links.
+class ControllerTest : public TreeTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(simReset(), 0) << simLastError();
+    ResetSelection();
+    EnclosurePollCount() = 0;
+    BatteryPollCount() = 0;
+  }
+  // Builds the tree without forgetting the library calls construction made.
+  void BuildCounting() {
+    simResetCallCounts();
+    root = ComPtr<RootNode>(RootNode::New());
+  }
+  // The controller node behind a link of the root ("HBA1"); null when there is none.
+  ControllerNode* Controller(const char* name) const {
+    return static_cast<ControllerNode*>(root->GetChild(name));
+  }
+  // The child links of a node, "name@o--@kind", in drop order.
+  static std::vector<std::string> Links(IRiver* node) {
+    std::vector<std::string> links;
+    for (const std::string& entry : Dir(node))
+      if (entry.find("@o--@") != std::string::npos) links.push_back(entry);
+    return links;
+  }
+};
 
 // The address part of a node's handle ("1234;28" gives "1234").
 inline std::string HandleAddress(IRiver* node) {
