@@ -86,7 +86,8 @@ TEST_F(IRiverOps, SetWritesOnlyWritablePropertiesAndCallsNoHook) {
 
 TEST_F(IRiverOps, InvokeRunsOnlyActionsANullNameIsTheEmptyName) {
   EXPECT_EQ(Invoke(node.get(), "act", "16@x"), S_OK);
-  for (const char* name : {"rw", "kid", "missing"}) EXPECT_EQ(Invoke(node.get(), name, "1"), S_FALSE);
+  for (const char* name : {"rw", "kid", "missing"})
+    EXPECT_EQ(Invoke(node.get(), name, "1"), S_FALSE) << name;
   EXPECT_EQ(node->invoke(nullptr, nullptr), S_FALSE);
   node->AddAction("", 1);
   EXPECT_EQ(node->invoke(nullptr, nullptr), S_OK);

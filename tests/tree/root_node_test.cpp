@@ -77,8 +77,7 @@ TEST_F(RootTest, AControllerNodeMadeWithNothingOpenIsNotLinked) {
 TEST_F(RootTest, RefreshChangesNothingAndNotifiesNobody) {
   Start(kTwoControllers);
   auto before = Dir(root.get());
-  ComPtr<RecordingSink> sink = RecordingSink::Create();
-  ASSERT_NE(sink->AdviseOn(root.get()), 0u);
+  ComPtr<RecordingSink> sink = Watch("");
   ComPtr<RecordingSink> controllerSink = Watch("HBA1");
   EXPECT_EQ(root->refresh(), S_OK);
   EXPECT_EQ(Dir(root.get()), before);
@@ -91,7 +90,8 @@ TEST_F(RootTest, RefreshChangesNothingAndNotifiesNobody) {
 TEST(FileVersion, OnlyTheTranslationsOfAVersionedModuleHaveIt) {
   const char* text = nullptr;
   UINT length = 0;
-  for (const std::string& path : {ModulePath(SwkvTestPlainModule()), std::string("/no/such/file")}) {
+  for (const std::string& path :
+       {ModulePath(SwkvTestPlainModule()), std::string("/no/such/module/file")}) {
     FileVersionInfo info(path.c_str());
     EXPECT_FALSE(info.valid()) << path;
     EXPECT_FALSE(info.QueryVersionString("FileVersion", &text, &length, 0)) << path;
