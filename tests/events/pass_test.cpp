@@ -176,10 +176,11 @@ TEST_F(PollingPass, AnUpdateRefreshesEachArrayFromItsOwnController) {
   std::vector<std::string> seen;
   std::vector<ComPtr<RecordingSink>> sinks;
   for (std::string_view path : {"HBA1/Alpha", "HBA2/Beta"}) {
-    sinks.push_back(Watch(path));
-    sinks.back()->onNotify = [&seen, node = At(path).get(), path](ULONG) {
+    ComPtr<RecordingSink> sink = Watch(path);
+    sink->onNotify = [&seen, node = At(path).get(), path](ULONG) {
       seen.push_back(std::string(path) + "=" + Get(node, "name"));
     };
+    sinks.push_back(sink);
   }
   // The first controller becomes current; the pass then opens the second behind its back and
   // finds the update there.
