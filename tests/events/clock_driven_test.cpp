@@ -49,14 +49,6 @@ class ClockDriven : public PassTest {
   }
 };
 
-TEST_F(ClockDriven, WithoutAnArrayNothingEverPolls) {
-  Start(kNoArray);
-  Queue(0, 8, 0, "never fetched");
-  for (int second = 0; second < 3; ++second) EXPECT_EQ(Tick(), 0);
-  EXPECT_EQ(SwkvNextTimerDueMs(), INFINITE);
-  EXPECT_EQ(Calls("raGetEvents"), 0);
-}
-
 TEST_F(ClockDriven, OnePassEachSecondAndTheSensorsEveryTenth) {
   Start(kOneArray);
   EXPECT_EQ(SwkvNextTimerDueMs(), 1000u);

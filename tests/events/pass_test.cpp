@@ -46,17 +46,13 @@ class PollingPass : public PassTest {
   }
 
   // A sink on the node that adds the name to the shared order of notifications.
+  using TreeTest::Watch;
   ComPtr<RecordingSink> Watch(std::string_view path, std::vector<std::string>& order) {
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
+    ComPtr<RecordingSink> sink = Watch(path);
     std::string name(path.substr(path.rfind('/') + 1));
     sink->onNotify = [&order, name](ULONG code) {
       order.push_back(code == kNotifyChanged ? name : name + "?" + std::to_string(code));
     };
-    ComPtr<IRiver> node = At(path);
-    EXPECT_TRUE(node) << path;
-    if (node) {
-      EXPECT_NE(sink->AdviseOn(node.get()), 0u) << path;
-    }
     return sink;
   }
 
@@ -180,10 +176,8 @@ TEST_F(PollingPass, AnUpdateRefreshesEachArrayFromItsOwnController) {
   std::vector<std::string> seen;
   std::vector<ComPtr<RecordingSink>> sinks;
   for (std::string_view path : {"HBA1/Alpha", "HBA2/Beta"}) {
-    ComPtr<IRiver> array = At(path);
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
-    ASSERT_NE(sink->AdviseOn(array.get()), 0u);
-    sink->onNotify = [&seen, node = array.get(), path](ULONG) {
+    ComPtr<RecordingSink> sink = Watch(path);
+    sink->onNotify = [&seen, node = At(path).get(), path](ULONG) {
       seen.push_back(std::string(path) + "=" + Get(node, "name"));
     };
     sinks.push_back(sink);

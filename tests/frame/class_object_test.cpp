@@ -13,7 +13,7 @@ namespace {
 
 void* const kUntouched = reinterpret_cast<void*>(0x1);
 
-TEST(ComponentModule, MayUnloadOnlyWhileNoNodeEnumeratorOrFactoryIsHeld) {
+TEST(ComponentModule, MayUnloadOnlyWhileNoNodeEnumeratorOrFactoryIsHeldNorTheServerLocked) {
   ComponentHost host;
   EXPECT_EQ(host.CanUnloadNow(), S_OK);
   {
@@ -21,6 +21,10 @@ TEST(ComponentModule, MayUnloadOnlyWhileNoNodeEnumeratorOrFactoryIsHeld) {
     EXPECT_EQ(host.CanUnloadNow(), S_FALSE) << "the host holds the factory";
   }
   EXPECT_EQ(host.CanUnloadNow(), S_OK) << "only the module itself holds the factory";
+  ASSERT_EQ(host.Factory()->LockServer(TRUE), S_OK);
+  EXPECT_EQ(host.CanUnloadNow(), S_FALSE) << "a locked server stays until unlocked";
+  ASSERT_EQ(host.Factory()->LockServer(FALSE), S_OK);
+  EXPECT_EQ(host.CanUnloadNow(), S_OK);
 
   ComPtr<IRiver> root = host.CreateRoot();
   ASSERT_TRUE(root);
@@ -39,14 +43,6 @@ TEST(ComponentModule, MayUnloadOnlyWhileNoNodeEnumeratorOrFactoryIsHeld) {
   clone.reset();
   EXPECT_EQ(host.CanUnloadNow(), S_FALSE) << "a cd result is held";
   child.reset();
-  EXPECT_EQ(host.CanUnloadNow(), S_OK);
-}
-
-TEST(ComponentModule, ALockedServerStaysUntilUnlocked) {
-  ComponentHost host;
-  ASSERT_EQ(host.Factory()->LockServer(TRUE), S_OK);
-  EXPECT_EQ(host.CanUnloadNow(), S_FALSE);
-  ASSERT_EQ(host.Factory()->LockServer(FALSE), S_OK);
   EXPECT_EQ(host.CanUnloadNow(), S_OK);
 }
 

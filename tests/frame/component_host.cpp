@@ -33,50 +33,34 @@ ComPtr<IRiver> ComponentHost::CreateRoot() const {
   return root;
 }
 
-VARIANT TextArg(BSTR text) {
+namespace {
+VARIANT OfType(VARTYPE type) {
   VARIANT arg;
   VariantInit(&arg);
-  arg.vt = VT_BSTR;
-  arg.bstrVal = text;
+  arg.vt = type;
   return arg;
 }
+}  // namespace
 
-VARIANT UlongArg(ULONG value) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_UI4;
-  arg.ulVal = value;
-  return arg;
-}
-
+VARIANT TextArg(BSTR text) { VARIANT arg = OfType(VT_BSTR); arg.bstrVal = text; return arg; }
+VARIANT UlongArg(ULONG value) { VARIANT arg = OfType(VT_UI4); arg.ulVal = value; return arg; }
 VARIANT ByRef(BSTR* text) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_BSTR | VT_BYREF;
+  VARIANT arg = OfType(VT_BSTR | VT_BYREF);
   arg.pbstrVal = text;
   return arg;
 }
-
 VARIANT ByRef(ULONG* value) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_UI4 | VT_BYREF;
+  VARIANT arg = OfType(VT_UI4 | VT_BYREF);
   arg.pulVal = value;
   return arg;
 }
-
 VARIANT ByRef(IUnknown** object) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_UNKNOWN | VT_BYREF;
+  VARIANT arg = OfType(VT_UNKNOWN | VT_BYREF);
   arg.ppunkVal = object;
   return arg;
 }
-
 VARIANT ByRef(VARIANT* variant) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = VT_VARIANT | VT_BYREF;
+  VARIANT arg = OfType(VT_VARIANT | VT_BYREF);
   arg.pvarVal = variant;
   return arg;
 }

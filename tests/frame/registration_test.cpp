@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/frame/component_host.h"
-#include "tests/support/agent.h"
 #include "tests/support/registry_sandbox.h"
 
 namespace swkv::test {
@@ -49,27 +48,6 @@ TEST(Registration, WritesTheAgentsComponentEntryTheClassAndTheTypeLibrary) {
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey + "\\Programmable"));
   // The event log class's script is carried, never run.
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{2D070527-5F3F-4A0C-B426-2E598F6D470D}"));
-}
-
-TEST(Registration, AHostFindsTheComponentByProgIdClassIdAndModulePath) {
-  RegistrySandbox sandbox;
-  ComponentHost installer;
-  ASSERT_EQ(installer.RegisterServer(), S_OK);
-
-  const std::string classId = GetString(HKEY_CLASSES_ROOT, "TessaryRAID.SwkvRAID\\CLSID", nullptr);
-  ASSERT_EQ(classId, kClassId);
-  const std::string path =
-      GetString(HKEY_CLASSES_ROOT, "CLSID\\" + classId + "\\InprocServer32", nullptr);
-  LoadedModule module;
-  ASSERT_TRUE(module.Load(path)) << module.error();
-  auto* getClassObject =
-      module.Entry<HRESULT(REFCLSID, REFIID, void**)>("DllGetClassObject");
-  ASSERT_NE(getClassObject, nullptr);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(getClassObject(CLSID_SwkvRAID, IID_IClassFactory, factory.put_void()), S_OK);
-  ComPtr<IRiver> root;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IRiver, root.put_void()), S_OK);
-  EXPECT_EQ(Get(root.get(), "Type"), "TESSARY SwiftbayRAIDKv9");
 }
 
 TEST(Registration, ReplacesWhatWasLeftAndRemovesOnlyWhatItOwns) {

@@ -28,61 +28,31 @@ class CountingTypeInfo final : public ITypeInfo {
     return m_inner->GetIDsOfNames(names, count, ids);
   }
 
-  HRESULT STDMETHODCALLTYPE GetTypeAttr(TYPEATTR** attr) override {
-    return m_inner->GetTypeAttr(attr);
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeComp(ITypeComp** comp) override {
-    return m_inner->GetTypeComp(comp);
-  }
-  HRESULT STDMETHODCALLTYPE GetFuncDesc(UINT index, FUNCDESC** desc) override {
-    return m_inner->GetFuncDesc(index, desc);
-  }
-  HRESULT STDMETHODCALLTYPE GetVarDesc(UINT index, VARDESC** desc) override {
-    return m_inner->GetVarDesc(index, desc);
-  }
-  HRESULT STDMETHODCALLTYPE GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
-    return m_inner->GetNames(id, names, max, count);
-  }
-  HRESULT STDMETHODCALLTYPE GetRefTypeOfImplType(UINT index, HREFTYPE* type) override {
-    return m_inner->GetRefTypeOfImplType(index, type);
-  }
-  HRESULT STDMETHODCALLTYPE GetImplTypeFlags(UINT index, INT* flags) override {
-    return m_inner->GetImplTypeFlags(index, flags);
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(PVOID instance, MEMBERID id, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argErr) override {
-    return m_inner->Invoke(instance, id, flags, params, result, exception, argErr);
-  }
-  HRESULT STDMETHODCALLTYPE GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
-                                             BSTR* file) override {
-    return m_inner->GetDocumentation(id, name, doc, context, file);
-  }
-  HRESULT STDMETHODCALLTYPE GetDllEntry(MEMBERID id, INVOKEKIND kind, BSTR* dll, BSTR* name,
-                                        WORD* ordinal) override {
-    return m_inner->GetDllEntry(id, kind, dll, name, ordinal);
-  }
-  HRESULT STDMETHODCALLTYPE GetRefTypeInfo(HREFTYPE type, ITypeInfo** info) override {
-    return m_inner->GetRefTypeInfo(type, info);
-  }
-  HRESULT STDMETHODCALLTYPE AddressOfMember(MEMBERID id, INVOKEKIND kind, PVOID* ppv) override {
-    return m_inner->AddressOfMember(id, kind, ppv);
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, PVOID* ppv) override {
-    return m_inner->CreateInstance(outer, iid, ppv);
-  }
-  HRESULT STDMETHODCALLTYPE GetMops(MEMBERID id, BSTR* mops) override {
-    return m_inner->GetMops(id, mops);
-  }
-  HRESULT STDMETHODCALLTYPE GetContainingTypeLib(ITypeLib** lib, UINT* index) override {
-    return m_inner->GetContainingTypeLib(lib, index);
-  }
-  void STDMETHODCALLTYPE ReleaseTypeAttr(TYPEATTR* attr) override {
-    m_inner->ReleaseTypeAttr(attr);
-  }
-  void STDMETHODCALLTYPE ReleaseFuncDesc(FUNCDESC* desc) override {
-    m_inner->ReleaseFuncDesc(desc);
-  }
-  void STDMETHODCALLTYPE ReleaseVarDesc(VARDESC* desc) override { m_inner->ReleaseVarDesc(desc); }
+  // Everything else goes to the registered library's description unchanged.
+#define SWKV_FORWARD(result, method, params, args) \
+  result STDMETHODCALLTYPE method params override { return m_inner->method args; }
+  SWKV_FORWARD(HRESULT, GetTypeAttr, (TYPEATTR** a), (a))
+  SWKV_FORWARD(HRESULT, GetTypeComp, (ITypeComp** a), (a))
+  SWKV_FORWARD(HRESULT, GetFuncDesc, (UINT a, FUNCDESC** b), (a, b))
+  SWKV_FORWARD(HRESULT, GetVarDesc, (UINT a, VARDESC** b), (a, b))
+  SWKV_FORWARD(HRESULT, GetNames, (MEMBERID a, BSTR* b, UINT c, UINT* d), (a, b, c, d))
+  SWKV_FORWARD(HRESULT, GetRefTypeOfImplType, (UINT a, HREFTYPE* b), (a, b))
+  SWKV_FORWARD(HRESULT, GetImplTypeFlags, (UINT a, INT* b), (a, b))
+  SWKV_FORWARD(HRESULT, Invoke, (PVOID a, MEMBERID b, WORD c, DISPPARAMS* d, VARIANT* e,
+               EXCEPINFO* f, UINT* g), (a, b, c, d, e, f, g))
+  SWKV_FORWARD(HRESULT, GetDocumentation, (MEMBERID a, BSTR* b, BSTR* c, DWORD* d, BSTR* e),
+               (a, b, c, d, e))
+  SWKV_FORWARD(HRESULT, GetDllEntry, (MEMBERID a, INVOKEKIND b, BSTR* c, BSTR* d, WORD* e),
+               (a, b, c, d, e))
+  SWKV_FORWARD(HRESULT, GetRefTypeInfo, (HREFTYPE a, ITypeInfo** b), (a, b))
+  SWKV_FORWARD(HRESULT, AddressOfMember, (MEMBERID a, INVOKEKIND b, PVOID* c), (a, b, c))
+  SWKV_FORWARD(HRESULT, CreateInstance, (IUnknown* a, REFIID b, PVOID* c), (a, b, c))
+  SWKV_FORWARD(HRESULT, GetMops, (MEMBERID a, BSTR* b), (a, b))
+  SWKV_FORWARD(HRESULT, GetContainingTypeLib, (ITypeLib** a, UINT* b), (a, b))
+  SWKV_FORWARD(void, ReleaseTypeAttr, (TYPEATTR* a), (a))
+  SWKV_FORWARD(void, ReleaseFuncDesc, (FUNCDESC* a), (a))
+  SWKV_FORWARD(void, ReleaseVarDesc, (VARDESC* a), (a))
+#undef SWKV_FORWARD
 
   static inline int lookups = 0;
 

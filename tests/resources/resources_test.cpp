@@ -2,7 +2,6 @@
 // module, its file path and the "FileVersion" of its version block, and its messages.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -36,43 +35,37 @@ const char* Query(const std::vector<BYTE>& block, const char* path, UINT* length
   return static_cast<const char*>(value);
 }
 
-TEST(StringTable, EveryRaidModeTextByItsId) {
-  const std::pair<UINT, std::string> expected[] = {
+// Texts by id: every RAID mode text from either module; a missing id, or a module without a
+// table (the test program), gives empty text; a short buffer gets the text cut and terminated.
+TEST(StringTable, TextsByIdCutToTheBufferAndEmptyWhenMissing) {
+  const HINSTANCE versioned = SwkvTestVersionedModule();
+  ASSERT_NE(swkv::ModuleInstance(), versioned);
+  struct Case {
+    HINSTANCE module;
+    UINT id;
+    int length;
+    std::string text;
+  };
+  std::vector<Case> cases = {{versioned, 1262, 16, ""}, {versioned, 1259, 16, ""},
+                             {versioned, 1268, 16, ""}, {versioned, 0, 16, ""},
+                             {swkv::ModuleInstance(), 1260, 16, ""},
+                             {versioned, 1261, 6, "STRIP"}, {versioned, 1261, 1, ""}};
+  const std::pair<UINT, std::string> modes[] = {
       {1260, "STRIPING"},  {1261, "STRIPING + MIRRORING"}, {1263, "MIRRORING"},
       {1264, "PARITY"},    {1265, "DISTRIBUTED PARITY"},   {1266, "SPANNING"},
       {1267, "UNKNOWN RAID TYPE"}};
-  for (HINSTANCE module : {SwkvTestVersionedModule(), SwkvTestPlainModule()}) {
-    for (const auto& [id, text] : expected) {
-      char buffer[64];
-      std::memset(buffer, 'x', sizeof buffer);
-      EXPECT_EQ(LoadStringA(module, id, buffer, sizeof buffer), static_cast<int>(text.size()));
-      EXPECT_EQ(std::string(buffer), text) << "id " << id;
+  for (HINSTANCE module : {versioned, SwkvTestPlainModule()})
+    for (const auto& [id, text] : modes) cases.push_back({module, id, 64, text});
+  for (const Case& c : cases) {
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(LoadStringA(c.module, c.id, buffer, c.length), static_cast<int>(c.text.size()))
+        << "id " << c.id;
+    EXPECT_EQ(std::string(buffer), c.text) << "id " << c.id;
+    if (c.length < 64) {
+      EXPECT_EQ(buffer[c.length], 'x') << "written past the buffer, id " << c.id;
     }
   }
-}
-
-TEST(StringTable, MissingIdsAndModulesWithoutATableYieldEmptyText) {
-  char buffer[16];
-  for (UINT id : {1262u, 1259u, 1268u, 0u}) {
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), id, buffer, sizeof buffer), 0) << id;
-    EXPECT_EQ(buffer[0], '\0') << id;
-  }
-  // The test program is a module of its own, with no string table.
-  ASSERT_NE(swkv::ModuleInstance(), SwkvTestVersionedModule());
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(LoadStringA(swkv::ModuleInstance(), 1260, buffer, sizeof buffer), 0);
-  EXPECT_EQ(buffer[0], '\0');
-}
-
-TEST(StringTable, ShortBufferIsCutAndTerminated) {
-  char buffer[8];
-  std::memset(buffer, 'x', sizeof buffer);
-  EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), 1261, buffer, 6), 5);
-  EXPECT_STREQ(buffer, "STRIP");
-  EXPECT_EQ(buffer[6], 'x');
-  EXPECT_EQ(LoadStringA(SwkvTestVersionedModule(), 1261, buffer, 1), 0);
-  EXPECT_EQ(buffer[0], '\0');
 }
 
 TEST(ModuleFile, PathOfEachModuleByItsInstance) {
@@ -116,10 +109,9 @@ TEST(ModuleFile, AddressThatDoesNotStartAModuleFails) {
   }
 }
 
-TEST(VersionBlock, FixedInformationAndTranslation) {
+TEST(VersionBlock, FixedInformationTranslationAndStringsOfTheFirstTranslation) {
   std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
   ASSERT_FALSE(block.empty());
-
   void* value = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
@@ -137,33 +129,17 @@ TEST(VersionBlock, FixedInformationAndTranslation) {
   std::memcpy(translation, value, sizeof translation);
   EXPECT_EQ(translation[0], 0x0409);
   EXPECT_EQ(translation[1], 1200);
-}
 
-TEST(VersionBlock, StringsOfTheFirstTranslation) {
-  std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
-  ASSERT_FALSE(block.empty());
-  WORD* translation = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
-                             reinterpret_cast<void**>(&translation), &length));
-  // The path as the root node builds it, with lower-case hexadecimal.
-  char path[64];
-  std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translation[0],
-                translation[1], "FileVersion");
-  ASSERT_STREQ(path, "\\StringFileInfo\\040904b0\\FileVersion");
-
-  const char* text = Query(block, path, &length);
+  // The path as the root node builds it from the translation, with lower-case hexadecimal.
+  const char* text = Query(block, "\\StringFileInfo\\040904b0\\FileVersion", &length);
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "1.0.0001 Build 1");
   EXPECT_EQ(length, std::strlen("1.0.0001 Build 1") + 1);
   text = Query(block, "\\StringFileInfo\\040904B0\\CompanyName");
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "Tessary Systems, Inc.");
-}
 
-TEST(VersionBlock, LookupsThatFindNothing) {
-  std::vector<BYTE> block = VersionBlock(SwkvTestVersionedModule());
-  ASSERT_FALSE(block.empty());
+  // Lookups that find nothing.
   for (const char* path :
        {"\\StringFileInfo\\040904b0\\NoSuchString", "\\StringFileInfo\\04070000\\FileVersion",
         "\\StringFileInfo\\040904b0\\FileVersion\\More", "\\NoSuchBlock",

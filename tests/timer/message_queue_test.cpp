@@ -2,7 +2,6 @@
 // due, so these hold against the Windows system libraries as well.
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <future>
 #include <thread>
 
@@ -16,16 +15,6 @@ using swkv::test::RunningOnWine;
 int g_strayCalls = 0;
 void CALLBACK StrayProc(HWND, UINT, UINT_PTR, DWORD) { ++g_strayCalls; }
 void CALLBACK QuietProc(HWND, UINT, UINT_PTR, DWORD) {}
-
-TEST(MessageQueue, MessageHasTheWindowsLayout) {
-  EXPECT_EQ(offsetof(MSG, hwnd), 0u);
-  EXPECT_EQ(offsetof(MSG, message), 8u);
-  EXPECT_EQ(offsetof(MSG, wParam), 16u);
-  EXPECT_EQ(offsetof(MSG, lParam), 24u);
-  EXPECT_EQ(offsetof(MSG, time), 32u);
-  EXPECT_EQ(offsetof(MSG, pt), 36u);
-  EXPECT_EQ(sizeof(MSG), 48u);
-}
 
 TEST(MessageQueue, PostedMessagesComeInOrderThenTheQuitRequest) {
   const DWORD self = GetCurrentThreadId();

@@ -108,25 +108,23 @@ TEST(VersionBlock, BufferShorterThanTheBlockIsRefused) {
   EXPECT_EQ(block[size], 0xAA);
 }
 
-TEST_F(DamagedFiles, FilesThatAreNoModulesHaveNoVersion) {
-  const std::pair<std::string, std::string> files[] = {
-      {"empty", ""},
-      {"text", "FileVersion 1.0.0001 Build 1\n"},
-      {"elf header only", m_module.substr(0, 64)},
-      {"cut before the block", m_module.substr(0, m_block)}};
-  for (const auto& [name, contents] : files) {
-    std::string path = Write(name, contents);
-    EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u) << name;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_FORMAT)) << name;
+TEST_F(DamagedFiles, FilesThatAreNoModulesOrWhoseRootOutgrowsItsSectionHaveNoVersion) {
+  std::string longRoot = m_module;
+  SetWord(longRoot, m_block, 0xFFF0);
+  const struct {
+    const char* name;
+    std::string contents;
+    DWORD error;
+  } files[] = {{"empty", "", ERROR_BAD_FORMAT},
+               {"text", "FileVersion 1.0.0001 Build 1\n", ERROR_BAD_FORMAT},
+               {"elf header only", m_module.substr(0, 64), ERROR_BAD_FORMAT},
+               {"cut before the block", m_module.substr(0, m_block), ERROR_BAD_FORMAT},
+               {"root longer than its section", longRoot, ERROR_INVALID_DATA}};
+  for (const auto& file : files) {
+    std::string path = Write(file.name, file.contents);
+    EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u) << file.name;
+    EXPECT_EQ(GetLastError(), file.error) << file.name;
   }
-}
-
-TEST_F(DamagedFiles, RootLongerThanItsSectionIsRejected) {
-  std::string bytes = m_module;
-  SetWord(bytes, m_block, 0xFFF0);
-  std::string path = Write("root", bytes);
-  EXPECT_EQ(GetFileVersionInfoSizeA(path.c_str(), nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
 }
 
 TEST_F(DamagedFiles, DamagedNodeIsNotFoundAndNothingIsReadPastTheBlock) {
