@@ -182,12 +182,8 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
     std::ostringstream s;
     for (uint32_t a : Arrays()) {
       ArrayStatus st = Status(a);
-      RaArrayInfo info{};
-      raGetArrayInfo(a, &info);
-      uint32_t physical = 0;
-      raMapLogicalToPhysicalArray(a, &physical);
-      s << a << ":" << physical << ":" << info.name << ":" << Mode(a) << ":" << SizeBytes(a) << ":"
-        << st.state << "/" << st.activity << "/" << st.progress << " [";
+      s << a << ":" << Out(raMapLogicalToPhysicalArray, a) << ":" << Info(a).name << ":" << Mode(a)
+        << ":" << SizeBytes(a) << ":" << st.state << "/" << st.activity << "/" << st.progress << " [";
       for (uint32_t m : Members(a)) s << m << " ";
       s << "]\n";
     }
@@ -196,9 +192,7 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
       s << "disk " << d << ": " << ds.array << " " << ds.state << " " << ds.kind << " " << ds.smart
         << "\n";
     }
-    int32_t pack = -1;
-    raCheckBatteryPack(&pack);
-    s << "pack " << pack << "\n";
+    s << "pack " << Out(raCheckBatteryPack) << "\n";
     return s.str();
   };
   NeedUpdate();  // the flag is down from here on: reading it again changes nothing
@@ -214,9 +208,7 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
   EXPECT_NE(snapshot(), before) << "and it goes on from there";
   EXPECT_EQ(Mode(2), kStriping);
   Apply(R"({"battery":{"module":true}})");
-  int32_t pack = 0;
-  ASSERT_EQ(raCheckBatteryPack(&pack), kOk);
-  EXPECT_EQ(pack, 1) << "the pack stayed while the module was out";
+  EXPECT_EQ(Out(raCheckBatteryPack), 1) << "the pack stayed while the module was out";
 }
 
 // Whatever the calls and happenings, the model the library saves is one it can read back: the

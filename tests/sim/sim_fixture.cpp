@@ -1,5 +1,7 @@
 #include "sim_fixture.h"
 
+#include <cstring>
+
 namespace swkv::test {
 
 void ClearSimEnvironment() {
@@ -81,9 +83,22 @@ std::vector<uint32_t> SimTest::AllDisks() {
 }
 
 uint64_t SimTest::SizeBytes(uint32_t logical) {
+  RaArrayInfo info = Info(logical);
+  return static_cast<uint64_t>(info.sizeHigh) << 32 | info.sizeLow;
+}
+
+RaArrayInfo SimTest::Info(uint32_t logical) {
   RaArrayInfo info{};
   EXPECT_EQ(raGetArrayInfo(logical, &info), kOk);
-  return static_cast<uint64_t>(info.sizeHigh) << 32 | info.sizeLow;
+  return info;
+}
+
+std::string SimTest::Name(uint32_t disk) {
+  char name[RA_NAME_SIZE];
+  std::memset(name, 'X', sizeof name);
+  EXPECT_EQ(raGetDeviceName(disk, name), kOk);
+  const char* end = static_cast<const char*>(std::memchr(name, 0, sizeof name));
+  return std::string(name, end ? static_cast<std::size_t>(end - name) : sizeof name);
 }
 
 int32_t SimTest::Mode(uint32_t logical) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "sim/sim_control.h"
@@ -35,6 +36,21 @@ enum DiskState : uint32_t { kOnline = 0, kFailed = 1, kFree = 2, kOffline = 3 };
 enum DiskKind : uint32_t { kNoActivity = 0, kRebuildKind = 1, kSyncKind = 2, kConvertKind = 3 };
 enum Command : uint32_t { kStart = 0, kPause = 3, kStop = 4, kStartOrResume = 5 };
 inline constexpr uint32_t kNoArray = 0xFFFFFFFF;
+
+// The value a call gives through its one output (after one input, for the second form); the call
+// must succeed.
+template <typename T>
+T Out(int32_t(RAAPI* call)(T*)) {
+  T value{};
+  EXPECT_EQ(call(&value), kOk);
+  return value;
+}
+template <typename I, typename T>
+T Out(int32_t(RAAPI* call)(I, T*), std::type_identity_t<I> in) {
+  T value{};
+  EXPECT_EQ(call(in, &value), kOk);
+  return value;
+}
 
 // A controller of n disks (0 to n-1), each of the given size, with hot spares as given, activities
 // of 100 seconds and no arrays; arrays and more are added to the returned JSON text by the
@@ -74,6 +90,9 @@ class SimTest : public ::testing::Test {
   std::vector<uint32_t> Members(uint32_t logical);
   std::vector<uint32_t> AllDisks();
   uint64_t SizeBytes(uint32_t logical);
+  RaArrayInfo Info(uint32_t logical);
+  // The disk's model name, as far as it is terminated within its buffer.
+  std::string Name(uint32_t disk);
   int32_t Mode(uint32_t logical);
   // Drains the open controller's event queue: the codes, in order.
   std::vector<int32_t> EventCodes();
