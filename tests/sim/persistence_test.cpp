@@ -23,30 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef __linux__
-// Starts this program as a worker with the role; the worker inherits the environment.
-pid_t StartWorker(const std::string& role) {
-  SetEnv("SWKV_SIM_TEST_ROLE", role.c_str());
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = ::open("/dev/null", O_WRONLY);
-    if (null >= 0) dup2(null, 1);
-    execl("/proc/self/exe", "swkv_sim_tests", "--gtest_filter=SimWorker.DISABLED_Run",
-          "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  SetEnv("SWKV_SIM_TEST_ROLE", nullptr);
-  return pid;
-}
-
-// The worker's exit status: 0 when all its checks passed.
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-#endif
-
 class PersistenceTest : public SimTest {
  protected:
   void SetUp() override {
@@ -82,8 +58,30 @@ class PersistenceTest : public SimTest {
   fs::path m_dir, m_state;
 };
 
+#ifdef __linux__  // worker processes are started on Linux only
+// Starts this program as a worker with the role; the worker inherits the environment.
+pid_t StartWorker(const std::string& role) {
+  SetEnv("SWKV_SIM_TEST_ROLE", role.c_str());
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, 1);
+    execl("/proc/self/exe", "swkv_sim_tests", "--gtest_filter=SimWorker.DISABLED_Run",
+          "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  SetEnv("SWKV_SIM_TEST_ROLE", nullptr);
+  return pid;
+}
+
+// The worker's exit status: 0 when all its checks passed.
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
 TEST_F(PersistenceTest, SuccessiveProcessesShareOneController) {
-#ifdef __linux__
   Restart();
   ASSERT_TRUE(fs::exists(m_state)) << "the directory is made and the model saved at once";
   ASSERT_EQ(Wait(StartWorker("create")), 0);
@@ -91,13 +89,9 @@ TEST_F(PersistenceTest, SuccessiveProcessesShareOneController) {
   EXPECT_EQ(Arrays(), std::vector<uint32_t>{0}) << "this process sees the other two's work";
   EXPECT_EQ(EventCodes(), (std::vector<int32_t>{27, 28}));
   EXPECT_EQ(Disk(2).state, kFree);
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
 
 TEST_F(PersistenceTest, TwoProcessesAtOnceLoseNothing) {
-#ifdef __linux__
   Restart();
   pid_t a = StartWorker("events:A:40");
   pid_t b = StartWorker("events:B:40");
@@ -114,13 +108,9 @@ TEST_F(PersistenceTest, TwoProcessesAtOnceLoseNothing) {
   }
   EXPECT_EQ(nextA, 40);
   EXPECT_EQ(nextB, 40);
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
 
 TEST_F(PersistenceTest, ManualClockCarriesAcrossProcesses) {
-#ifdef __linux__
   SetEnv("SWKV_SIM_CLOCK", "manual");
   Restart();
   // Each worker moves the clock on by 30 s: the disk fails at 10 s, the spare rebuild (100 s)
@@ -130,10 +120,8 @@ TEST_F(PersistenceTest, ManualClockCarriesAcrossProcesses) {
   ASSERT_EQ(Wait(StartWorker("status:1:50")), 0);
   SetEnv("SWKV_SIM_CLOCK", "manual");
   EXPECT_EQ(Status(0).progress, 50) << "a stopped clock takes the later time it finds";
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
+#endif
 
 TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   Restart();

@@ -57,6 +57,8 @@ class CtlSandbox {
   CtlResult Run(const std::vector<std::string>& args, const std::string& input = "");
   CtlResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                        const std::string& input = "");
+  // Runs swkvctl for a command that must succeed; a failure is reported with its output.
+  CtlResult RunOk(const std::vector<std::string>& args, const std::string& input = "");
 
   // Environment for the next runs: a value, or nullopt to leave the variable unset.
   std::map<std::string, std::optional<std::string>> environment;

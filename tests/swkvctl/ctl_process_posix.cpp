@@ -52,9 +52,12 @@ void CtlSandbox::WriteFile(const std::string& name, const std::string& text) con
   WriteText(Path(name), text);
 }
 
-void CtlSandbox::RegisterComponent() {
-  CtlResult registered = Run({"register"});
-  EXPECT_EQ(registered.exitCode, 0) << registered.err;
+void CtlSandbox::RegisterComponent() { RunOk({"register"}); }
+
+CtlResult CtlSandbox::RunOk(const std::vector<std::string>& args, const std::string& input) {
+  CtlResult result = Run(args, input);
+  EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(args) << "\n" << result.out << result.err;
+  return result;
 }
 
 CtlResult CtlSandbox::Run(const std::vector<std::string>& args, const std::string& input) {

@@ -53,7 +53,7 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
 
   // The next watch goes on from 40 s, where the first left the controllers' clock.
   CtlResult more = box.Run({"--speed", "max", "watch", "--seconds", "60"});
-  ASSERT_EQ(more.exitCode, 0) << more.err;
+  ASSERT_EQ(more.exitCode, 0) << more.out << more.err;
   EXPECT_EQ(LinesOf(more.out, "array").front(), "HBA1/System  rebuilding 16%") << more.out;
   const std::vector<std::string> later = LinesOf(more.out, "event");
   ASSERT_EQ(later.size(), 2u) << more.out;
@@ -68,8 +68,7 @@ TEST(SwkvctlWatch, ReportsTheDiskFailureWithItsEventsNotificationsAndTheRebuild)
 TEST(SwkvctlWatch, EventsReadsTheControllersNewRecords) {
   CtlSandbox box;
   box.environment["SWKV_SIM_CLOCK"] = "manual+31";
-  CtlResult events = box.Run({"--speed", "max", "events", "HBA1", "--clear"});
-  ASSERT_EQ(events.exitCode, 0) << events.out << events.err;
+  CtlResult events = box.RunOk({"--speed", "max", "events", "HBA1", "--clear"});
   const std::vector<std::string> lines = Lines(events.out);
   ASSERT_EQ(lines.size(), 6u) << events.out;
   EXPECT_EQ(lines[0], "HBA1: 3 new events");
