@@ -9,10 +9,7 @@ class ActivityTest : public SimTest {
  protected:
   // A mirror of disks 0 and 1 (logical 0) on a controller of six free disks; activities take 100 s.
   void LoadMirror(bool hotSpares) {
-    Scenario s;
-    s.hotSpares = hotSpares;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    Load(s);
+    Load(Scenario{.hotSpares = hotSpares, .arrays = kMirror});
   }
 };
 
@@ -168,9 +165,7 @@ TEST_F(ActivityTest, ConversionChangesTheLayoutWhenItFinishes) {
 }
 
 TEST_F(ActivityTest, ConversionRefusesAnythingButGrowth) {
-  Scenario s;
-  s.arrays = R"({"name":"S","mode":"striping","members":[0,1,2]})";
-  Load(s);
+  Load(Scenario{.arrays = R"({"name":"S","mode":"striping","members":[0,1,2]})"});
   ASSERT_EQ(Create("Busy", kMirroring, {3, 4}), kOk);
   const uint32_t dropsOne[] = {0, 1};
   const uint32_t takesBusy[] = {0, 1, 2, 3};
@@ -217,12 +212,8 @@ TEST_F(ActivityTest, StoppedConversionReturnsToTheOldLayout) {
 TEST_F(ActivityTest, TimelineAndActivitiesHappenInTimeOrderWhenTheClockJumps) {
   // Disk 1 fails at 10 s and a spare rebuild onto disk 2 ends at 110 s; disk 0 fails at 150 s,
   // after that rebuild, so the mirror is critical again, not down.
-  Scenario s;
-  s.hotSpares = true;
-  s.disks = 3;
-  s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-  s.timeline = R"({"at":150,"disk":0,"do":"fail"},{"at":10,"disk":1,"do":"fail"})";
-  Load(s);
+  Load(Scenario{.disks = 3, .hotSpares = true, .arrays = kMirror,
+                .timeline = R"({"at":150,"disk":0,"do":"fail"},{"at":10,"disk":1,"do":"fail"})"});
   Advance(9.999);
   EXPECT_TRUE(EventCodes().empty());
   Advance(1000);

@@ -42,9 +42,7 @@ TEST_F(DeviceTest, DisksReportNameGeometryTimingAndSmart) {
 }
 
 TEST_F(DeviceTest, PulledMemberComesBackDroppedAndANewDiskComesBackFree) {
-  Scenario s;
-  s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-  Load(s);
+  Load(Scenario{.arrays = kMirror});
   Apply(R"({"disk":1,"do":"pull"})");
   EXPECT_EQ(AllDisks(), (std::vector<uint32_t>{0, 2, 3, 4, 5}));
   EXPECT_EQ(Status(0).state, kCritical);
@@ -81,11 +79,9 @@ TEST_F(DeviceTest, SmartErrorIsReportedOnce) {
 }
 
 TEST_F(DeviceTest, BayDeviceNumbersAreGlobalWhicheverControllerIsOpen) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("bays":[{"channel":0,"type":"quickbay","fan":4000,"temperature":35,
-      "power5V":1,"power12V":1},{"channel":2,"type":"plain"}])";
-  Load(s);
+  Load(Scenario{.extra = R"("bays":[{"channel":0,"type":"quickbay","fan":4000,"temperature":35,
+      "power5V":1,"power12V":1},{"channel":2,"type":"plain"}])",
+                .second = true});
   ASSERT_EQ(simApply(R"({"controller":1,"bay":0,"type":"omnibay","fan":3000})"), kOk);
   // The type, then the fan, temperature, 5 V and 12 V readings.
   auto bay = [](uint32_t device) {
@@ -111,11 +107,9 @@ TEST_F(DeviceTest, BayDeviceNumbersAreGlobalWhicheverControllerIsOpen) {
 }
 
 TEST_F(DeviceTest, SensorAlarmsQueueEventsOnTheBaysController) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("bays":[{"channel":1,"type":"quickbay","fan":4000,"temperature":35,
-      "power5V":1,"power12V":1,"temperatureLimit":45}])";
-  Load(s);
+  Load(Scenario{.extra = R"("bays":[{"channel":1,"type":"quickbay","fan":4000,"temperature":35,
+      "power5V":1,"power12V":1,"temperatureLimit":45}])",
+                .second = true});
   Apply(R"({"controller":1,"bay":1,"fan":0,"temperature":46,"power5V":0,"power12V":0})");
   Apply(R"({"controller":1,"bay":1,"temperature":47})");
   EXPECT_TRUE(EventCodes().empty()) << "controller 0 saw nothing";
@@ -125,10 +119,9 @@ TEST_F(DeviceTest, SensorAlarmsQueueEventsOnTheBaysController) {
 }
 
 TEST_F(DeviceTest, BatteryAnswersOnlyWithModuleAndPack) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("battery":{"chargeStatus":9,"cycles":12,"temperature":29,"voltage":8150})";
-  Load(s);
+  Load(Scenario{
+      .extra = R"("battery":{"chargeStatus":9,"cycles":12,"temperature":29,"voltage":8150})",
+      .second = true});
   ASSERT_EQ(simApply(R"({"controller":1,"battery":{"module":false,"pack":false}})"), kOk);
   EXPECT_EQ(Out(raCheckBatteryBackModule), 1);
   EXPECT_EQ(Out(raCheckBatteryPack), 1);
@@ -150,12 +143,9 @@ TEST_F(DeviceTest, BatteryAnswersOnlyWithModuleAndPack) {
 }
 
 TEST_F(DeviceTest, EventsComeTwentyAtATimeAndClearLogEmptiesTheQueue) {
-  Scenario s;
-  s.second = true;
-  Load(s);
-  for (int i = 0; i < 25; ++i) {
+  Load(Scenario{.second = true});
+  for (int i = 0; i < 25; ++i)
     Apply(R"({"event":{"code":7,"text":"retry )" + std::to_string(i) + "\"}}");
-  }
   Apply(R"({"controller":1,"event":{"code":29,"severity":3,"text":"odd"}})");
 
   RaEventRecord records[RA_MAX_EVENTS + 5];
@@ -185,9 +175,7 @@ TEST_F(DeviceTest, EventsComeTwentyAtATimeAndClearLogEmptiesTheQueue) {
 }
 
 TEST_F(DeviceTest, UpdateFlagIsPerControllerAndClearedByReading) {
-  Scenario s;
-  s.second = true;
-  Load(s);
+  Load(Scenario{.second = true});
   EXPECT_EQ(NeedUpdate(), 0);
   ASSERT_EQ(Create("A", kStriping, {0, 1}), kOk);
   Open(1);

@@ -11,10 +11,7 @@ class FaultTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    Scenario s;
-    s.second = true;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    Load(s);
+    Load(Scenario{.arrays = kMirror, .second = true});
   }
   int32_t Flag() {
     int32_t flag = 0;

@@ -33,13 +33,10 @@ class PersistenceTest : public SimTest {
     fs::remove_all(m_dir);
     fs::create_directories(m_dir);
     m_state = m_dir / "nested" / "state.json";
-    Scenario s;
-    s.disks = 8;
-    s.hotSpares = true;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    s.timeline = R"({"at":10,"disk":1,"do":"fail"})";
-    s.extra = R"("battery":{})";
-    WriteText(m_dir / "scenario.json", s.Json());
+    WriteText(m_dir / "scenario.json", Scenario{.disks = 8, .hotSpares = true, .arrays = kMirror,
+                                                .extra = R"("battery":{})",
+                                                .timeline = R"({"at":10,"disk":1,"do":"fail"})"}
+                                           .Json());
     SetEnv("SWKV_SIM_SCENARIO", (m_dir / "scenario.json").string().c_str());
     SetEnv("SWKV_SIM_STATE", m_state.string().c_str());
   }
@@ -171,7 +168,8 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
     for (uint32_t a : Arrays()) {
       ArrayStatus st = Status(a);
       s << a << ":" << Out(raMapLogicalToPhysicalArray, a) << ":" << Info(a).name << ":" << Mode(a)
-        << ":" << SizeBytes(a) << ":" << st.state << "/" << st.activity << "/" << st.progress << " [";
+        << ":" << SizeBytes(a) << ":" << st.state << "/" << st.activity << "/" << st.progress
+        << " [";
       for (uint32_t m : Members(a)) s << m << " ";
       s << "]\n";
     }

@@ -1,38 +1,29 @@
 #include "sim_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace swkv::test {
 
 void ClearSimEnvironment() {
-  for (const char* name :
-       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"}) {
+  for (const char* name : {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
     SetEnv(name, nullptr);
-  }
 }
 
 std::string Scenario::Json() const {
   auto controller = [&] {
     std::string disksText;
-    for (int i = 0; i < disks; ++i) {
+    for (int i = 0; i < disks; ++i)
       disksText += std::string(i ? "," : "") + R"({"disk":)" + std::to_string(i) +
                    R"(,"model":"Disk )" + std::to_string(i) + R"(","sectors":)" +
                    std::to_string(sectors) + "}";
-    }
     return std::string(R"({"settings":{"hotSpares":)") + (hotSpares ? "1" : "0") +
            R"(},"activitySeconds":100,"disks":[)" + disksText + R"(],"arrays":[)" + arrays + "]" +
            (extra.empty() ? "" : "," + extra) + "}";
   };
-  std::string json = R"({"controllers":[)";
-  json += controller();
-  if (second) {
-    json += ",";
-    json += controller();
-  }
-  json += R"(],"timeline":[)";
-  json += timeline;
-  json += "]}";
-  return json;
+  const std::string one = controller();
+  return std::string(R"({"controllers":[)") + one + (second ? std::string(",") + one : "") +
+         R"(],"timeline":[)" + timeline + "]}";
 }
 
 void SimTest::SetUp() {
@@ -64,22 +55,22 @@ SimTest::DiskStatus SimTest::Disk(uint32_t disk) {
   return s;
 }
 
-std::vector<uint32_t> SimTest::Arrays() {
+namespace {
+// The numbers a listing call gives (count and room for RA_MAX_LIST).
+template <typename Call>
+std::vector<uint32_t> Listed(Call call) {
   uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateAllArrays(&count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
+  EXPECT_EQ(call(&count, list), kOk);
+  return std::vector<uint32_t>(list, list + std::min<uint32_t>(count, RA_MAX_LIST));
 }
+}  // namespace
 
+std::vector<uint32_t> SimTest::Arrays() { return Listed(raEnumerateAllArrays); }
+std::vector<uint32_t> SimTest::AllDisks() { return Listed(raEnumerateAllDisks); }
 std::vector<uint32_t> SimTest::Members(uint32_t logical) {
-  uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateDisksInArray(logical, &count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
-}
-
-std::vector<uint32_t> SimTest::AllDisks() {
-  uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateAllDisks(&count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
+  return Listed([&](uint32_t* count, uint32_t* list) {
+    return raEnumerateDisksInArray(logical, count, list);
+  });
 }
 
 uint64_t SimTest::SizeBytes(uint32_t logical) {

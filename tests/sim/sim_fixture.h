@@ -21,21 +21,17 @@ inline constexpr int32_t kOk = 0;
 
 // The codes the simulated controller reports (sim/README.md lists them).
 enum Mode : int32_t { kStriping, kMirroring, kStripeMirroring, kSpanning, kParity, kDistParity };
-enum ArrayState : uint32_t { kNormal = 0, kCritical = 1, kDown = 2 };
+enum ArrayState : uint32_t { kNormal, kCritical, kDown };
 enum ActivityCode : uint32_t {
-  kIdle = 0,
-  kRebuilding = 1,
-  kSpareRebuilding = 2,
-  kSyncing = 3,
-  kConverting = 4,
-  kRebuildPaused = 5,
-  kConvertPaused = 6,
-  kSyncPaused = 7
+  kIdle, kRebuilding, kSpareRebuilding, kSyncing, kConverting, kRebuildPaused, kConvertPaused,
+  kSyncPaused
 };
-enum DiskState : uint32_t { kOnline = 0, kFailed = 1, kFree = 2, kOffline = 3 };
-enum DiskKind : uint32_t { kNoActivity = 0, kRebuildKind = 1, kSyncKind = 2, kConvertKind = 3 };
+enum DiskState : uint32_t { kOnline, kFailed, kFree, kOffline };
+enum DiskKind : uint32_t { kNoActivity, kRebuildKind, kSyncKind, kConvertKind };
 enum Command : uint32_t { kStart = 0, kPause = 3, kStop = 4, kStartOrResume = 5 };
 inline constexpr uint32_t kNoArray = 0xFFFFFFFF;
+// A mirror of disks 0 and 1, for a scenario's "arrays".
+inline constexpr char kMirror[] = R"({"name":"M","mode":"mirroring","members":[0,1]})";
 
 // The value a call gives through its one output (after one input, for the second form); the call
 // must succeed.
