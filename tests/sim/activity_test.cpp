@@ -5,16 +5,12 @@
 namespace swkv::test {
 namespace {
 
-class ActivityTest : public SimTest {
- protected:
-  // A mirror of disks 0 and 1 (logical 0) on a controller of six free disks; activities take 100 s.
-  void LoadMirror(bool hotSpares) {
-    Load(Scenario{.hotSpares = hotSpares, .arrays = kMirror});
-  }
-};
+// Most cases start from a mirror of disks 0 and 1 (logical 0) on a controller of six free disks;
+// activities take 100 s.
+class ActivityTest : public SimTest {};
 
 TEST_F(ActivityTest, FailedMemberIsRebuiltOntoASpareWhenHotSparesAreOn) {
-  LoadMirror(true);
+  Load(Scenario{.hotSpares = true, .arrays = kMirror});
   Apply(R"({"disk":1,"do":"fail"})");
 
   std::vector<RaEventRecord> events = Events();
@@ -46,7 +42,7 @@ TEST_F(ActivityTest, FailedMemberIsRebuiltOntoASpareWhenHotSparesAreOn) {
 }
 
 TEST_F(ActivityTest, RebuildPausesResumesStopsAndStartsAgain) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   Apply(R"({"disk":1,"do":"pull"})");
   EXPECT_EQ(Status(0).state, kCritical);
   EXPECT_EQ(Status(0).activity, kIdle) << "no spare rebuild with hot spares off";
@@ -80,7 +76,7 @@ TEST_F(ActivityTest, RebuildPausesResumesStopsAndStartsAgain) {
 }
 
 TEST_F(ActivityTest, RebuildInPlaceNeedsAFailedOrDroppedMember) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   EXPECT_EQ(raArrayRebuildDisk(0, 0, kStart), SIM_E_STATE) << "a healthy array";
   Apply(R"({"disk":1,"do":"fail"})");
   EXPECT_EQ(raArrayRebuildDisk(0, 2, kStart), SIM_E_ARGUMENT) << "no third member";
@@ -101,7 +97,7 @@ TEST_F(ActivityTest, RebuildInPlaceNeedsAFailedOrDroppedMember) {
 }
 
 TEST_F(ActivityTest, SynchronisationRunsOnHealthyRedundantArraysOnly) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   ASSERT_EQ(Create("S", kStriping, {2, 3}), kOk);
   EventCodes();
   EXPECT_EQ(raArraySynchronize(1, kStartOrResume), SIM_E_STATE) << "a stripe has nothing to sync";
@@ -125,7 +121,7 @@ TEST_F(ActivityTest, SynchronisationRunsOnHealthyRedundantArraysOnly) {
 }
 
 TEST_F(ActivityTest, MemberLossStopsWhatTheArrayWasDoing) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   ASSERT_EQ(raArraySynchronize(0, kStart), kOk);
   EventCodes();
   Apply(R"({"disk":0,"do":"fail"})");
@@ -143,7 +139,7 @@ TEST_F(ActivityTest, MemberLossStopsWhatTheArrayWasDoing) {
 }
 
 TEST_F(ActivityTest, ConversionChangesTheLayoutWhenItFinishes) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   EventCodes();
   const uint32_t members[] = {0, 1, 2};
   ASSERT_EQ(raExpanConv(0, kDistParity, 3, members, 0, kStart), kOk);
@@ -188,7 +184,7 @@ TEST_F(ActivityTest, ConversionRefusesAnythingButGrowth) {
 }
 
 TEST_F(ActivityTest, StoppedConversionReturnsToTheOldLayout) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   const uint32_t members[] = {0, 1, 2};
   ASSERT_EQ(raExpanConv(0, kDistParity, 3, members, 0, kStart), kOk);
   Advance(30);

@@ -18,9 +18,10 @@ TEST(SwkvctlErrors, NoComponentModuleFoundOrLoaded) {
   CtlResult run = box.Run({"--module", nowhere, "tree"});
   ExpectFailure(run, 3, "swkvctl: no component module " + nowhere + ": the file does not exist\n");
   EXPECT_EQ(run.out, "");
+  const std::string broken = box.Path("broken/mxaRAID.so");
   box.WriteFile("broken/mxaRAID.so", "not a module");
-  ExpectFailure(box.Run({"--module", box.Path("broken/mxaRAID.so"), "ls", "HBA1"}), 3,
-                "swkvctl: cannot load the component module " + box.Path("broken/mxaRAID.so") + ": ");
+  ExpectFailure(box.Run({"--module", broken, "ls", "HBA1"}), 3,
+                "swkvctl: cannot load the component module " + broken + ": ");
 
   // swkvctl copied where no component lies beside it: not registered, nothing to register.
   std::filesystem::create_directories(box.Path("elsewhere/bin"));
