@@ -43,9 +43,7 @@ TEST_F(FaultTest, FailEveryCallTheNthCallOrOneControllersCalls) {
   EXPECT_EQ(Flag(), SIM_E_INJECTED);
   // A failing open keeps the controller that was open.
   ASSERT_EQ(simFailCall("raInitialize", 0, 0, 5), kOk);
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), 5);
+  EXPECT_EQ(TryOpen(0), 5);
   EXPECT_EQ(simOpenController(), 1);
 
   EXPECT_EQ(simFailCall("raNoSuchCall", -1, 0, 1), SIM_E_ARGUMENT);

@@ -122,8 +122,6 @@ TEST_F(PersistenceTest, ManualClockCarriesAcrossProcesses) {
 
 TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   Restart();
-  int32_t zero = 0;
-  int32_t* selection = &zero;
   struct Case {
     std::string contents, expected;
   } cases[] = {
@@ -133,7 +131,7 @@ TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   };
   for (const Case& c : cases) {
     WriteText(m_state, c.contents);
-    EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+    EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
     EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
     std::string error = simLastError();
     EXPECT_EQ(error.rfind("state file " + m_state.string() + ": " + c.expected, 0), 0u) << error;
@@ -142,9 +140,9 @@ TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   }
   fs::remove(m_state);
   fs::create_directory(m_state);
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE) << "a directory cannot be read";
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE) << "a directory cannot be read";
   fs::remove(m_state);
-  ASSERT_EQ(raInitialize(&selection), kOk) << "without a state file the scenario starts again";
+  ASSERT_EQ(TryOpen(0), kOk) << "without a state file the scenario starts again";
   EXPECT_EQ(Arrays(), std::vector<uint32_t>{0});
 }
 

@@ -1,8 +1,6 @@
 // Scenarios: the embedded default and its demonstration timeline, the refusal of documents that
 // do not describe a controller, and the configuration from the environment.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gmock/gmock.h>
 
@@ -29,7 +27,7 @@ class ScenarioTest : public SimTest {
            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
       fs::create_directories(m_dir);
     }
-    std::ofstream(m_dir / name, std::ios::binary) << contents;
+    WriteText(m_dir / name, contents);
     return m_dir / name;
   }
   // The modes of the open controller's arrays, in list order.
@@ -125,9 +123,7 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
     EXPECT_THAT(simLastError(), HasSubstr(c.reason));
   }
   // Every call fails until a scenario loads.
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
   EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
   Load(Scenario{});
   EXPECT_EQ(NeedUpdate(), 0);
@@ -145,23 +141,18 @@ TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
   SetEnv("SWKV_SIM_SCENARIO", bad.string().c_str());
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
-  std::string printed = ::testing::internal::GetCapturedStderr();
-  std::string expected = "raidapikv9k: scenario " + bad.string() +
-                         ": at /controllers/0/disks/0/disk: must be from 0 to 7\n";
-  EXPECT_EQ(printed, expected);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "raidapikv9k: scenario " + bad.string() +
+                ": at /controllers/0/disks/0/disk: must be from 0 to 7\n");
 
   SetEnv("SWKV_SIM_SCENARIO", (m_dir / "missing.json").string().c_str());
   EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
   EXPECT_THAT(simLastError(), HasSubstr("missing.json"));
 
-  SetEnv("SWKV_SIM_SCENARIO",
-         File("good.json", R"({"controllers":[{"disks":[{"disk":3,"model":"x"}]}]})")
-             .string()
-             .c_str());
+  fs::path good = File("good.json", R"({"controllers":[{"disks":[{"disk":3,"model":"x"}]}]})");
+  SetEnv("SWKV_SIM_SCENARIO", good.string().c_str());
   ASSERT_EQ(simReset(), kOk) << simLastError();
   Open(0);
   EXPECT_EQ(AllDisks(), std::vector<uint32_t>{3});
@@ -186,8 +177,7 @@ TEST_F(ScenarioTest, ReadmeShowsTheDefaultScenario) {
   std::string readme = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "README.md");
   std::string scenario = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "default_scenario.json");
   ASSERT_FALSE(scenario.empty());
-  EXPECT_NE(readme.find(scenario), std::string::npos)
-      << "sim/README.md must quote sim/default_scenario.json as it is";
+  EXPECT_THAT(readme, HasSubstr(scenario)) << "sim/README.md must quote default_scenario.json";
 }
 
 }  // namespace

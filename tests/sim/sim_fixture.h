@@ -69,7 +69,9 @@ class SimTest : public ::testing::Test {
   // Loads the scenario and opens controller 0.
   void Load(const std::string& json);
   void Load(const Scenario& s) { Load(s.Json()); }
-  void Open(int32_t index);
+  void Open(int32_t index) { ASSERT_EQ(TryOpen(index), kOk); }
+  // Opens controller index (0 or 1) through raInitialize: its status.
+  int32_t TryOpen(int32_t index);
   void Advance(double seconds) { simAdvanceClock(static_cast<int64_t>(seconds * 1000)); }
   void Apply(const std::string& json) { ASSERT_EQ(simApply(json.c_str()), kOk) << simLastError(); }
 
