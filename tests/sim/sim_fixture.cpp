@@ -117,12 +117,6 @@ std::vector<int32_t> SimTest::EventCodes() {
   return codes;
 }
 
-int32_t SimTest::NeedUpdate() {
-  int32_t flag = -1;
-  EXPECT_EQ(raNeedUpdate(&flag), kOk);
-  return flag;
-}
-
 int32_t SimTest::Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block) {
   return raCreateArray(name, mode, static_cast<uint8_t>(disks.size()), disks.data(), block);
 }

@@ -95,7 +95,7 @@ class SimTest : public ::testing::Test {
   // Drains the open controller's event queue: the codes, in order.
   std::vector<int32_t> EventCodes();
   std::vector<RaEventRecord> Events();
-  int32_t NeedUpdate();
+  int32_t NeedUpdate() { return Out(raNeedUpdate); }
   int32_t Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block = 0);
 };
 
