@@ -56,7 +56,8 @@ void CtlSandbox::RegisterComponent() { RunOk({"register"}); }
 
 CtlResult CtlSandbox::RunOk(const std::vector<std::string>& args, const std::string& input) {
   CtlResult result = Run(args, input);
-  EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(args) << "\n" << result.out << result.err;
+  EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(args) << "\n"
+                                << result.out << result.err;
   return result;
 }
 
