@@ -6,7 +6,8 @@
 namespace swkv::test {
 
 void ClearSimEnvironment() {
-  for (const char* name : {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
+  for (const char* name :
+       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
     SetEnv(name, nullptr);
 }
 
