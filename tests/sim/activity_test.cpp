@@ -5,19 +5,12 @@
 namespace swkv::test {
 namespace {
 
-class ActivityTest : public SimTest {
- protected:
-  // A mirror of disks 0 and 1 (logical 0) on a controller of six free disks; activities take 100 s.
-  void LoadMirror(bool hotSpares) {
-    Scenario s;
-    s.hotSpares = hotSpares;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    Load(s);
-  }
-};
+// Most cases start from a mirror of disks 0 and 1 (logical 0) on a controller of six free disks;
+// activities take 100 s.
+class ActivityTest : public SimTest {};
 
 TEST_F(ActivityTest, FailedMemberIsRebuiltOntoASpareWhenHotSparesAreOn) {
-  LoadMirror(true);
+  Load(Scenario{.hotSpares = true, .arrays = kMirror});
   Apply(R"({"disk":1,"do":"fail"})");
 
   std::vector<RaEventRecord> events = Events();
@@ -49,7 +42,7 @@ TEST_F(ActivityTest, FailedMemberIsRebuiltOntoASpareWhenHotSparesAreOn) {
 }
 
 TEST_F(ActivityTest, RebuildPausesResumesStopsAndStartsAgain) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   Apply(R"({"disk":1,"do":"pull"})");
   EXPECT_EQ(Status(0).state, kCritical);
   EXPECT_EQ(Status(0).activity, kIdle) << "no spare rebuild with hot spares off";
@@ -83,7 +76,7 @@ TEST_F(ActivityTest, RebuildPausesResumesStopsAndStartsAgain) {
 }
 
 TEST_F(ActivityTest, RebuildInPlaceNeedsAFailedOrDroppedMember) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   EXPECT_EQ(raArrayRebuildDisk(0, 0, kStart), SIM_E_STATE) << "a healthy array";
   Apply(R"({"disk":1,"do":"fail"})");
   EXPECT_EQ(raArrayRebuildDisk(0, 2, kStart), SIM_E_ARGUMENT) << "no third member";
@@ -104,7 +97,7 @@ TEST_F(ActivityTest, RebuildInPlaceNeedsAFailedOrDroppedMember) {
 }
 
 TEST_F(ActivityTest, SynchronisationRunsOnHealthyRedundantArraysOnly) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   ASSERT_EQ(Create("S", kStriping, {2, 3}), kOk);
   EventCodes();
   EXPECT_EQ(raArraySynchronize(1, kStartOrResume), SIM_E_STATE) << "a stripe has nothing to sync";
@@ -128,7 +121,7 @@ TEST_F(ActivityTest, SynchronisationRunsOnHealthyRedundantArraysOnly) {
 }
 
 TEST_F(ActivityTest, MemberLossStopsWhatTheArrayWasDoing) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   ASSERT_EQ(raArraySynchronize(0, kStart), kOk);
   EventCodes();
   Apply(R"({"disk":0,"do":"fail"})");
@@ -146,7 +139,7 @@ TEST_F(ActivityTest, MemberLossStopsWhatTheArrayWasDoing) {
 }
 
 TEST_F(ActivityTest, ConversionChangesTheLayoutWhenItFinishes) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   EventCodes();
   const uint32_t members[] = {0, 1, 2};
   ASSERT_EQ(raExpanConv(0, kDistParity, 3, members, 0, kStart), kOk);
@@ -168,9 +161,7 @@ TEST_F(ActivityTest, ConversionChangesTheLayoutWhenItFinishes) {
 }
 
 TEST_F(ActivityTest, ConversionRefusesAnythingButGrowth) {
-  Scenario s;
-  s.arrays = R"({"name":"S","mode":"striping","members":[0,1,2]})";
-  Load(s);
+  Load(Scenario{.arrays = R"({"name":"S","mode":"striping","members":[0,1,2]})"});
   ASSERT_EQ(Create("Busy", kMirroring, {3, 4}), kOk);
   const uint32_t dropsOne[] = {0, 1};
   const uint32_t takesBusy[] = {0, 1, 2, 3};
@@ -193,7 +184,7 @@ TEST_F(ActivityTest, ConversionRefusesAnythingButGrowth) {
 }
 
 TEST_F(ActivityTest, StoppedConversionReturnsToTheOldLayout) {
-  LoadMirror(false);
+  Load(Scenario{.arrays = kMirror});
   const uint32_t members[] = {0, 1, 2};
   ASSERT_EQ(raExpanConv(0, kDistParity, 3, members, 0, kStart), kOk);
   Advance(30);
@@ -217,12 +208,8 @@ TEST_F(ActivityTest, StoppedConversionReturnsToTheOldLayout) {
 TEST_F(ActivityTest, TimelineAndActivitiesHappenInTimeOrderWhenTheClockJumps) {
   // Disk 1 fails at 10 s and a spare rebuild onto disk 2 ends at 110 s; disk 0 fails at 150 s,
   // after that rebuild, so the mirror is critical again, not down.
-  Scenario s;
-  s.hotSpares = true;
-  s.disks = 3;
-  s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-  s.timeline = R"({"at":150,"disk":0,"do":"fail"},{"at":10,"disk":1,"do":"fail"})";
-  Load(s);
+  Load(Scenario{.disks = 3, .hotSpares = true, .arrays = kMirror,
+                .timeline = R"({"at":150,"disk":0,"do":"fail"},{"at":10,"disk":1,"do":"fail"})"});
   Advance(9.999);
   EXPECT_TRUE(EventCodes().empty());
   Advance(1000);

@@ -67,8 +67,7 @@ TEST_F(ArrayConfigurationTest, CreatedArrayShowsItsLayoutAndIsAnnounced) {
   EXPECT_EQ(Members(0), (std::vector<uint32_t>{0, 2, 5}));
   // Two members' worth of the smallest disk; the rest holds parity.
   EXPECT_EQ(SizeBytes(0), 2ull * 1000000 * 512);
-  RaArrayInfo info{};
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
+  RaArrayInfo info = Info(0);
   EXPECT_STREQ(info.name, "Data");
   EXPECT_EQ(info.heads, 255);
   EXPECT_EQ(info.sectorsPerTrack, 63);
@@ -114,20 +113,15 @@ TEST_F(ArrayConfigurationTest, DeletedSlotsAreReusedButPhysicalNumbersAreNot) {
   Load(Scenario{.disks = 8});
   for (uint8_t d = 0; d < 8; ++d) ASSERT_EQ(Create("", kSpanning, {d}), kOk);
   EXPECT_EQ(Arrays(), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
-  uint32_t before = 0, after = 0;
-  ASSERT_EQ(raMapLogicalToPhysicalArray(3, &before), kOk);
-
+  const uint32_t before = Out(raMapLogicalToPhysicalArray, 3);
   ASSERT_EQ(raDeleteArray(3), kOk);
+  uint32_t after = 0;
   EXPECT_EQ(raMapLogicalToPhysicalArray(3, &after), SIM_E_NO_OBJECT);
   ASSERT_EQ(Create("", kSpanning, {3}), kOk);
-  ASSERT_EQ(raMapLogicalToPhysicalArray(3, &after), kOk);
-  EXPECT_NE(after, before) << "a new array must not look like the deleted one";
+  EXPECT_NE(Out(raMapLogicalToPhysicalArray, 3), before)
+      << "a new array must not look like the deleted one";
   std::vector<uint32_t> physical;
-  for (uint32_t logical : Arrays()) {
-    uint32_t p = 0;
-    ASSERT_EQ(raMapLogicalToPhysicalArray(logical, &p), kOk);
-    physical.push_back(p);
-  }
+  for (uint32_t logical : Arrays()) physical.push_back(Out(raMapLogicalToPhysicalArray, logical));
   std::sort(physical.begin(), physical.end());
   EXPECT_EQ(std::unique(physical.begin(), physical.end()), physical.end());
 }
@@ -161,21 +155,16 @@ TEST_F(ArrayConfigurationTest, RenameTakesUpTo63Characters) {
   EXPECT_EQ(raRenameArray(0, (longest + "y").c_str()), SIM_E_ARGUMENT);
   EXPECT_EQ(raRenameArray(0, nullptr), SIM_E_ARGUMENT);
   EXPECT_EQ(raRenameArray(5, "Other"), SIM_E_NO_OBJECT);
-  RaArrayInfo info{};
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
-  EXPECT_EQ(std::string(info.name), longest);
+  EXPECT_EQ(std::string(Info(0).name), longest);
   ASSERT_EQ(raRenameArray(0, ""), kOk) << "an empty name is allowed";
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
-  EXPECT_STREQ(info.name, "");
+  EXPECT_STREQ(Info(0).name, "");
 }
 
 TEST_F(ArrayConfigurationTest, LargeArraysReportTheHighHalfOfTheirSize) {
   Load(Scenario{.disks = 2, .sectors = 4000000000u});
   ASSERT_EQ(Create("Big", kStriping, {0, 1}), kOk);
   EXPECT_EQ(SizeBytes(0), 8000000000ull * 512);
-  RaArrayInfo info{};
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
-  EXPECT_EQ(info.cylinders, 65535) << "the geometry saturates";
+  EXPECT_EQ(Info(0).cylinders, 65535) << "the geometry saturates";
 }
 
 }  // namespace

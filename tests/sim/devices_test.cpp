@@ -16,10 +16,7 @@ TEST_F(DeviceTest, DisksReportNameGeometryTimingAndSmart) {
       {"disk":7,"model":"Gone","present":false}]}]})");
   EXPECT_EQ(AllDisks(), (std::vector<uint32_t>{0, 5}));
 
-  char name[RA_NAME_SIZE];
-  std::memset(name, 'X', sizeof name);
-  ASSERT_EQ(raGetDeviceName(0, name), kOk);
-  EXPECT_STREQ(name, "Kestrel KD-40A");
+  EXPECT_EQ(Name(0), "Kestrel KD-40A");
   uint32_t sectors = 0, cylinders = 0, heads = 0, perTrack = 0;
   ASSERT_EQ(raGetDiskDescription(0, &sectors, &cylinders, &heads, &perTrack), kOk);
   EXPECT_EQ(sectors, 78165360u);
@@ -29,13 +26,13 @@ TEST_F(DeviceTest, DisksReportNameGeometryTimingAndSmart) {
   EXPECT_EQ(cylinders, 16383u);
   ASSERT_EQ(raGetDiskDescription(5, &sectors, &cylinders, &heads, &perTrack), kOk);
   EXPECT_EQ(cylinders, 20u);
-  int32_t timing = 0;
-  ASSERT_EQ(raGetDiskTiming(0, &timing), kOk);
-  EXPECT_EQ(timing, 8);
+  EXPECT_EQ(Out(raGetDiskTiming, 0), 8);
   EXPECT_EQ(Disk(0).smart, 3u);
   EXPECT_EQ(Disk(0).state, kFree);
   EXPECT_EQ(Disk(0).array, kNoArray);
 
+  char name[RA_NAME_SIZE];
+  int32_t timing = 0;
   for (uint32_t absent : {1u, 7u, 8u, 1000u}) {
     EXPECT_EQ(raGetDeviceName(absent, name), SIM_E_NO_OBJECT) << absent;
     EXPECT_EQ(raGetDiskTiming(absent, &timing), SIM_E_NO_OBJECT) << absent;
@@ -45,9 +42,7 @@ TEST_F(DeviceTest, DisksReportNameGeometryTimingAndSmart) {
 }
 
 TEST_F(DeviceTest, PulledMemberComesBackDroppedAndANewDiskComesBackFree) {
-  Scenario s;
-  s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-  Load(s);
+  Load(Scenario{.arrays = kMirror});
   Apply(R"({"disk":1,"do":"pull"})");
   EXPECT_EQ(AllDisks(), (std::vector<uint32_t>{0, 2, 3, 4, 5}));
   EXPECT_EQ(Status(0).state, kCritical);
@@ -67,9 +62,7 @@ TEST_F(DeviceTest, PulledMemberComesBackDroppedAndANewDiskComesBackFree) {
   Apply(R"({"disk":5,"do":"pull"})");
   Apply(R"({"disk":5,"do":"insert","model":"Fresh","sectors":5000000})");
   EXPECT_EQ(Disk(5).state, kFree);
-  char name[RA_NAME_SIZE];
-  ASSERT_EQ(raGetDeviceName(5, name), kOk);
-  EXPECT_STREQ(name, "Fresh");
+  EXPECT_EQ(Name(5), "Fresh");
   EXPECT_EQ(simApply(R"({"disk":5,"do":"insert"})"), SIM_E_STATE) << "already there";
   EXPECT_EQ(simApply(R"({"disk":6,"do":"insert"})"), SIM_E_NO_OBJECT) << "never was a disk";
 }
@@ -86,46 +79,37 @@ TEST_F(DeviceTest, SmartErrorIsReportedOnce) {
 }
 
 TEST_F(DeviceTest, BayDeviceNumbersAreGlobalWhicheverControllerIsOpen) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("bays":[{"channel":0,"type":"quickbay","fan":4000,"temperature":35,
-      "power5V":1,"power12V":1},{"channel":2,"type":"plain"}])";
-  Load(s);
+  Load(Scenario{.extra = R"("bays":[{"channel":0,"type":"quickbay","fan":4000,"temperature":35,
+      "power5V":1,"power12V":1},{"channel":2,"type":"plain"}])",
+                .second = true});
   ASSERT_EQ(simApply(R"({"controller":1,"bay":0,"type":"omnibay","fan":3000})"), kOk);
+  // The type, then the fan, temperature, 5 V and 12 V readings.
+  auto bay = [](uint32_t device) {
+    int32_t type = 99, spare = 99, r[4] = {};
+    EXPECT_EQ(raGetEnclosureStatus(device, &type, &spare, r), kOk);
+    return std::vector<int32_t>{type, r[0], r[1], r[2], r[3]};
+  };
   for (int open : {0, 1}) {
     Open(open);
+    EXPECT_EQ(Out(raEnclosureType, 0), 2) << "controller 0, channel 0";
+    EXPECT_EQ(Out(raEnclosureType, 8), 4) << "controller 1, channel 0 is device 8";
+    EXPECT_EQ(Out(raEnclosureType, 1), 0) << "a bay answers as its channel's master";
+    EXPECT_EQ(Out(raEnclosureType, 4), 1);
     int32_t type = 99;
-    ASSERT_EQ(raEnclosureType(0, &type), kOk);
-    EXPECT_EQ(type, 2) << "controller 0, channel 0";
-    ASSERT_EQ(raEnclosureType(8, &type), kOk);
-    EXPECT_EQ(type, 4) << "controller 1, channel 0 is device 8";
-    ASSERT_EQ(raEnclosureType(1, &type), kOk);
-    EXPECT_EQ(type, 0) << "a bay answers as its channel's master";
-    ASSERT_EQ(raEnclosureType(4, &type), kOk);
-    EXPECT_EQ(type, 1);
     EXPECT_EQ(raEnclosureType(16, &type), SIM_E_NO_OBJECT);
-
-    int32_t spare = 99, readings[4] = {};
-    ASSERT_EQ(raGetEnclosureStatus(8, &type, &spare, readings), kOk);
-    EXPECT_EQ(type, 4);
-    EXPECT_EQ(readings[0], 3000);
-    ASSERT_EQ(raGetEnclosureStatus(0, &type, &spare, readings), kOk);
-    EXPECT_EQ(std::vector<int32_t>(readings, readings + 4), (std::vector<int32_t>{4000, 35, 1, 1}));
-    ASSERT_EQ(raGetEnclosureStatus(2, &type, &spare, readings), kOk);
-    EXPECT_EQ(type, -1) << "no bay on channel 1";
-    EXPECT_EQ(std::vector<int32_t>(readings, readings + 4), (std::vector<int32_t>{-2, -2, -2, -2}));
-    ASSERT_EQ(raGetEnclosureStatus(4, &type, &spare, readings), kOk);
-    EXPECT_EQ(type, 1) << "a bay without sensors gives its type only";
-    EXPECT_EQ(readings[0], -2);
+    EXPECT_EQ(bay(8)[0], 4);
+    EXPECT_EQ(bay(8)[1], 3000);
+    EXPECT_EQ(bay(0), (std::vector<int32_t>{2, 4000, 35, 1, 1}));
+    EXPECT_EQ(bay(2), (std::vector<int32_t>{-1, -2, -2, -2, -2})) << "no bay on channel 1";
+    EXPECT_EQ(bay(4)[0], 1) << "a bay without sensors gives its type only";
+    EXPECT_EQ(bay(4)[1], -2);
   }
 }
 
 TEST_F(DeviceTest, SensorAlarmsQueueEventsOnTheBaysController) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("bays":[{"channel":1,"type":"quickbay","fan":4000,"temperature":35,
-      "power5V":1,"power12V":1,"temperatureLimit":45}])";
-  Load(s);
+  Load(Scenario{.extra = R"("bays":[{"channel":1,"type":"quickbay","fan":4000,"temperature":35,
+      "power5V":1,"power12V":1,"temperatureLimit":45}])",
+                .second = true});
   Apply(R"({"controller":1,"bay":1,"fan":0,"temperature":46,"power5V":0,"power12V":0})");
   Apply(R"({"controller":1,"bay":1,"temperature":47})");
   EXPECT_TRUE(EventCodes().empty()) << "controller 0 saw nothing";
@@ -135,47 +119,33 @@ TEST_F(DeviceTest, SensorAlarmsQueueEventsOnTheBaysController) {
 }
 
 TEST_F(DeviceTest, BatteryAnswersOnlyWithModuleAndPack) {
-  Scenario s;
-  s.second = true;
-  s.extra = R"("battery":{"chargeStatus":9,"cycles":12,"temperature":29,"voltage":8150})";
-  Load(s);
+  Load(Scenario{
+      .extra = R"("battery":{"chargeStatus":9,"cycles":12,"temperature":29,"voltage":8150})",
+      .second = true});
   ASSERT_EQ(simApply(R"({"controller":1,"battery":{"module":false,"pack":false}})"), kOk);
-  int32_t module = -1, pack = -1, status = 0;
-  uint16_t cycles = 0, temperature = 0, voltage = 0;
-  ASSERT_EQ(raCheckBatteryBackModule(&module), kOk);
-  ASSERT_EQ(raCheckBatteryPack(&pack), kOk);
-  EXPECT_EQ(module, 1);
-  EXPECT_EQ(pack, 1);
-  ASSERT_EQ(raGetChargeStatus(&status), kOk);
-  ASSERT_EQ(raGetChargeCycle(&cycles), kOk);
-  ASSERT_EQ(raGetBatteryTemperature(&temperature), kOk);
-  ASSERT_EQ(raGetBatteryVoltage(&voltage), kOk);
-  EXPECT_EQ(status, 9);
-  EXPECT_EQ(cycles, 12);
-  EXPECT_EQ(temperature, 29);
-  EXPECT_EQ(voltage, 8150);
+  EXPECT_EQ(Out(raCheckBatteryBackModule), 1);
+  EXPECT_EQ(Out(raCheckBatteryPack), 1);
+  EXPECT_EQ(Out(raGetChargeStatus), 9);
+  EXPECT_EQ(Out(raGetChargeCycle), 12);
+  EXPECT_EQ(Out(raGetBatteryTemperature), 29);
+  EXPECT_EQ(Out(raGetBatteryVoltage), 8150);
 
   Apply(R"({"battery":{"pack":false,"cycles":13}})");
-  ASSERT_EQ(raCheckBatteryPack(&pack), kOk);
-  EXPECT_EQ(pack, 0);
-  EXPECT_EQ(raGetChargeCycle(&cycles), SIM_E_NO_OBJECT);
+  EXPECT_EQ(Out(raCheckBatteryPack), 0);
+  uint16_t reading = 0;
+  EXPECT_EQ(raGetChargeCycle(&reading), SIM_E_NO_OBJECT);
   Apply(R"({"battery":{"pack":true}})");
-  ASSERT_EQ(raGetChargeCycle(&cycles), kOk);
-  EXPECT_EQ(cycles, 13);
+  EXPECT_EQ(Out(raGetChargeCycle), 13);
 
   Open(1);
-  ASSERT_EQ(raCheckBatteryBackModule(&module), kOk);
-  EXPECT_EQ(module, 0);
-  EXPECT_EQ(raGetBatteryVoltage(&voltage), SIM_E_NO_OBJECT);
+  EXPECT_EQ(Out(raCheckBatteryBackModule), 0);
+  EXPECT_EQ(raGetBatteryVoltage(&reading), SIM_E_NO_OBJECT);
 }
 
 TEST_F(DeviceTest, EventsComeTwentyAtATimeAndClearLogEmptiesTheQueue) {
-  Scenario s;
-  s.second = true;
-  Load(s);
-  for (int i = 0; i < 25; ++i) {
+  Load(Scenario{.second = true});
+  for (int i = 0; i < 25; ++i)
     Apply(R"({"event":{"code":7,"text":"retry )" + std::to_string(i) + "\"}}");
-  }
   Apply(R"({"controller":1,"event":{"code":29,"severity":3,"text":"odd"}})");
 
   RaEventRecord records[RA_MAX_EVENTS + 5];
@@ -205,9 +175,7 @@ TEST_F(DeviceTest, EventsComeTwentyAtATimeAndClearLogEmptiesTheQueue) {
 }
 
 TEST_F(DeviceTest, UpdateFlagIsPerControllerAndClearedByReading) {
-  Scenario s;
-  s.second = true;
-  Load(s);
+  Load(Scenario{.second = true});
   EXPECT_EQ(NeedUpdate(), 0);
   ASSERT_EQ(Create("A", kStriping, {0, 1}), kOk);
   Open(1);
@@ -221,19 +189,14 @@ TEST_F(DeviceTest, UpdateFlagIsPerControllerAndClearedByReading) {
 
 TEST_F(DeviceTest, SettingsAreReadAndWrittenWithinTheirRanges) {
   Load(Scenario{.extra = R"("settings":{"rebuildRate":255,"readThreshold":8})"});
-  int32_t v = 0;
-  ASSERT_EQ(raGetRebuildRate(0, &v), kOk);
-  EXPECT_EQ(v, 255) << "a controller that keeps no rate";
+  EXPECT_EQ(Out(raGetRebuildRate, 0), 255) << "a controller that keeps no rate";
   ASSERT_EQ(raSetRebuildRate(0, 6), kOk);
-  ASSERT_EQ(raGetRebuildRate(0, &v), kOk);
-  EXPECT_EQ(v, 6);
+  EXPECT_EQ(Out(raGetRebuildRate, 0), 6);
   EXPECT_EQ(raSetRebuildRate(0, 255), SIM_E_ARGUMENT);
 
-  v = 16;
+  int32_t v = 16;
   ASSERT_EQ(raReadThreshold(1, &v), kOk);
-  v = 0;
-  ASSERT_EQ(raReadThreshold(0, &v), kOk);
-  EXPECT_EQ(v, 16);
+  EXPECT_EQ(Out(raReadThreshold, 0), 16);
   v = 300;
   EXPECT_EQ(raWriteThreshold(1, &v), SIM_E_ARGUMENT);
   EXPECT_EQ(raWriteThreshold(2, &v), SIM_E_ARGUMENT);
@@ -242,18 +205,15 @@ TEST_F(DeviceTest, SettingsAreReadAndWrittenWithinTheirRanges) {
   EXPECT_EQ(v, 1) << "the value taken is written back";
   v = 2;
   EXPECT_EQ(raWriteMode(1, &v), SIM_E_ARGUMENT);
-  ASSERT_EQ(raOriginalChannelCount(0, &v), kOk);
-  EXPECT_EQ(v, 4);
-  ASSERT_EQ(raGetMaxChannelsPerAdapter(&v), kOk);
-  EXPECT_EQ(v, 4);
+  EXPECT_EQ(Out(raOriginalChannelCount, 0), 4);
+  EXPECT_EQ(Out(raGetMaxChannelsPerAdapter), 4);
   EXPECT_EQ(NeedUpdate(), 0) << "settings are not configuration";
 }
 
 TEST_F(DeviceTest, ControllerRecordsAndTheOpenController) {
   Load(Scenario{.extra = R"("info":{"irq":5,"bmb":"0x1F0","sdram":"0xE0000000"},
       "driverVersion":"drv 1","driverDetail":"fw 2")"});
-  RaControllerInfo info{};
-  ASSERT_EQ(raGetControllerInfo(0, &info), kOk);
+  RaControllerInfo info = Out(raGetControllerInfo, 0);
   EXPECT_EQ(info.irq, 5);
   EXPECT_EQ(info.bmb, 0x1F0u);
   EXPECT_EQ(info.sdramBase, 0xE0000000u);
@@ -272,11 +232,10 @@ TEST_F(DeviceTest, ControllerRecordsAndTheOpenController) {
   ASSERT_EQ(raTerminate(selection), kOk);
   EXPECT_EQ(simOpenController(), -1);
   EXPECT_EQ(raTerminate(selection), SIM_E_NOT_OPEN);
-  int32_t flag = 0;
-  EXPECT_EQ(raNeedUpdate(&flag), SIM_E_NOT_OPEN);
+  int32_t out = 0;
+  EXPECT_EQ(raNeedUpdate(&out), SIM_E_NOT_OPEN);
   EXPECT_EQ(raGetControllerInfo(0, &info), SIM_E_NOT_OPEN);
-  int32_t type = 0;
-  EXPECT_EQ(raEnclosureType(0, &type), SIM_E_NOT_OPEN);
+  EXPECT_EQ(raEnclosureType(0, &out), SIM_E_NOT_OPEN);
 }
 
 }  // namespace

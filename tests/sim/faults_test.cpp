@@ -11,30 +11,29 @@ class FaultTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    Scenario s;
-    s.second = true;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    Load(s);
+    Load(Scenario{.arrays = kMirror, .second = true});
   }
   int32_t Flag() {
     int32_t flag = 0;
     return raNeedUpdate(&flag);
   }
+  // The statuses of n calls of raNeedUpdate.
+  std::vector<int32_t> Flags(int n) {
+    std::vector<int32_t> statuses;
+    while (n-- > 0) statuses.push_back(Flag());
+    return statuses;
+  }
 };
 
 TEST_F(FaultTest, FailEveryCallTheNthCallOrOneControllersCalls) {
   ASSERT_EQ(simFailCall("raNeedUpdate", -1, 0, 77), kOk);
-  EXPECT_EQ(Flag(), 77);
-  EXPECT_EQ(Flag(), 77);
+  EXPECT_EQ(Flags(2), (std::vector<int32_t>{77, 77}));
   simClearFaults();
   EXPECT_EQ(Flag(), kOk);
 
   // The third matching call from now, once.
   ASSERT_EQ(simFailCall("raNeedUpdate", -1, 3, 9), kOk);
-  EXPECT_EQ(Flag(), kOk);
-  EXPECT_EQ(Flag(), kOk);
-  EXPECT_EQ(Flag(), 9);
-  EXPECT_EQ(Flag(), kOk);
+  EXPECT_EQ(Flags(4), (std::vector<int32_t>{kOk, kOk, 9, kOk}));
   simClearFaults();
 
   // Only while controller 1 is open, with the default status.
@@ -44,9 +43,7 @@ TEST_F(FaultTest, FailEveryCallTheNthCallOrOneControllersCalls) {
   EXPECT_EQ(Flag(), SIM_E_INJECTED);
   // A failing open keeps the controller that was open.
   ASSERT_EQ(simFailCall("raInitialize", 0, 0, 5), kOk);
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), 5);
+  EXPECT_EQ(TryOpen(0), 5);
   EXPECT_EQ(simOpenController(), 1);
 
   EXPECT_EQ(simFailCall("raNoSuchCall", -1, 0, 1), SIM_E_ARGUMENT);
@@ -77,9 +74,7 @@ TEST_F(FaultTest, ScenarioFaultsApplyFromTheStart) {
   Open(0);
   int32_t timing = 0;
   EXPECT_EQ(raGetDiskTiming(0, &timing), 12);
-  char name[RA_NAME_SIZE];
-  ASSERT_EQ(raGetDeviceName(0, name), kOk);
-  EXPECT_EQ(std::memchr(name, 0, sizeof name), nullptr);
+  EXPECT_EQ(Name(0), std::string("A").append(RA_NAME_SIZE - 1, ' ')) << "no NUL in the buffer";
   EXPECT_EQ(Disk(0).state, kFree);
   EXPECT_EQ(Disk(0).state, 9u) << "the second call reports an unknown state";
   EXPECT_EQ(Disk(0).state, kFree);
@@ -122,13 +117,8 @@ TEST_F(FaultTest, UnterminatedTextsFillTheirWholeBuffers) {
        {"raGetDeviceName", "raGetArrayInfo", "raGetDriverVersion", "raGetEvents"}) {
     ASSERT_EQ(simMisbehave(fn, -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0), kOk) << fn;
   }
-  char name[RA_NAME_SIZE];
-  ASSERT_EQ(raGetDeviceName(0, name), kOk);
-  EXPECT_EQ(std::memchr(name, 0, sizeof name), nullptr);
-  EXPECT_EQ(std::string(name, 6), "Disk 0");
-  RaArrayInfo info;
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
-  EXPECT_EQ(std::memchr(info.name, 0, sizeof info.name), nullptr);
+  EXPECT_EQ(Name(0), std::string("Disk 0").append(RA_NAME_SIZE - 6, ' ')) << "no NUL in the buffer";
+  EXPECT_EQ(std::memchr(Info(0).name, 0, sizeof(RaArrayInfo::name)), nullptr);
   char version[RA_VERSION_SIZE], second[RA_VERSION_SIZE];
   ASSERT_EQ(raGetDriverVersion(version, second), kOk);
   EXPECT_EQ(std::memchr(version, 0, sizeof version), nullptr);
@@ -150,26 +140,21 @@ TEST_F(FaultTest, OutputsCanCarryCodesNoControllerUses) {
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", 1, 0, SIM_MISBEHAVE_OUTPUT, 0, 2), kOk);
   EXPECT_EQ(Status(0).state, 9u);
   EXPECT_EQ(Status(0).activity, 8u);
+  EXPECT_EQ(Out(raEnclosureType, 0), 7);
   int32_t type = 0, spare = 0, readings[4] = {};
-  ASSERT_EQ(raEnclosureType(0, &type), kOk);
-  EXPECT_EQ(type, 7);
   ASSERT_EQ(raGetEnclosureStatus(0, &type, &spare, readings), kOk);
   EXPECT_EQ(readings[3], -2) << "output 5 is the 12 V reading";
   int32_t code = 0;
   EXPECT_EQ(raGetChargeStatus(&code), SIM_E_NO_OBJECT) << "a failed call is left alone";
-  int32_t channels = 0;
-  ASSERT_EQ(raGetMaxChannelsPerAdapter(&channels), kOk);
-  EXPECT_EQ(channels, 4);
+  EXPECT_EQ(Out(raGetMaxChannelsPerAdapter), 4);
   Open(1);
-  ASSERT_EQ(raGetMaxChannelsPerAdapter(&channels), kOk);
-  EXPECT_EQ(channels, 2);
+  EXPECT_EQ(Out(raGetMaxChannelsPerAdapter), 2);
   EXPECT_EQ(simMisbehave("raGetArrayStatus", -1, 0, 99, 0, 0), SIM_E_ARGUMENT);
 }
 
 TEST_F(FaultTest, CallsAreCountedPerFunctionAndController) {
   simResetCallCounts();
-  Flag();
-  Flag();
+  Flags(2);
   Open(1);
   Flag();
   ASSERT_EQ(simFailCall("raNeedUpdate", -1, 0, 1), kOk);

@@ -23,7 +23,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef __linux__
+class PersistenceTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    m_dir = fs::temp_directory_path() /
+            ("swkv-state-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+    m_state = m_dir / "nested" / "state.json";
+    WriteText(m_dir / "scenario.json", Scenario{.disks = 8, .hotSpares = true, .arrays = kMirror,
+                                                .extra = R"("battery":{})",
+                                                .timeline = R"({"at":10,"disk":1,"do":"fail"})"}
+                                           .Json());
+    SetEnv("SWKV_SIM_SCENARIO", (m_dir / "scenario.json").string().c_str());
+    SetEnv("SWKV_SIM_STATE", m_state.string().c_str());
+  }
+  void TearDown() override {
+    ClearSimEnvironment();
+    simReset();
+    fs::remove_all(m_dir);
+  }
+  // Starts this process over on the state file (which simReset replaces with a fresh model).
+  void Restart() {
+    ASSERT_EQ(simReset(), kOk) << simLastError();
+    simStopClock();
+    Open(0);
+  }
+
+  fs::path m_dir, m_state;
+};
+
+#ifdef __linux__  // worker processes are started on Linux only
 // Starts this program as a worker with the role; the worker inherits the environment.
 pid_t StartWorker(const std::string& role) {
   SetEnv("SWKV_SIM_TEST_ROLE", role.c_str());
@@ -45,45 +77,8 @@ int Wait(pid_t pid) {
   if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
-#endif
-
-class PersistenceTest : public SimTest {
- protected:
-  void SetUp() override {
-    SimTest::SetUp();
-    m_dir = fs::temp_directory_path() /
-            ("swkv-state-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-    m_state = m_dir / "nested" / "state.json";
-    Scenario s;
-    s.disks = 8;
-    s.hotSpares = true;
-    s.arrays = R"({"name":"M","mode":"mirroring","members":[0,1]})";
-    s.timeline = R"({"at":10,"disk":1,"do":"fail"})";
-    s.extra = R"("battery":{})";
-    WriteText(m_dir / "scenario.json", s.Json());
-    SetEnv("SWKV_SIM_SCENARIO", (m_dir / "scenario.json").string().c_str());
-    SetEnv("SWKV_SIM_STATE", m_state.string().c_str());
-  }
-  void TearDown() override {
-    ClearSimEnvironment();
-    simReset();
-    fs::remove_all(m_dir);
-  }
-  // Starts this process over on the state file (which simReset replaces with a fresh model).
-  void Restart() {
-    ASSERT_EQ(simReset(), kOk) << simLastError();
-    simStopClock();
-    Open(0);
-  }
-
-  fs::path m_dir, m_state;
-};
 
 TEST_F(PersistenceTest, SuccessiveProcessesShareOneController) {
-#ifdef __linux__
   Restart();
   ASSERT_TRUE(fs::exists(m_state)) << "the directory is made and the model saved at once";
   ASSERT_EQ(Wait(StartWorker("create")), 0);
@@ -91,13 +86,9 @@ TEST_F(PersistenceTest, SuccessiveProcessesShareOneController) {
   EXPECT_EQ(Arrays(), std::vector<uint32_t>{0}) << "this process sees the other two's work";
   EXPECT_EQ(EventCodes(), (std::vector<int32_t>{27, 28}));
   EXPECT_EQ(Disk(2).state, kFree);
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
 
 TEST_F(PersistenceTest, TwoProcessesAtOnceLoseNothing) {
-#ifdef __linux__
   Restart();
   pid_t a = StartWorker("events:A:40");
   pid_t b = StartWorker("events:B:40");
@@ -114,13 +105,9 @@ TEST_F(PersistenceTest, TwoProcessesAtOnceLoseNothing) {
   }
   EXPECT_EQ(nextA, 40);
   EXPECT_EQ(nextB, 40);
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
 
 TEST_F(PersistenceTest, ManualClockCarriesAcrossProcesses) {
-#ifdef __linux__
   SetEnv("SWKV_SIM_CLOCK", "manual");
   Restart();
   // Each worker moves the clock on by 30 s: the disk fails at 10 s, the spare rebuild (100 s)
@@ -130,15 +117,11 @@ TEST_F(PersistenceTest, ManualClockCarriesAcrossProcesses) {
   ASSERT_EQ(Wait(StartWorker("status:1:50")), 0);
   SetEnv("SWKV_SIM_CLOCK", "manual");
   EXPECT_EQ(Status(0).progress, 50) << "a stopped clock takes the later time it finds";
-#else
-  GTEST_SKIP() << "worker processes are started on Linux only";
-#endif
 }
+#endif
 
 TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   Restart();
-  int32_t zero = 0;
-  int32_t* selection = &zero;
   struct Case {
     std::string contents, expected;
   } cases[] = {
@@ -148,7 +131,7 @@ TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   };
   for (const Case& c : cases) {
     WriteText(m_state, c.contents);
-    EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+    EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
     EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
     std::string error = simLastError();
     EXPECT_EQ(error.rfind("state file " + m_state.string() + ": " + c.expected, 0), 0u) << error;
@@ -157,9 +140,9 @@ TEST_F(PersistenceTest, UnreadableStateIsRefusedAndLeftAlone) {
   }
   fs::remove(m_state);
   fs::create_directory(m_state);
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE) << "a directory cannot be read";
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE) << "a directory cannot be read";
   fs::remove(m_state);
-  ASSERT_EQ(raInitialize(&selection), kOk) << "without a state file the scenario starts again";
+  ASSERT_EQ(TryOpen(0), kOk) << "without a state file the scenario starts again";
   EXPECT_EQ(Arrays(), std::vector<uint32_t>{0});
 }
 
@@ -182,12 +165,9 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
     std::ostringstream s;
     for (uint32_t a : Arrays()) {
       ArrayStatus st = Status(a);
-      RaArrayInfo info{};
-      raGetArrayInfo(a, &info);
-      uint32_t physical = 0;
-      raMapLogicalToPhysicalArray(a, &physical);
-      s << a << ":" << physical << ":" << info.name << ":" << Mode(a) << ":" << SizeBytes(a) << ":"
-        << st.state << "/" << st.activity << "/" << st.progress << " [";
+      s << a << ":" << Out(raMapLogicalToPhysicalArray, a) << ":" << Info(a).name << ":" << Mode(a)
+        << ":" << SizeBytes(a) << ":" << st.state << "/" << st.activity << "/" << st.progress
+        << " [";
       for (uint32_t m : Members(a)) s << m << " ";
       s << "]\n";
     }
@@ -196,9 +176,7 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
       s << "disk " << d << ": " << ds.array << " " << ds.state << " " << ds.kind << " " << ds.smart
         << "\n";
     }
-    int32_t pack = -1;
-    raCheckBatteryPack(&pack);
-    s << "pack " << pack << "\n";
+    s << "pack " << Out(raCheckBatteryPack) << "\n";
     return s.str();
   };
   NeedUpdate();  // the flag is down from here on: reading it again changes nothing
@@ -214,9 +192,7 @@ TEST_F(PersistenceTest, SavedModelReadsBackTheSame) {
   EXPECT_NE(snapshot(), before) << "and it goes on from there";
   EXPECT_EQ(Mode(2), kStriping);
   Apply(R"({"battery":{"module":true}})");
-  int32_t pack = 0;
-  ASSERT_EQ(raCheckBatteryPack(&pack), kOk);
-  EXPECT_EQ(pack, 1) << "the pack stayed while the module was out";
+  EXPECT_EQ(Out(raCheckBatteryPack), 1) << "the pack stayed while the module was out";
 }
 
 // Whatever the calls and happenings, the model the library saves is one it can read back: the

@@ -1,8 +1,8 @@
 // Scenarios: the embedded default and its demonstration timeline, the refusal of documents that
 // do not describe a controller, and the configuration from the environment.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include <gmock/gmock.h>
 
 #include "sim_fixture.h"
 
@@ -10,6 +10,8 @@ namespace swkv::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 class ScenarioTest : public SimTest {
  protected:
@@ -25,34 +27,30 @@ class ScenarioTest : public SimTest {
            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
       fs::create_directories(m_dir);
     }
-    std::ofstream(m_dir / name, std::ios::binary) << contents;
+    WriteText(m_dir / name, contents);
     return m_dir / name;
   }
-  std::string LastError() { return simLastError(); }
+  // The modes of the open controller's arrays, in list order.
+  std::vector<int32_t> Modes() {
+    std::vector<int32_t> modes;
+    for (uint32_t a : Arrays()) modes.push_back(Mode(a));
+    return modes;
+  }
 
   fs::path m_dir;
 };
 
 TEST_F(ScenarioTest, DefaultHasTwoControllersOfSeveralModesBaysAndABattery) {
   Open(0);
-  std::vector<int32_t> modes;
-  for (uint32_t a : Arrays()) modes.push_back(Mode(a));
-  EXPECT_EQ(modes, (std::vector<int32_t>{kMirroring, kDistParity}));
-  int32_t present = 0, type = 0;
-  ASSERT_EQ(raCheckBatteryPack(&present), kOk);
-  EXPECT_EQ(present, 1);
-  ASSERT_EQ(raEnclosureType(2, &type), kOk);
-  EXPECT_EQ(type, 3);
+  EXPECT_EQ(Modes(), (std::vector<int32_t>{kMirroring, kDistParity}));
+  EXPECT_EQ(Out(raCheckBatteryPack), 1);
+  EXPECT_EQ(Out(raEnclosureType, 2), 3);
   Open(1);
-  modes.clear();
-  for (uint32_t a : Arrays()) modes.push_back(Mode(a));
-  EXPECT_EQ(modes, (std::vector<int32_t>{kStriping, kParity, kSpanning}));
+  EXPECT_EQ(Modes(), (std::vector<int32_t>{kStriping, kParity, kSpanning}));
   EXPECT_EQ(Status(1).activity, kSyncing);
   EXPECT_EQ(Status(1).progress, 40);
-  ASSERT_EQ(raCheckBatteryBackModule(&present), kOk);
-  EXPECT_EQ(present, 0);
-  ASSERT_EQ(raEnclosureType(8, &type), kOk);
-  EXPECT_EQ(type, 2);
+  EXPECT_EQ(Out(raCheckBatteryBackModule), 0);
+  EXPECT_EQ(Out(raEnclosureType, 8), 2);
 }
 
 TEST_F(ScenarioTest, DefaultTimelineFailsADiskAndRebuildsItWithinTwoMinutes) {
@@ -121,13 +119,11 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(simLoadScenarioText(c.json.c_str()), SIM_E_UNAVAILABLE) << c.json;
-    EXPECT_EQ(LastError().rfind("scenario (text): at " + c.place + ": ", 0), 0u) << LastError();
-    EXPECT_NE(LastError().find(c.reason), std::string::npos) << LastError();
+    EXPECT_THAT(simLastError(), StartsWith("scenario (text): at " + c.place + ": "));
+    EXPECT_THAT(simLastError(), HasSubstr(c.reason));
   }
   // Every call fails until a scenario loads.
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
   EXPECT_EQ(simApply(R"({"update":true})"), SIM_E_UNAVAILABLE);
   Load(Scenario{});
   EXPECT_EQ(NeedUpdate(), 0);
@@ -136,14 +132,8 @@ TEST_F(ScenarioTest, RefusedDocumentsNameThePlaceAndTheReason) {
 TEST_F(ScenarioTest, TextsAreTheControllersSingleByteCharacters) {
   Load(R"({"controllers":[{"disks":[{"disk":0,"model":"B\u00fccher"},{"disk":1,"model":"x"}],
       "arrays":[{"name":"Caf\u00e9","mode":"mirroring","members":[0,1]}]}]})");
-  char name[RA_NAME_SIZE];
-  ASSERT_EQ(raGetDeviceName(0, name), kOk);
-  EXPECT_STREQ(name,
-               "B\xFC"
-               "cher");
-  RaArrayInfo info{};
-  ASSERT_EQ(raGetArrayInfo(0, &info), kOk);
-  EXPECT_STREQ(info.name, "Caf\xE9");
+  EXPECT_EQ(Name(0), std::string("B\xFC").append("cher"));
+  EXPECT_STREQ(Info(0).name, "Caf\xE9");
 }
 
 TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
@@ -151,24 +141,19 @@ TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
   SetEnv("SWKV_SIM_SCENARIO", bad.string().c_str());
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
-  int32_t zero = 0;
-  int32_t* selection = &zero;
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
-  EXPECT_EQ(raInitialize(&selection), SIM_E_UNAVAILABLE);
-  std::string printed = ::testing::internal::GetCapturedStderr();
-  std::string expected = "raidapikv9k: scenario " + bad.string() +
-                         ": at /controllers/0/disks/0/disk: must be from 0 to 7\n";
-  EXPECT_EQ(printed, expected);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(TryOpen(0), SIM_E_UNAVAILABLE);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "raidapikv9k: scenario " + bad.string() +
+                ": at /controllers/0/disks/0/disk: must be from 0 to 7\n");
 
   SetEnv("SWKV_SIM_SCENARIO", (m_dir / "missing.json").string().c_str());
   EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
-  EXPECT_NE(LastError().find("missing.json"), std::string::npos) << LastError();
+  EXPECT_THAT(simLastError(), HasSubstr("missing.json"));
 
-  SetEnv("SWKV_SIM_SCENARIO",
-         File("good.json", R"({"controllers":[{"disks":[{"disk":3,"model":"x"}]}]})")
-             .string()
-             .c_str());
-  ASSERT_EQ(simReset(), kOk) << LastError();
+  fs::path good = File("good.json", R"({"controllers":[{"disks":[{"disk":3,"model":"x"}]}]})");
+  SetEnv("SWKV_SIM_SCENARIO", good.string().c_str());
+  ASSERT_EQ(simReset(), kOk) << simLastError();
   Open(0);
   EXPECT_EQ(AllDisks(), std::vector<uint32_t>{3});
 }
@@ -176,11 +161,11 @@ TEST_F(ScenarioTest, RefusalIsPrintedOnceNamingTheFile) {
 TEST_F(ScenarioTest, ClockSettingFromTheEnvironment) {
   SetEnv("SWKV_SIM_CLOCK", "sometimes");
   EXPECT_EQ(simReset(), SIM_E_UNAVAILABLE);
-  EXPECT_NE(LastError().find("SWKV_SIM_CLOCK"), std::string::npos);
+  EXPECT_THAT(simLastError(), HasSubstr("SWKV_SIM_CLOCK"));
 
   // A manual clock moved on by 31 s at the start: the default scenario's disk has failed.
   SetEnv("SWKV_SIM_CLOCK", "manual+31");
-  ASSERT_EQ(simReset(), kOk) << LastError();
+  ASSERT_EQ(simReset(), kOk) << simLastError();
   int64_t now = simNow();
   Open(0);
   EXPECT_EQ(Status(0).state, kCritical);
@@ -192,8 +177,7 @@ TEST_F(ScenarioTest, ReadmeShowsTheDefaultScenario) {
   std::string readme = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "README.md");
   std::string scenario = ReadText(fs::path(SWKV_SOURCE_DIR) / "sim" / "default_scenario.json");
   ASSERT_FALSE(scenario.empty());
-  EXPECT_NE(readme.find(scenario), std::string::npos)
-      << "sim/README.md must quote sim/default_scenario.json as it is";
+  EXPECT_THAT(readme, HasSubstr(scenario)) << "sim/README.md must quote default_scenario.json";
 }
 
 }  // namespace

@@ -1,36 +1,30 @@
 #include "sim_fixture.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace swkv::test {
 
 void ClearSimEnvironment() {
   for (const char* name :
-       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"}) {
+       {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
     SetEnv(name, nullptr);
-  }
 }
 
 std::string Scenario::Json() const {
   auto controller = [&] {
     std::string disksText;
-    for (int i = 0; i < disks; ++i) {
+    for (int i = 0; i < disks; ++i)
       disksText += std::string(i ? "," : "") + R"({"disk":)" + std::to_string(i) +
                    R"(,"model":"Disk )" + std::to_string(i) + R"(","sectors":)" +
                    std::to_string(sectors) + "}";
-    }
     return std::string(R"({"settings":{"hotSpares":)") + (hotSpares ? "1" : "0") +
            R"(},"activitySeconds":100,"disks":[)" + disksText + R"(],"arrays":[)" + arrays + "]" +
            (extra.empty() ? "" : "," + extra) + "}";
   };
-  std::string json = R"({"controllers":[)";
-  json += controller();
-  if (second) {
-    json += ",";
-    json += controller();
-  }
-  json += R"(],"timeline":[)";
-  json += timeline;
-  json += "]}";
-  return json;
+  const std::string one = controller();
+  return std::string(R"({"controllers":[)") + one + (second ? std::string(",") + one : "") +
+         R"(],"timeline":[)" + timeline + "]}";
 }
 
 void SimTest::SetUp() {
@@ -44,10 +38,10 @@ void SimTest::Load(const std::string& json) {
   Open(0);
 }
 
-void SimTest::Open(int32_t index) {
+int32_t SimTest::TryOpen(int32_t index) {
   static int32_t slots[2] = {0, 1};
   int32_t* selection = &slots[index];
-  ASSERT_EQ(raInitialize(&selection), kOk);
+  return raInitialize(&selection);
 }
 
 SimTest::ArrayStatus SimTest::Status(uint32_t logical) {
@@ -62,28 +56,41 @@ SimTest::DiskStatus SimTest::Disk(uint32_t disk) {
   return s;
 }
 
-std::vector<uint32_t> SimTest::Arrays() {
+namespace {
+// The numbers a listing call gives (count and room for RA_MAX_LIST).
+template <typename Call>
+std::vector<uint32_t> Listed(Call call) {
   uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateAllArrays(&count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
+  EXPECT_EQ(call(&count, list), kOk);
+  return std::vector<uint32_t>(list, list + std::min<uint32_t>(count, RA_MAX_LIST));
 }
+}  // namespace
 
+std::vector<uint32_t> SimTest::Arrays() { return Listed(raEnumerateAllArrays); }
+std::vector<uint32_t> SimTest::AllDisks() { return Listed(raEnumerateAllDisks); }
 std::vector<uint32_t> SimTest::Members(uint32_t logical) {
-  uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateDisksInArray(logical, &count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
-}
-
-std::vector<uint32_t> SimTest::AllDisks() {
-  uint32_t count = 0, list[RA_MAX_LIST] = {};
-  EXPECT_EQ(raEnumerateAllDisks(&count, list), kOk);
-  return std::vector<uint32_t>(list, list + count);
+  return Listed([&](uint32_t* count, uint32_t* list) {
+    return raEnumerateDisksInArray(logical, count, list);
+  });
 }
 
 uint64_t SimTest::SizeBytes(uint32_t logical) {
+  RaArrayInfo info = Info(logical);
+  return static_cast<uint64_t>(info.sizeHigh) << 32 | info.sizeLow;
+}
+
+RaArrayInfo SimTest::Info(uint32_t logical) {
   RaArrayInfo info{};
   EXPECT_EQ(raGetArrayInfo(logical, &info), kOk);
-  return static_cast<uint64_t>(info.sizeHigh) << 32 | info.sizeLow;
+  return info;
+}
+
+std::string SimTest::Name(uint32_t disk) {
+  char name[RA_NAME_SIZE];
+  std::memset(name, 'X', sizeof name);
+  EXPECT_EQ(raGetDeviceName(disk, name), kOk);
+  const char* end = static_cast<const char*>(std::memchr(name, 0, sizeof name));
+  return std::string(name, end ? static_cast<std::size_t>(end - name) : sizeof name);
 }
 
 int32_t SimTest::Mode(uint32_t logical) {
@@ -109,12 +116,6 @@ std::vector<int32_t> SimTest::EventCodes() {
   std::vector<int32_t> codes;
   for (const RaEventRecord& r : Events()) codes.push_back(r.code);
   return codes;
-}
-
-int32_t SimTest::NeedUpdate() {
-  int32_t flag = -1;
-  EXPECT_EQ(raNeedUpdate(&flag), kOk);
-  return flag;
 }
 
 int32_t SimTest::Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block) {

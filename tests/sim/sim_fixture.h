@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "sim/sim_control.h"
@@ -20,21 +21,32 @@ inline constexpr int32_t kOk = 0;
 
 // The codes the simulated controller reports (sim/README.md lists them).
 enum Mode : int32_t { kStriping, kMirroring, kStripeMirroring, kSpanning, kParity, kDistParity };
-enum ArrayState : uint32_t { kNormal = 0, kCritical = 1, kDown = 2 };
+enum ArrayState : uint32_t { kNormal, kCritical, kDown };
 enum ActivityCode : uint32_t {
-  kIdle = 0,
-  kRebuilding = 1,
-  kSpareRebuilding = 2,
-  kSyncing = 3,
-  kConverting = 4,
-  kRebuildPaused = 5,
-  kConvertPaused = 6,
-  kSyncPaused = 7
+  kIdle, kRebuilding, kSpareRebuilding, kSyncing, kConverting, kRebuildPaused, kConvertPaused,
+  kSyncPaused
 };
-enum DiskState : uint32_t { kOnline = 0, kFailed = 1, kFree = 2, kOffline = 3 };
-enum DiskKind : uint32_t { kNoActivity = 0, kRebuildKind = 1, kSyncKind = 2, kConvertKind = 3 };
+enum DiskState : uint32_t { kOnline, kFailed, kFree, kOffline };
+enum DiskKind : uint32_t { kNoActivity, kRebuildKind, kSyncKind, kConvertKind };
 enum Command : uint32_t { kStart = 0, kPause = 3, kStop = 4, kStartOrResume = 5 };
 inline constexpr uint32_t kNoArray = 0xFFFFFFFF;
+// A mirror of disks 0 and 1, for a scenario's "arrays".
+inline constexpr char kMirror[] = R"({"name":"M","mode":"mirroring","members":[0,1]})";
+
+// The value a call gives through its one output (after one input, for the second form); the call
+// must succeed.
+template <typename T>
+T Out(int32_t(RAAPI* call)(T*)) {
+  T value{};
+  EXPECT_EQ(call(&value), kOk);
+  return value;
+}
+template <typename I, typename T>
+T Out(int32_t(RAAPI* call)(I, T*), std::type_identity_t<I> in) {
+  T value{};
+  EXPECT_EQ(call(in, &value), kOk);
+  return value;
+}
 
 // A controller of n disks (0 to n-1), each of the given size, with hot spares as given, activities
 // of 100 seconds and no arrays; arrays and more are added to the returned JSON text by the
@@ -57,7 +69,9 @@ class SimTest : public ::testing::Test {
   // Loads the scenario and opens controller 0.
   void Load(const std::string& json);
   void Load(const Scenario& s) { Load(s.Json()); }
-  void Open(int32_t index);
+  void Open(int32_t index) { ASSERT_EQ(TryOpen(index), kOk); }
+  // Opens controller index (0 or 1) through raInitialize: its status.
+  int32_t TryOpen(int32_t index);
   void Advance(double seconds) { simAdvanceClock(static_cast<int64_t>(seconds * 1000)); }
   void Apply(const std::string& json) { ASSERT_EQ(simApply(json.c_str()), kOk) << simLastError(); }
 
@@ -74,11 +88,14 @@ class SimTest : public ::testing::Test {
   std::vector<uint32_t> Members(uint32_t logical);
   std::vector<uint32_t> AllDisks();
   uint64_t SizeBytes(uint32_t logical);
+  RaArrayInfo Info(uint32_t logical);
+  // The disk's model name, as far as it is terminated within its buffer.
+  std::string Name(uint32_t disk);
   int32_t Mode(uint32_t logical);
   // Drains the open controller's event queue: the codes, in order.
   std::vector<int32_t> EventCodes();
   std::vector<RaEventRecord> Events();
-  int32_t NeedUpdate();
+  int32_t NeedUpdate() { return Out(raNeedUpdate); }
   int32_t Create(const char* name, int32_t mode, std::vector<uint8_t> disks, int32_t block = 0);
 };
 

@@ -4,8 +4,12 @@
 // swkv environment.
 #pragma once
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,11 +17,34 @@
 
 namespace swkv::test {
 
+using ::testing::Contains;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
 struct CtlResult {
   int exitCode = -1;  // -1 when the process did not exit normally (it crashed)
   std::string out;
   std::string err;
 };
+
+// Checks the exit code and the message on standard error: this message exactly, or (when it ends
+// in ": ", the part that names the failure) a message that starts with it.
+inline void ExpectFailure(const CtlResult& run, int exitCode, const std::string& err) {
+  EXPECT_EQ(run.exitCode, exitCode) << run.err;
+  if (err.ends_with(": "))
+    EXPECT_THAT(run.err, StartsWith(err));
+  else
+    EXPECT_EQ(run.err, err);
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
 class CtlSandbox {
  public:
@@ -30,6 +57,8 @@ class CtlSandbox {
   CtlResult Run(const std::vector<std::string>& args, const std::string& input = "");
   CtlResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                        const std::string& input = "");
+  // Runs swkvctl for a command that must succeed; a failure is reported with its output.
+  CtlResult RunOk(const std::vector<std::string>& args, const std::string& input = "");
 
   // Environment for the next runs: a value, or nullopt to leave the variable unset.
   std::map<std::string, std::optional<std::string>> environment;

@@ -9,9 +9,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "tests/support/files.h"
 #include "tests/swkvctl/ctl_process.h"
 
 extern char** environ;
@@ -19,13 +18,6 @@ extern char** environ;
 namespace swkv::test {
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Variables of the caller that would change what swkvctl finds.
 bool Inherited(const std::string& name) {
@@ -57,12 +49,16 @@ CtlSandbox::~CtlSandbox() {
 
 void CtlSandbox::WriteFile(const std::string& name, const std::string& text) const {
   std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
-  std::ofstream(Path(name), std::ios::binary) << text;
+  WriteText(Path(name), text);
 }
 
-void CtlSandbox::RegisterComponent() {
-  CtlResult registered = Run({"register"});
-  EXPECT_EQ(registered.exitCode, 0) << registered.err;
+void CtlSandbox::RegisterComponent() { RunOk({"register"}); }
+
+CtlResult CtlSandbox::RunOk(const std::vector<std::string>& args, const std::string& input) {
+  CtlResult result = Run(args, input);
+  EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(args) << "\n"
+                                << result.out << result.err;
+  return result;
 }
 
 CtlResult CtlSandbox::Run(const std::vector<std::string>& args, const std::string& input) {
@@ -107,8 +103,8 @@ CtlResult CtlSandbox::RunProgram(const std::string& program, const std::vector<s
   while (waitpid(pid, &status, 0) < 0) {
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  result.out = ReadAll(Path("stdout.txt"));
-  result.err = ReadAll(Path("stderr.txt"));
+  result.out = ReadText(Path("stdout.txt"));
+  result.err = ReadText(Path("stderr.txt"));
   return result;
 }
 

@@ -59,24 +59,15 @@ TEST(SwkvctlShell, RunsAScriptFromStandardInput) {
             "ch2, ch3, ch4, enclosure1, battery, System, Data)\n");
 }
 
-TEST(SwkvctlShell, EchoShowsEachLineWithItsPrompt) {
+TEST(SwkvctlShell, EchoShowsEachLineWithItsPromptAndAnOpenQuoteIsAUsageError) {
   CtlSandbox box;
   box.RegisterComponent();
-  CtlResult run = box.Run({"-q", "shell", "--echo"}, "cd HBA2/Ledger\nget name\nexit\nget name\n");
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(box.RunOk({"-q", "shell", "--echo"}, "cd HBA2/Ledger\nget name\nexit\nget name\n").out,
             "swkvctl:/> cd HBA2/Ledger\n"
             "swkvctl:HBA2/Ledger> get name\n"
             "Ledger\n"
             "swkvctl:HBA2/Ledger> exit\n");
-}
-
-TEST(SwkvctlShell, AQuoteLeftOpenIsAUsageError) {
-  CtlSandbox box;
-  box.RegisterComponent();
-  CtlResult run = box.Run({"shell"}, "get HBA1 'GetSmart\n");
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.err, "swkvctl: unterminated ' quote\n");
+  ExpectFailure(box.Run({"shell"}, "get HBA1 'GetSmart\n"), 2, "swkvctl: unterminated ' quote\n");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
 #include "tests/support/registry_sandbox.h"
 #include "tests/swkvctl/ctl_process.h"
@@ -17,17 +16,6 @@ namespace swkv::test {
 namespace {
 
 const char kServerKey[] = "CLSID\\{2C21A4B6-C51A-4990-B440-B0841534F73A}\\InprocServer32";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // A line of the drawn tree: the tree's glyphs, the entry's name, the padding to the value column,
 // then the rest exactly.
@@ -43,22 +31,21 @@ bool HasEntryLine(const std::string& text, const std::string& name, const std::s
 
 TEST(SwkvctlTree, AFreshMachineRegistersTheBuildsComponentAndShowsTwoControllers) {
   CtlSandbox box;
-  CtlResult first = box.Run({"tree"});
-  ASSERT_EQ(first.exitCode, 0) << first.err;
-  EXPECT_TRUE(Contains(first.err, "swkvctl: registered the component ")) << first.err;
+  CtlResult first = box.RunOk({"tree"});
+  EXPECT_THAT(first.err, HasSubstr("swkvctl: registered the component "));
   EXPECT_EQ(std::filesystem::canonical(GetString(HKEY_CLASSES_ROOT, kServerKey, "")),
             std::filesystem::canonical(SWKV_COMPONENT_MODULE));
 
   const std::vector<std::string> lines = Lines(first.out);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines[0], "/  [root]");
-  EXPECT_TRUE(Contains(first.out, "\n+-- HBA1  [controller]\n")) << first.out;
-  EXPECT_TRUE(Contains(first.out, "\n`-- HBA2  [controller]\n")) << first.out;
+  EXPECT_THAT(first.out, HasSubstr("\n+-- HBA1  [controller]\n"));
+  EXPECT_THAT(first.out, HasSubstr("\n`-- HBA2  [controller]\n"));
   // The default scenario's arrays, with their disks below them.
   for (const char* title : {"System  [array]", "Data  [array]", "Scratch  [array]",
                             "Ledger  [array]", "Archive  [array]", "quickbay1  [drive bay]",
                             "battery  [battery]", "master  [disk]", "slave  [disk]"})
-    EXPECT_TRUE(Contains(first.out, title)) << title;
+    EXPECT_THAT(first.out, HasSubstr(title));
   // Every property's access sits in one column, and so its value does, whatever the depth.
   std::set<std::size_t> columns;
   std::size_t properties = 0;
@@ -78,20 +65,18 @@ TEST(SwkvctlTree, AFreshMachineRegistersTheBuildsComponentAndShowsTwoControllers
                            "m--  rename RebuildArray SyncArray ForceIT GUI_Status"));
   EXPECT_TRUE(HasEntryLine(first.out, "Size", "pr-  223.580 GB"));
 
-  CtlResult second = box.Run({"tree", "HBA1/System"});
-  ASSERT_EQ(second.exitCode, 0) << second.err;
+  CtlResult second = box.RunOk({"tree", "HBA1/System"});
   EXPECT_EQ(second.err, "");  // registered now: nothing to say
-  EXPECT_EQ(Lines(second.out)[0], "HBA1/System  [array]");
-  EXPECT_TRUE(Contains(second.out, "`-- disk3  [disk]")) << second.out;
-  EXPECT_FALSE(Contains(second.out, "HBA2"));
+  EXPECT_THAT(second.out, StartsWith("HBA1/System  [array]\n"));
+  EXPECT_THAT(second.out, HasSubstr("`-- disk3  [disk]"));
+  EXPECT_THAT(second.out, Not(HasSubstr("HBA2")));
 }
 
 TEST(SwkvctlTree, UnregisterRemovesTheRegistrationAndTheNextCommandRegistersAgain) {
   CtlSandbox box;
   box.RegisterComponent();
   const std::string module = std::filesystem::canonical(SWKV_COMPONENT_MODULE).string();
-  CtlResult gone = box.Run({"unregister"});
-  ASSERT_EQ(gone.exitCode, 0) << gone.err;
+  CtlResult gone = box.RunOk({"unregister"});
   EXPECT_EQ(gone.out, "unregistered " + module + " from " +
                           box.environment["SWKV_REGISTRY_ROOT"].value() +
                           ": S_OK (0x00000000)\n");
@@ -105,8 +90,7 @@ TEST(SwkvctlTree, UnregisterRemovesTheRegistrationAndTheNextCommandRegistersAgai
 
 TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
   CtlSandbox box;
-  CtlResult brief = box.Run({"tree", "--brief"});
-  ASSERT_EQ(brief.exitCode, 0) << brief.err;
+  CtlResult brief = box.RunOk({"tree", "--brief"});
   const std::vector<std::string> lines = Lines(brief.out);
   EXPECT_EQ(lines.size(), 49u) << brief.out;
   std::string system, data;
@@ -114,16 +98,15 @@ TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
     if (line.find("-- System ") != std::string::npos) system = line;
     if (line.find("-- Data ") != std::string::npos) data = line;
   }
-  EXPECT_TRUE(Contains(system, " 74.530 GB  normal ")) << system;
-  EXPECT_TRUE(Contains(system, "MIRRORING, blocks of 64 (kb)")) << system;
+  EXPECT_THAT(system, HasSubstr(" 74.530 GB  normal "));
+  EXPECT_THAT(system, HasSubstr("MIRRORING, blocks of 64 (kb)"));
   // Sizes end in one column.
   EXPECT_EQ(system.find(" GB"), data.find(" GB")) << system << "\n" << data;
 }
 
 TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
   CtlSandbox box;
-  CtlResult tree = box.Run({"tree", "--json"});
-  ASSERT_EQ(tree.exitCode, 0) << tree.err;
+  CtlResult tree = box.RunOk({"tree", "--json"});
   const nlohmann::json root = nlohmann::json::parse(tree.out);
   EXPECT_EQ(root["path"], "/");
   EXPECT_EQ(root["kind"], 14);
@@ -148,8 +131,7 @@ TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
   visit(root);
   EXPECT_EQ(nodes, 49u);
 
-  CtlResult ls = box.Run({"ls", "HBA2/Ledger", "--json"});
-  ASSERT_EQ(ls.exitCode, 0) << ls.err;
+  CtlResult ls = box.RunOk({"ls", "HBA2/Ledger", "--json"});
   const nlohmann::json ledger = nlohmann::json::parse(ls.out);
   EXPECT_EQ(ledger["path"], "HBA2/Ledger");
   bool sawStatus = false;
@@ -164,15 +146,13 @@ TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
 
 TEST(SwkvctlTree, LsAndGetPrintResultsAndStatusWords) {
   CtlSandbox box;
-  CtlResult ls = box.Run({"ls", "HBA1/System"});
-  ASSERT_EQ(ls.exitCode, 0) << ls.err;
-  EXPECT_TRUE(Contains(ls.out, "HBA1/System  [array, handle ")) << ls.out;
-  EXPECT_TRUE(Contains(ls.out, "  disk1           o--  28          child disk\n")) << ls.out;
-  EXPECT_TRUE(Contains(ls.out, "  rename          m--  16          action\n")) << ls.out;
-  EXPECT_TRUE(Contains(ls.out, "dir: S_OK (0x00000000): 17 entries\n")) << ls.out;
+  CtlResult ls = box.RunOk({"ls", "HBA1/System"});
+  EXPECT_THAT(ls.out, HasSubstr("HBA1/System  [array, handle "));
+  EXPECT_THAT(ls.out, HasSubstr("  disk1           o--  28          child disk\n"));
+  EXPECT_THAT(ls.out, HasSubstr("  rename          m--  16          action\n"));
+  EXPECT_THAT(ls.out, HasSubstr("dir: S_OK (0x00000000): 17 entries\n"));
 
-  CtlResult get = box.Run({"get", "HBA1", "GetSmart", "DV"});
-  ASSERT_EQ(get.exitCode, 0) << get.err;
+  CtlResult get = box.RunOk({"get", "HBA1", "GetSmart", "DV"});
   EXPECT_EQ(get.out, "GetSmart = 1\nDV = Kv9000 driver 2.10.0042\nget: S_OK (0x00000000)\n");
   CtlResult quiet = box.Run({"-q", "get", "HBA2/Ledger", "name"});
   EXPECT_EQ(quiet.out, "Ledger\n");
