@@ -48,6 +48,7 @@
 
 #include "frame/module.h"
 #include "frame/module_lock.h"
+#include "river/event_sink.h"
 #include "fuzz/fuzz_host.h"
 #include "platform/module/module_entry.h"
 #include "platform/module_instance.h"
@@ -128,7 +129,7 @@ class Input {
 class Session;
 
 // The agent's sink. What it does when notified is set when it is advised.
-class Sink final : public IRAIDEvent {
+class Sink final : public swkv::CEventSink {
  public:
   enum : std::uint8_t {
     kReleaseKept = 1,
@@ -148,34 +149,6 @@ class Sink final : public IRAIDEvent {
     ++Live();
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
-        !IsEqualIID(iid, swkv::IID_IRAIDEvent))
-      return E_NOINTERFACE;
-    AddRef();
-    *ppv = static_cast<IRAIDEvent*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG refs = --m_refs;
-    if (refs == 0) {
-      --Live();
-      delete this;
-    }
-    return refs;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE RAIDNotification(ULONG code) override;
 
   // The subscription, for unadvising itself.
@@ -185,7 +158,7 @@ class Sink final : public IRAIDEvent {
   }
 
  private:
-  ~Sink() = default;
+  ~Sink() override { --Live(); }
 
   Session& m_session;
   std::uint8_t m_flags;
@@ -194,7 +167,6 @@ class Sink final : public IRAIDEvent {
   // Not held: the point lives inside the node, and a held reference would keep the node alive.
   IConnectionPoint* m_point = nullptr;
   DWORD m_cookie = 0;
-  ULONG m_refs = 0;
   bool m_refreshing = false;
 };
 

@@ -74,23 +74,6 @@ std::string Entry(IRiver* node, std::string_view name) {
 
 ComPtr<RecordingSink> RecordingSink::Create() { return ComPtr<RecordingSink>(new RecordingSink); }
 
-HRESULT RecordingSink::QueryInterface(REFIID iid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
-      !IsEqualIID(iid, IID_IRAIDEvent))
-    return E_NOINTERFACE;
-  AddRef();
-  *ppv = static_cast<IRAIDEvent*>(this);
-  return S_OK;
-}
-
-ULONG RecordingSink::Release() {
-  ULONG refs = --m_refs;
-  if (refs == 0) delete this;
-  return refs;
-}
-
 HRESULT RecordingSink::RAIDNotification(ULONG code) {
   codes.push_back(code);
   if (onNotify) onNotify(code);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "river/event_sink.h"
 #include "river/interfaces.h"
 
 namespace swkv::test {
@@ -30,22 +31,10 @@ std::vector<std::string> Names(IRiver* node);
 std::string Entry(IRiver* node, std::string_view name);
 
 // An IRAIDEvent sink that records every code it receives.
-class RecordingSink final : public IRAIDEvent {
+class RecordingSink final : public CEventSink {
  public:
   static ComPtr<RecordingSink> Create();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE RAIDNotification(ULONG code) override;
 
   // Subscribes to the node's connection point; returns the cookie (0 on failure).
@@ -54,12 +43,10 @@ class RecordingSink final : public IRAIDEvent {
   std::vector<ULONG> codes;
   // Runs inside RAIDNotification, after the code is recorded.
   std::function<void(ULONG)> onNotify;
-  ULONG refs() const { return m_refs; }
 
  private:
   RecordingSink() = default;
-  ~RecordingSink() = default;
-  ULONG m_refs = 0;
+  ~RecordingSink() override = default;
 };
 
 }  // namespace swkv::test

@@ -3,45 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "river/event_sink.h"
 #include "tools/swkvctl/node_path.h"
 #include "tools/swkvctl/status_text.h"
 
 namespace swkv::ctl {
 
 // Records each notification with the path of the node it watches.
-class Subscriptions::Sink final : public IRAIDEvent {
+class Subscriptions::Sink final : public CEventSink {
  public:
   Sink(std::shared_ptr<std::vector<Notice>> queue, std::string path)
       : m_queue(std::move(queue)), m_path(std::move(path)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
-        !IsEqualIID(iid, IID_IRAIDEvent))
-      return E_NOINTERFACE;
-    AddRef();
-    *ppv = static_cast<IRAIDEvent*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG refs = --m_refs;
-    if (refs == 0) delete this;
-    return refs;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE RAIDNotification(ULONG code) override {
     m_queue->push_back(Notice{m_path, code});
     return S_OK;
@@ -54,7 +27,6 @@ class Subscriptions::Sink final : public IRAIDEvent {
 
   std::shared_ptr<std::vector<Notice>> m_queue;
   std::string m_path;
-  ULONG m_refs = 0;
 };
 
 std::string NoticeWord(ULONG code) {
