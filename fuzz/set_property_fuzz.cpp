@@ -97,6 +97,18 @@ void CheckBuffer(BSTR buffer, UINT length, std::string_view text) {
   Check(std::memcmp(buffer + shown, zeros.data(), (length + 1 - shown) * sizeof(OLECHAR)) == 0);
 }
 
+// A get into the agent's buffer of the given length: the value is written into that buffer,
+// cut to it, and the buffer stays the agent's. An entry the node lacks reads as empty.
+void GetIntoBuffer(IRiver* river, BSTR name, const CRiver& node, std::string_view entry,
+                   UINT length) {
+  swkv::UniqueBstr buffer = swkv::UniqueBstr::Buffer(length);
+  BSTR slot = buffer.get();
+  Check(river->get(name, &slot) == S_OK);
+  Check(slot == buffer.get());
+  const swkv::CDrop* drop = node.FindDrop(entry);
+  CheckBuffer(buffer.get(), length, drop ? std::string_view(drop->value()) : std::string_view());
+}
+
 // ---- the tree --------------------------------------------------------------------------------
 
 void Collect(CRiver* node, std::vector<CRiver*>& nodes) {
@@ -131,12 +143,7 @@ void ReadAll(CRiver* root, UINT length) {
     for (const auto& drop : node->drops()) names.push_back(drop->name());
     for (const std::string& name : names) {
       swkv::UniqueBstr bstrName = swkv::UniqueBstr::FromAnsi(name);
-      swkv::UniqueBstr buffer = swkv::UniqueBstr::Buffer(length);
-      BSTR slot = buffer.get();
-      Check(river->get(bstrName.get(), &slot) == S_OK);
-      Check(slot == buffer.get());
-      const swkv::CDrop* drop = node->FindDrop(name);
-      CheckBuffer(buffer.get(), length, drop ? std::string_view(drop->value()) : std::string_view());
+      GetIntoBuffer(river.get(), bstrName.get(), *node, name, length);
     }
 
     swkv::ComPtr<IUnknown> listing;
@@ -218,12 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(river->get(name.get(), &none) == S_OK);
     Check(none == nullptr);
   } else {
-    swkv::UniqueBstr buffer = swkv::UniqueBstr::Buffer(length);
-    BSTR slot = buffer.get();
-    Check(river->get(name.get(), &slot) == S_OK);
-    Check(slot == buffer.get());
-    const swkv::CDrop* drop = node->FindDrop(entry);
-    CheckBuffer(buffer.get(), length, drop ? std::string_view(drop->value()) : std::string_view());
+    GetIntoBuffer(river.get(), name.get(), *node, entry, length);
   }
 
   ReadAll(root.get(), length);
