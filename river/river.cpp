@@ -406,22 +406,22 @@ DropPosition CRiver::PositionAfter(const CDrop* drop) const {
   DropPosition at{drop->serial(), true};
   std::size_t index = IndexAt(at);
   if (index < m_drops.size() && m_drops[index].get() == drop) ++index;
+  return PositionAt(index);
+}
+
+DropPosition CRiver::PositionAt(std::size_t index) const {
   if (index >= m_drops.size()) return {};
   return {m_drops[index]->serial(), true};
 }
 
-DropPosition CRiver::GetHeadPosition() const {
-  if (m_drops.empty()) return {};
-  return {m_drops.front()->serial(), true};
-}
+DropPosition CRiver::GetHeadPosition() const { return PositionAt(0); }
 
 CRiver* CRiver::GetNextChild(DropPosition& position, CDrop** drop) {
   // One search for the position, then a walk along the list to the next link.
   for (std::size_t index = IndexAt(position); index < m_drops.size(); ++index) {
     CDrop* current = m_drops[index].get();
     if (current->IsChildLink() && current->child()) {
-      position = index + 1 < m_drops.size() ? DropPosition{m_drops[index + 1]->serial(), true}
-                                            : DropPosition{};
+      position = PositionAt(index + 1);
       if (drop) *drop = current;
       return current->child();
     }

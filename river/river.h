@@ -150,6 +150,8 @@ class CRiver : public IRiver, public IConnectionPointContainer {
  private:
   int PutDrop(std::string_view name, std::uint32_t flags, std::string_view value, CRiver* child);
   std::size_t IndexAt(const DropPosition& position) const;
+  // The position of the drop at the index; empty past the last.
+  DropPosition PositionAt(std::size_t index) const;
 
   ModuleLock m_moduleLock;
   IUnknown* m_outer = nullptr;
