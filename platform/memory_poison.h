@@ -4,14 +4,23 @@
 
 #include <cstddef>
 
+// GCC says it builds with AddressSanitizer by __SANITIZE_ADDRESS__, clang by a feature test.
 #if defined(__SANITIZE_ADDRESS__)
+#define SWKV_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SWKV_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(SWKV_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 #endif
 
 namespace swkv {
 
 inline void MarkUnusable(void* memory, std::size_t size) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(SWKV_ADDRESS_SANITIZER)
   __asan_poison_memory_region(memory, size);
 #else
   (void)memory, (void)size;
@@ -19,7 +28,7 @@ inline void MarkUnusable(void* memory, std::size_t size) {
 }
 
 inline void MarkUsable(void* memory, std::size_t size) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(SWKV_ADDRESS_SANITIZER)
   __asan_unpoison_memory_region(memory, size);
 #else
   (void)memory, (void)size;
