@@ -38,18 +38,22 @@ DWORD OpenError(int error) {
   }
 }
 
+// Reads up to size bytes at offset; how many it read, fewer where the file ends (or fails) first.
+std::size_t ReadUpTo(int fd, std::uint64_t offset, void* out, std::size_t size) {
+  auto* bytes = static_cast<char*>(out);
+  std::size_t got = 0;
+  while (got < size) {
+    ssize_t n = ::pread(fd, bytes + got, size - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
 // Reads exactly size bytes at offset; false for a short file or a read error.
 bool ReadAt(int fd, std::uint64_t offset, void* out, std::size_t size) {
-  auto* bytes = static_cast<char*>(out);
-  while (size > 0) {
-    ssize_t n = ::pread(fd, bytes, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    offset += static_cast<std::uint64_t>(n);
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return ReadUpTo(fd, offset, out, size) == size;
 }
 
 constexpr std::uint64_t kMaxStretch = 64 * 1024;
@@ -79,15 +83,7 @@ class FileStretch {
   // Reads up to length bytes at offset; fewer where the file ends (or fails) first.
   void Fill(std::uint64_t offset, std::size_t length) {
     m_bytes.resize(length);
-    std::size_t got = 0;
-    while (got < length) {
-      ssize_t n = ::pread(m_fd, m_bytes.data() + got, length - got,
-                          static_cast<off_t>(offset + got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    m_bytes.resize(got);
+    m_bytes.resize(ReadUpTo(m_fd, offset, m_bytes.data(), length));
     m_start = offset;
     m_filled = true;
   }
