@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "events/poll_timer.h"
+#include "events/polled_nodes.h"
 #include "raidlib/selection.h"
 #include "sim/sim_control.h"
 #include "tree/controller_node.h"

@@ -9,7 +9,7 @@
 
 #include "bench/library_shim.h"
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/root_node.h"
 
 namespace swkv::bench {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "frame/dispatch.h"
+#include "com/dispatch.h"
 #include "platform/com_ptr.h"
 #include "platform/system_time.h"
 #include "raidlib/selection.h"

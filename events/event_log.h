@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "events/event_slots.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

@@ -5,17 +5,14 @@
 #include <vector>
 
 #include "events/event_slots.h"
+#include "events/polled_nodes.h"
 #include "platform/com_ptr.h"
 #include "platform/module_instance.h"
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
+#include "mxaraid/interfaces.h"
 #include "river/agent_call.h"
-#include "river/interfaces.h"
-#include "tree/array_node.h"
-#include "tree/array_node_list.h"
-#include "tree/controller_node.h"
-#include "tree/controller_node_list.h"
-#include "tree/root_node.h"
+#include "river/river.h"
 
 namespace swkv {
 
@@ -34,9 +31,10 @@ void Walk(std::vector<Node*>& list, Visit visit) {
   const std::vector<Node*> order = list;
   for (Node* node : order) {
     if (std::find(list.begin(), list.end(), node) == list.end()) continue;
-    if (node->ref_count() == 0) continue;
-    ComPtr<Node> held(node);
-    visit(*held.get());
+    CRiver& river = node->polled_node();
+    if (river.ref_count() == 0) continue;
+    ComPtr<CRiver> held(&river);
+    visit(*node);
   }
 }
 
@@ -76,7 +74,7 @@ void CALLBACK PollTimerProc(HWND, UINT, UINT_PTR, DWORD) {
       RecordStatus(raNeedUpdate(&update));
 
       if (ArrayNodeList().empty()) break;
-      Walk(ArrayNodeList(), [update](ArrayNode& array) {
+      Walk(ArrayNodeList(), [update](CPolledArray& array) {
         if (update)
           array.FullRefresh();
         else
@@ -84,16 +82,16 @@ void CALLBACK PollTimerProc(HWND, UINT, UINT_PTR, DWORD) {
       });
 
       if (ControllerNodeList().empty()) break;
-      Walk(ControllerNodeList(), [&](ControllerNode& controller) {
+      Walk(ControllerNodeList(), [&](CPolledController& controller) {
         if (PollTickCount() % 10 == 0) {
           controller.EnclosurePoll();
           controller.BatteryPoll();
         }
         if (update) {
-          controller.Refresh();
-          controller.FireNotification(kNotifyChanged);
+          controller.polled_node().Refresh();
+          controller.polled_node().FireNotification(kNotifyChanged);
         }
-        if (count > 0) DecodeEvents(controller.event_log(), records.data(), count);
+        if (count > 0) DecodeEvents(controller.polled_event_log(), records.data(), count);
       });
     }
   } catch (const std::bad_alloc&) {

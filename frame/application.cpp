@@ -3,10 +3,10 @@
 // only when the main class is created.
 #include "frame/class_factory.h"
 #include "frame/main_class.h"
-#include "frame/module.h"
+#include "com/module.h"
 #include "frame/registry_scripts.h"
 #include "platform/module/module_entry.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

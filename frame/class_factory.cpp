@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 
 namespace swkv {
 

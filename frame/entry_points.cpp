@@ -1,6 +1,6 @@
 // The four entry points the component module exports, with C linkage and undecorated names.
-#include "frame/module.h"
-#include "frame/module_lock.h"
+#include "com/module.h"
+#include "com/module_lock.h"
 #include "frame/server_registration.h"
 
 STDAPI DllCanUnloadNow(void) { return swkv::ModuleLockCount() == 0 ? S_OK : S_FALSE; }

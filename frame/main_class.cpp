@@ -3,7 +3,7 @@
 #include <new>
 
 #include "frame/aggregated_root.h"
-#include "frame/root_factory.h"
+#include "tree/root_node.h"
 #include "river/river.h"
 
 namespace swkv {

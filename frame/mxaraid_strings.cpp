@@ -1,6 +1,6 @@
 // The POSIX build's counterpart of the STRINGTABLE in mxaraid.rc: the module registers the same
 // texts with the platform library for as long as it is loaded.
-#include "frame/resource.h"
+#include "com/resource.h"
 #include "platform/resource_script.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // module's own file where GetFileVersionInfoA finds them.
 #include <string_view>
 
-#include "frame/resource.h"
+#include "com/resource.h"
 #include "platform/resource_script.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "frame/module.h"
+#include "com/module.h"
 #include "frame/registrar.h"
 #include "frame/registry_scripts.h"
 #include "platform/com_ptr.h"
 #include "platform/module/module_entry.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

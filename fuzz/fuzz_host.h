@@ -14,12 +14,13 @@
 #include <unistd.h>
 
 #include "events/poll_timer.h"
-#include "frame/message_box.h"
+#include "com/message_box.h"
+#include "events/polled_nodes.h"
 #include "platform/com_ptr.h"
 #include "platform/system_time.h"
 #include "platform/test_clock.h"
 #include "raidlib/selection.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "sim/sim_control.h"
 #include "tree/controller_node.h"
 #include "tree/root_node.h"

@@ -46,14 +46,13 @@
 #include <utility>
 #include <vector>
 
-#include "frame/module.h"
-#include "frame/module_lock.h"
-#include "river/event_sink.h"
+#include "com/module.h"
+#include "com/module_lock.h"
+#include "mxaraid/event_sink.h"
 #include "fuzz/fuzz_host.h"
 #include "platform/module/module_entry.h"
 #include "platform/module_instance.h"
-#include "tree/array_node_list.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace {
 

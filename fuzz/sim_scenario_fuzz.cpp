@@ -13,8 +13,7 @@
 #include <string>
 
 #include "fuzz/fuzz_host.h"
-#include "tree/array_node_list.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace {
 

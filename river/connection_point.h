@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/win.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

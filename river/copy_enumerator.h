@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "platform/win.h"
 
 namespace swkv {

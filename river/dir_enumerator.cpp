@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "platform/text.h"
 
 namespace swkv {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <new>
 
-#include "frame/dispatch.h"
+#include "com/dispatch.h"
 #include "platform/text.h"
 #include "river/agent_call.h"
 #include "river/dir_enumerator.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "platform/com_ptr.h"
 #include "platform/win.h"
 #include "river/connection_point.h"
@@ -18,7 +18,7 @@
 #include "river/drop.h"
 #include "river/drop_store.h"
 #include "river/interface_table.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

@@ -8,7 +8,7 @@
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
 #include "river/args.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/array_container.h"
 #include "tree/array_node.h"
 #include "tree/disk_node.h"

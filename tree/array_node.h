@@ -6,13 +6,14 @@
 #include <array>
 #include <string>
 
+#include "events/polled_nodes.h"
 #include "river/river_node.h"
 
 namespace swkv {
 
 class ArrayContainer;
 
-class ArrayNode : public CRiverNode {
+class ArrayNode : public CRiverNode, public CPolledArray {
  public:
   static constexpr std::int32_t kKind = 25;
   // An array holds at most eight disks.
@@ -31,7 +32,8 @@ class ArrayNode : public CRiverNode {
                 std::int32_t controller);
   CRiver* FindOrCreateMemberDisk(std::size_t member, std::uint32_t disk);
   // The polling pass's refresh: properties, notification, member disks.
-  void FullRefresh();
+  void FullRefresh() override;
+  CRiver& polled_node() override { return *this; }
   // The "GUI_Status" action: status, notification, member disks. The argument is not used.
   void StatusRefresh(std::string_view argument);
   // Follows the library's member list: creates new member disks, removes those that left.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "raidlib/selection.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/disk_node.h"
 #include "tree/library_lists.h"
 

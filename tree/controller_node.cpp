@@ -6,16 +6,16 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/message_box.h"
+#include "com/message_box.h"
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
 #include "river/args.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "settings/adapter_settings_store.h"
 #include "tree/array_commands.h"
 #include "tree/array_node.h"
 #include "tree/channel_node.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 #include "tree/enclosure_node.h"
 
 namespace swkv {

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 #include "events/event_log.h"
+#include "events/polled_nodes.h"
 #include "tree/array_container.h"
 #include "tree/battery_node.h"
 
 namespace swkv {
 
-class ControllerNode : public ArrayContainer, public CEventLog {
+class ControllerNode : public ArrayContainer, public CEventLog, public CPolledController {
  public:
   static constexpr std::int32_t kKind = 26;
 
@@ -37,8 +38,10 @@ class ControllerNode : public ArrayContainer, public CEventLog {
 
   // The polling pass's sensor polls: copy the readings of the controller's bays and of its
   // battery module into properties of this node. 1 when the node notified.
-  int EnclosurePoll();
-  int BatteryPoll();
+  int EnclosurePoll() override;
+  int BatteryPoll() override;
+  CRiver& polled_node() override { return *this; }
+  EventLogState& polled_event_log() override { return event_log(); }
 
   // The PCI bus percentage shown for a channel threshold, and the threshold for a percentage,
   // relative to the original channel count.

@@ -5,7 +5,7 @@
 
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/enclosure_bay_node.h"
 
 namespace swkv {

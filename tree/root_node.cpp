@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <new>
 
-#include "frame/root_factory.h"
+#include "events/polled_nodes.h"
 #include "platform/module_instance.h"
 #include "platform/win.h"
 #include "raidlib/selection.h"
@@ -12,11 +12,6 @@
 #include "tree/file_version_info.h"
 
 namespace swkv {
-
-std::int32_t& ControllerCount() {
-  static std::int32_t s_count = 0;
-  return s_count;
-}
 
 RootNode* RootNode::New() { return new (std::nothrow) RootNode; }
 

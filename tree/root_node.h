@@ -28,7 +28,8 @@ class RootNode : public CRiver {
   ~RootNode() override = default;
 };
 
-// The result of the last discovery (0, 1 or 2): the controllers the polling pass visits.
-std::int32_t& ControllerCount();
+// A new root node (reference count 0) that has built the whole tree below it, for the
+// component's main class; null when memory ran out.
+CRiver* NewRootNode();
 
 }  // namespace swkv

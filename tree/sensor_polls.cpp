@@ -3,7 +3,7 @@
 // node, and a change (or the 180th unchanged poll) notifies the agent.
 #include "raidlib/raidapikv9k.h"
 #include "raidlib/selection.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/controller_node.h"
 #include "tree/enclosure_node.h"
 

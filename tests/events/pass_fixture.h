@@ -9,10 +9,10 @@
 #include "events/poll_timer.h"
 #include "platform/com_ptr.h"
 #include "raidlib/selection.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tests/support/tree_fixture.h"
 #include "tree/controller_node.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace swkv::test {
 
@@ -137,8 +137,10 @@ class PassTest : public TreeTest {
 
   // The controller node of an index, as the tree holds it.
   static ControllerNode* ControllerOf(int index) {
-    for (ControllerNode* node : ControllerNodeList())
+    for (CPolledController* polled : ControllerNodeList()) {
+      auto* node = static_cast<ControllerNode*>(polled);
       if (node->controller_index() == index) return node;
+    }
     return nullptr;
   }
 };

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "tests/events/pass_fixture.h"
-#include "tree/array_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace swkv::test {
 namespace {

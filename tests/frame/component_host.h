@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tests/support/module_loader.h"
 
 namespace swkv::test {

@@ -3,7 +3,7 @@
 // and the name lookups that reach it.
 #include <gtest/gtest.h>
 
-#include "frame/type_info_holder.h"
+#include "com/type_info_holder.h"
 #include "tests/frame/component_host.h"
 #include "tests/support/registry_sandbox.h"
 

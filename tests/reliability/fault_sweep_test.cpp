@@ -20,14 +20,13 @@
 #include <utility>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "sim/sim_control.h"
 #include "tests/reliability/common/agent_session.h"
 #include "tests/reliability/common/library_functions.h"
 #include "tests/support/message_capture.h"
 #include "tests/support/registry_sandbox.h"
-#include "tree/array_node_list.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>

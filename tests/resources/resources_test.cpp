@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/message_box.h"
+#include "com/message_box.h"
 #include "platform/module_instance.h"
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"

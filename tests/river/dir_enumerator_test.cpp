@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "platform/text.h"
 #include "tests/support/agent.h"
 #include "tests/support/test_node.h"

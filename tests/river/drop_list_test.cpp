@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "tests/support/agent.h"
 #include "tests/support/test_node.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
-#include "river/event_sink.h"
-#include "river/interfaces.h"
+#include "mxaraid/event_sink.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv::test {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "frame/message_box.h"
+#include "com/message_box.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

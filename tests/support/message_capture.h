@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/message_box.h"
+#include "com/message_box.h"
 
 namespace swkv::test {
 

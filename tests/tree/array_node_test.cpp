@@ -3,7 +3,7 @@
 
 #include "events/poll_timer.h"
 #include "tests/tree/tree_helpers.h"
-#include "tree/array_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace swkv::test {
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"
 #include "tests/tree/tree_helpers.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 #include "tree/file_version_info.h"
 
 namespace swkv::test {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tools/swkvctl/subscriptions.h"
 #include "tools/swkvctl/tree_snapshot.h"
 

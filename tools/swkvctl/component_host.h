@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tools/swkvctl/host_system.h"
 
 namespace swkv::ctl {

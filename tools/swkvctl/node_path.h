@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv::ctl {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/message_loop.h"
 #include "tools/swkvctl/node_path.h"

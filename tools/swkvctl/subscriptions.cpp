@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "river/event_sink.h"
+#include "mxaraid/event_sink.h"
 #include "tools/swkvctl/node_path.h"
 #include "tools/swkvctl/status_text.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tools/swkvctl/river_calls.h"
 
 namespace swkv::ctl {

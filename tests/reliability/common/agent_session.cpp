@@ -8,6 +8,7 @@
 #endif
 
 #include "events/poll_timer.h"
+#include "events/polled_nodes.h"
 #include "raidlib/selection.h"
 #include "sim/sim_control.h"
 #include "tests/support/agent.h"

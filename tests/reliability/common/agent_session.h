@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 #include "tree/root_node.h"
 
 namespace swkv::test {

@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 #include "sim/sim_control.h"
 #include "tests/reliability/common/agent_session.h"
 #include "tests/reliability/common/library_functions.h"
 #include "tests/reliability/common/memory_usage.h"
 #include "tests/support/agent.h"
-#include "tree/array_node_list.h"
-#include "tree/controller_node_list.h"
+#include "events/polled_nodes.h"
 
 namespace swkv::test {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/message_box.h"
+#include "com/message_box.h"
 #include "platform/module_instance.h"
 #include "platform/resource_script.h"
 #include "platform/win.h"

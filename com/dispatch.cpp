@@ -1,7 +1,7 @@
-#include "frame/dispatch.h"
+#include "com/dispatch.h"
 
-#include "frame/type_info_holder.h"
-#include "river/interfaces.h"
+#include "com/type_info_holder.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

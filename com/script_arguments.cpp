@@ -1,9 +1,9 @@
-#include "frame/script_arguments.h"
+#include "com/script_arguments.h"
 
 #include <cstdint>
 #include <new>
 
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

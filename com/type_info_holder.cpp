@@ -1,13 +1,13 @@
-#include "frame/type_info_holder.h"
+#include "com/type_info_holder.h"
 
 #include <cstring>
 #include <mutex>
 #include <new>
 
-#include "frame/module.h"
-#include "frame/script_arguments.h"
+#include "com/module.h"
+#include "com/script_arguments.h"
 #include "platform/com_ptr.h"
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

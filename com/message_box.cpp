@@ -1,9 +1,9 @@
-#include "frame/message_box.h"
+#include "com/message_box.h"
 
 #include <string>
 #include <utility>
 
-#include "frame/resource.h"
+#include "com/resource.h"
 #include "platform/win.h"
 
 namespace swkv {

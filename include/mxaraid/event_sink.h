@@ -4,7 +4,7 @@
 // directly, so the IDispatch side describes and answers nothing.
 #pragma once
 
-#include "river/interfaces.h"
+#include "mxaraid/interfaces.h"
 
 namespace swkv {
 

@@ -1,7 +1,7 @@
 // The component module object: one per loaded component. It keeps the class table and the
 // module's instance handle, guards the one-time loading of type information with its critical
 // section, and runs the clean-ups registered with it when the module terminates. The module's
-// lock count is kept beside it (frame/module_lock.h).
+// lock count is kept beside it (com/module_lock.h).
 #pragma once
 
 #include <cstddef>

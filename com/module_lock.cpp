@@ -1,4 +1,4 @@
-#include "frame/module_lock.h"
+#include "com/module_lock.h"
 
 #include <atomic>
 
