@@ -12,11 +12,7 @@
 namespace swkv::test {
 namespace {
 
-using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
-using ::testing::StartsWith;
-using ::testing::IsEmpty;
 
 constexpr const char* kBattery = R"({"controllers": [{
   "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}}]})";
@@ -31,17 +27,6 @@ class BatteryTest : public ControllerTest {
   }
 };
 
-TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
-  auto battery = Start(kBattery, "HBA1/battery");
-  ASSERT_TRUE(battery);
-  EXPECT_THAT(Dir(battery.get()),
-              ElementsAre(AllOf(StartsWith("handle@"), EndsWith(";29")),
-                          "BatteryTemperature@prv@29", "BatteryVoltage@prv@8150",
-                          "BatteryChargeStatus@prv@BATTERY_FULLY_CHARGED",
-                          "BatteryChargeCycle@prv@12"));
-  // The controller shows none of them until a poll sees a change.
-  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
-}
 
 TEST_F(BatteryTest, ChargeStatusCodesInTheTableHaveTheirTextAndAnyOtherTheUnknownText) {
   // A code outside the table at creation leaves the node's first index.
@@ -154,10 +139,6 @@ TEST_F(BatteryTest, NoBatteryChildWithoutModuleOrPack) {
 TEST_F(BatteryTest, TheSecondControllersBatteryIsItsOwn) {
   Start(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
   EXPECT_EQ(Entry(At("HBA1").get(), "battery"), "");
-  auto battery = At("HBA2/battery");
-  ASSERT_TRUE(battery);
-  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_OK");
-  EXPECT_EQ(Get(battery.get(), "BatteryVoltage"), "8000");
   ASSERT_EQ(simApply(R"({"controller": 1, "battery": {"voltage": 7900}})"), 0);
   Controller("HBA1")->BatteryPoll();
   EXPECT_EQ(Controller("HBA2")->BatteryPoll(), 1);

@@ -33,46 +33,6 @@ constexpr const char* kController = R"({"controllers": [{
 
 class ControllerNodeTest : public ControllerTest {};
 
-TEST_F(ControllerNodeTest, PropertiesActionsAndChildrenInOrderWithTheirFormats) {
-  auto hba1 = Start(kController);
-  auto entries = Dir(hba1.get());
-  ASSERT_EQ(entries.size(), 22u + 14u + 8u);
-  EXPECT_THAT(std::vector<std::string>(entries.begin(), entries.begin() + 36),
-              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->handle_number()) +
-                              ";26",
-                          "Swiftbay@pr-@yes", "HasEvent@pr-@3", "IRQ@pr-@11", "RBA@pr-@0x0000D800",
-                          "BMB@pr-@0x 1F0", "KVSdramAddress@pr-@0xE0000000",
-                          "KVHDMAAddress@pr-@0x    1000", "KVSEQAddress@pr-@0x12345678",
-                          "KVATAAddress@pr-@0x    ABCD", "KVMMIOAddress@pr-@0xFEDC0000",
-                          "DV@pr-@Kv9000 driver 2.10.0042", "HardWare@pr-@SwiftbayKv9000",
-                          "GetSmart@pr-@1", "GetPCIBus@pr-@75", "GetCachePolicy@pr-@1",
-                          "GetDisableHotSpare@pr-@0", "GetMaintenanceRate@pr-@7",
-                          "ReadThreshold@pr-@8", "WriteThreshold@pr-@9",
-                          "SubmitChannelThreshold@pr-@5", "WriteMode@pr-@1",
-                          "CreateArray@m--@134217732", "DeleteArray@m--@134217736",
-                          "ReadEvent@m--@-134217729", "ClearEvent@m--@64",
-                          "SetCachePolicy@m--@134217788", "SetSmart@m--@134217788",
-                          "SetPCIBus@m--@134217788", "SetDisableHotSpare@m--@134217788",
-                          "SetMaintenanceRate@m--@134217788", "SetReadThreshold@m--@134217788",
-                          "SetWriteThreshold@m--@134217788",
-                          "SetSubmitChannelThreshold@m--@134217788",
-                          "SetWriteMode@m--@134217788", "ConvArray@m--@134217788"));
-  // Channels, the enclosure and the battery by slot, then the arrays.
-  EXPECT_THAT(Links(hba1.get()),
-              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
-                          "enclosure1@o--@7", "battery@o--@29", "System@o--@25",
-                          "Data@o--@25"));
-  // The arrays were enumerated after slot 5 was seen; the root's link shows the kind.
-  EXPECT_EQ(Controller("HBA1")->array_key(), 5);
-  EXPECT_EQ(Entry(root.get(), "HBA1"), "HBA1@o--@26");
-  // No property can be set.
-  for (const char* name : {"Swiftbay", "HasEvent", "IRQ", "DV", "HardWare", "GetSmart",
-                           "GetPCIBus", "ReadThreshold", "WriteMode"}) {
-    std::string before = Get(hba1.get(), name);
-    EXPECT_EQ(Set(hba1.get(), name, "42"), S_FALSE) << name;
-    EXPECT_EQ(Get(hba1.get(), name), before) << name;
-  }
-}
 
 TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertiesOut) {
   Load(kController);
@@ -116,12 +76,6 @@ TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
     EXPECT_EQ(Get(hba1.get(), name), value) << name;
 }
 
-TEST_F(ControllerNodeTest, PciBusPercentAndThresholdTruncateTowardZero) {
-  // The exact cases (75%, 50% without original channels) run through SetPCIBus.
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 1), 66);
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 4), -33);
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 10), 3);
-}
 
 // The controller's event actions and the enclosure's buzzer actions are accepted and do nothing.
 TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
@@ -206,22 +160,6 @@ TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
   EXPECT_EQ(Controller("HBA1")->array_key(), -1);
 }
 
-TEST_F(ControllerNodeTest, TheSecondControllerLooksForItsOwnBattery) {
-  // Only the first controller has a battery. The second controller's bay node selects
-  // controller 0 while the second controller builds its children.
-  Start(R"({"controllers": [
-    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200}],
-     "battery": {"chargeStatus": 9, "cycles": 12}},
-    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000}]}]})");
-  const std::vector<std::string> channels = {"ch1@o--@27", "ch2@o--@27", "ch3@o--@27",
-                                             "ch4@o--@27", "enclosure1@o--@7"};
-  std::vector<std::string> withBattery = channels;
-  withBattery.push_back("battery@o--@29");
-  EXPECT_EQ(Links(At("HBA1").get()), withBattery);
-  EXPECT_EQ(Links(At("HBA2").get()), channels);
-  EXPECT_EQ(At("HBA2")->refresh(), S_OK);
-  EXPECT_EQ(Entry(At("HBA2").get(), "battery"), "");
-}
 
 }  // namespace
 }  // namespace swkv::test

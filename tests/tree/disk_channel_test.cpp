@@ -29,20 +29,6 @@ class DiskChannelTest : public TreeTest {
   }
 };
 
-TEST_F(DiskChannelTest, DiskEntriesInOrderWithFlagsAndFormats) {
-  auto disk = At("HBA1/ch1/master");
-  const std::string handle = Get(disk.get(), "handle");
-  EXPECT_EQ(Get(At("HBA1/ch1").get(), "master"), handle);
-  EXPECT_THAT(Dir(disk.get()),
-              ElementsAre("handle@pr-@" + handle, "Rebuild@prv@0", "Convert@prv@0",
-                          "Status@prv@256", "model@pr-@Kestrel KD-40A", "smart@pr-@Functional",
-                          "Cyls@pr-@16383", "Heads@pr-@16", "Sectors@pr-@63", "Size@pr-@37.271 GB",
-                          "Timing_Mode@pr-@UDMA mode 2", "Channel@pr-@0"));
-  ASSERT_TRUE(At("HBA1/ch2/slave"));
-  EXPECT_EQ(Get(At("HBA1/ch2/slave").get(), "Size"), "1.000 GB (1024 MB)");
-  EXPECT_EQ(Get(At("HBA1/ch2/slave").get(), "Channel"), "1");
-  EXPECT_EQ(Get(At("HBA1/ch3/master").get(), "Size"), "9.765 MB");
-}
 
 TEST_F(DiskChannelTest, TimingAndSmartTextsOfEveryCodeAndNoneBeyond) {
   auto disk = At("HBA1/ch1/master");
