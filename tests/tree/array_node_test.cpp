@@ -10,20 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Arrays of all six modes, two unnamed; "P" is being synchronised (40% of 100 s done).
-constexpr const char* kArrays = R"({"controllers":[
- {"activitySeconds":100,"settings":{"hotSpares":0},"disks":[
-  {"disk":0,"model":"A0","sectors":2097152},{"disk":1,"model":"A1","sectors":2097152},
-  {"disk":2,"model":"A2"},{"disk":3,"model":"A3"},{"disk":4,"model":"A4"},{"disk":5,"model":"A5"},
-  {"disk":6,"model":"A6"},{"disk":7,"model":"A7"}],
-  "arrays":[{"name":"M","mode":"mirroring","members":[0,1]},
-            {"name":"S","mode":"striping","members":[2,3],"blockSectors":256},
-            {"mode":"spanning","members":[4]},
-            {"name":"P","mode":"parity","members":[5,6,7],"task":{"kind":"sync","progress":40}}]},
- {"disks":[{"disk":0,"model":"B0"},{"disk":1,"model":"B1"},{"disk":2,"model":"B2"},
-   {"disk":3,"model":"B3"},{"disk":4,"model":"B4"},{"disk":5,"model":"B5"},{"disk":6,"model":"B6"}],
-  "arrays":[{"name":"SM","mode":"stripe-mirroring","members":[0,1,2,3]},
-            {"mode":"distributed-parity","members":[4,5,6]}]}]})";
 
 // A status the library reports and what the array then stores: "Status ThrottleStatus percent".
 struct Case {
@@ -34,7 +20,7 @@ struct Case {
 class ArrayNodeTest : public TreeTest {
  protected:
   void SetUp() override {
-    Load(kArrays);
+    Load(Scenario("modes"));
     Build();
     array = At("HBA1/M");
   }

@@ -14,28 +14,12 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// One controller with two arrays, a bay and a battery.
-constexpr const char* kController = R"({"controllers": [{
-  "info": {"irq": 11, "bmb": "0x1F0", "rba": "0xD800", "sdram": "0xE0000000",
-           "hdma": "0x1000", "seq": "0x12345678", "ata": "0xABCD", "mmio": "0xFEDC0000"},
-  "driverVersion": "Kv9000 driver 2.10.0042",
-  "settings": {"originalChannels": 4, "channelThreshold": 1, "writeCache": 1, "hotSpares": 0,
-               "smartCheck": 1, "rebuildRate": 7, "readThreshold": 8, "writeThreshold": 9,
-               "submitChannelThreshold": 5, "writeMode": 1},
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"},
-            {"disk": 4, "model": "Osprey OS-120"}, {"disk": 6, "model": "Osprey OS-120"}],
-  "arrays": [{"name": "System", "mode": "mirroring", "members": [0, 2]},
-             {"name": "Data", "mode": "striping", "members": [4, 6]}],
-  "bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36,
-            "power5V": 1, "power12V": 1}],
-  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}
-}]})";
 
 class ControllerNodeTest : public ControllerTest {};
 
 
 TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertiesOut) {
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simFailCall("raGetControllerInfo", -1, 0, 9), 0);
   Build();
   auto names = Names(At("HBA1").get());
@@ -45,7 +29,7 @@ TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertie
                                  "GetMaintenanceRate", "ReadThreshold", "WriteThreshold",
                                  "SubmitChannelThreshold", "WriteMode"));
   root.reset();
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simFailCall("raGetDriverVersion", -1, 0, 9), 0);
   Build();
   EXPECT_EQ(Entry(At("HBA1").get(), "DV"), "");
@@ -59,7 +43,7 @@ TEST_F(ControllerNodeTest, TheDriverVersionIsShownAsItIsAndEndsAtItsBuffer) {
                 "DV"),
             "Kv9000 100% %s%d%n build %%");
   root.reset();
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simMisbehave("raGetDriverVersion", -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0), 0);
   Build();
   EXPECT_EQ(Get(At("HBA1").get(), "DV").size(), 256u);
@@ -79,7 +63,7 @@ TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
 
 // The controller's event actions and the enclosure's buzzer actions are accepted and do nothing.
 TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
-  Start(kController);
+  Start(Scenario("controller"));
   for (auto [path, action, argument] : {std::tuple{"HBA1", "ReadEvent", "1"},
                                         {"HBA1", "ClearEvent", ""},
                                         {"HBA1/enclosure1", "TurnOnBuzzer", "1"},
@@ -97,7 +81,7 @@ TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
 }
 
 TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
-  auto hba1 = Start(kController);
+  auto hba1 = Start(Scenario("controller"));
   auto before = Dir(hba1.get());
   const char* children[] = {"HBA1/ch1", "HBA1/ch2", "HBA1/ch3", "HBA1/ch4", "HBA1/enclosure1",
                             "HBA1/battery", "HBA1/System", "HBA1/Data"};
@@ -127,7 +111,7 @@ TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
 }
 
 TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
-  auto hba1 = Start(kController);
+  auto hba1 = Start(Scenario("controller"));
   // With no channels reported, slots 0 to 2 are all there is: ch4 (slot 3) goes, while the
   // enclosure and the battery are never pruned.
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
@@ -149,7 +133,7 @@ TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
 }
 
 TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 0, SIM_MISBEHAVE_OUTPUT, 0, 2), 0);
   BuildCounting();
   EXPECT_THAT(Links(At("HBA1").get()),

@@ -10,17 +10,11 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Channel 0: master only; 1: slave only; 2: both; 3: none.
-constexpr const char* kDisks = R"({"controllers":[{"disks":[
-  {"disk":0,"model":"Kestrel KD-40A","sectors":78165360,"cylinders":16383,"heads":16,
-   "sectorsPerTrack":63,"timing":2},
-  {"disk":3,"model":"Heron H-1","sectors":2097152},{"disk":4,"model":"O-4","sectors":20000},
-  {"disk":5,"model":"O-5"}]}]})";
 
 class DiskChannelTest : public TreeTest {
  protected:
   void SetUp() override {
-    Load(kDisks);
+    Load(Scenario("disks"));
     Build();
   }
   std::vector<std::string> Disks(const char* channel) {

@@ -57,7 +57,7 @@ class TreeWalk {
 // Compares text with tests/tree/expected/<name>.txt; on a mismatch names the first line that
 // differs and leaves the actual text beside the test's temporary files.
 inline void ExpectText(const std::string& name, const std::string& actual) {
-  const std::string expected = ReadText(std::string(SWKV_TREE_EXPECTED) + "/" + name + ".txt");
+  const std::string expected = ReadText(std::string(SWKV_TREE_DIR) + "/expected/" + name + ".txt");
   if (expected == actual) return;
   std::istringstream want(expected), got(actual);
   std::string a, b;
