@@ -14,9 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr const char* kBattery = R"({"controllers": [{
-  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}}]})";
-
 class BatteryTest : public ControllerTest {
  protected:
   bool HasBatteryProperties(IRiver* node) {
@@ -27,10 +24,9 @@ class BatteryTest : public ControllerTest {
   }
 };
 
-
 TEST_F(BatteryTest, ChargeStatusCodesInTheTableHaveTheirTextAndAnyOtherTheUnknownText) {
   // A code outside the table at creation leaves the node's first index.
-  Load(kBattery);
+  Load(Scenario("battery"));
   ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 25), 0);
   Build();
   auto battery = At("HBA1/battery");
@@ -55,7 +51,7 @@ TEST_F(BatteryTest, ChargeStatusCodesInTheTableHaveTheirTextAndAnyOtherTheUnknow
 }
 
 TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
@@ -78,7 +74,7 @@ TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(BatteryTest, EachPollNotifiesFirstThenEvery180thUnchangedPollOnItsOwnCount) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");
   const auto before = Dir(At("HBA1").get());
@@ -101,7 +97,7 @@ TEST_F(BatteryTest, EachPollNotifiesFirstThenEvery180thUnchangedPollOnItsOwnCoun
 }
 
 TEST_F(BatteryTest, ARemovedPackIsNotReadAndItsNodeStays) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
   ASSERT_EQ(simApply(R"({"battery": {"pack": false, "cycles": 14}})"), 0);

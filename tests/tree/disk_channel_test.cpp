@@ -80,10 +80,7 @@ TEST_F(DiskChannelTest, RebuildAndConvertFollowTheArraysActivities) {
 }
 
 TEST_F(DiskChannelTest, ChannelsLinkTheDevicesTheLibraryLists) {
-  EXPECT_THAT(Disks("HBA1/ch1"), ElementsAre("master"));
-  EXPECT_THAT(Disks("HBA1/ch2"), ElementsAre("slave"));
-  EXPECT_THAT(Disks("HBA1/ch3"), ElementsAre("master", "slave"));
-  EXPECT_THAT(Disks("HBA1/ch4"), ElementsAre());
+  // What the channels list at first is in tests/tree/expected/disks.txt.
   // Masters named with the empty text: one device and two devices both show as the slave.
   simMisbehave("raGetDeviceName", -1, 0, SIM_MISBEHAVE_OUTPUT, 0, 0);
   EXPECT_THAT(Disks("HBA1/ch1"), ElementsAre("slave"));

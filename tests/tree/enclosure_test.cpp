@@ -14,26 +14,17 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr const char* kNoBay = R"({"controllers": [{}]})";
 constexpr const char* kNoBays = R"({"controllers": [{}, {}]})";
-// Two bays with sensors on channels 0 and 2; the second has no fan reading.
-constexpr const char* kTwoBays = R"({"controllers": [{"bays": [
-  {"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36, "power5V": 1, "power12V": 1},
-  {"channel": 2, "type": "quickbay", "temperature": 37, "power5V": 1, "power12V": 1}]}]})";
 constexpr const char* kOneBay = R"({"controllers": [{"bays": [
   {"channel": 1, "type": "hyperbay", "fan": 4200, "temperature": 36, "power5V": 0,
    "power12V": 1}]}]})";
-constexpr const char* kBayOnEachController = R"({"controllers": [
-  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36}]},
-  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35}]}]})";
 
+// "two_bays": sensors on channels 0 and 2, the second without a fan reading;
+// "bay_on_each_controller": a quickbay on channel 0 of each.
 class EnclosureTest : public ControllerTest {};
 
-
-
-
 TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
-  auto bay = Start(kBayOnEachController, "HBA2/enclosure1/quickbay5");
+  auto bay = Start(Scenario("bay_on_each_controller"), "HBA2/enclosure1/quickbay5");
   ASSERT_TRUE(bay);
   // The bay is asked for by its device number on the second controller.
   EXPECT_EQ(bay->refresh(), S_OK);
@@ -50,7 +41,7 @@ TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
 }
 
 TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
+  auto enclosure = Start(Scenario("two_bays"), "HBA1/enclosure1");
   auto bay = At("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 0, "type": "unknown"})"), 0);
   EXPECT_EQ(bay->refresh(), S_OK);
@@ -74,7 +65,7 @@ TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
 }
 
 TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
+  auto enclosure = Start(Scenario("two_bays"), "HBA1/enclosure1");
   ComPtr<RecordingSink> kept = Watch("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 2, "type": "none"})"), 0);
   ASSERT_EQ(simApply(R"({"bay": 1, "type": "omnibay", "fan": 3000})"), 0);
@@ -121,7 +112,7 @@ TEST_F(EnclosureTest, AChangedReadingIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
-  Start(kTwoBays);
+  Start(Scenario("two_bays"));
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->EnclosurePoll(), 1);
@@ -135,7 +126,7 @@ TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
 }
 
 TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
-  Start(kBayOnEachController);
+  Start(Scenario("bay_on_each_controller"));
   ComPtr<RecordingSink> sink = Watch("HBA1");
   ASSERT_TRUE(SelectController(1));
   ASSERT_EQ(simFailCall("raInitialize", 0, 1, 9), 0);
