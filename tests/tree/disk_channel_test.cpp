@@ -91,6 +91,12 @@ TEST_F(DiskChannelTest, ChannelsLinkTheDevicesTheLibraryLists) {
   simMisbehave("raEnumerateAllDisks", -1, 0, SIM_MISBEHAVE_COUNT, 0, 1000000);
   EXPECT_THAT(Disks("HBA1/ch3"), ElementsAre());
   EXPECT_THAT(Disks("HBA1/ch2"), ElementsAre("slave"));
+  // Disks 0 3 4 5 and then repeats from the start: two devices on channel 2 are the most shown.
+  for (auto [count, shown] : {std::pair{6, 2u}, {7, 0u}}) {
+    simClearFaults();
+    simMisbehave("raEnumerateAllDisks", -1, 0, SIM_MISBEHAVE_COUNT, 0, count);
+    EXPECT_EQ(Disks("HBA1/ch3").size(), shown) << count;
+  }
   simClearFaults();
   EXPECT_THAT(Disks("HBA1/ch3"), ElementsAre("master", "slave"));
   // A device that stays is the same node, refreshed and notified.
