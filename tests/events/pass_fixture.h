@@ -10,44 +10,23 @@
 #include "platform/com_ptr.h"
 #include "raidlib/selection.h"
 #include "mxaraid/interfaces.h"
+#include "tests/support/files.h"
 #include "tests/support/tree_fixture.h"
 #include "tree/controller_node.h"
 #include "events/polled_nodes.h"
 
 namespace swkv::test {
 
-// One controller with one mirror, a bay with sensors and a battery module.
-inline constexpr std::string_view kOneArray = R"({"controllers": [{
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"}],
-  "arrays": [{"name": "Alpha", "mode": "mirroring", "members": [0, 2]}],
-  "bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35, "power5V": 1, "power12V": 1}],
-  "battery": {}}]})";
-
-// One controller with two arrays.
-inline constexpr std::string_view kTwoArrays = R"({"controllers": [{
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"},
-            {"disk": 4, "model": "Osprey OS-120"}, {"disk": 6, "model": "Osprey OS-120"}],
-  "arrays": [{"name": "Alpha", "mode": "mirroring", "members": [0, 2]},
-             {"name": "Gamma", "mode": "striping", "members": [4, 6]}],
-  "bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35, "power5V": 1, "power12V": 1}],
-  "battery": {}}]})";
-
-// Two controllers, each with one array at logical number 0: "Alpha" on the first, "Beta" on the
-// second; a battery on the first only.
-inline constexpr std::string_view kTwoControllers = R"({"controllers": [{
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"}],
-  "arrays": [{"name": "Alpha", "mode": "mirroring", "members": [0, 2]}],
-  "bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35, "power5V": 1, "power12V": 1}],
-  "battery": {}
-}, {
-  "disks": [{"disk": 0, "model": "Heron H-60"}, {"disk": 2, "model": "Heron H-60"}],
-  "arrays": [{"name": "Beta", "mode": "mirroring", "members": [0, 2]}],
-  "bays": [{"channel": 0, "type": "hyperbay", "fan": 3900, "temperature": 38, "power5V": 1, "power12V": 1}]
-}]})";
-
-// One controller with disks and no array.
-inline constexpr std::string_view kNoArray = R"({"controllers": [{
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"}]}]})";
+// The scenarios of tests/events/scenarios/: one controller with one mirror, a bay and a battery
+// module; the same with a second array; two controllers with one array each at logical number
+// 0 ("Alpha" on the first with the battery, "Beta" on the second); disks and no array.
+inline std::string EventScenario(const char* name) {
+  return ReadText(std::string(SWKV_EVENTS_DIR) + "/scenarios/" + name + ".json");
+}
+inline const std::string kOneArray = EventScenario("one_array");
+inline const std::string kTwoArrays = EventScenario("two_arrays");
+inline const std::string kTwoControllers = EventScenario("two_controllers");
+inline const std::string kNoArray = EventScenario("no_array");
 
 // What one ReadEventLog call gave the agent.
 struct ReadResult {

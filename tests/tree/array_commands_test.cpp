@@ -11,19 +11,10 @@ using ::testing::IsEmpty;
 
 // "Old" mirrors disks 0 and 1 (logical 0), "Grow" spans disk 2 (logical 1), disks 3 to 5 are
 // free; the second controller has two free disks.
-constexpr const char* kCommands = R"({"controllers":[
- {"activitySeconds":100,"settings":{"hotSpares":0},"disks":[
-  {"disk":0,"model":"D0","sectors":1000000},{"disk":1,"model":"D1","sectors":1000000},
-  {"disk":2,"model":"D2","sectors":1000000},{"disk":3,"model":"D3","sectors":1000000},
-  {"disk":4,"model":"D4","sectors":1000000},{"disk":5,"model":"D5","sectors":1000000}],
-  "arrays":[{"name":"Old","mode":"mirroring","members":[0,1]},
-            {"name":"Grow","mode":"spanning","members":[2]}]},
- {"disks":[{"disk":0,"model":"E0"},{"disk":1,"model":"E1"}]}]})";
-
 class ArrayCommandsTest : public TreeTest {
  protected:
   void SetUp() override {
-    Load(kCommands);
+    Load(Scenario("commands"));
     Build();
     controller = At("HBA1");
     d.clear();

@@ -12,14 +12,7 @@
 namespace swkv::test {
 namespace {
 
-using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
-using ::testing::StartsWith;
-using ::testing::IsEmpty;
-
-constexpr const char* kBattery = R"({"controllers": [{
-  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}}]})";
 
 class BatteryTest : public ControllerTest {
  protected:
@@ -31,21 +24,9 @@ class BatteryTest : public ControllerTest {
   }
 };
 
-TEST_F(BatteryTest, TheNodeShowsTheModulesReadings) {
-  auto battery = Start(kBattery, "HBA1/battery");
-  ASSERT_TRUE(battery);
-  EXPECT_THAT(Dir(battery.get()),
-              ElementsAre(AllOf(StartsWith("handle@"), EndsWith(";29")),
-                          "BatteryTemperature@prv@29", "BatteryVoltage@prv@8150",
-                          "BatteryChargeStatus@prv@BATTERY_FULLY_CHARGED",
-                          "BatteryChargeCycle@prv@12"));
-  // The controller shows none of them until a poll sees a change.
-  EXPECT_FALSE(HasBatteryProperties(At("HBA1").get()));
-}
-
 TEST_F(BatteryTest, ChargeStatusCodesInTheTableHaveTheirTextAndAnyOtherTheUnknownText) {
   // A code outside the table at creation leaves the node's first index.
-  Load(kBattery);
+  Load(Scenario("battery"));
   ASSERT_EQ(simMisbehave("raGetChargeStatus", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 25), 0);
   Build();
   auto battery = At("HBA1/battery");
@@ -70,7 +51,7 @@ TEST_F(BatteryTest, ChargeStatusCodesInTheTableHaveTheirTextAndAnyOtherTheUnknow
 }
 
 TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
@@ -93,7 +74,7 @@ TEST_F(BatteryTest, AChargeCycleMoreIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(BatteryTest, EachPollNotifiesFirstThenEvery180thUnchangedPollOnItsOwnCount) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   ComPtr<RecordingSink> sink = Watch("HBA1");
   const auto before = Dir(At("HBA1").get());
@@ -116,7 +97,7 @@ TEST_F(BatteryTest, EachPollNotifiesFirstThenEvery180thUnchangedPollOnItsOwnCoun
 }
 
 TEST_F(BatteryTest, ARemovedPackIsNotReadAndItsNodeStays) {
-  Start(kBattery);
+  Start(Scenario("battery"));
   ControllerNode* node = Controller("HBA1");
   EXPECT_EQ(node->BatteryPoll(), 1);
   ASSERT_EQ(simApply(R"({"battery": {"pack": false, "cycles": 14}})"), 0);
@@ -154,10 +135,6 @@ TEST_F(BatteryTest, NoBatteryChildWithoutModuleOrPack) {
 TEST_F(BatteryTest, TheSecondControllersBatteryIsItsOwn) {
   Start(R"({"controllers": [{}, {"battery": {"chargeStatus": 0, "cycles": 3, "voltage": 8000}}]})");
   EXPECT_EQ(Entry(At("HBA1").get(), "battery"), "");
-  auto battery = At("HBA2/battery");
-  ASSERT_TRUE(battery);
-  EXPECT_EQ(Get(battery.get(), "BatteryChargeStatus"), "BATTERY_OK");
-  EXPECT_EQ(Get(battery.get(), "BatteryVoltage"), "8000");
   ASSERT_EQ(simApply(R"({"controller": 1, "battery": {"voltage": 7900}})"), 0);
   Controller("HBA1")->BatteryPoll();
   EXPECT_EQ(Controller("HBA2")->BatteryPoll(), 1);

@@ -14,68 +14,12 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// One controller with two arrays, a bay and a battery.
-constexpr const char* kController = R"({"controllers": [{
-  "info": {"irq": 11, "bmb": "0x1F0", "rba": "0xD800", "sdram": "0xE0000000",
-           "hdma": "0x1000", "seq": "0x12345678", "ata": "0xABCD", "mmio": "0xFEDC0000"},
-  "driverVersion": "Kv9000 driver 2.10.0042",
-  "settings": {"originalChannels": 4, "channelThreshold": 1, "writeCache": 1, "hotSpares": 0,
-               "smartCheck": 1, "rebuildRate": 7, "readThreshold": 8, "writeThreshold": 9,
-               "submitChannelThreshold": 5, "writeMode": 1},
-  "disks": [{"disk": 0, "model": "Kestrel KD-80A"}, {"disk": 2, "model": "Kestrel KD-80A"},
-            {"disk": 4, "model": "Osprey OS-120"}, {"disk": 6, "model": "Osprey OS-120"}],
-  "arrays": [{"name": "System", "mode": "mirroring", "members": [0, 2]},
-             {"name": "Data", "mode": "striping", "members": [4, 6]}],
-  "bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36,
-            "power5V": 1, "power12V": 1}],
-  "battery": {"chargeStatus": 9, "cycles": 12, "temperature": 29, "voltage": 8150}
-}]})";
 
 class ControllerNodeTest : public ControllerTest {};
 
-TEST_F(ControllerNodeTest, PropertiesActionsAndChildrenInOrderWithTheirFormats) {
-  auto hba1 = Start(kController);
-  auto entries = Dir(hba1.get());
-  ASSERT_EQ(entries.size(), 22u + 14u + 8u);
-  EXPECT_THAT(std::vector<std::string>(entries.begin(), entries.begin() + 36),
-              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->handle_number()) +
-                              ";26",
-                          "Swiftbay@pr-@yes", "HasEvent@pr-@3", "IRQ@pr-@11", "RBA@pr-@0x0000D800",
-                          "BMB@pr-@0x 1F0", "KVSdramAddress@pr-@0xE0000000",
-                          "KVHDMAAddress@pr-@0x    1000", "KVSEQAddress@pr-@0x12345678",
-                          "KVATAAddress@pr-@0x    ABCD", "KVMMIOAddress@pr-@0xFEDC0000",
-                          "DV@pr-@Kv9000 driver 2.10.0042", "HardWare@pr-@SwiftbayKv9000",
-                          "GetSmart@pr-@1", "GetPCIBus@pr-@75", "GetCachePolicy@pr-@1",
-                          "GetDisableHotSpare@pr-@0", "GetMaintenanceRate@pr-@7",
-                          "ReadThreshold@pr-@8", "WriteThreshold@pr-@9",
-                          "SubmitChannelThreshold@pr-@5", "WriteMode@pr-@1",
-                          "CreateArray@m--@134217732", "DeleteArray@m--@134217736",
-                          "ReadEvent@m--@-134217729", "ClearEvent@m--@64",
-                          "SetCachePolicy@m--@134217788", "SetSmart@m--@134217788",
-                          "SetPCIBus@m--@134217788", "SetDisableHotSpare@m--@134217788",
-                          "SetMaintenanceRate@m--@134217788", "SetReadThreshold@m--@134217788",
-                          "SetWriteThreshold@m--@134217788",
-                          "SetSubmitChannelThreshold@m--@134217788",
-                          "SetWriteMode@m--@134217788", "ConvArray@m--@134217788"));
-  // Channels, the enclosure and the battery by slot, then the arrays.
-  EXPECT_THAT(Links(hba1.get()),
-              ElementsAre("ch1@o--@27", "ch2@o--@27", "ch3@o--@27", "ch4@o--@27",
-                          "enclosure1@o--@7", "battery@o--@29", "System@o--@25",
-                          "Data@o--@25"));
-  // The arrays were enumerated after slot 5 was seen; the root's link shows the kind.
-  EXPECT_EQ(Controller("HBA1")->array_key(), 5);
-  EXPECT_EQ(Entry(root.get(), "HBA1"), "HBA1@o--@26");
-  // No property can be set.
-  for (const char* name : {"Swiftbay", "HasEvent", "IRQ", "DV", "HardWare", "GetSmart",
-                           "GetPCIBus", "ReadThreshold", "WriteMode"}) {
-    std::string before = Get(hba1.get(), name);
-    EXPECT_EQ(Set(hba1.get(), name, "42"), S_FALSE) << name;
-    EXPECT_EQ(Get(hba1.get(), name), before) << name;
-  }
-}
 
 TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertiesOut) {
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simFailCall("raGetControllerInfo", -1, 0, 9), 0);
   Build();
   auto names = Names(At("HBA1").get());
@@ -85,7 +29,7 @@ TEST_F(ControllerNodeTest, RecordsTheLibraryCannotGiveLeaveOnlyTheirOwnPropertie
                                  "GetMaintenanceRate", "ReadThreshold", "WriteThreshold",
                                  "SubmitChannelThreshold", "WriteMode"));
   root.reset();
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simFailCall("raGetDriverVersion", -1, 0, 9), 0);
   Build();
   EXPECT_EQ(Entry(At("HBA1").get(), "DV"), "");
@@ -99,7 +43,7 @@ TEST_F(ControllerNodeTest, TheDriverVersionIsShownAsItIsAndEndsAtItsBuffer) {
                 "DV"),
             "Kv9000 100% %s%d%n build %%");
   root.reset();
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simMisbehave("raGetDriverVersion", -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0), 0);
   Build();
   EXPECT_EQ(Get(At("HBA1").get(), "DV").size(), 256u);
@@ -116,16 +60,10 @@ TEST_F(ControllerNodeTest, SettingsNotReportedAtConstruction) {
     EXPECT_EQ(Get(hba1.get(), name), value) << name;
 }
 
-TEST_F(ControllerNodeTest, PciBusPercentAndThresholdTruncateTowardZero) {
-  // The exact cases (75%, 50% without original channels) run through SetPCIBus.
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 1), 66);
-  EXPECT_EQ(ControllerNode::PercentOfThreshold(3, 4), -33);
-  EXPECT_EQ(ControllerNode::ThresholdOfPercent(4, 10), 3);
-}
 
 // The controller's event actions and the enclosure's buzzer actions are accepted and do nothing.
 TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
-  Start(kController);
+  Start(Scenario("controller"));
   for (auto [path, action, argument] : {std::tuple{"HBA1", "ReadEvent", "1"},
                                         {"HBA1", "ClearEvent", ""},
                                         {"HBA1/enclosure1", "TurnOnBuzzer", "1"},
@@ -143,7 +81,7 @@ TEST_F(ControllerNodeTest, EventAndBuzzerActionsDoNothing) {
 }
 
 TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
-  auto hba1 = Start(kController);
+  auto hba1 = Start(Scenario("controller"));
   auto before = Dir(hba1.get());
   const char* children[] = {"HBA1/ch1", "HBA1/ch2", "HBA1/ch3", "HBA1/ch4", "HBA1/enclosure1",
                             "HBA1/battery", "HBA1/System", "HBA1/Data"};
@@ -173,7 +111,7 @@ TEST_F(ControllerNodeTest, ASecondRefreshCreatesNothingAndNotifiesEachChild) {
 }
 
 TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
-  auto hba1 = Start(kController);
+  auto hba1 = Start(Scenario("controller"));
   // With no channels reported, slots 0 to 2 are all there is: ch4 (slot 3) goes, while the
   // enclosure and the battery are never pruned.
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 1, SIM_MISBEHAVE_OUTPUT, 0, 0), 0);
@@ -195,7 +133,7 @@ TEST_F(ControllerNodeTest, APrunedChannelComesBackUnderTheNextName) {
 }
 
 TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
-  Load(kController);
+  Load(Scenario("controller"));
   ASSERT_EQ(simMisbehave("raGetMaxChannelsPerAdapter", -1, 0, SIM_MISBEHAVE_OUTPUT, 0, 2), 0);
   BuildCounting();
   EXPECT_THAT(Links(At("HBA1").get()),
@@ -206,22 +144,6 @@ TEST_F(ControllerNodeTest, TwoReportedChannelsGiveSlotsZeroToFour) {
   EXPECT_EQ(Controller("HBA1")->array_key(), -1);
 }
 
-TEST_F(ControllerNodeTest, TheSecondControllerLooksForItsOwnBattery) {
-  // Only the first controller has a battery. The second controller's bay node selects
-  // controller 0 while the second controller builds its children.
-  Start(R"({"controllers": [
-    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200}],
-     "battery": {"chargeStatus": 9, "cycles": 12}},
-    {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000}]}]})");
-  const std::vector<std::string> channels = {"ch1@o--@27", "ch2@o--@27", "ch3@o--@27",
-                                             "ch4@o--@27", "enclosure1@o--@7"};
-  std::vector<std::string> withBattery = channels;
-  withBattery.push_back("battery@o--@29");
-  EXPECT_EQ(Links(At("HBA1").get()), withBattery);
-  EXPECT_EQ(Links(At("HBA2").get()), channels);
-  EXPECT_EQ(At("HBA2")->refresh(), S_OK);
-  EXPECT_EQ(Entry(At("HBA2").get(), "battery"), "");
-}
 
 }  // namespace
 }  // namespace swkv::test

@@ -16,11 +16,6 @@ using ::testing::IsEmpty;
 
 constexpr const char* kDriverKey = "SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
 
-constexpr const char* kController = R"({"controllers": [{
-  "settings": {"originalChannels": 4, "channelThreshold": 2, "writeCache": 1, "hotSpares": 1,
-               "smartCheck": 0, "rebuildRate": 4, "readThreshold": 8, "writeThreshold": 8,
-               "submitChannelThreshold": 4, "writeMode": 0}}]})";
-
 constexpr const char* kLibraryFunctions[] = {
     "raInitialize", "raTerminate", "raNeedUpdate", "raGetEvents", "raClearLog",
     "raGetControllerInfo", "raGetDriverVersion", "raGetMaxChannelsPerAdapter",
@@ -32,7 +27,7 @@ constexpr const char* kLibraryFunctions[] = {
 
 class SettingsTest : public ControllerTest {
  protected:
-  void Start(const char* scenario = kController) {
+  void Start(const std::string& scenario = Scenario("settings")) {
     Load(scenario);
     Build();
     hba1 = At("HBA1");

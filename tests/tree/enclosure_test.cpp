@@ -11,69 +11,21 @@
 namespace swkv::test {
 namespace {
 
-using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
-using ::testing::StartsWith;
 using ::testing::IsEmpty;
 
-constexpr const char* kNoBay = R"({"controllers": [{}]})";
 constexpr const char* kNoBays = R"({"controllers": [{}, {}]})";
-// Two bays with sensors on channels 0 and 2; the second has no fan reading.
-constexpr const char* kTwoBays = R"({"controllers": [{"bays": [
-  {"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36, "power5V": 1, "power12V": 1},
-  {"channel": 2, "type": "quickbay", "temperature": 37, "power5V": 1, "power12V": 1}]}]})";
 constexpr const char* kOneBay = R"({"controllers": [{"bays": [
   {"channel": 1, "type": "hyperbay", "fan": 4200, "temperature": 36, "power5V": 0,
    "power12V": 1}]}]})";
-constexpr const char* kBayOnEachController = R"({"controllers": [
-  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4200, "temperature": 36}]},
-  {"bays": [{"channel": 0, "type": "quickbay", "fan": 4000, "temperature": 35}]}]})";
 
+// "two_bays": sensors on channels 0 and 2, the second without a fan reading;
+// "bay_on_each_controller": a quickbay on channel 0 of each.
 class EnclosureTest : public ControllerTest {};
 
-TEST_F(EnclosureTest, WithoutABayTheCountIsOne) {
-  auto enclosure = Start(kNoBay, "HBA1/enclosure1");
-  ASSERT_TRUE(enclosure);
-  EXPECT_THAT(Dir(enclosure.get()),
-              ElementsAre("handle@pr-@" + std::to_string(Controller("HBA1")->GetChild(
-                                              "enclosure1")->handle_number()) + ";7",
-                          "HardwareType@pr-@1", "SilentBuzzer@m--@80", "TurnOnBuzzer@m--@80",
-                          "NumEnclosures@prv@1"));
-}
-
-TEST_F(EnclosureTest, TwoBaysWithSensors) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
-  EXPECT_THAT(Links(enclosure.get()), ElementsAre("quickbay1@o--@17", "quickbay3@o--@17"));
-  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
-  auto bay = At("HBA1/enclosure1/quickbay1");
-  EXPECT_THAT(Dir(bay.get()),
-              ElementsAre(AllOf(StartsWith("handle@"), EndsWith(";17")), "Channel@pr-@0",
-                          "ID@pr-@0", "Status@prv@0", "Temperature@prv@36", "FanRPM@prv@4200",
-                          "Power5VStatus@prv@1", "Power12VStatus@prv@1", "EnclosureType@pr-@2"));
-  auto third = At("HBA1/enclosure1/quickbay3");
-  EXPECT_EQ(Get(third.get(), "Channel"), "2");
-  EXPECT_EQ(Get(third.get(), "FanRPM"), "-2");
-  EXPECT_EQ(Get(third.get(), "Temperature"), "37");
-}
-
-TEST_F(EnclosureTest, BayNamesFollowTheFamily) {
-  auto enclosure = Start(R"({"controllers": [{"bays": [{"channel": 0, "type": "plain"},
-                                      {"channel": 1, "type": "hyperbay"},
-                                      {"channel": 2, "type": "unknown"},
-                                      {"channel": 3, "type": "omnibay"}]}]})", "HBA1/enclosure1");
-  EXPECT_THAT(Links(enclosure.get()), ElementsAre("hyperbay2@o--@17", "omnibay4@o--@17"));
-  EXPECT_EQ(Get(enclosure.get(), "NumEnclosures"), "3");
-  EXPECT_EQ(Get(At("HBA1/enclosure1/omnibay4").get(), "EnclosureType"), "4");
-}
-
 TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
-  auto bay = Start(kBayOnEachController, "HBA2/enclosure1/quickbay5");
+  auto bay = Start(Scenario("bay_on_each_controller"), "HBA2/enclosure1/quickbay5");
   ASSERT_TRUE(bay);
-  EXPECT_EQ(Get(bay.get(), "Channel"), "4");
-  EXPECT_EQ(Get(bay.get(), "FanRPM"), "4000");
-  EXPECT_EQ(Get(bay.get(), "Temperature"), "35");
-  EXPECT_EQ(Get(At("HBA1/enclosure1/quickbay1").get(), "FanRPM"), "4200");
   // The bay is asked for by its device number on the second controller.
   EXPECT_EQ(bay->refresh(), S_OK);
   EXPECT_EQ(Calls("raGetEnclosureStatus", 1), 1);
@@ -89,7 +41,7 @@ TEST_F(EnclosureTest, TheSecondControllersBaysAreDevicesEightOn) {
 }
 
 TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
+  auto enclosure = Start(Scenario("two_bays"), "HBA1/enclosure1");
   auto bay = At("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 0, "type": "unknown"})"), 0);
   EXPECT_EQ(bay->refresh(), S_OK);
@@ -113,7 +65,7 @@ TEST_F(EnclosureTest, ABayThatChangesTypeLosesItsReadingsThenItsNode) {
 }
 
 TEST_F(EnclosureTest, RefreshFollowsBaysThatGoAndCome) {
-  auto enclosure = Start(kTwoBays, "HBA1/enclosure1");
+  auto enclosure = Start(Scenario("two_bays"), "HBA1/enclosure1");
   ComPtr<RecordingSink> kept = Watch("HBA1/enclosure1/quickbay1");
   ASSERT_EQ(simApply(R"({"bay": 2, "type": "none"})"), 0);
   ASSERT_EQ(simApply(R"({"bay": 1, "type": "omnibay", "fan": 3000})"), 0);
@@ -160,7 +112,7 @@ TEST_F(EnclosureTest, AChangedReadingIsShownAndNotifiedAtOnce) {
 }
 
 TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
-  Start(kTwoBays);
+  Start(Scenario("two_bays"));
   ControllerNode* node = Controller("HBA1");
   auto hba1 = At("HBA1");
   EXPECT_EQ(node->EnclosurePoll(), 1);
@@ -174,7 +126,7 @@ TEST_F(EnclosureTest, ReadingsCarryOverFromBayToBay) {
 }
 
 TEST_F(EnclosureTest, APollThatCannotSelectItsControllerDoesNothing) {
-  Start(kBayOnEachController);
+  Start(Scenario("bay_on_each_controller"));
   ComPtr<RecordingSink> sink = Watch("HBA1");
   ASSERT_TRUE(SelectController(1));
   ASSERT_EQ(simFailCall("raInitialize", 0, 1, 9), 0);

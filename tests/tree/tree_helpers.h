@@ -45,6 +45,11 @@ class ControllerTest : public TreeTest {
   }
 };
 
+// A scenario of tests/tree/scenarios/ by name.
+inline std::string Scenario(const char* name) {
+  return ReadText(std::string(SWKV_TREE_DIR) + "/scenarios/" + name + ".json");
+}
+
 // The address part of a node's handle ("1234;28" gives "1234").
 inline std::string HandleAddress(IRiver* node) {
   std::string handle = Get(node, "handle");
