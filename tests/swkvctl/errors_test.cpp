@@ -32,6 +32,7 @@ TEST(SwkvctlErrors, NoComponentModuleFoundOrLoaded) {
                 "TessaryRAID.SwkvRAID does not exist) and there is no component module "
                 "beside swkvctl (looked for " +
                     box.Path("elsewhere/lib/mxaRAID.so") + ", " +
+                    box.Path("elsewhere/lib/swkv/mxaRAID.so") + ", " +
                     box.Path("elsewhere/bin/mxaRAID.so") +
                     "); register one with 'swkvctl register MODULE'\n");
 

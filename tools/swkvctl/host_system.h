@@ -39,7 +39,8 @@ class ModuleFile {
 const char* ComponentFileName();
 // "libraidapikv9k.so" or "raidapikv9k.dll": the controller library the component is linked to.
 const char* ControllerLibraryName();
-// Where a build puts the component, seen from the folder of swkvctl's own executable.
+// Where a build or an installation puts the component, seen from the folder of swkvctl's own
+// executable.
 std::vector<std::string> BuildComponentCandidates();
 bool FileExists(const std::string& path);
 std::string AbsolutePath(const std::string& path);

@@ -65,7 +65,9 @@ std::vector<std::string> BuildComponentCandidates() {
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", failure);
   if (failure) return {};
   const std::filesystem::path folder = exe.parent_path();
+  // The build tree's lib folder, the installed tree's (cmake/install.cmake), then beside us.
   return {(folder.parent_path() / "lib" / ComponentFileName()).lexically_normal().string(),
+          (folder.parent_path() / "lib" / "swkv" / ComponentFileName()).lexically_normal().string(),
           (folder / ComponentFileName()).string()};
 }
 
