@@ -31,6 +31,10 @@ TEST_F(DropList, HandleFirstThenNamesInOrderUpdatedInPlaceAndCaseSensitive) {
   EXPECT_THAT(Dir(root.get()),
               ElementsAre("handle@pr-@" + std::to_string(root->handle_number()) + ";14",
                           "a@prw@new", "b@pr-@2", "A@prv@3"));
+  // Each drop writes its own entry as the listing shows it.
+  std::vector<std::string> own(root->drops().size());
+  for (std::size_t i = 0; i < own.size(); ++i) root->drops()[i]->AppendDirEntry(own[i]);
+  EXPECT_EQ(own, Dir(root.get()));
 }
 
 TEST_F(DropList, AccessStringsFollowTheFlags) {
