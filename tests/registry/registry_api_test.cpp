@@ -158,7 +158,12 @@ TEST_F(RegistryApi, SubkeysAreEnumeratedInNameOrderUntilNoMoreItems) {
   DWORD length = sizeof shortName;
   EXPECT_EQ(RegEnumKeyExA(pci.get(), 0, shortName, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_MORE_DATA);
-  char name[64];
+  char name[64], keyClass[8] = "x";
+  DWORD classLength = sizeof keyClass;
+  length = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(pci.get(), 2, name, &length, nullptr, keyClass, &classLength, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::string(keyClass) + ":" + std::to_string(classLength), ":0");
   length = sizeof name;
   EXPECT_EQ(RegEnumKeyExA(pci.get(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
             ERROR_NO_MORE_ITEMS);

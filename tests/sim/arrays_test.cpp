@@ -48,6 +48,7 @@ TEST_F(ArrayConfigurationTest, CreateRefusesWhatNoControllerWouldBuild) {
   ASSERT_EQ(Create("M", kMirroring, {0, 1}), kOk);
   EXPECT_EQ(Create("S", kStriping, {1, 2}), SIM_E_STATE) << "disk 1 is in use";
   EXPECT_EQ(Arrays().size(), 1u);
+  EXPECT_EQ(raExpanConv(0, kMirroring, 1, nullptr, 0, kStart), SIM_E_ARGUMENT) << "no disk list";
 }
 
 TEST_F(ArrayConfigurationTest, CreatedArrayShowsItsLayoutAndIsAnnounced) {

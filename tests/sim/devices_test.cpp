@@ -140,6 +140,11 @@ TEST_F(DeviceTest, BatteryAnswersOnlyWithModuleAndPack) {
   Open(1);
   EXPECT_EQ(Out(raCheckBatteryBackModule), 0);
   EXPECT_EQ(raGetBatteryVoltage(&reading), SIM_E_NO_OBJECT);
+
+  Load(Scenario{.extra = R"("battery":{"chargeStatus":1})"});
+  EXPECT_EQ(Out(raGetChargeCycle), 0) << "a new pack has not been charged";
+  Load(Scenario{.extra = R"("battery":{"cycles":0,"voltage":0})"});
+  EXPECT_EQ(Out(raGetBatteryVoltage), 0);
 }
 
 TEST_F(DeviceTest, EventsComeTwentyAtATimeAndClearLogEmptiesTheQueue) {
