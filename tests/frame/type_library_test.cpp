@@ -64,7 +64,7 @@ TEST(TypeLibrary, AFileThatIsNotThereCannotBeLoaded) {
   std::basic_string<OLECHAR> wide(missing.begin(), missing.end());
   EXPECT_EQ(LoadTypeLib(wide.c_str(), library.put()), TYPE_E_CANTLOADLIBRARY);
   EXPECT_FALSE(library);
-  EXPECT_EQ(RegisterTypeLib(nullptr, wide.c_str(), nullptr), E_INVALIDARG) << "no library";
+  EXPECT_EQ(RegisterTypeLib(nullptr, wide.data(), nullptr), E_INVALIDARG) << "no library";
 }
 
 }  // namespace
