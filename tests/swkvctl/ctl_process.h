@@ -60,6 +60,9 @@ class CtlSandbox {
   // Runs swkvctl for a command that must succeed; a failure is reported with its output.
   CtlResult RunOk(const std::vector<std::string>& args, const std::string& input = "");
 
+  // Standard error written into standard output, as a terminal shows both (swkvctl flushes its
+  // results before each message); CtlResult::err stays empty.
+  bool mergeErrors = false;
   // Environment for the next runs: a value, or nullopt to leave the variable unset.
   std::map<std::string, std::optional<std::string>> environment;
   // Registers the build's component, so that later runs have nothing to say about that.

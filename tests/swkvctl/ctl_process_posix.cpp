@@ -89,8 +89,11 @@ CtlResult CtlSandbox::RunProgram(const std::string& program, const std::vector<s
   posix_spawn_file_actions_addopen(&files, 0, Path("stdin.txt").c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&files, 1, Path("stdout.txt").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&files, 2, Path("stderr.txt").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (mergeErrors)
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+  else
+    posix_spawn_file_actions_addopen(&files, 2, Path("stderr.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   CtlResult result;
   pid_t pid = 0;
   int failure = posix_spawn(&pid, program.c_str(), &files, nullptr, argv.data(), envp.data());
@@ -104,7 +107,7 @@ CtlResult CtlSandbox::RunProgram(const std::string& program, const std::vector<s
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   result.out = ReadText(Path("stdout.txt"));
-  result.err = ReadText(Path("stderr.txt"));
+  if (!mergeErrors) result.err = ReadText(Path("stderr.txt"));
   return result;
 }
 

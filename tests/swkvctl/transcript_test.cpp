@@ -1,0 +1,135 @@
+// Operator sessions replayed: each file in transcripts/ is a `swkvctl shell --echo` session as
+// a terminal shows it, the prompt lines with the commands typed and, after each, what swkvctl
+// printed (results and messages together). The commands are typed again into swkvctl, with time
+// run at full speed from a stopped clock that starts at 2026-12-06 11:44:00 UTC, and its output
+// must be the file's, line for line.
+//
+// Lines before the first prompt describe the session ("# ..."), or set it up:
+//   scenario: tree/scenarios/bays.json   the simulated controllers' scenario (below tests/;
+//                                        else the embedded default's file)
+//   exit: 5                              the exit code the session ends with (else 0)
+// With SWKV_UPDATE_TRANSCRIPTS=1 a session that differs is written back with swkvctl's output:
+// review the difference before committing it.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/files.h"
+#include "tests/swkvctl/ctl_process.h"
+
+namespace swkv::test {
+namespace {
+
+constexpr const char* kPromptStart = "swkvctl:";
+// 2026-12-06 11:44:00 UTC: the event records' times do not depend on the day the tests run.
+constexpr const char* kStartMs = "1796557440000";
+
+// A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
+bool IsPrompt(const std::string& line) {
+  return line.rfind(kPromptStart, 0) == 0 && line.size() > 8 && line[8] != ' ' &&
+         line.find("> ") != std::string::npos;
+}
+
+struct Transcript {
+  std::string header;    // the lines before the first prompt, each with its line end
+  std::string session;   // the prompts and the output after them
+  std::string commands;  // what the operator typed, one command per line
+  std::string scenario;  // below tests/, or empty for the embedded default
+  int exitCode = 0;
+};
+
+std::string Setting(const std::string& line, const std::string& name) {
+  const std::string key = name + ": ";
+  return line.rfind(key, 0) == 0 ? line.substr(key.size()) : std::string();
+}
+
+// The scenario with the simulated controllers' clock stopped at the fixed start.
+std::string FixedStartScenario(const std::string& scenario) {
+  std::string text = ReadText(scenario);
+  const std::size_t end = text.rfind('}');
+  if (end == std::string::npos) return text;
+  return text.substr(0, end) + R"(, "state": {"startMs": )" + kStartMs +
+         R"(, "manualClockMs": )" + kStartMs + "}}\n";
+}
+
+Transcript Parse(const std::string& text) {
+  Transcript t;
+  std::istringstream in(text);
+  bool inSession = false;
+  for (std::string line; std::getline(in, line);) {
+    inSession = inSession || IsPrompt(line);
+    (inSession ? t.session : t.header) += line + "\n";
+    if (inSession) {
+      if (IsPrompt(line)) t.commands += line.substr(line.find("> ") + 2) + "\n";
+      continue;
+    }
+    if (std::string value = Setting(line, "scenario"); !value.empty()) t.scenario = value;
+    if (std::string value = Setting(line, "exit"); !value.empty()) t.exitCode = std::stoi(value);
+  }
+  return t;
+}
+
+std::vector<std::string> TranscriptNames() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(SWKV_TESTS_DIR) + "/swkvctl/transcripts"))
+    if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The first line where the two texts part, for the failure message.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+  std::istringstream want(expected), got(actual);
+  std::string a, b;
+  for (int line = 1;; ++line) {
+    const bool wantMore = static_cast<bool>(std::getline(want, a));
+    const bool gotMore = static_cast<bool>(std::getline(got, b));
+    if (!wantMore) a = "(end)";
+    if (!gotMore) b = "(end)";
+    if (a != b || !wantMore)
+      return "session line " + std::to_string(line) + ":\n  expected: " + a + "\n  actual:   " + b;
+  }
+}
+
+class TranscriptTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(TranscriptTest, ReplaysTheSession) {
+  const std::string path = std::string(SWKV_TESTS_DIR) + "/swkvctl/transcripts/" + GetParam() + ".txt";
+  const Transcript transcript = Parse(ReadText(path));
+  ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
+
+  CtlSandbox box;
+  box.RegisterComponent();
+  box.WriteFile("scenario.json",
+                FixedStartScenario(transcript.scenario.empty()
+                                       ? std::string(SWKV_TESTS_DIR) + "/../sim/default_scenario.json"
+                                       : std::string(SWKV_TESTS_DIR) + "/" + transcript.scenario));
+  box.environment["SWKV_SIM_SCENARIO"] = box.Path("scenario.json");
+  box.mergeErrors = true;
+  const CtlResult run = box.Run({"--speed", "max", "shell", "--echo"}, transcript.commands);
+
+  if (run.out != transcript.session && GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
+    WriteText(path, transcript.header + run.out);
+    ADD_FAILURE() << path << " written again from swkvctl's output";
+    return;
+  }
+  EXPECT_EQ(run.exitCode, transcript.exitCode) << path;
+  if (run.out != transcript.session)
+    ADD_FAILURE() << path << " differs at " << FirstDifference(transcript.session, run.out)
+                  << "\n(SWKV_UPDATE_TRANSCRIPTS=1 writes swkvctl's output into the file)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, TranscriptTest, ::testing::ValuesIn(TranscriptNames()),
+                         [](const auto& test) { return test.param; });
+
+}  // namespace
+}  // namespace swkv::test
+
+#endif
