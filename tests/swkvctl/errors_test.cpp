@@ -106,49 +106,6 @@ TEST(SwkvctlErrors, TimeCannotBeSpedUpForALibraryWithAClockOfItsOwn) {
   EXPECT_EQ(box.Run({"get", "HBA1", "HardWare"}).exitCode, 0);
 }
 
-TEST(SwkvctlErrors, UnknownNodesEntriesAndRefusedRequests) {
-  CtlSandbox box;
-  box.RegisterComponent();
-  const struct {
-    std::vector<std::string> args;
-    int exitCode;
-    std::string err;
-  } cases[] = {
-      {{"ls", "HBA1/ch9"}, 5,
-       "swkvctl: unknown node HBA1/ch9: HBA1 has no child ch9 (its children: ch1, ch2, ch3, ch4, "
-       "enclosure1, battery, System, Data)\n"},
-      {{"tree", "HBA1/GetSmart"}, 5,
-       "swkvctl: unknown node HBA1/GetSmart: GetSmart is a property of HBA1, not a node\n"},
-      {{"get", "HBA1/battery", "Nope"}, 5,
-       "swkvctl: unknown entry Nope of HBA1/battery (its entries: handle, BatteryTemperature, "
-       "BatteryVoltage, BatteryChargeStatus, BatteryChargeCycle)\n"},
-      {{"invoke", "HBA1", "Explode"}, 5,
-       "swkvctl: unknown action Explode of HBA1 (swkvctl ls HBA1 lists its entries)\n"},
-      {{"invoke", "HBA1", "DeleteArray", "HBA1/Nothing"}, 5,
-       "swkvctl: in the action's argument: unknown node HBA1/Nothing: "},
-      {{"events", "HBA1/System"}, 5,
-       "swkvctl: HBA1/System is an array, not a controller: only controllers keep an event "
-       "log\n"},
-      {{"set", "HBA1", "GetSmart", "0"}, 6,
-       "swkvctl: set HBA1 GetSmart refused with S_FALSE (0x00000001): GetSmart is read-only "
-       "(access pr-); it changes through the action SetSmart\n"},
-      {{"invoke", "HBA1", "GetSmart"}, 6,
-       "swkvctl: invoke HBA1 GetSmart refused with S_FALSE (0x00000001): GetSmart is a "
-       "property, not an action\n"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.args));
-    ExpectFailure(box.Run(c.args), c.exitCode, c.err);
-  }
-  // The disk is a member of System: the controller refuses, and the component cannot say so.
-  CtlResult busy = box.Run({"invoke", "HBA1", "CreateArray", "X@SPAN@1@HBA1/ch1/master@0"});
-  ExpectFailure(busy, 6,
-                "swkvctl: invoke HBA1 CreateArray: the action ran but had no effect: nothing in "
-                "the tree changed and HBA1 sent no notification (the controller may have refused "
-                "it; the component does not report why)\n");
-  EXPECT_THAT(busy.out, HasSubstr("invoke: S_OK (0x00000000): the action ran\n"));
-  EXPECT_THAT(busy.out, HasSubstr("changes: none\n"));
-}
-
 TEST(SwkvctlErrors, UsageErrors) {
   CtlSandbox box;
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

@@ -75,6 +75,15 @@ Transcript Parse(const std::string& text) {
   return t;
 }
 
+// The header with its "exit:" line saying this code (none for 0).
+std::string WithExitCode(const std::string& header, int exitCode) {
+  std::istringstream in(header);
+  std::string out;
+  for (std::string line; std::getline(in, line);)
+    if (Setting(line, "exit").empty()) out += line + "\n";
+  return out + (exitCode != 0 ? "exit: " + std::to_string(exitCode) + "\n" : "");
+}
+
 std::vector<std::string> TranscriptNames() {
   std::vector<std::string> names;
   for (const auto& entry :
@@ -115,8 +124,9 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   box.mergeErrors = true;
   const CtlResult run = box.Run({"--speed", "max", "shell", "--echo"}, transcript.commands);
 
-  if (run.out != transcript.session && GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
-    WriteText(path, transcript.header + run.out);
+  if ((run.out != transcript.session || run.exitCode != transcript.exitCode) &&
+      GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
+    WriteText(path, WithExitCode(transcript.header, run.exitCode) + run.out);
     ADD_FAILURE() << path << " written again from swkvctl's output";
     return;
   }

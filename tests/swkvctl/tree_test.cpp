@@ -88,22 +88,6 @@ TEST(SwkvctlTree, UnregisterRemovesTheRegistrationAndTheNextCommandRegistersAgai
                            " (HKEY_CLASSES_ROOT\\TessaryRAID.SwkvRAID does not exist)\n");
 }
 
-TEST(SwkvctlTree, TheBriefTreeHasOneAlignedLinePerNode) {
-  CtlSandbox box;
-  CtlResult brief = box.RunOk({"tree", "--brief"});
-  const std::vector<std::string> lines = Lines(brief.out);
-  EXPECT_EQ(lines.size(), 49u) << brief.out;
-  std::string system, data;
-  for (const std::string& line : lines) {
-    if (line.find("-- System ") != std::string::npos) system = line;
-    if (line.find("-- Data ") != std::string::npos) data = line;
-  }
-  EXPECT_THAT(system, HasSubstr(" 74.530 GB  normal "));
-  EXPECT_THAT(system, HasSubstr("MIRRORING, blocks of 64 (kb)"));
-  // Sizes end in one column.
-  EXPECT_EQ(system.find(" GB"), data.find(" GB")) << system << "\n" << data;
-}
-
 TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
   CtlSandbox box;
   CtlResult tree = box.RunOk({"tree", "--json"});
@@ -142,23 +126,6 @@ TEST(SwkvctlTree, JsonOfTheTreeAndOfANodeParses) {
       EXPECT_EQ(entry["value"], "256");
     }
   EXPECT_TRUE(sawStatus) << ls.out;
-}
-
-TEST(SwkvctlTree, LsAndGetPrintResultsAndStatusWords) {
-  CtlSandbox box;
-  CtlResult ls = box.RunOk({"ls", "HBA1/System"});
-  EXPECT_THAT(ls.out, HasSubstr("HBA1/System  [array, handle "));
-  EXPECT_THAT(ls.out, HasSubstr("  disk1           o--  28          child disk\n"));
-  EXPECT_THAT(ls.out, HasSubstr("  rename          m--  16          action\n"));
-  EXPECT_THAT(ls.out, HasSubstr("dir: S_OK (0x00000000): 17 entries\n"));
-
-  CtlResult get = box.RunOk({"get", "HBA1", "GetSmart", "DV"});
-  EXPECT_EQ(get.out, "GetSmart = 1\nDV = Kv9000 driver 2.10.0042\nget: S_OK (0x00000000)\n");
-  CtlResult quiet = box.Run({"-q", "get", "HBA2/Ledger", "name"});
-  EXPECT_EQ(quiet.out, "Ledger\n");
-  // A link's value is its node's handle.
-  CtlResult link = box.Run({"-q", "get", "HBA1", "System"});
-  EXPECT_TRUE(link.out.ends_with(";25\n")) << link.out;
 }
 
 }  // namespace
