@@ -96,6 +96,9 @@ TEST_F(RegisteredComponent, NamesEveryMethodByItsDispatchId) {
   EXPECT_EQ(ids[1], -99);
   LPOLESTR riverName[] = {get.data()};
   EXPECT_EQ(log->GetIDsOfNames(GUID_NULL, riverName, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  // Names without room for their ids, or ids without names, are refused.
+  EXPECT_EQ(root->GetIDsOfNames(GUID_NULL, riverName, 1, 0, nullptr), E_INVALIDARG);
+  EXPECT_EQ(root->GetIDsOfNames(GUID_NULL, nullptr, 1, 0, ids), E_INVALIDARG);
 }
 
 TEST_F(RegisteredComponent, DescribesEachInterfaceAsTheTypeLibraryDoes) {
