@@ -18,21 +18,24 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/files.h"
+#include "tests/support/text_difference.h"
 #include "tests/swkvctl/ctl_process.h"
 
 namespace swkv::test {
 namespace {
 
-constexpr const char* kPromptStart = "swkvctl:";
+constexpr std::string_view kPromptStart = "swkvctl:";
 // 2026-12-06 11:44:00 UTC: the event records' times do not depend on the day the tests run.
 constexpr const char* kStartMs = "1796557440000";
 
 // A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
 bool IsPrompt(const std::string& line) {
-  return line.rfind(kPromptStart, 0) == 0 && line.size() > 8 && line[8] != ' ' &&
+  return line.starts_with(kPromptStart) && line.size() > kPromptStart.size() &&
+         line[kPromptStart.size()] != ' ' &&
          line.find("> ") != std::string::npos;
 }
 
@@ -93,20 +96,6 @@ std::vector<std::string> TranscriptNames() {
   return names;
 }
 
-// The first line where the two texts part, for the failure message.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-  std::istringstream want(expected), got(actual);
-  std::string a, b;
-  for (int line = 1;; ++line) {
-    const bool wantMore = static_cast<bool>(std::getline(want, a));
-    const bool gotMore = static_cast<bool>(std::getline(got, b));
-    if (!wantMore) a = "(end)";
-    if (!gotMore) b = "(end)";
-    if (a != b || !wantMore)
-      return "session line " + std::to_string(line) + ":\n  expected: " + a + "\n  actual:   " + b;
-  }
-}
-
 class TranscriptTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TranscriptTest, ReplaysTheSession) {
@@ -132,7 +121,7 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   }
   EXPECT_EQ(run.exitCode, transcript.exitCode) << path;
   if (run.out != transcript.session)
-    ADD_FAILURE() << path << " differs at " << FirstDifference(transcript.session, run.out)
+    ADD_FAILURE() << path << " differs at session " << FirstDifference(transcript.session, run.out)
                   << "\n(SWKV_UPDATE_TRANSCRIPTS=1 writes swkvctl's output into the file)";
 }
 

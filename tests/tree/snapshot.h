@@ -9,6 +9,7 @@
 
 #include "tests/support/agent.h"
 #include "tests/support/files.h"
+#include "tests/support/text_difference.h"
 
 namespace swkv::test {
 
@@ -59,19 +60,10 @@ class TreeWalk {
 inline void ExpectText(const std::string& name, const std::string& actual) {
   const std::string expected = ReadText(std::string(SWKV_TREE_DIR) + "/expected/" + name + ".txt");
   if (expected == actual) return;
-  std::istringstream want(expected), got(actual);
-  std::string a, b;
-  int line = 1;
-  for (;; ++line) {
-    const bool more = static_cast<bool>(std::getline(want, a));
-    if (!more) a = "(end)";
-    if (!std::getline(got, b)) b = "(end)";
-    if (a != b || !more) break;
-  }
   const std::string saved = ::testing::TempDir() + name + ".actual.txt";
   WriteText(saved, actual);
-  ADD_FAILURE() << name << ".txt differs at line " << line << ":\n  expected: " << a
-                << "\n  actual:   " << b << "\n(whole output in " << saved << ")";
+  ADD_FAILURE() << name << ".txt differs at " << FirstDifference(expected, actual)
+                << "\n(whole output in " << saved << ")";
 }
 
 }  // namespace swkv::test
