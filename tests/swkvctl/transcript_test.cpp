@@ -8,6 +8,12 @@
 //   scenario: tree/scenarios/bays.json   the simulated controllers' scenario (below tests/;
 //                                        else the embedded default's file)
 //   exit: 5                              the exit code the session ends with (else 0)
+// A session of "$ COMMAND" lines instead is a console: each command runs through /bin/sh in the
+// sandbox's folder, one after the other, with swkvctl and swkvreg on the PATH and the build's
+// folder in $BUILD; the output follows
+// each, then "[exit N]" when it was not 0, with the sandbox's folder written $BOX, its registry
+// $REGISTRY and the build's $BUILD. Comment lines ("#"), a blank line before each, may stand
+// between the commands.
 // With SWKV_UPDATE_TRANSCRIPTS=1 a session that differs is written back with swkvctl's output:
 // review the difference before committing it.
 #ifndef _WIN32
@@ -34,6 +40,7 @@ constexpr const char* kStartMs = "1796557440000";
 
 // A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
 bool IsPrompt(const std::string& line) {
+  if (line.starts_with("$ ")) return true;
   return line.starts_with(kPromptStart) && line.size() > kPromptStart.size() &&
          line[kPromptStart.size()] != ' ' &&
          line.find("> ") != std::string::npos;
@@ -43,6 +50,7 @@ struct Transcript {
   std::string header;    // the lines before the first prompt, each with its line end
   std::string session;   // the prompts and the output after them
   std::string commands;  // what the operator typed, one command per line
+  bool console = false;  // "$ " commands, each run on its own
   std::string scenario;  // below tests/, or empty for the embedded default
   int exitCode = 0;
 };
@@ -69,7 +77,9 @@ Transcript Parse(const std::string& text) {
     inSession = inSession || IsPrompt(line);
     (inSession ? t.session : t.header) += line + "\n";
     if (inSession) {
-      if (IsPrompt(line)) t.commands += line.substr(line.find("> ") + 2) + "\n";
+      t.console = t.console || line.starts_with("$ ");
+      if (IsPrompt(line))
+        t.commands += line.substr(line.starts_with("$ ") ? 2 : line.find("> ") + 2) + "\n";
       continue;
     }
     if (std::string value = Setting(line, "scenario"); !value.empty()) t.scenario = value;
@@ -96,6 +106,44 @@ std::vector<std::string> TranscriptNames() {
   return names;
 }
 
+// Every occurrence of from in text written as to.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos;
+       at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// The console session as it runs now: its commands, comments and blank lines, each command with
+// what it printed.
+std::string RunConsole(CtlSandbox& box, const std::string& session) {
+  namespace fs = std::filesystem;
+  const std::string build = fs::canonical(SWKV_CTL).parent_path().parent_path().string();
+  box.environment["BOX"] = box.folder();
+  box.environment["BUILD"] = build;
+  box.environment["PATH"] = fs::canonical(SWKV_CTL).parent_path().string() + ":/usr/bin:/bin";
+  std::vector<std::string> lines;
+  std::istringstream in(session);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    // A blank line before a comment separates; any other is part of a command's output.
+    const bool separator =
+        line.empty() && i + 1 < lines.size() && lines[i + 1].starts_with("#");
+    if (separator || line.starts_with("#")) {
+      out += line + "\n";
+    } else if (line.starts_with("$ ")) {
+      const CtlResult run = box.RunProgram("/bin/sh", {"-c", "cd \"$BOX\" && " + line.substr(2)});
+      std::string printed = Replaced(run.out, *box.environment["SWKV_REGISTRY_ROOT"], "$REGISTRY");
+      out += line + "\n" + Replaced(Replaced(printed, box.folder(), "$BOX"), build, "$BUILD");
+      if (!out.ends_with("\n")) out += "\n";
+      if (run.exitCode != 0) out += "[exit " + std::to_string(run.exitCode) + "]\n";
+    }
+  }
+  return out;
+}
+
 class TranscriptTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TranscriptTest, ReplaysTheSession) {
@@ -104,14 +152,20 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
 
   CtlSandbox box;
-  box.RegisterComponent();
+  if (!transcript.console) box.RegisterComponent();
   box.WriteFile("scenario.json",
                 FixedStartScenario(transcript.scenario.empty()
                                        ? std::string(SWKV_TESTS_DIR) + "/../sim/default_scenario.json"
                                        : std::string(SWKV_TESTS_DIR) + "/" + transcript.scenario));
   box.environment["SWKV_SIM_SCENARIO"] = box.Path("scenario.json");
   box.mergeErrors = true;
-  const CtlResult run = box.Run({"--speed", "max", "shell", "--echo"}, transcript.commands);
+  CtlResult run;
+  if (transcript.console) {
+    run.exitCode = 0;
+    run.out = RunConsole(box, transcript.session);
+  } else {
+    run = box.Run({"--speed", "max", "shell", "--echo"}, transcript.commands);
+  }
 
   if ((run.out != transcript.session || run.exitCode != transcript.exitCode) &&
       GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {

@@ -17,6 +17,7 @@ const char kUsage[] =
     "$XDG_STATE_HOME/swkv/registry or ~/.local/state/swkv/registry.\n";
 
 int Fail(const std::string& what, LONG status) {
+  std::cout.flush();  // what was printed before comes before the message, also in one file
   const char* meaning = status == ERROR_FILE_NOT_FOUND ? "not found"
                         : status == ERROR_ACCESS_DENIED ? "access denied"
                         : status == ERROR_BADDB         ? "the registry file is damaged"
