@@ -34,6 +34,7 @@ class AgentSession {
   ComPtr<IRiver> Node(const std::string& path) const;
   ComPtr<IEventLog> Log(const std::string& path) const;
   void Start(const std::string& scenarioFile);
+  void LoadModel(const std::string& scenario);
   void Release();
   std::string NewTraceLines();
 
