@@ -26,7 +26,10 @@
 //   reg-delete KEY                 the key and all below it removed
 //   model FILE|JSON                the library's model replaced, the tree kept; the selection
 //                                  forgotten, as in a new process ("scenario" also takes JSON)
-//   select N                       controller N selected as the component selects it
+//   select N|none                  controller N selected as the component selects it, or the
+//                                  selection forgotten (the next one opens the library again)
+//   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
+//                                  order, or "(none)"
 //   lib FUNCTION ARGUMENT...       a library call behind the tree's back, on the selected
 //                                  controller; the status. raDeleteArray L, raRenameArray L NAME,
 //                                  raCreateArray NAME MODE DISK..., raArrayRebuildDisk L MEMBER MODE
@@ -309,8 +312,18 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     LoadModel(rest);
     ResetSelection();
   } else if (command == "select") {
-    need(1, "N");
-    if (!SelectController(Number(w[1]))) out = "not selected\n";
+    need(1, "N|none");
+    if (w[1] == "none")
+      ResetSelection();
+    else if (!SelectController(Number(w[1])))
+      out = "not selected\n";
+  } else if (command == "links") {
+    need(1, "PATH [KIND]");
+    const std::string tail = "@o--@" + (w.size() > 2 ? w[2] : std::string());
+    for (const std::string& entry : Dir(Node(w[1]).get()))
+      if (w.size() > 2 ? entry.ends_with(tail) : entry.find(tail) != std::string::npos)
+        out += (out.empty() ? "" : " ") + entry.substr(0, entry.find('@'));
+    out += out.empty() ? "(none)\n" : "\n";
   } else if (command == "lib") {
     need(2, "FUNCTION ARGUMENT...");
     auto n = [&](std::size_t i) { return static_cast<std::uint32_t>(Number(w.at(i))); };
