@@ -17,7 +17,8 @@
 //   apply JSON                     a timeline action happens now
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
-//   trace on|off                   the library calls of each command shown after it
+//   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
+//                                  calls of the functions named)
 //   count PATH / read PATH [N] / clear-log PATH
 //                                  the controller node's IEventLog: new count, N records (the
 //                                  time field shown as T), ClearLog
@@ -185,7 +186,11 @@ std::string AgentSession::NewTraceLines() {
     m_traceRead += line.size() + 1;
     // "TIME [PROCESS] c0 raX(...) = 0 -> ...": the call, without when and where.
     std::size_t call = line.find("] ");
-    if (m_tracing && call != std::string::npos) out += "  " + line.substr(call + 2) + "\n";
+    if (!m_tracing || call == std::string::npos) continue;
+    // "trace on FUNCTION...": the calls of these functions only.
+    const std::size_t name = line.find(' ', call + 2) + 1;
+    const std::string function = line.substr(name, line.find('(', name) - name);
+    if (m_traceOnly.empty() || m_traceOnly.count(function)) out += "  " + line.substr(call + 2) + "\n";
   }
   return out;
 }
@@ -273,6 +278,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "on|off");
     NewTraceLines();
     m_tracing = w[1] == "on";
+    m_traceOnly = std::set<std::string>(w.begin() + 2, w.end());
   } else if (command == "count") {
     need(1, "PATH");
     ULONG count = 0xDEADBEEF;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ class AgentSession {
   std::string m_tracePath;
   std::size_t m_traceRead = 0;
   bool m_tracing = false;
+  std::set<std::string> m_traceOnly;
   RegistrySandbox m_registry;
   MessageCapture m_messages;
   ComPtr<RootNode> m_root;
