@@ -1,5 +1,5 @@
 // The commands of an agent session, one per line:
-//   scenario FILE                  the simulated controllers of FILE (below tests/), the clock
+//   scenario FILE|JSON             the simulated controllers of FILE (below tests/), the clock
 //                                  stopped, the counts and the library selection fresh; then the
 //                                  tree built from the root as creating the main class does
 //   build                          the tree built again (the previous one released)
@@ -26,14 +26,15 @@
 //   reg-set KEY NAME TEXT / reg-readonly KEY
 //   reg-delete KEY                 the key and all below it removed
 //   model FILE|JSON                the library's model replaced, the tree kept; the selection
-//                                  forgotten, as in a new process ("scenario" also takes JSON)
+//                                  forgotten, as in a new process
 //   select N|none                  controller N selected as the component selects it, or the
 //                                  selection forgotten (the next one opens the library again)
 //   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
 //                                  order, or "(none)"
 //   lib FUNCTION ARGUMENT...       a library call behind the tree's back, on the selected
 //                                  controller; the status. raDeleteArray L, raRenameArray L NAME,
-//                                  raCreateArray NAME MODE DISK..., raArrayRebuildDisk L MEMBER MODE
+//                                  raCreateArray NAME|- MODE DISK..., raArrayRebuildDisk L MEMBER
+//                                  MODE
 //   poll PATH enclosure|battery [N]
 //                                  the controller node's sensor poll N times (1); what each gave
 //   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
@@ -41,7 +42,8 @@
 //   invoke-at PATH ACTION PREFIX TARGET
 //                                  an action run with PREFIX and the handle number of TARGET
 //   nodes                          controllers discovered, controller and array nodes alive
-// Handle numbers come from one count for the whole process: "ls" shows them as "#".
+// Handle numbers come from one count for the whole process, so they differ with the sessions
+// run before: "ls" shows them as "#".
 #include "tests/agent/agent_session.h"
 
 #include <cstdio>
