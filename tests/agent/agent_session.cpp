@@ -1,5 +1,5 @@
 // The commands of an agent session, one per line:
-//   scenario FILE                  the simulated controllers of FILE (below tests/), the clock
+//   scenario FILE|JSON             the simulated controllers of FILE (below tests/), the clock
 //                                  stopped, the counts and the library selection fresh; then the
 //                                  tree built from the root as creating the main class does
 //   build                          the tree built again (the previous one released)
@@ -17,12 +17,33 @@
 //   apply JSON                     a timeline action happens now
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
-//   trace on|off                   the library calls of each command shown after it
+//   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
+//                                  calls of the functions named)
 //   count PATH / read PATH [N] / clear-log PATH
 //                                  the controller node's IEventLog: new count, N records (the
 //                                  time field shown as T), ClearLog
 //   reg KEY NAME                   a value of HKEY_LOCAL_MACHINE\KEY ("<missing>")
 //   reg-set KEY NAME TEXT / reg-readonly KEY
+//   reg-delete KEY                 the key and all below it removed
+//   model FILE|JSON                the library's model replaced, the tree kept; the selection
+//                                  forgotten, as in a new process
+//   select N|none                  controller N selected as the component selects it, or the
+//                                  selection forgotten (the next one opens the library again)
+//   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
+//                                  order, or "(none)"
+//   lib FUNCTION ARGUMENT...       a library call behind the tree's back, on the selected
+//                                  controller; the status. raDeleteArray L, raRenameArray L NAME,
+//                                  raCreateArray NAME|- MODE DISK..., raArrayRebuildDisk L MEMBER
+//                                  MODE
+//   poll PATH enclosure|battery [N]
+//                                  the controller node's sensor poll N times (1); what each gave
+//   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
+//                                  none; with names, its entries read through get
+//   invoke-at PATH ACTION PREFIX TARGET
+//                                  an action run with PREFIX and the handle number of TARGET
+//   nodes                          controllers discovered, controller and array nodes alive
+// Handle numbers come from one count for the whole process, so they differ with the sessions
+// run before: "ls" shows them as "#".
 #include "tests/agent/agent_session.h"
 
 #include <cstdio>
@@ -30,6 +51,8 @@
 #include <sstream>
 
 #include "events/poll_timer.h"
+#include "events/polled_nodes.h"
+#include "platform/win.h"
 #include "raidlib/selection.h"
 #include "sim/sim_control.h"
 #include "tests/support/files.h"
@@ -143,12 +166,18 @@ void AgentSession::Start(const std::string& scenarioFile) {
   BatteryPollCount() = 0;
   simReset();
   simClearFaults();
-  const std::string text = ReadText(std::string(SWKV_TESTS_DIR) + "/" + scenarioFile);
-  if (text.empty()) throw Usage{"cannot read " + scenarioFile};
-  if (simLoadScenarioText(text.c_str()) != 0)
-    throw Usage{"scenario " + scenarioFile + " refused: " + simLastError()};
-  simStopClock();
+  LoadModel(scenarioFile);
   m_root = ComPtr<RootNode>(RootNode::New());
+}
+
+void AgentSession::LoadModel(const std::string& scenario) {
+  const std::string text = scenario.starts_with("{")
+                               ? scenario
+                               : ReadText(std::string(SWKV_TESTS_DIR) + "/" + scenario);
+  if (text.empty()) throw Usage{"cannot read " + scenario};
+  if (simLoadScenarioText(text.c_str()) != 0)
+    throw Usage{"scenario " + scenario + " refused: " + simLastError()};
+  simStopClock();
 }
 
 std::string AgentSession::NewTraceLines() {
@@ -159,7 +188,11 @@ std::string AgentSession::NewTraceLines() {
     m_traceRead += line.size() + 1;
     // "TIME [PROCESS] c0 raX(...) = 0 -> ...": the call, without when and where.
     std::size_t call = line.find("] ");
-    if (m_tracing && call != std::string::npos) out += "  " + line.substr(call + 2) + "\n";
+    if (!m_tracing || call == std::string::npos) continue;
+    // "trace on FUNCTION...": the calls of these functions only.
+    const std::size_t name = line.find(' ', call + 2) + 1;
+    const std::string function = line.substr(name, line.find('(', name) - name);
+    if (m_traceOnly.empty() || m_traceOnly.count(function)) out += "  " + line.substr(call + 2) + "\n";
   }
   return out;
 }
@@ -171,14 +204,17 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   };
   std::string out;
   if (command == "scenario") {
-    need(1, "FILE");
-    Start(w[1]);
+    need(1, "FILE|JSON");
+    Start(rest);
   } else if (command == "build") {
     Release();
     m_root = ComPtr<RootNode>(RootNode::New());
   } else if (command == "ls") {
     need(1, "PATH");
-    for (const std::string& entry : Dir(Node(w[1]).get())) out += entry + "\n";
+    for (std::string entry : Dir(Node(w[1]).get())) {
+      if (entry.starts_with("handle@")) entry.replace(11, entry.find(';') - 11, "#");
+      out += entry + "\n";
+    }
   } else if (command == "get" || command == "shown") {
     need(2, "PATH NAME...");
     ComPtr<IRiver> node = Node(w[1]);
@@ -244,6 +280,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "on|off");
     NewTraceLines();
     m_tracing = w[1] == "on";
+    m_traceOnly = std::set<std::string>(w.begin() + 2, w.end());
   } else if (command == "count") {
     need(1, "PATH");
     ULONG count = 0xDEADBEEF;
@@ -275,6 +312,81 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "reg-readonly") {
     need(1, "KEY");
     m_registry.MakeReadOnly(HKEY_LOCAL_MACHINE, w[1]);
+  } else if (command == "reg-delete") {
+    need(1, "KEY");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, w[1].c_str());
+  } else if (command == "model") {
+    need(1, "FILE|JSON");
+    LoadModel(rest);
+    ResetSelection();
+  } else if (command == "select") {
+    need(1, "N|none");
+    if (w[1] == "none")
+      ResetSelection();
+    else if (!SelectController(Number(w[1])))
+      out = "not selected\n";
+  } else if (command == "links") {
+    need(1, "PATH [KIND]");
+    const std::string tail = "@o--@" + (w.size() > 2 ? w[2] : std::string());
+    for (const std::string& entry : Dir(Node(w[1]).get()))
+      if (w.size() > 2 ? entry.ends_with(tail) : entry.find(tail) != std::string::npos)
+        out += (out.empty() ? "" : " ") + entry.substr(0, entry.find('@'));
+    out += out.empty() ? "(none)\n" : "\n";
+  } else if (command == "lib") {
+    need(2, "FUNCTION ARGUMENT...");
+    auto n = [&](std::size_t i) { return static_cast<std::uint32_t>(Number(w.at(i))); };
+    std::int32_t status = -1;
+    if (w[1] == "raDeleteArray") {
+      status = raDeleteArray(n(2));
+    } else if (w[1] == "raRenameArray") {
+      status = raRenameArray(n(2), w.size() > 3 ? w[3].c_str() : "");
+    } else if (w[1] == "raCreateArray") {
+      std::vector<std::uint8_t> disks;
+      for (std::size_t i = 4; i < w.size(); ++i) disks.push_back(static_cast<std::uint8_t>(n(i)));
+      const std::string name = w.size() > 2 && w[2] != "-" ? w[2] : "";
+      status = raCreateArray(name.c_str(), Number(w.at(3)), static_cast<std::uint8_t>(disks.size()),
+                             disks.data(), 0);
+    } else if (w[1] == "raArrayRebuildDisk") {
+      status = raArrayRebuildDisk(n(2), n(3), n(4));
+    } else {
+      throw Usage{"lib takes raDeleteArray, raRenameArray, raCreateArray, raArrayRebuildDisk"};
+    }
+    out = Status(static_cast<HRESULT>(status));
+  } else if (command == "poll") {
+    need(2, "PATH enclosure|battery [N]");
+    auto* controller = dynamic_cast<ControllerNode*>(static_cast<CRiver*>(Node(w[1]).get()));
+    if (!controller) throw Usage{w[1] + " is no controller"};
+    int last = -1, times = 0;
+    auto flush = [&] {
+      if (times) out += std::to_string(last) + (times > 1 ? " (" + std::to_string(times) + " times)\n" : "\n");
+    };
+    for (int i = w.size() > 3 ? Number(w[3]) : 1; i > 0; --i) {
+      int result = w[2] == "battery" ? controller->BatteryPoll() : controller->EnclosurePoll();
+      if (result != last) flush(), last = result, times = 0;
+      ++times;
+    }
+    flush();
+  } else if (command == "held") {
+    need(1, "PATH [NAME...]");
+    auto it = m_held.find(w[1]);
+    if (it == m_held.end()) throw Usage{w[1] + " is not held"};
+    for (std::size_t i = 2; i < w.size(); ++i)
+      out += w[i] + " = " + Get(it->second.get(), w[i]) + "\n";
+    if (w.size() == 2) {
+      try {
+        out = Node(w[1]).get() == it->second.get() ? "the same node\n" : "another node\n";
+      } catch (const Usage&) {
+        out = "no node there now\n";
+      }
+    }
+  } else if (command == "invoke-at") {
+    need(4, "PATH ACTION PREFIX TARGET");
+    const std::string handle = Get(Node(w[4]).get(), "handle");
+    out = Status(Invoke(Node(w[1]).get(), w[2], w[3] + handle.substr(0, handle.find(';'))));
+  } else if (command == "nodes") {
+    out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
+          std::to_string(ControllerNodeList().size()) + ", array nodes " +
+          std::to_string(ArrayNodeList().size()) + "\n";
   } else {
     throw Usage{"no command " + command};
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,14 @@ class AgentSession {
   ComPtr<IRiver> Node(const std::string& path) const;
   ComPtr<IEventLog> Log(const std::string& path) const;
   void Start(const std::string& scenarioFile);
+  void LoadModel(const std::string& scenario);
   void Release();
   std::string NewTraceLines();
 
   std::string m_tracePath;
   std::size_t m_traceRead = 0;
   bool m_tracing = false;
+  std::set<std::string> m_traceOnly;
   RegistrySandbox m_registry;
   MessageCapture m_messages;
   ComPtr<RootNode> m_root;

@@ -12,6 +12,7 @@
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"
 #include "tests/support/message_capture.h"
+#include "tree/file_version_info.h"
 
 namespace {
 
@@ -157,6 +158,29 @@ TEST(VersionBlock, ModuleBuiltWithoutItHasNone) {
   std::string missing = path + ".absent";
   EXPECT_EQ(GetFileVersionInfoSizeA(missing.c_str(), nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// The root node's reader of the version block: only the translations of a versioned module
+// have strings.
+TEST(VersionBlock, OnlyTheTranslationsOfAVersionedModuleHaveStrings) {
+  const char* text = nullptr;
+  UINT length = 0;
+  for (const std::string& path :
+       {ModulePath(SwkvTestPlainModule()), std::string("/no/such/module/file")}) {
+    swkv::FileVersionInfo info(path.c_str());
+    EXPECT_FALSE(info.valid()) << path;
+    EXPECT_FALSE(info.QueryVersionString("FileVersion", &text, &length, 0)) << path;
+    EXPECT_EQ(text, nullptr);
+  }
+  swkv::FileVersionInfo versioned(ModulePath(SwkvTestVersionedModule()).c_str());
+  ASSERT_TRUE(versioned.valid());
+  ASSERT_GE(versioned.translation_count(), 1u);
+  ASSERT_TRUE(versioned.QueryVersionString("FileVersion", &text, &length, 0));
+  EXPECT_STREQ(text, "1.0.0001 Build 1");
+  EXPECT_FALSE(versioned.QueryVersionString("NoSuchString", &text, &length, 0));
+  EXPECT_FALSE(versioned.QueryVersionString(nullptr, &text, &length, 0));
+  EXPECT_FALSE(versioned.QueryVersionString("FileVersion", &text, &length,
+                                            versioned.translation_count()));
 }
 
 TEST(Messages, TestsSeeTheExactTexts) {
