@@ -18,7 +18,7 @@
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
-//   apply JSON                     a timeline action happens now
+//   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
 //   trace on|off                   the library calls of each command shown after it
@@ -246,7 +246,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
   } else if (devices.count(f)) {
     status = devices.at(f)(arg(0), null(1) ? nullptr : &value);
   } else if (f == "raInitialize") {
-    index = arg(0);
+    index = null(0) ? 0 : arg(0);
     status = raInitialize(null(0) ? nullptr : &selection);
   } else if (f == "raTerminate") {
     status = raTerminate(selection);
@@ -392,7 +392,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     simClearFaults();
   } else if (command == "apply") {
     need(1, "JSON");
-    if (simApply(rest.c_str()) != 0) out = std::string("refused: ") + simLastError() + "\n";
+    if (int status = simApply(rest.c_str()); status != 0) {
+      const std::string error = simLastError();
+      out = "refused " + std::to_string(status) + (error.empty() ? "" : ": " + error) + "\n";
+    }
   } else if (command == "advance") {
     need(1, "SECONDS");
     simAdvanceClock(static_cast<std::int64_t>(Number(w[1])) * 1000);
