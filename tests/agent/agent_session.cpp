@@ -1,20 +1,24 @@
-// The commands of an agent session, one per line:
-//   scenario FILE|JSON             the simulated controllers of FILE (below tests/), the clock
-//                                  stopped, the counts and the library selection fresh; then the
-//                                  tree built from the root as creating the main class does
-//   build                          the tree built again (the previous one released)
+// The commands of an agent session, one per line (handles are shown as "hN;KIND", N counting the
+// handles the scenario's session has shown, as their numbers run on through the process):
+//   scenario FILE|JSON             the simulated controllers of FILE (below tests/) or of the
+//                                  JSON text, the clock stopped, the counts and the library
+//                                  selection fresh; then the tree built from the root as creating
+//                                  the main class does
+//   build                          the tree built again (the previous one released; the nodes
+//                                  held stay held)
 //   ls PATH                        the node's dir entries, in order ("/" is the root)
 //   get PATH NAME...               entries read through get, into a 1024-character buffer
 //   shown PATH NAME...             entries as the listing shows them (no hook runs, "-": none)
 //   set PATH NAME VALUE            a property written; the status
-//   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line; the status
+//   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line ("@PATH": that node's
+//                                  handle); the status
 //   refresh PATH                   the node's refresh; the status
 //   watch PATH                     a sink on the node; what it gets is shown after each command
 //   hold PATH / unhold PATH        a reference to the node kept, as the agent keeps one
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
-//   apply JSON                     a timeline action happens now
+//   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
 //   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
@@ -31,10 +35,6 @@
 //                                  selection forgotten (the next one opens the library again)
 //   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
 //                                  order, or "(none)"
-//   lib FUNCTION ARGUMENT...       a library call behind the tree's back, on the selected
-//                                  controller; the status. raDeleteArray L, raRenameArray L NAME,
-//                                  raCreateArray NAME|- MODE DISK..., raArrayRebuildDisk L MEMBER
-//                                  MODE
 //   poll PATH enclosure|battery [N]
 //                                  the controller node's sensor poll N times (1); what each gave
 //   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
@@ -42,11 +42,16 @@
 //   invoke-at PATH ACTION PREFIX TARGET
 //                                  an action run with PREFIX and the handle number of TARGET
 //   nodes                          controllers discovered, controller and array nodes alive
-// Handle numbers come from one count for the whole process, so they differ with the sessions
-// run before: "ls" shows them as "#".
+//   release                        the tree, the sinks and the nodes held released
+//   call FUNCTION ARG...           a library function called directly, as the component never
+//                                  calls it: numbers, "null" for a null pointer, '' for an empty
+//                                  text, disk lists as 0,1,2 ("-": none); the call's trace line
+//                                  follows, then what the trace does not show (lists, texts,
+//                                  records)
 #include "tests/agent/agent_session.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -67,7 +72,9 @@ std::string Hex(unsigned long value) {
   return text;
 }
 
-std::string Status(HRESULT status) { return "= " + Hex(static_cast<unsigned long>(status)) + "\n"; }
+std::string Status(HRESULT status) {
+  return "= " + Hex(static_cast<std::uint32_t>(status)) + "\n";
+}
 
 // The record with its time field (the second) shown as "T": the host's clock gives it.
 std::string WithoutTime(const std::string& record) {
@@ -167,6 +174,7 @@ void AgentSession::Start(const std::string& scenarioFile) {
   simReset();
   simClearFaults();
   LoadModel(scenarioFile);
+  m_handles.clear();
   m_root = ComPtr<RootNode>(RootNode::New());
 }
 
@@ -180,7 +188,15 @@ void AgentSession::LoadModel(const std::string& scenario) {
   simStopClock();
 }
 
-std::string AgentSession::NewTraceLines() {
+std::string AgentSession::Handle(const std::string& text) {
+  std::size_t semicolon = text.find(';');
+  if (semicolon == std::string::npos) return text;
+  int& ordinal = m_handles[text.substr(0, semicolon)];
+  if (!ordinal) ordinal = static_cast<int>(m_handles.size());
+  return "h" + std::to_string(ordinal) + text.substr(semicolon);
+}
+
+std::string AgentSession::NewTraceLines(bool show) {
   std::ifstream in(m_tracePath, std::ios::binary);
   in.seekg(static_cast<std::streamoff>(m_traceRead));
   std::string out;
@@ -188,12 +204,143 @@ std::string AgentSession::NewTraceLines() {
     m_traceRead += line.size() + 1;
     // "TIME [PROCESS] c0 raX(...) = 0 -> ...": the call, without when and where.
     std::size_t call = line.find("] ");
-    if (!m_tracing || call == std::string::npos) continue;
+    if (call == std::string::npos || !(show || m_tracing)) continue;
     // "trace on FUNCTION...": the calls of these functions only.
     const std::size_t name = line.find(' ', call + 2) + 1;
     const std::string function = line.substr(name, line.find('(', name) - name);
-    if (m_traceOnly.empty() || m_traceOnly.count(function)) out += "  " + line.substr(call + 2) + "\n";
+    if (show || m_traceOnly.empty() || m_traceOnly.count(function))
+      out += "  " + line.substr(call + 2) + "\n";
   }
+  return out;
+}
+
+std::string AgentSession::CallLibrary(const Words& w) {
+  const std::string& f = w[1];
+  auto word = [&](std::size_t i) -> const std::string& {
+    if (w.size() < i + 3) throw Usage{"call " + f + ": too few arguments"};
+    return w[i + 2];
+  };
+  auto arg = [&](std::size_t i) { return static_cast<std::int32_t>(std::stoll(word(i), nullptr, 0)); };
+  auto null = [&](std::size_t i) { return w.size() > i + 2 && w[i + 2] == "null"; };
+  auto text = [&](std::size_t i) {
+    return null(i) ? nullptr : word(i) == "''" ? "" : word(i).c_str();
+  };
+  std::vector<std::uint32_t> disks;
+  auto list = [&](std::size_t i) -> const std::uint32_t* {
+    if (null(i)) return nullptr;
+    std::istringstream in(word(i) == "-" ? std::string() : word(i));
+    for (std::string item; std::getline(in, item, ',');) disks.push_back(Number(item));
+    return disks.data();
+  };
+  std::int32_t value = 0, index = 0, *selection = &index, room[4] = {};
+  std::uint32_t count = 0, items[RA_MAX_LIST] = {}, u[4] = {};
+  std::uint16_t reading = 0;
+  char name[RA_NAME_SIZE] = {}, second[RA_VERSION_SIZE] = {}, version[RA_VERSION_SIZE] = {};
+  RaArrayInfo info{};
+  RaControllerInfo controller{};
+  RaEventRecord records[RA_MAX_EVENTS] = {};
+  std::int32_t status = -1;
+  std::string shown;
+  auto listed = [&] {
+    shown = "->";
+    for (std::uint32_t i = 0; i < count && i < RA_MAX_LIST; ++i) shown += " " + std::to_string(items[i]);
+  };
+  using Reading = std::int32_t(RAAPI*)(std::int32_t*);
+  using Setting = std::int32_t(RAAPI*)(std::int32_t, std::int32_t*);
+  using Battery = std::int32_t(RAAPI*)(std::uint16_t*);
+  using Device = std::int32_t(RAAPI*)(std::uint32_t, std::int32_t*);
+  const std::map<std::string, Reading> readings = {
+      {"raNeedUpdate", raNeedUpdate}, {"raGetMaxChannelsPerAdapter", raGetMaxChannelsPerAdapter},
+      {"raCheckBatteryBackModule", raCheckBatteryBackModule},
+      {"raCheckBatteryPack", raCheckBatteryPack}, {"raGetChargeStatus", raGetChargeStatus}};
+  const std::map<std::string, Setting> settings = {
+      {"raOriginalChannelCount", raOriginalChannelCount}, {"raGetRebuildRate", raGetRebuildRate},
+      {"raReadThreshold", raReadThreshold}, {"raWriteThreshold", raWriteThreshold},
+      {"raSmartCheckEnabled", raSmartCheckEnabled}, {"raWriteMode", raWriteMode}};
+  const std::map<std::string, Battery> battery = {
+      {"raGetChargeCycle", raGetChargeCycle}, {"raGetBatteryTemperature", raGetBatteryTemperature},
+      {"raGetBatteryVoltage", raGetBatteryVoltage}};
+  const std::map<std::string, Device> devices = {{"raGetDiskTiming", raGetDiskTiming},
+                                                 {"raEnclosureType", raEnclosureType}};
+  if (readings.count(f)) {
+    status = readings.at(f)(&value);
+  } else if (settings.count(f)) {
+    value = w.size() > 3 ? arg(1) : 0;
+    status = settings.at(f)(arg(0), &value);
+  } else if (battery.count(f)) {
+    status = battery.at(f)(&reading);
+  } else if (devices.count(f)) {
+    status = devices.at(f)(arg(0), null(1) ? nullptr : &value);
+  } else if (f == "raInitialize") {
+    index = null(0) ? 0 : arg(0);
+    status = raInitialize(null(0) ? nullptr : &selection);
+  } else if (f == "raTerminate") {
+    status = raTerminate(selection);
+  } else if (f == "raClearLog") {
+    status = raClearLog();
+  } else if (f == "raSetRebuildRate") {
+    status = raSetRebuildRate(arg(0), arg(1));
+  } else if (f == "raGetEvents") {
+    status = raGetEvents(null(0) ? nullptr : records, &value);
+    for (std::int32_t i = 0; status == 0 && i < value && i < RA_MAX_EVENTS; ++i)
+      shown += (i ? "\n  " : "") + std::to_string(records[i].code) + " " +
+               std::to_string(records[i].severityClass) + " " +
+               std::string(records[i].text, strnlen(records[i].text, sizeof records[i].text));
+  } else if (f == "raGetControllerInfo") {
+    status = raGetControllerInfo(arg(0), &controller);
+    shown = "-> irq " + std::to_string(controller.irq) + " bmb " + Hex(controller.bmb) +
+            " sdram " + Hex(controller.sdramBase);
+  } else if (f == "raGetDriverVersion") {
+    status = raGetDriverVersion(version, second);
+    shown = std::string("-> \"") + version + "\" \"" + second + "\"";
+  } else if (f == "raEnumerateAllArrays" || f == "raEnumerateAllDisks") {
+    status = (f == "raEnumerateAllDisks" ? raEnumerateAllDisks : raEnumerateAllArrays)(&count, items);
+    listed();
+  } else if (f == "raEnumerateDisksInArray") {
+    status = raEnumerateDisksInArray(arg(0), &count, items);
+    listed();
+  } else if (f == "raMapLogicalToPhysicalArray") {
+    status = raMapLogicalToPhysicalArray(arg(0), &u[0]);
+  } else if (f == "raGetArrayInfo") {
+    status = raGetArrayInfo(arg(0), &info);
+    shown = "-> \"" + std::string(info.name, strnlen(info.name, sizeof info.name)) + "\" " +
+            std::to_string(info.cylinders) + "/" + std::to_string(info.heads) + "/" +
+            std::to_string(info.sectorsPerTrack) + " " +
+            std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
+  } else if (f == "raGetArrayDescription") {
+    status = raGetArrayDescription(arg(0), &room[0], &room[1], &u[0]);
+  } else if (f == "raGetArrayStatus") {
+    status = raGetArrayStatus(arg(0), &u[0], &u[1], &room[0]);
+  } else if (f == "raGetDiskStatus") {
+    status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
+  } else if (f == "raGetDiskDescription") {
+    status = raGetDiskDescription(arg(0), &u[0], &u[1], &u[2], &u[3]);
+  } else if (f == "raGetEnclosureStatus") {
+    status = raGetEnclosureStatus(arg(0), &value, &index, room);
+  } else if (f == "raGetDeviceName") {
+    std::memset(name, 'X', sizeof name);
+    status = raGetDeviceName(arg(0), null(1) ? nullptr : name);
+    shown = "-> \"" + std::string(name, strnlen(name, sizeof name)) + "\"";
+  } else if (f == "raRenameArray") {
+    status = raRenameArray(arg(0), text(1));
+  } else if (f == "raArrayRebuildDisk") {
+    status = raArrayRebuildDisk(arg(0), arg(1), arg(2));
+  } else if (f == "raArraySynchronize") {
+    status = raArraySynchronize(arg(0), arg(1));
+  } else if (f == "raDeleteArray") {
+    status = raDeleteArray(arg(0));
+  } else if (f == "raCreateArray") {
+    const std::uint32_t* numbers = list(2);
+    std::vector<std::uint8_t> bytes(disks.begin(), disks.end());
+    status = raCreateArray(text(0), arg(1), static_cast<std::uint8_t>(bytes.size()),
+                           numbers ? bytes.data() : nullptr, w.size() > 5 ? arg(3) : 0);
+  } else if (f == "raExpanConv") {
+    status = raExpanConv(arg(0), arg(1), arg(2), list(3), arg(4), arg(5));
+  } else {
+    throw Usage{"call: no library function " + f};
+  }
+  std::string out = NewTraceLines(true);
+  if (status == 0 && !shown.empty()) out += "  " + shown + "\n";
   return out;
 }
 
@@ -207,32 +354,34 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "FILE|JSON");
     Start(rest);
   } else if (command == "build") {
-    Release();
+    m_sinks.clear();
     m_root = ComPtr<RootNode>(RootNode::New());
   } else if (command == "ls") {
     need(1, "PATH");
-    for (std::string entry : Dir(Node(w[1]).get())) {
-      if (entry.starts_with("handle@")) entry.replace(11, entry.find(';') - 11, "#");
-      out += entry + "\n";
-    }
+    for (const std::string& entry : Dir(Node(w[1]).get()))
+      out += (entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry) + "\n";
   } else if (command == "get" || command == "shown") {
     need(2, "PATH NAME...");
     ComPtr<IRiver> node = Node(w[1]);
     for (std::size_t i = 2; i < w.size(); ++i) {
       if (command == "get") {
-        out += w[i] + " = " + Get(node.get(), w[i]) + "\n";
+        const std::string value = Get(node.get(), w[i]);
+        out += w[i] + " = " + (w[i] == "handle" ? Handle(value) : value) + "\n";
         continue;
       }
       std::string entry = Entry(node.get(), w[i]);
       std::size_t value = entry.find('@', entry.find('@') + 1);
-      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + entry.substr(value + 1) + "\n";
+      const std::string shown = entry.substr(value + 1);
+      out += entry.empty() ? w[i] + " -\n"
+                           : w[i] + " = " + (w[i] == "handle" ? Handle(shown) : shown) + "\n";
     }
   } else if (command == "set") {
     need(3, "PATH NAME VALUE");
     out = Status(Set(Node(w[1]).get(), w[2], w[3]));
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
-    out = Status(Invoke(Node(w[1]).get(), w[2], rest));
+    out = Status(Invoke(Node(w[1]).get(), w[2],
+                        rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest));
   } else if (command == "refresh") {
     need(1, "PATH");
     out = Status(Node(w[1])->refresh());
@@ -269,7 +418,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     simClearFaults();
   } else if (command == "apply") {
     need(1, "JSON");
-    if (simApply(rest.c_str()) != 0) out = std::string("refused: ") + simLastError() + "\n";
+    if (int status = simApply(rest.c_str()); status != 0) {
+      const std::string error = simLastError();
+      out = "refused " + std::to_string(status) + (error.empty() ? "" : ": " + error) + "\n";
+    }
   } else if (command == "advance") {
     need(1, "SECONDS");
     simAdvanceClock(static_cast<std::int64_t>(Number(w[1])) * 1000);
@@ -332,26 +484,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       if (w.size() > 2 ? entry.ends_with(tail) : entry.find(tail) != std::string::npos)
         out += (out.empty() ? "" : " ") + entry.substr(0, entry.find('@'));
     out += out.empty() ? "(none)\n" : "\n";
-  } else if (command == "lib") {
-    need(2, "FUNCTION ARGUMENT...");
-    auto n = [&](std::size_t i) { return static_cast<std::uint32_t>(Number(w.at(i))); };
-    std::int32_t status = -1;
-    if (w[1] == "raDeleteArray") {
-      status = raDeleteArray(n(2));
-    } else if (w[1] == "raRenameArray") {
-      status = raRenameArray(n(2), w.size() > 3 ? w[3].c_str() : "");
-    } else if (w[1] == "raCreateArray") {
-      std::vector<std::uint8_t> disks;
-      for (std::size_t i = 4; i < w.size(); ++i) disks.push_back(static_cast<std::uint8_t>(n(i)));
-      const std::string name = w.size() > 2 && w[2] != "-" ? w[2] : "";
-      status = raCreateArray(name.c_str(), Number(w.at(3)), static_cast<std::uint8_t>(disks.size()),
-                             disks.data(), 0);
-    } else if (w[1] == "raArrayRebuildDisk") {
-      status = raArrayRebuildDisk(n(2), n(3), n(4));
-    } else {
-      throw Usage{"lib takes raDeleteArray, raRenameArray, raCreateArray, raArrayRebuildDisk"};
-    }
-    out = Status(static_cast<HRESULT>(status));
   } else if (command == "poll") {
     need(2, "PATH enclosure|battery [N]");
     auto* controller = dynamic_cast<ControllerNode*>(static_cast<CRiver*>(Node(w[1]).get()));
@@ -387,6 +519,11 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
           std::to_string(ArrayNodeList().size()) + "\n";
+  } else if (command == "release") {
+    Release();
+  } else if (command == "call") {
+    need(1, "FUNCTION ARG...");
+    out = CallLibrary(w);
   } else {
     throw Usage{"no command " + command};
   }

@@ -37,7 +37,10 @@ class AgentSession {
   void Start(const std::string& scenarioFile);
   void LoadModel(const std::string& scenario);
   void Release();
-  std::string NewTraceLines();
+  std::string CallLibrary(const Words& words);
+  std::string Handle(const std::string& text);
+  // The library's new trace lines; shown while the trace is on, or when show is set.
+  std::string NewTraceLines(bool show = false);
 
   std::string m_tracePath;
   std::size_t m_traceRead = 0;
@@ -49,6 +52,7 @@ class AgentSession {
   std::vector<std::string> m_notifications;
   std::vector<std::pair<std::string, ComPtr<RecordingSink>>> m_sinks;
   std::map<std::string, ComPtr<IRiver>> m_held;
+  std::map<std::string, int> m_handles;  // handle number -> the order the session saw it in
 };
 
 }  // namespace swkv::test

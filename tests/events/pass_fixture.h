@@ -71,12 +71,6 @@ class PassTest : public TreeTest {
     return node ? node.As<IEventLog>(IID_IEventLog) : ComPtr<IEventLog>();
   }
 
-  // Loads the scenario, builds the tree and returns the first controller's IEventLog.
-  ComPtr<IEventLog> StartLog(std::string_view scenario) {
-    Start(scenario);
-    return Log("HBA1");
-  }
-
   static ULONG NewCount(IEventLog* log) {
     ULONG count = 0xDEADBEEF;
     EXPECT_EQ(log->GetNewCount(&count), S_OK);
@@ -112,15 +106,6 @@ class PassTest : public TreeTest {
     ReadResult read = Read(log);
     if (read.status != S_OK) return "<refused>";
     return WithoutTime(read.record);
-  }
-
-  // The controller node of an index, as the tree holds it.
-  static ControllerNode* ControllerOf(int index) {
-    for (CPolledController* polled : ControllerNodeList()) {
-      auto* node = static_cast<ControllerNode*>(polled);
-      if (node->controller_index() == index) return node;
-    }
-    return nullptr;
   }
 };
 

@@ -27,9 +27,7 @@ enum ActivityCode : uint32_t {
   kSyncPaused
 };
 enum DiskState : uint32_t { kOnline, kFailed, kFree, kOffline };
-enum DiskKind : uint32_t { kNoActivity, kRebuildKind, kSyncKind, kConvertKind };
 enum Command : uint32_t { kStart = 0, kPause = 3, kStop = 4, kStartOrResume = 5 };
-inline constexpr uint32_t kNoArray = 0xFFFFFFFF;
 // A mirror of disks 0 and 1, for a scenario's "arrays".
 inline constexpr char kMirror[] = R"({"name":"M","mode":"mirroring","members":[0,1]})";
 
