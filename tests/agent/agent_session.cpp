@@ -243,7 +243,10 @@ std::string AgentSession::CallLibrary(const Words& w) {
   std::string shown;
   auto listed = [&] {
     shown = "->";
-    for (std::uint32_t i = 0; i < count && i < RA_MAX_LIST; ++i) shown += " " + std::to_string(items[i]);
+    for (std::uint32_t i = 0; i < count && i < RA_MAX_LIST; ++i) {
+      shown += ' ';
+      shown += std::to_string(items[i]);
+    }
   };
   using Reading = std::int32_t(RAAPI*)(std::int32_t*);
   using Setting = std::int32_t(RAAPI*)(std::int32_t, std::int32_t*);
