@@ -202,6 +202,7 @@ std::string AgentSession::NewTraceLines(bool show) {
   std::string out;
   for (std::string line; std::getline(in, line);) {
     m_traceRead += line.size() + 1;
+    if (line.ends_with('\r')) line.pop_back();  // the library writes its trace as text
     // "TIME [PROCESS] c0 raX(...) = 0 -> ...": the call, without when and where.
     std::size_t call = line.find("] ");
     if (call == std::string::npos || !(show || m_tracing)) continue;
