@@ -76,14 +76,6 @@ std::string Status(HRESULT status) {
   return "= " + Hex(static_cast<std::uint32_t>(status)) + "\n";
 }
 
-// The record with its time field (the second) shown as "T": the host's clock gives it.
-std::string WithoutTime(const std::string& record) {
-  std::size_t first = record.find('@');
-  std::size_t second = first == std::string::npos ? first : record.find('@', first + 1);
-  if (second == std::string::npos) return record;
-  return record.substr(0, first + 1) + "T" + record.substr(second);
-}
-
 int Number(const std::string& word) { return static_cast<int>(std::stol(word, nullptr, 0)); }
 
 // The line after its first n words, from the next word on.
@@ -446,15 +438,11 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "PATH [N]");
     ComPtr<IEventLog> log = Log(w[1]);
     for (int i = w.size() > 2 ? Number(w[2]) : 1; i > 0; --i) {
-      static OLECHAR sentinel[] = {'x', 0};
-      BSTR buffer = sentinel;
-      HRESULT status = log->ReadEventLog(&buffer, nullptr);
-      std::string record = !buffer ? "<null>" : buffer == sentinel ? "<untouched>" : "";
-      if (buffer && buffer != sentinel) {
-        UniqueBstr owned(buffer);
-        record = WithoutTime(Narrow(owned.get()));
-      }
-      out += record + " " + Status(status);
+      const ReadResult read = Read(log.get());
+      const std::string record = read.null        ? "<null>"
+                                 : read.untouched ? "<untouched>"
+                                                  : WithoutTime(read.record);
+      out += record + " " + Status(read.status);
     }
   } else if (command == "clear-log") {
     need(1, "PATH");

@@ -28,13 +28,6 @@ inline const std::string kTwoArrays = EventScenario("two_arrays");
 inline const std::string kTwoControllers = EventScenario("two_controllers");
 inline const std::string kNoArray = EventScenario("no_array");
 
-// What one ReadEventLog call gave the agent.
-struct ReadResult {
-  HRESULT status = E_UNEXPECTED;
-  bool null = false;       // the string came back null
-  std::string record;      // the record, when there was one
-};
-
 class PassTest : public TreeTest {
  protected:
   void SetUp() override {
@@ -77,30 +70,6 @@ class PassTest : public TreeTest {
     return count;
   }
 
-  static ReadResult Read(IEventLog* log) {
-    static OLECHAR sentinel[] = {'x', 0};
-    BSTR buffer = sentinel;
-    ReadResult result;
-    result.status = log->ReadEventLog(&buffer, nullptr);
-    result.null = buffer == nullptr;
-    if (buffer && buffer != sentinel) {
-      UniqueBstr owned(buffer);
-      result.record = Narrow(owned.get());
-    }
-    return result;
-  }
-
-  // The record with its time field (the second) replaced by "T", once that field was checked to
-  // be a decimal number; the record unchanged when it has no such field.
-  static std::string WithoutTime(const std::string& record) {
-    std::size_t first = record.find('@');
-    if (first == std::string::npos) return record;
-    std::size_t second = record.find('@', first + 1);
-    if (second == std::string::npos) return record;
-    std::string time = record.substr(first + 1, second - first - 1);
-    if (time.empty() || time.find_first_not_of("0123456789") != std::string::npos) return record;
-    return record.substr(0, first + 1) + "T" + record.substr(second);
-  }
   // The next record of the log without its time; "<refused>" when the read did not succeed.
   static std::string Next(IEventLog* log) {
     ReadResult read = Read(log);

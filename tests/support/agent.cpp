@@ -72,6 +72,30 @@ std::string Entry(IRiver* node, std::string_view name) {
   return {};
 }
 
+ReadResult Read(IEventLog* log) {
+  static OLECHAR sentinel[] = {'x', 0};
+  BSTR buffer = sentinel;
+  ReadResult result;
+  result.status = log->ReadEventLog(&buffer, nullptr);
+  result.null = buffer == nullptr;
+  result.untouched = buffer == sentinel;
+  if (buffer && buffer != sentinel) {
+    UniqueBstr owned(buffer);
+    result.record = Narrow(owned.get());
+  }
+  return result;
+}
+
+std::string WithoutTime(const std::string& record) {
+  std::size_t first = record.find('@');
+  if (first == std::string::npos) return record;
+  std::size_t second = record.find('@', first + 1);
+  if (second == std::string::npos) return record;
+  std::string time = record.substr(first + 1, second - first - 1);
+  if (time.empty() || time.find_first_not_of("0123456789") != std::string::npos) return record;
+  return record.substr(0, first + 1) + "T" + record.substr(second);
+}
+
 ComPtr<RecordingSink> RecordingSink::Create() { return ComPtr<RecordingSink>(new RecordingSink); }
 
 HRESULT RecordingSink::RAIDNotification(ULONG code) {

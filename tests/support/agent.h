@@ -30,6 +30,19 @@ std::vector<std::string> Names(IRiver* node);
 // The entry "name@access@value" of one name, or empty when there is none.
 std::string Entry(IRiver* node, std::string_view name);
 
+// What one ReadEventLog call gave the agent.
+struct ReadResult {
+  HRESULT status = E_UNEXPECTED;
+  bool null = false;       // the string came back null
+  bool untouched = false;  // the agent's string was left as it was
+  std::string record;      // the record, when there was one
+};
+// One ReadEventLog call, with the agent's string set to a text of its own before it.
+ReadResult Read(IEventLog* log);
+// The record with its time field (the second) replaced by "T", once that field was checked to
+// be a decimal number; the record unchanged when it has no such field.
+std::string WithoutTime(const std::string& record);
+
 // An IRAIDEvent sink that records every code it receives.
 class RecordingSink final : public CEventSink {
  public:
