@@ -1,0 +1,51 @@
+#include "tests/support/replay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "tests/support/files.h"
+#include "tests/support/text_difference.h"
+
+namespace swkv::test {
+
+std::vector<std::string> SessionNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReplayCommands(const std::string& text,
+                           const std::function<std::string(const std::string&)>& run) {
+  std::istringstream in(text);
+  std::string out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("> ")) {
+      out += line + "\n" + run(line.substr(2));
+    } else if (line.empty() || line.starts_with("#")) {
+      out += line + "\n";
+    }
+  }
+  return out;
+}
+
+void CheckSession(const std::string& path,
+                  const std::function<std::string(const std::string&)>& run) {
+  const std::string expected = ReadText(path);
+  ASSERT_NE(expected.find("\n> "), std::string::npos) << path << " holds no command";
+  const std::string actual = ReplayCommands(expected, run);
+  if (actual == expected) return;
+  if (GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
+    WriteText(path, actual);
+    ADD_FAILURE() << path << " written again from the session's output";
+    return;
+  }
+  ADD_FAILURE() << path << " differs at " << FirstDifference(expected, actual)
+                << "\n(SWKV_UPDATE_TRANSCRIPTS=1 writes the output into the file)";
+}
+
+}  // namespace swkv::test
