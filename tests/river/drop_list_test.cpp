@@ -66,6 +66,8 @@ TEST_F(DropList, ChildLinksShowTheKindAndNeedASemicolon) {
 TEST_F(DropList, UninitialisedNodesCannotBeLinked) {
   ComPtr<TestNode> loose(TestNode::Unlinked());
   EXPECT_EQ(root->AddChild(loose.get(), "x"), 0);
+  ComPtr<TestNode> ready(TestNode::Make(nullptr, "y"));
+  EXPECT_EQ(root->AddChild(ready.get(), nullptr), 1);
   EXPECT_EQ(root->FindDrop("x"), nullptr);
   EXPECT_EQ(loose->ref_count(), 1u);
 }

@@ -1,5 +1,7 @@
 #include "tests/support/agent.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace swkv::test {
@@ -51,7 +53,9 @@ std::vector<std::string> Dir(IRiver* node) {
   ComPtr<IEnumString> enumerator = unknown.As<IEnumString>(IID_IEnumString);
   if (!enumerator || enumerator->Reset() != S_OK) return entries;
   for (;;) {
+    // The agent lists into a buffer it used before: whatever Next leaves unwritten shows.
     UniqueBstr buffer = UniqueBstr::Buffer(1024);
+    std::fill(buffer.get(), buffer.get() + 1024, static_cast<OLECHAR>('#'));
     LPOLESTR element = buffer.get();
     ULONG fetched = 0;
     if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1) break;
