@@ -4,6 +4,9 @@
 // system's headers.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "platform/win.h"
 
 namespace {
@@ -67,6 +70,31 @@ TEST(WindowsNumbers, EveryNameHasTheSystemsNumber) {
       SWKV_NUMBER(ERROR_RESOURCE_TYPE_NOT_FOUND, 1813),
       SWKV_NUMBER(ERROR_RESOURCE_NAME_NOT_FOUND, 1814), SWKV_NUMBER(ERROR_NOT_ENOUGH_QUOTA, 1816)};
   for (const Number& number : numbers) EXPECT_EQ(number.is, number.should) << number.name;
+}
+
+// The system interfaces' ids, as registry keys and type libraries write them.
+TEST(WindowsNumbers, EverySystemInterfaceHasTheSystemsId) {
+  const std::pair<const IID*, const char*> ids[] = {
+      {&GUID_NULL, "{00000000-0000-0000-0000-000000000000}"},
+      {&IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
+      {&IID_IClassFactory, "{00000001-0000-0000-C000-000000000046}"},
+      {&IID_IDispatch, "{00020400-0000-0000-C000-000000000046}"},
+      {&IID_ITypeInfo, "{00020401-0000-0000-C000-000000000046}"},
+      {&IID_ITypeLib, "{00020402-0000-0000-C000-000000000046}"},
+      {&IID_IEnumString, "{00000101-0000-0000-C000-000000000046}"},
+      {&IID_IConnectionPoint, "{B196B286-BAB4-101A-B69C-00AA00341D07}"},
+      {&IID_IConnectionPointContainer, "{B196B284-BAB4-101A-B69C-00AA00341D07}"},
+      {&IID_IEnumConnections, "{B196B287-BAB4-101A-B69C-00AA00341D07}"},
+      {&IID_IEnumConnectionPoints, "{B196B285-BAB4-101A-B69C-00AA00341D07}"}};
+  for (const auto& [id, text] : ids) {
+    OLECHAR wide[40] = {};
+    ASSERT_EQ(StringFromGUID2(*id, wide, 40), 39) << text;
+    std::string narrow;
+    for (int i = 0; i < 38; ++i) narrow += static_cast<char>(wide[i]);
+    EXPECT_EQ(narrow, text);
+  }
+  OLECHAR shortBuffer[38];
+  EXPECT_EQ(StringFromGUID2(IID_IUnknown, shortBuffer, 38), 0) << "no room for the terminator";
 }
 
 }  // namespace
