@@ -70,3 +70,58 @@ TEST(Text, CopyIntoAShortBufferIsCutAndTerminated) {
   EXPECT_EQ(buffer.get()[4], 0);
   EXPECT_EQ(SysStringLen(buffer.get()), 4u);
 }
+
+// The conversions refuse what the system refuses, and report the room they need.
+TEST(Text, ConversionsCheckTheirArgumentsAsTheSystemDoes) {
+  const OLECHAR wideAb[] = {'a', 'b', 0};
+  const struct {
+    const char* narrow;
+    const OLECHAR* wide;
+    int sourceCount;
+    bool withRoom;
+    int roomCount;
+    int result;
+    DWORD error;  // 0: none expected
+  } cases[] = {
+      {nullptr, nullptr, -1, true, 8, 0, ERROR_INVALID_PARAMETER},
+      {"ab", wideAb, 0, true, 8, 0, ERROR_INVALID_PARAMETER},
+      {"ab", wideAb, -1, true, -1, 0, ERROR_INVALID_PARAMETER},
+      {"ab", wideAb, -1, false, 8, 0, ERROR_INVALID_PARAMETER},
+      {"ab", wideAb, -1, true, 2, 0, ERROR_INSUFFICIENT_BUFFER},
+      {"ab", wideAb, -1, false, 0, 3, 0},  // the room needed, terminator included
+      {"ab", wideAb, 2, true, 8, 2, 0},
+      {"ab", wideAb, -1, true, 3, 3, 0}};
+  for (const auto& c : cases) {
+    OLECHAR wide[8] = {};
+    char narrow[8] = {};
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, c.narrow, c.sourceCount, c.withRoom ? wide : nullptr,
+                                  c.roomCount),
+              c.result)
+        << c.sourceCount << " " << c.roomCount;
+    if (c.error) {
+      EXPECT_EQ(GetLastError(), c.error) << c.sourceCount << " " << c.roomCount;
+    }
+    SetLastError(0);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, c.wide, c.sourceCount, c.withRoom ? narrow : nullptr,
+                                  c.roomCount, nullptr, nullptr),
+              c.result)
+        << c.sourceCount << " " << c.roomCount;
+    if (c.error) {
+      EXPECT_EQ(GetLastError(), c.error) << c.sourceCount << " " << c.roomCount;
+    }
+    if (c.result > 1 && c.withRoom) {
+      EXPECT_EQ(std::string(narrow, 2), "ab");
+      EXPECT_EQ(wide[1], 'b');
+    }
+  }
+  // A character the code page lacks becomes the caller's default character, and says so.
+  const OLECHAR foreign[] = {'x', 0x4E2D, 'y'};
+  char out[4] = {};
+  BOOL used = FALSE;
+  EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, foreign, 3, out, 4, "*", &used), 3);
+  EXPECT_EQ(std::string(out, 3), "x*y");
+  EXPECT_TRUE(used);
+  EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wideAb, 2, out, 4, "*", &used), 2);
+  EXPECT_FALSE(used);
+}

@@ -52,11 +52,15 @@ TEST(SwkvctlPieces, TextCrossesTheInterfaceAsUtf16AndBack) {
   for (const std::string text : {"", "plain",
                                  "Gr\xc3\xb6\xc3\x9f"
                                  "e",
-                                 "\xf0\x9f\x92\xbe disk"}) {
+                                 "\xe2\x82\xac 5", "\xf0\x9f\x92\xbe disk"}) {
     UniqueBstr wide = BstrFromUtf8(text);
     EXPECT_EQ(Utf8FromWide(wide.get(), wide.size()), text);
   }
-  // A byte that is not UTF-8 stands for the character of its number.
+  EXPECT_EQ(BstrFromUtf8("\xe2\x82\xac").size(), 1u);
+  // A byte that is not UTF-8 stands for the character of its number; so do the bytes of an
+  // encoded surrogate and of an overlong form.
+  EXPECT_EQ(BstrFromUtf8("\xed\xa0\x80").size(), 3u);
+  EXPECT_EQ(BstrFromUtf8("\xe0\x80\xaf").size(), 3u);
   UniqueBstr latin = BstrFromUtf8("caf\xe9");
   ASSERT_EQ(latin.size(), 4u);
   EXPECT_EQ(latin.get()[3], 0xE9);

@@ -1,0 +1,534 @@
+// The commands of a component session, one per line. NAME is an object the session keeps:
+//   register / unregister / can-unload
+//                                  the module's entry points; the status
+//   class-object CLSID IID [NAME|-]
+//                                  DllGetClassObject (CLSID main, eventlog, raidevent or IRiver);
+//                                  "-": no place for the object
+//   lock NAME 1|0                  the factory's LockServer
+//   create NAME IID [NEW|-]        the factory's CreateInstance, kept as NEW
+//   root                           "root" made as a host makes it, its link HBA1 "controller" and
+//                                  that node's IEventLog "log"
+//   cd NEW NAME CHILD / enum NEW NAME / clone NEW NAME
+//                                  a child link, the dir enumerator, a clone of an enumerator
+//   release NAME|all / same NAME NAME / walk NAME
+//                                  an object let go; whether two are one object; dir, get and cd
+//                                  over the whole tree below a node
+//   reg HKLM|HKCR KEY [NAME|@]     a key's presence or a value ("<missing>")
+//   reg-set HKLM|HKCR KEY NAME|@ TEXT
+//   count NAME                     GetTypeInfoCount
+//   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
+//   doc NAME MEMBER                the member's name and help text
+//   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
+//                                  room for the ids)
+//   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
+//                                  first ("named:1,0" first: these named ids, the arguments in
+//                                  the order of the call's array)
+//   get NAME ENTRY / dir NAME / newcount NAME
+//                                  the same operations through the virtual table
+// The arguments of call:
+//   'TEXT'  u:N  i4:N  i2:N        values: a text, an unsigned, a 32- and a 16-bit integer
+//   &buf:N                         the agent's text buffer of N characters, by reference
+//   &bstr  &ulong  &unk            by reference: a null text, a number 0, a null object
+//   &unk:null                      a null reference where an object goes
+//   &var[:VALUE]                   a script variable by reference, empty or holding VALUE
+//                                  ('TEXT', buf:N, i4:N, i2:N, or stale: empty with the bytes
+//                                  of an earlier value)
+//   >NAME after &unk or &var       the object the call left there is kept as NAME
+// After the status each argument passed by reference shows what it holds.
+#include "tests/frame/dispatch_session.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <sstream>
+
+#include "platform/text.h"
+#include "tests/support/agent.h"
+#include "tests/support/registry_sandbox.h"
+
+namespace swkv::test {
+namespace {
+
+using OleString = std::basic_string<OLECHAR>;
+
+std::string StatusName(HRESULT status) {
+  static const std::pair<HRESULT, const char*> kNames[] = {
+      {S_OK, "S_OK"},
+      {S_FALSE, "S_FALSE"},
+      {E_FAIL, "E_FAIL"},
+      {E_POINTER, "E_POINTER"},
+      {E_INVALIDARG, "E_INVALIDARG"},
+      {E_NOINTERFACE, "E_NOINTERFACE"},
+      {DISP_E_UNKNOWNNAME, "DISP_E_UNKNOWNNAME"},
+      {DISP_E_BADPARAMCOUNT, "DISP_E_BADPARAMCOUNT"},
+      {DISP_E_TYPEMISMATCH, "DISP_E_TYPEMISMATCH"},
+      {DISP_E_MEMBERNOTFOUND, "DISP_E_MEMBERNOTFOUND"},
+      {DISP_E_EXCEPTION, "DISP_E_EXCEPTION"},
+      {DISP_E_BADINDEX, "DISP_E_BADINDEX"},
+      {TYPE_E_LIBNOTREGISTERED, "TYPE_E_LIBNOTREGISTERED"},
+      {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE"},
+      {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION"}};
+  for (const auto& [value, name] : kNames)
+    if (value == status) return name;
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX",
+                static_cast<unsigned long>(static_cast<std::uint32_t>(status)));
+  return text;
+}
+
+// A text as the caller finds it, with the room of its string; event records without their time.
+std::string TextShown(BSTR text) {
+  if (!text) return "null";
+  return "\"" + WithoutTime(Narrow(text)) + "\" (room " + std::to_string(SysStringLen(text)) + ")";
+}
+
+// A buffer of length characters, all zero (the agent's buffers hold whatever was there).
+BSTR ZeroedBuffer(UINT length) {
+  BSTR buffer = SysAllocStringLen(nullptr, length);
+  std::memset(buffer, 0, length * sizeof(OLECHAR));
+  return buffer;
+}
+
+OleString Ole(const std::string& text) { return OleString(text.begin(), text.end()); }
+
+std::string GuidName(const GUID& id) {
+  if (IsEqualGUID(id, IID_IRiver)) return "IRiver";
+  if (IsEqualGUID(id, IID_IEventLog)) return "IEventLog";
+  return "another id";
+}
+
+const CLSID& ClassId(const std::string& name) {
+  if (name == "main") return CLSID_SwkvRAID;
+  if (name == "eventlog") return CLSID_EventLog;
+  if (name == "raidevent") return CLSID_RAIDEvent;
+  if (name == "IRiver") return IID_IRiver;
+  throw std::invalid_argument("no such class: " + name);
+}
+
+const IID& InterfaceId(const std::string& name) {
+  static const std::pair<const char*, const IID*> kIds[] = {
+      {"IUnknown", &IID_IUnknown}, {"IClassFactory", &IID_IClassFactory},
+      {"IRiver", &IID_IRiver}, {"IEventLog", &IID_IEventLog}, {"IEnumString", &IID_IEnumString}};
+  for (const auto& [text, id] : kIds)
+    if (name == text) return *id;
+  throw std::invalid_argument("no such interface: " + name);
+}
+
+// A value as a script or a client passes it: 'TEXT', u:N, i4:N, i2:N, buf:N or stale.
+VARIANT Value(const std::string& word) {
+  VARIANT value;
+  VariantInit(&value);
+  const std::string number = word.substr(word.find(':') + 1);
+  if (word.starts_with("'")) {
+    value.vt = VT_BSTR;
+    value.bstrVal = UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release();
+  } else if (word.starts_with("buf:")) {
+    value.vt = VT_BSTR;
+    value.bstrVal = ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
+  } else if (word.starts_with("u:")) {
+    value.vt = VT_UI4;
+    value.ulVal = static_cast<ULONG>(std::stoul(number));
+  } else if (word.starts_with("i4:")) {
+    value.vt = VT_I4;
+    value.lVal = std::stol(number);
+  } else if (word.starts_with("i2:")) {
+    value.vt = VT_I2;
+    value.iVal = static_cast<SHORT>(std::stoi(number));
+  } else if (word == "stale") {
+    value.llVal = -1;
+  } else if (!word.empty()) {
+    throw std::invalid_argument("no such value: " + word);
+  }
+  return value;
+}
+
+}  // namespace
+
+// The arguments of one call, where the callee can write to them; freed after the call as their
+// owner frees them.
+class DispatchSession::Arguments {
+ public:
+  Arguments(const Words& words, std::size_t first) {
+    if (first < words.size() && words[first].starts_with("named:")) {
+      std::istringstream ids(words[first].substr(6));
+      for (std::string id; std::getline(ids, id, ',');) m_named.push_back(std::stol(id));
+      ++first;
+    }
+    for (std::size_t i = first; i < words.size(); ++i) Add(words[i]);
+    for (Slot& slot : m_slots) m_array.push_back(slot.passed);
+    if (m_named.empty()) std::reverse(m_array.begin(), m_array.end());
+    m_params = DISPPARAMS{m_array.data(), m_named.empty() ? nullptr : m_named.data(),
+                          static_cast<UINT>(m_array.size()), static_cast<UINT>(m_named.size())};
+  }
+  ~Arguments() {
+    for (Slot& slot : m_slots) {
+      VariantClear(&slot.held);
+      SysFreeString(slot.text);
+      if (slot.object) slot.object->Release();
+    }
+  }
+  Arguments(const Arguments&) = delete;
+  Arguments& operator=(const Arguments&) = delete;
+
+  DISPPARAMS* params() { return &m_params; }
+  // The first number passed by reference; null when there is none.
+  ULONG* number() {
+    for (Slot& slot : m_slots)
+      if (slot.word == "&ulong") return &slot.number;
+    return nullptr;
+  }
+
+  // What each argument passed by reference holds now, one line each; objects kept by name are
+  // handed to keep.
+  template <class Describe, class Keep>
+  std::string Shown(const Describe& describe, const Keep& keep) {
+    std::string out;
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+      Slot& slot = m_slots[i];
+      if (!slot.word.starts_with("&")) continue;
+      out += "  [" + std::to_string(i + 1) + "] ";
+      IUnknown* object = nullptr;
+      if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
+        out += TextShown(slot.text);
+      } else if (slot.word == "&ulong") {
+        out += std::to_string(slot.number);
+      } else if (slot.word.starts_with("&unk")) {
+        object = slot.object;
+        out += slot.word == "&unk:null" ? "no place" : describe(object);
+      } else {
+        const VARIANT& v = slot.held;
+        if (v.vt == VT_EMPTY) out += "VT_EMPTY";
+        else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
+        else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
+        else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
+        else if (v.vt == VT_UI4) out += "VT_UI4 " + std::to_string(v.ulVal);
+        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + describe(object = v.pdispVal);
+        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + describe(object = v.punkVal);
+        else out += "vt " + std::to_string(v.vt);
+      }
+      out += "\n";
+      if (!slot.keep.empty() && object) keep(slot.keep, object);
+    }
+    return out;
+  }
+
+ private:
+  struct Slot {
+    std::string word;  // as typed, without ">NAME"
+    std::string keep;
+    VARIANT passed{};  // what goes into the call's array
+    VARIANT held{};    // a value, or the script variable passed by reference
+    BSTR text = nullptr;
+    ULONG number = 0;
+    IUnknown* object = nullptr;
+  };
+
+  void Add(const std::string& typed) {
+    Slot& slot = m_slots.emplace_back();
+    VariantInit(&slot.held);
+    VariantInit(&slot.passed);
+    slot.word = typed;
+    if (typed.starts_with("&unk") || typed.starts_with("&var")) {
+      if (std::size_t mark = typed.find('>'); mark != std::string::npos) {
+        slot.word = typed.substr(0, mark);
+        slot.keep = typed.substr(mark + 1);
+      }
+    }
+    const std::string& word = slot.word;
+    if (word.starts_with("&buf:")) {
+      slot.text = ZeroedBuffer(static_cast<UINT>(std::stoul(word.substr(5))));
+      slot.passed = ByRef(&slot.text);
+    } else if (word == "&bstr") {
+      slot.passed = ByRef(&slot.text);
+    } else if (word == "&ulong") {
+      slot.passed = ByRef(&slot.number);
+    } else if (word == "&unk") {
+      slot.passed = ByRef(&slot.object);
+    } else if (word == "&unk:null") {
+      slot.passed = ByRef(static_cast<IUnknown**>(nullptr));
+    } else if (word.starts_with("&var")) {
+      slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
+      slot.passed = ByRef(&slot.held);
+    } else {
+      slot.held = Value(word);
+      slot.passed = slot.held;
+    }
+  }
+
+  std::deque<Slot> m_slots;
+  std::vector<VARIANT> m_array;
+  std::vector<DISPID> m_named;
+  DISPPARAMS m_params{};
+};
+
+DispatchSession::DispatchSession() = default;
+DispatchSession::~DispatchSession() = default;
+
+std::string DispatchSession::Run(const std::string& line) {
+  std::istringstream in(line);
+  Words words;
+  // A word in double quotes may hold blanks.
+  for (std::string word; in >> word;) {
+    if (word.starts_with('"'))
+      for (std::string more; !(word.size() > 1 && word.ends_with('"')) && in >> more;)
+        word += " " + more;
+    words.push_back(word.starts_with('"') ? word.substr(1, word.size() - 2) : word);
+  }
+  try {
+    return words.empty() ? std::string() : Do(words);
+  } catch (const std::exception& error) {
+    return std::string("error: ") + error.what() + "\n";
+  }
+}
+
+IDispatch* DispatchSession::Object(const std::string& name) const {
+  auto it = m_objects.find(name);
+  if (it == m_objects.end() || !it->second.dispatch) throw std::invalid_argument("no object " + name);
+  return it->second.dispatch;
+}
+
+ComPtr<IUnknown> DispatchSession::Held(const std::string& name) const {
+  auto it = m_objects.find(name);
+  if (it == m_objects.end() || !it->second.object) throw std::invalid_argument("no object " + name);
+  return it->second.object;
+}
+
+void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch* dispatch) {
+  if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
+  m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
+}
+
+std::string DispatchSession::Handle(const std::string& text) {
+  std::size_t semicolon = text.find(';');
+  if (semicolon == std::string::npos) return text;
+  int& ordinal = m_handles[text.substr(0, semicolon)];
+  if (!ordinal) ordinal = static_cast<int>(m_handles.size());
+  return "h" + std::to_string(ordinal) + text.substr(semicolon);
+}
+
+std::string DispatchSession::Entry(const std::string& entry) {
+  return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+}
+
+std::string DispatchSession::Describe(IUnknown* object) {
+  if (!object) return "null";
+  if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
+    return "node " + Handle(Get(river.get(), "handle"));
+  ComPtr<IEnumString> entries = ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString);
+  if (!entries) return "an object of another kind";
+  std::string listed = "enumerator:";
+  if (entries->Reset() != S_OK) return listed + " Reset failed";
+  for (ULONG fetched = 0;;) {
+    UniqueBstr element = UniqueBstr::Buffer(256);
+    LPOLESTR place = element.get();
+    if (entries->Next(1, &place, &fetched) != S_OK) break;
+    listed += " " + Entry(Narrow(element.get()));
+  }
+  return listed;
+}
+
+std::string DispatchSession::Invoke(const Words& words) {
+  if (words.size() < 3) throw std::invalid_argument("usage: call OBJECT DISPID ARG...");
+  IDispatch* target = Object(words[1]);
+  Arguments args(words, 3);
+  EXCEPINFO exception{};
+  UINT argErr = 99;
+  const HRESULT status = target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD,
+                                        args.params(), nullptr, &exception, &argErr);
+  std::string out = "= " + StatusName(status) + "\n";
+  if (status == DISP_E_EXCEPTION) out += "  exception " + StatusName(exception.scode) + "\n";
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  if (argErr != 99) out += "  argument in error: " + std::to_string(argErr) + "\n";
+  return out + args.Shown([&](IUnknown* object) { return Describe(object); },
+                          [&](const std::string& name, IUnknown* object) { Keep(name, object); });
+}
+
+std::string DispatchSession::Do(const Words& w) {
+  const std::string& command = w[0];
+  auto need = [&](std::size_t count, const char* usage) {
+    if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
+  };
+  if (command == "register") return "= " + StatusName(m_host.RegisterServer()) + "\n";
+  if (command == "unregister") return "= " + StatusName(m_host.UnregisterServer()) + "\n";
+  if (command == "can-unload") return "= " + StatusName(m_host.CanUnloadNow()) + "\n";
+  if (command == "call") return Invoke(w);
+  if (command == "root") {
+    ComPtr<IRiver> root = m_host.CreateRoot();
+    if (!root) return "no root\n";
+    Keep("root", root.get());
+    ComPtr<IRiver> controller = Cd(root.get(), "HBA1");
+    if (!controller) return "no controller\n";
+    Keep("controller", controller.get());
+    ComPtr<IEventLog> log = controller.As<IEventLog>(IID_IEventLog);
+    Keep("log", log.get(), log.get());
+    return {};
+  }
+  if (command == "reg" || command == "reg-set") {
+    need(2, "HKLM|HKCR KEY [NAME|@ [TEXT]]");
+    const HKEY hive = w[1] == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+    const char* name = w.size() > 3 && w[3] != "@" ? w[3].c_str() : nullptr;
+    if (command == "reg-set") {
+      need(4, "HKLM|HKCR KEY NAME|@ TEXT");
+      SetString(hive, w[2], name, w[4]);
+      return {};
+    }
+    if (w.size() < 4) return KeyExists(hive, w[2]) ? "key\n" : "<missing>\n";
+    const std::string value = GetString(hive, w[2], name);
+    return (value == m_host.path() ? "<the module's path>" : value) + "\n";
+  }
+  need(1, "NAME ...");
+  if (command == "release") {
+    if (w[1] == "all") m_objects.clear();
+    else m_objects.erase(w[1]);
+    return {};
+  }
+  if (command == "class-object") {
+    // class-object CLSID IID [NAME|-]: the class object asked of the module; "-": no place.
+    need(2, "CLSID IID [NAME|-]");
+    void* out = nullptr;  // stays null without a place: nothing to show
+    if (w.size() <= 3 || w[3] != "-") out = reinterpret_cast<void*>(0x1);
+    const HRESULT status = m_host.GetClassObject(
+        ClassId(w[1]), InterfaceId(w[2]), w.size() > 3 && w[3] == "-" ? nullptr : &out);
+    if (status == S_OK) {
+      ComPtr<IUnknown> object;
+      *object.put() = static_cast<IUnknown*>(out);
+      if (w.size() > 3) m_objects[w[3]] = {object, nullptr};
+    }
+    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+           "\n";
+  }
+  if (command == "lock") {
+    need(2, "FACTORY 1|0");
+    return "= " + StatusName(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1")) +
+           "\n";
+  }
+  if (command == "create") {
+    // create FACTORY IID [NAME|-]: a new main class object; "-": no place for it.
+    need(2, "FACTORY IID [NAME|-]");
+    void* out = nullptr;  // stays null without a place: nothing to show
+    if (w.size() <= 3 || w[3] != "-") out = reinterpret_cast<void*>(0x1);
+    const HRESULT status = Held(w[1]).As<IClassFactory>(IID_IClassFactory)->CreateInstance(
+        nullptr, InterfaceId(w[2]), w.size() > 3 && w[3] == "-" ? nullptr : &out);
+    if (status == S_OK) {
+      ComPtr<IUnknown> object;
+      *object.put() = static_cast<IUnknown*>(out);
+      if (w.size() > 3) Keep(w[3], object.get());
+    }
+    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+           "\n";
+  }
+  if (command == "same") {
+    need(2, "NAME NAME");
+    const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
+                      Held(w[2]).As<IUnknown>(IID_IUnknown).get();
+    return same ? "the same object\n" : "different objects\n";
+  }
+  if (command == "cd") {
+    need(3, "NAME FROM CHILD");
+    ComPtr<IRiver> child = Cd(Held(w[2]).As<IRiver>(IID_IRiver).get(), w[3]);
+    if (!child) return "no child " + w[3] + "\n";
+    Keep(w[1], child.get());
+    return Describe(child.get()) + "\n";
+  }
+  if (command == "enum" || command == "clone") {
+    // enum NAME FROM: the node's dir enumerator; clone NAME FROM: a clone of an enumerator.
+    need(2, "NAME FROM");
+    ComPtr<IUnknown> object;
+    HRESULT status;
+    if (command == "enum") {
+      status = Held(w[2]).As<IRiver>(IID_IRiver)->dir(object.put());
+    } else {
+      ComPtr<IEnumString> clone;
+      status = Held(w[2]).As<IEnumString>(IID_IEnumString)->Clone(clone.put());
+      object = clone.As<IUnknown>(IID_IUnknown);
+    }
+    if (status == S_OK) m_objects[w[1]] = {object, nullptr};
+    return "= " + StatusName(status) + "\n";
+  }
+  if (command == "walk") {
+    // The whole tree below the node: dir, get of every entry and cd into every link.
+    int nodes = 0, entries = 0;
+    std::function<void(IRiver*)> walk = [&](IRiver* node) {
+      ++nodes;
+      for (const std::string& entry : Dir(node)) {
+        const std::string name = entry.substr(0, entry.find('@'));
+        ++entries;
+        Get(node, name);
+        if (entry.compare(name.size() + 1, 1, "o") == 0)
+          if (ComPtr<IRiver> child = Cd(node, name)) walk(child.get());
+      }
+    };
+    walk(Held(w[1]).As<IRiver>(IID_IRiver).get());
+    return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
+  }
+  IDispatch* target = Object(w[1]);
+  if (command == "count") {
+    UINT count = 99;
+    const HRESULT status = target->GetTypeInfoCount(&count);
+    return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
+  }
+  if (command == "typeinfo" || command == "doc") {
+    need(2, "OBJECT INDEX|MEMBER");
+    ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
+    const HRESULT status =
+        target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
+    std::string out = "= " + StatusName(status);
+    if (FAILED(status))
+      return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
+    ComPtr<ITypeInfo> info;
+    *info.put() = raw;
+    UniqueBstr name, help;
+    const MEMBERID member = command == "doc" ? std::stol(w[2]) : MEMBERID_NIL;
+    const HRESULT documented =
+        info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
+    out += "\n  " + StatusName(documented) + " " + Narrow(name.get()) + " \"" + Narrow(help.get()) +
+           "\"";
+    TYPEATTR* attr = nullptr;
+    if (command == "typeinfo" && info->GetTypeAttr(&attr) == S_OK) {
+      out += ", " + GuidName(attr->guid) +
+             ((attr->wTypeFlags & TYPEFLAG_FDUAL) ? ", dual" : ", not dual");
+      info->ReleaseTypeAttr(attr);
+    }
+    return out + "\n";
+  }
+  if (command == "ids") {
+    const bool noNames = std::find(w.begin(), w.end(), "-names") != w.end();
+    const bool noIds = std::find(w.begin(), w.end(), "-ids") != w.end();
+    std::vector<OleString> names;
+    for (std::size_t i = 2; i < w.size(); ++i)
+      if (w[i] != "-names" && w[i] != "-ids") names.push_back(Ole(w[i]));
+    std::vector<LPOLESTR> pointers;
+    for (OleString& name : names) pointers.push_back(name.data());
+    std::vector<DISPID> ids(std::max<std::size_t>(names.size(), 1), -99);
+    const HRESULT status =
+        target->GetIDsOfNames(GUID_NULL, noNames ? nullptr : pointers.data(),
+                              static_cast<UINT>(ids.size()), 0, noIds ? nullptr : ids.data());
+    std::string out = "= " + StatusName(status);
+    for (DISPID id : ids) out += " " + std::to_string(id);
+    return out + "\n";
+  }
+  if (command == "get") {
+    need(2, "OBJECT NAME");
+    const std::string value = Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]);
+    return w[2] + " = " + (w[2] == "handle" ? Handle(value) : value) + "\n";
+  }
+  if (command == "dir") {
+    std::string out;
+    for (const std::string& entry : Dir(Held(w[1]).As<IRiver>(IID_IRiver).get()))
+      out += Entry(entry) + "\n";
+    return out;
+  }
+  if (command == "newcount") {
+    ULONG count = 0;
+    const HRESULT status = Held(w[1]).As<IEventLog>(IID_IEventLog)->GetNewCount(&count);
+    return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
+  }
+  throw std::invalid_argument("no such command: " + command);
+}
+
+}  // namespace swkv::test

@@ -1,0 +1,57 @@
+// The dispatch side of the component as a script host or a C++ client uses it, typed as lines of
+// text: names to dispatch ids, type information, and Invoke with arguments of every kind a
+// caller passes, each call's result and what it left in the caller's variables shown as text.
+// The engine behind the sessions in sessions/.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/com_ptr.h"
+#include "mxaraid/interfaces.h"
+#include "tests/frame/component_host.h"
+#include "tests/support/registry_sandbox.h"
+
+namespace swkv::test {
+
+class DispatchSession {
+ public:
+  // A component loaded as a host loads it, in a registry of its own where nothing is
+  // registered yet.
+  DispatchSession();
+  ~DispatchSession();
+  DispatchSession(const DispatchSession&) = delete;
+  DispatchSession& operator=(const DispatchSession&) = delete;
+
+  // Runs one command line (without its "> ") and returns what it printed, each line with its
+  // line end.
+  std::string Run(const std::string& line);
+
+  class Arguments;
+
+ private:
+  using Words = std::vector<std::string>;
+  std::string Do(const Words& words);
+  IDispatch* Object(const std::string& name) const;
+  ComPtr<IUnknown> Held(const std::string& name) const;
+  // The object kept as name; calls reach it through dispatch (its IRiver when null).
+  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
+  // An object a call left: null, a node by its handle or an enumerator by its list.
+  std::string Describe(IUnknown* object);
+  std::string Handle(const std::string& text);
+  std::string Entry(const std::string& entry);
+  std::string Invoke(const Words& words);
+
+  RegistrySandbox m_registry;
+  ComponentHost m_host;
+  struct Kept {
+    ComPtr<IUnknown> object;
+    IDispatch* dispatch = nullptr;  // the object's IRiver or IEventLog, as the caller holds it
+  };
+  std::map<std::string, Kept> m_objects;
+  std::map<std::string, int> m_handles;  // handle number -> the order the session saw it in
+};
+
+}  // namespace swkv::test
