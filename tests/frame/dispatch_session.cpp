@@ -23,6 +23,7 @@
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
+//   call-argerr NAME DISPID ARG... the same with a place for the index of an argument in error
 //   get NAME ENTRY / dir NAME / newcount NAME
 //                                  the same operations through the virtual table
 // The arguments of call:
@@ -336,8 +337,9 @@ std::string DispatchSession::Invoke(const Words& words) {
   Arguments args(words, 3);
   EXCEPINFO exception{};
   UINT argErr = 99;
-  const HRESULT status = target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD,
-                                        args.params(), nullptr, &exception, &argErr);
+  const HRESULT status =
+      target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD, args.params(), nullptr,
+                     &exception, words[0] == "call-argerr" ? &argErr : nullptr);
   std::string out = "= " + StatusName(status) + "\n";
   if (status == DISP_E_EXCEPTION) out += "  exception " + StatusName(exception.scode) + "\n";
   SysFreeString(exception.bstrSource);
@@ -356,7 +358,7 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "register") return "= " + StatusName(m_host.RegisterServer()) + "\n";
   if (command == "unregister") return "= " + StatusName(m_host.UnregisterServer()) + "\n";
   if (command == "can-unload") return "= " + StatusName(m_host.CanUnloadNow()) + "\n";
-  if (command == "call") return Invoke(w);
+  if (command == "call" || command == "call-argerr") return Invoke(w);
   if (command == "root") {
     ComPtr<IRiver> root = m_host.CreateRoot();
     if (!root) return "no root\n";

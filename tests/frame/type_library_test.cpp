@@ -44,6 +44,12 @@ TEST(TypeLibrary, IsFoundByIdMajorVersionAndLocaleOnceRegistered) {
     ASSERT_EQ(coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr),
               S_OK);
     EXPECT_EQ(Narrow(help.get()), expected.help);
+    TYPEATTR* classAttr = nullptr;
+    ASSERT_EQ(coclass->GetTypeAttr(&classAttr), S_OK);
+    EXPECT_EQ(classAttr->typekind, TKIND_COCLASS);
+    EXPECT_EQ(classAttr->cImplTypes, 1) << expected.help;
+    EXPECT_EQ(classAttr->cFuncs, 0) << expected.help;
+    coclass->ReleaseTypeAttr(classAttr);
     HREFTYPE reference = 0;
     INT flags = 0;
     ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &reference), S_OK);
@@ -54,6 +60,12 @@ TEST(TypeLibrary, IsFoundByIdMajorVersionAndLocaleOnceRegistered) {
     TYPEATTR* typeAttr = nullptr;
     ASSERT_EQ(iface->GetTypeAttr(&typeAttr), S_OK);
     EXPECT_TRUE(IsEqualGUID(typeAttr->guid, *expected.iid)) << expected.help;
+    EXPECT_EQ(typeAttr->cImplTypes, 1) << expected.help;
+    // The dispatch side of a dual interface (how many functions it counts differs: Windows
+    // counts those of IDispatch too).
+    EXPECT_EQ(typeAttr->typekind, TKIND_DISPATCH) << expected.help;
+    EXPECT_TRUE(typeAttr->wTypeFlags & TYPEFLAG_FDUAL) << expected.help;
+    EXPECT_TRUE(typeAttr->wTypeFlags & TYPEFLAG_FDISPATCHABLE) << expected.help;
     iface->ReleaseTypeAttr(typeAttr);
   }
 }
