@@ -67,6 +67,9 @@ TEST(Registrar, WritesNothingOfAScriptThatDoesNotParse) {
            "HKLM { Software { Test = q 'unknown type' } }",
            "HKLM { Software { Test = s 'missing brace' }",
            "HKXX { Software }",
+           "HKLM { Software { Test { val Count d 5 } } }",
+           "HKLM { Software { Test { val = d 5 } } }",
+           "HKLM { Software { Test { val Count = } } }",
        }) {
     EXPECT_EQ(registrar.Register(script), E_INVALIDARG) << script;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software")) << script;
