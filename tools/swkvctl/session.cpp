@@ -15,7 +15,7 @@ namespace {
 
 const std::vector<std::string> kShellCommands = {"cd",   "pwd",    "ls",      "tree",   "get",
                                                  "set",  "invoke", "refresh", "events", "watch",
-                                                 "help", "exit",   "quit"};
+                                                 "complete", "help", "exit", "quit"};
 
 std::string EntryList(const std::vector<Entry>& entries) {
   std::string list;

@@ -24,6 +24,7 @@ const char kShellHelp[] =
     "  refresh [PATH]                have the node read its device again\n"
     "  events CONTROLLER [--clear]   the controller's new events\n"
     "  watch [--seconds N]           notifications, events and activity progress (Ctrl-C stops)\n"
+    "  complete [WORD...]            what Tab offers after these words (the last one typed so far)\n"
     "  help, exit\n"
     "Tab completes commands, node paths and entry names.\n";
 
@@ -154,6 +155,17 @@ int Shell::Run(bool echo) {
     if (words[0] == "exit" || words[0] == "quit") break;
     if (words[0] == "help") {
       Help();
+      continue;
+    }
+    if (words[0] == "complete") {
+      // The candidates for the last word, as a script or another shell's completion asks.
+      std::vector<std::string> before(words.begin() + 1, words.end());
+      std::string word;
+      if (!before.empty()) {
+        word = before.back();
+        before.pop_back();
+      }
+      for (const std::string& candidate : Complete(before, word)) m_out << candidate << "\n";
       continue;
     }
     if (!Session::IsShellCommand(words[0])) {
