@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "tests/support/agent.h"
-#include "tests/support/registry_sandbox.h"
 #include "tests/support/test_node.h"
 
 namespace swkv::test {
@@ -137,17 +136,6 @@ TEST_F(IRiverOps, QueryInterfaceAnswersTheNodesTableOnly) {
   ComPtr<IUnknown> none;
   EXPECT_EQ(node->QueryInterface(IID_IEnumString, none.put_void()), E_NOINTERFACE);
   EXPECT_EQ(node->QueryInterface(IID_IRiver, nullptr), E_POINTER);
-}
-
-TEST_F(IRiverOps, DispatchNeedsTheRegisteredTypeLibraryWhileDirectCallsWork) {
-  RegistrySandbox sandbox;  // nothing registered, whatever the machine's registry holds
-  UINT count = 0;
-  EXPECT_EQ(node->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
-  ITypeInfo* info = nullptr;
-  EXPECT_EQ(node->GetTypeInfo(0, 0, &info), TYPE_E_LIBNOTREGISTERED);
-  EXPECT_EQ(info, nullptr);
-  EXPECT_EQ(Get(node.get(), "ro"), "fixed");
 }
 
 }  // namespace
