@@ -50,8 +50,11 @@
 //                                  records)
 #include "tests/agent/agent_session.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -78,7 +81,52 @@ std::string Status(HRESULT status) {
 
 int Number(const std::string& word) { return static_cast<int>(std::stol(word, nullptr, 0)); }
 
-// The line after its first n words, from the next word on.
+struct Usage {
+  std::string text;
+};
+
+// Non-ASCII bytes as \xNN, so that a session file stays plain text.
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + Hex(c).substr(8);
+  return out;
+}
+
+// A text argument: \xNN for a byte.
+std::string Unescaped(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\\x") == 0 && i + 4 <= text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// A text buffer of the library, quoted, marked when the library left it without its NUL.
+std::string Text(const char* buffer, std::size_t size, bool quoted = true) {
+  const std::size_t length = strnlen(buffer, size);
+  const std::string quote = quoted ? "\"" : "";
+  return quote + std::string(buffer, length) + quote + (length == size ? " (unterminated)" : "");
+}
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& by) {
+  for (std::size_t at = 0; !what.empty() && (at = text.find(what, at)) != std::string::npos;
+       at += by.size())
+    text.replace(at, what.size(), by);
+}
+
+}  // namespace
+
+std::string SimRefusal(std::int32_t status) {
+  if (status == 0) return "";
+  const std::string error = simLastError();
+  return "refused " + std::to_string(status) + (error.empty() ? "" : ": " + error) + "\n";
+}
+
 std::string After(const std::string& line, std::size_t n) {
   std::size_t at = 0;
   for (std::size_t i = 0; i < n && at != std::string::npos; ++i) {
@@ -89,23 +137,24 @@ std::string After(const std::string& line, std::size_t n) {
   return at == std::string::npos ? std::string() : line.substr(at);
 }
 
-struct Usage {
-  std::string text;
-};
-
-}  // namespace
-
-AgentSession::AgentSession(std::string tracePath) : m_tracePath(std::move(tracePath)) {
+AgentSession::AgentSession(std::string tracePath, std::string folder)
+    : m_tracePath(std::move(tracePath)),
+      m_folder(folder.empty() ? m_tracePath + ".d" : folder),
+      m_process(!folder.empty()) {
   std::remove(m_tracePath.c_str());
   SetEnv("SWKV_SIM_TRACE", m_tracePath.c_str());
-  simReset();
+  if (!m_process) simReset();
 }
 
 AgentSession::~AgentSession() {
   Release();
-  SetEnv("SWKV_SIM_TRACE", nullptr);
-  simReset();
+  for (const char* name : {"SWKV_SIM_TRACE", "SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_CLOCK"})
+    SetEnv(name, nullptr);
+  simFollowClock(nullptr);
+  if (!m_process) simReset();
   std::remove(m_tracePath.c_str());
+  std::error_code ignored;
+  if (!m_process) std::filesystem::remove_all(m_folder, ignored);
 }
 
 void AgentSession::Release() {
@@ -114,7 +163,10 @@ void AgentSession::Release() {
   m_root = nullptr;
 }
 
-std::string AgentSession::Run(const std::string& line) {
+std::string AgentSession::Run(const std::string& typed) {
+  std::string line = typed;
+  ReplaceAll(line, "$TMP", m_folder);
+  ReplaceAll(line, "$TESTS", SWKV_TESTS_DIR);
   std::istringstream in(line);
   Words words;
   for (std::string word; in >> word;) words.push_back(word);
@@ -123,7 +175,19 @@ std::string AgentSession::Run(const std::string& line) {
     if (words.empty()) throw Usage{"an empty command"};
     // The text after the command's fixed words, as typed (JSON, an argument with spaces).
     std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
-    out = Do(words, rest);
+    // What the library prints on stderr for a direct call is shown too.
+    const bool direct = words[0] == "call" || words[0] == "sim";
+    if (direct) ::testing::internal::CaptureStderr();
+    try {
+      out = Do(words, rest);
+    } catch (...) {
+      if (direct) ::testing::internal::GetCapturedStderr();
+      throw;
+    }
+    if (direct) {
+      std::istringstream printed(::testing::internal::GetCapturedStderr());
+      for (std::string text; std::getline(printed, text);) out += "stderr: " + text + "\n";
+    }
   } catch (const Usage& usage) {
     out = "usage: " + usage.text + "\n";
   } catch (const std::exception& e) {
@@ -134,7 +198,9 @@ std::string AgentSession::Run(const std::string& line) {
   m_notifications.clear();
   for (const std::string& text : m_messages.texts()) out += "message: " + text + "\n";
   m_messages.Clear();
-  return out;
+  ReplaceAll(out, m_folder, "$TMP");
+  ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
+  return Escaped(out);
 }
 
 ComPtr<IRiver> AgentSession::Node(const std::string& path) const {
@@ -166,6 +232,7 @@ void AgentSession::Start(const std::string& scenarioFile) {
   simReset();
   simClearFaults();
   LoadModel(scenarioFile);
+  m_origin = simNow();
   m_handles.clear();
   m_root = ComPtr<RootNode>(RootNode::New());
 }
@@ -215,8 +282,11 @@ std::string AgentSession::CallLibrary(const Words& w) {
   };
   auto arg = [&](std::size_t i) { return static_cast<std::int32_t>(std::stoll(word(i), nullptr, 0)); };
   auto null = [&](std::size_t i) { return w.size() > i + 2 && w[i + 2] == "null"; };
-  auto text = [&](std::size_t i) {
-    return null(i) ? nullptr : word(i) == "''" ? "" : word(i).c_str();
+  std::string texts[2];
+  auto text = [&](std::size_t i) -> const char* {
+    if (null(i)) return nullptr;
+    texts[i % 2] = word(i) == "''" ? "" : Unescaped(word(i));
+    return texts[i % 2].c_str();
   };
   std::vector<std::uint32_t> disks;
   auto list = [&](std::size_t i) -> const std::uint32_t* {
@@ -225,13 +295,21 @@ std::string AgentSession::CallLibrary(const Words& w) {
     for (std::string item; std::getline(in, item, ',');) disks.push_back(Number(item));
     return disks.data();
   };
-  std::int32_t value = 0, index = 0, *selection = &index, room[4] = {};
-  std::uint32_t count = 0, items[RA_MAX_LIST] = {}, u[4] = {};
-  std::uint16_t reading = 0;
+  // The outputs start as 0x2A bytes, and lists and records have room for one more than the
+  // library may fill: a failed call must write none of them, a successful one no more than that.
+  constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
+  std::int32_t value = kUnwritten, index = 0, *selection = &index, room[4];
+  std::uint32_t count = kUnwritten, items[RA_MAX_LIST + 1], u[4];
+  std::uint16_t reading = 0x2A2A;
   char name[RA_NAME_SIZE] = {}, second[RA_VERSION_SIZE] = {}, version[RA_VERSION_SIZE] = {};
   RaArrayInfo info{};
   RaControllerInfo controller{};
-  RaEventRecord records[RA_MAX_EVENTS] = {};
+  RaEventRecord records[RA_MAX_EVENTS + 1];
+  std::memset(room, 0x2A, sizeof room);
+  std::memset(items, 0x2A, sizeof items);
+  std::memset(u, 0x2A, sizeof u);
+  std::memset(records, 0x2A, sizeof records);
+  bool valueIn = false;
   std::int32_t status = -1;
   std::string shown;
   auto listed = [&] {
@@ -261,6 +339,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
   if (readings.count(f)) {
     status = readings.at(f)(&value);
   } else if (settings.count(f)) {
+    valueIn = true;
     value = w.size() > 3 ? arg(1) : 0;
     status = settings.at(f)(arg(0), &value);
   } else if (battery.count(f)) {
@@ -281,14 +360,18 @@ std::string AgentSession::CallLibrary(const Words& w) {
     for (std::int32_t i = 0; status == 0 && i < value && i < RA_MAX_EVENTS; ++i)
       shown += (i ? "\n  " : "") + std::to_string(records[i].code) + " " +
                std::to_string(records[i].severityClass) + " " +
-               std::string(records[i].text, strnlen(records[i].text, sizeof records[i].text));
+               Text(records[i].text, sizeof records[i].text, false);
+    if (status == 0 && value > RA_MAX_EVENTS) {
+      shown += "\n  record 20: " + std::to_string(records[RA_MAX_EVENTS - 1].code) + ", past the room: " +
+               (records[RA_MAX_EVENTS].code == kUnwritten ? "unwritten" : "written");
+    }
   } else if (f == "raGetControllerInfo") {
     status = raGetControllerInfo(arg(0), &controller);
     shown = "-> irq " + std::to_string(controller.irq) + " bmb " + Hex(controller.bmb) +
             " sdram " + Hex(controller.sdramBase);
   } else if (f == "raGetDriverVersion") {
     status = raGetDriverVersion(version, second);
-    shown = std::string("-> \"") + version + "\" \"" + second + "\"";
+    shown = "-> " + Text(version, sizeof version) + " " + Text(second, sizeof second);
   } else if (f == "raEnumerateAllArrays" || f == "raEnumerateAllDisks") {
     status = (f == "raEnumerateAllDisks" ? raEnumerateAllDisks : raEnumerateAllArrays)(&count, items);
     listed();
@@ -299,7 +382,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
     status = raMapLogicalToPhysicalArray(arg(0), &u[0]);
   } else if (f == "raGetArrayInfo") {
     status = raGetArrayInfo(arg(0), &info);
-    shown = "-> \"" + std::string(info.name, strnlen(info.name, sizeof info.name)) + "\" " +
+    shown = "-> " + Text(info.name, sizeof info.name) + " " +
             std::to_string(info.cylinders) + "/" + std::to_string(info.heads) + "/" +
             std::to_string(info.sectorsPerTrack) + " " +
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
@@ -316,7 +399,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
   } else if (f == "raGetDeviceName") {
     std::memset(name, 'X', sizeof name);
     status = raGetDeviceName(arg(0), null(1) ? nullptr : name);
-    shown = "-> \"" + std::string(name, strnlen(name, sizeof name)) + "\"";
+    shown = "-> " + Text(name, sizeof name);
   } else if (f == "raRenameArray") {
     status = raRenameArray(arg(0), text(1));
   } else if (f == "raArrayRebuildDisk") {
@@ -337,6 +420,14 @@ std::string AgentSession::CallLibrary(const Words& w) {
   }
   std::string out = NewTraceLines(true);
   if (status == 0 && !shown.empty()) out += "  " + shown + "\n";
+  if (status == 0 && count > RA_MAX_LIST && count != static_cast<std::uint32_t>(kUnwritten))
+    out += items[RA_MAX_LIST] == static_cast<std::uint32_t>(kUnwritten) ? "  past the room: unwritten\n"
+                                                                        : "  past the room: written\n";
+  const bool written = (!valueIn && value != kUnwritten) || reading != 0x2A2A ||
+                       count != static_cast<std::uint32_t>(kUnwritten) ||
+                       std::any_of(std::begin(u), std::end(u), [](std::uint32_t x) { return x != 0x2A2A2A2Au; }) ||
+                       std::any_of(std::begin(room), std::end(room), [](std::int32_t x) { return x != kUnwritten; });
+  if (status != 0 && written) out += "  outputs written\n";
   return out;
 }
 
@@ -398,26 +489,21 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     m_held.erase(w[1]);
   } else if (command == "fail") {
     need(3, "FUNCTION CONTROLLER CALL [STATUS]");
-    if (simFailCall(w[1].c_str(), Number(w[2]), Number(w[3]),
-                    w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED) != 0)
-      throw Usage{"no library function " + w[1]};
+    out = SimRefusal(simFailCall(w[1] == "null" ? nullptr : w[1].c_str(), Number(w[2]),
+                                 Number(w[3]), w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
   } else if (command == "misbehave") {
     need(6, "FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE");
     int kind = w[4] == "count"          ? SIM_MISBEHAVE_COUNT
                : w[4] == "unterminated" ? SIM_MISBEHAVE_UNTERMINATED
                : w[4] == "output"       ? SIM_MISBEHAVE_OUTPUT
                                         : 0;
-    if (simMisbehave(w[1].c_str(), Number(w[2]), Number(w[3]), kind, Number(w[5]),
-                     Number(w[6])) != 0)
-      throw Usage{"no library function " + w[1] + " or misbehaviour " + w[4]};
+    out = SimRefusal(simMisbehave(w[1].c_str(), Number(w[2]), Number(w[3]),
+                                  kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));
   } else if (command == "clear-faults") {
     simClearFaults();
   } else if (command == "apply") {
     need(1, "JSON");
-    if (int status = simApply(rest.c_str()); status != 0) {
-      const std::string error = simLastError();
-      out = "refused " + std::to_string(status) + (error.empty() ? "" : ": " + error) + "\n";
-    }
+    out = SimRefusal(simApply(rest.c_str()));
   } else if (command == "advance") {
     need(1, "SECONDS");
     simAdvanceClock(static_cast<std::int64_t>(Number(w[1])) * 1000);
@@ -517,7 +603,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "FUNCTION ARG...");
     out = CallLibrary(w);
   } else {
-    throw Usage{"no command " + command};
+    out = SimCommand(w, rest);
   }
   return out;
 }

@@ -2,6 +2,7 @@
 // and what each call gave, as text: the engine behind the sessions in sessions/.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -16,10 +17,17 @@
 
 namespace swkv::test {
 
+// The line after its first n words, from the next word on.
+std::string After(const std::string& line, std::size_t n);
+// "" for status 0, or "refused STATUS: REASON" (the simulated library's last error), a line.
+std::string SimRefusal(std::int32_t status);
+
 class AgentSession {
  public:
-  // tracePath: a file of this session's own for the library's trace of its calls.
-  explicit AgentSession(std::string tracePath);
+  // tracePath: a file of this session's own for the library's trace of its calls. folder: what
+  // "$TMP" stands for, made and removed by the session; a session's other process is given the
+  // session's folder, and starts as a process does, on the state the environment names.
+  explicit AgentSession(std::string tracePath, std::string folder = "");
   ~AgentSession();
   AgentSession(const AgentSession&) = delete;
   AgentSession& operator=(const AgentSession&) = delete;
@@ -38,6 +46,8 @@ class AgentSession {
   void LoadModel(const std::string& scenario);
   void Release();
   std::string CallLibrary(const Words& words);
+  // The commands of sim_commands.cpp.
+  std::string SimCommand(const Words& words, const std::string& rest);
   std::string Handle(const std::string& text);
   // The library's new trace lines; shown while the trace is on, or when show is set.
   std::string NewTraceLines(bool show = false);
@@ -53,6 +63,11 @@ class AgentSession {
   std::vector<std::pair<std::string, ComPtr<RecordingSink>>> m_sinks;
   std::map<std::string, ComPtr<IRiver>> m_held;
   std::map<std::string, int> m_handles;  // handle number -> the order the session saw it in
+  std::string m_folder;                  // what "$TMP" stands for
+  std::int64_t m_origin = 0;             // the clock when the scenario loaded
+  std::map<std::string, std::string> m_kept;          // files' texts kept by "file keep"
+  bool m_process = false;                             // another process of a session
+  std::vector<std::pair<int, std::string>> m_children;  // spawned: process id, output file
 };
 
 }  // namespace swkv::test

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "sim_fixture.h"
+#include <gtest/gtest.h>
+
+#include "tests/support/files.h"
 
 namespace swkv::test {
 namespace {
@@ -22,7 +24,8 @@ std::string Output(const std::string& command) {
 
 TEST(LibrarySubstitution, LibraryPathPutsAnotherLibraryFirst) {
 #ifdef SWKV_PROBE
-  ClearSimEnvironment();
+  for (const char* name : {"SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_TRACE", "SWKV_SIM_CLOCK"})
+    SetEnv(name, nullptr);
   EXPECT_EQ(Output(SWKV_PROBE), "0\n") << "the simulator, found through the build's RUNPATH";
   EXPECT_EQ(Output("LD_LIBRARY_PATH=" SWKV_SUBSTITUTE_DIR " " SWKV_PROBE), "4242\n")
       << "RUNPATH, not RPATH: the library path wins";

@@ -1,0 +1,288 @@
+// The session commands that steer the simulated library itself rather than the tree: its test
+// API, its environment and files, and other processes over one state file ("$TMP" in a command
+// is a folder of the session's own, "$TESTS" the tests' source folder; both are shown so).
+//   sim load FILE|JSON|''          the scenario of FILE (below tests/ or $TMP) or of the text
+//                                  loaded (a "\n" in the text is a line end), no controller open
+//   sim reset                      started over as a new process, on a stopped clock
+//   sim count FUNCTION CONTROLLER  the calls counted; sim reset-counts: counts from zero
+//   sim open                       the controller the library has open
+//   sim now                        the clock, in ms from where it stood at the last scenario
+//   sim follow MS|off              the clock read from a host clock standing at MS (from the
+//                                  same origin), or from its own again
+//   env NAME VALUE|-               an environment variable set or removed
+//   file write|append NAME TEXT / file show|remove|mkdir|keep|same NAME
+//                                  a file below $TMP ("\n" in TEXT a line end); keep remembers
+//                                  its text, same compares the text with it
+//   state FILE [POINTER]           a state file's JSON document below $TMP, or the part at the
+//                                  pointer, its times from the origin of "sim now"
+//   spawn COMMAND [; COMMAND]...   commands run in a new process (this program again, on the
+//                                  same environment) while this one goes on; wait shows what
+//                                  each gave, in the order they started
+//   repeat N COMMAND               the command N times, "#" in it the round from 0
+//   drain                          the events taken, tallied by their first word: how many,
+//                                  and whether the numbers after it count up from 0
+//   shuffle SEED STEPS FILE        random calls and happenings on eight disks; every 30 steps
+//                                  the state file must read back to the same document
+// Each prints nothing on success or "refused STATUS: REASON" for a refusal of the library.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+
+#include "sim/sim_control.h"
+#include "tests/agent/agent_session.h"
+#include "tests/support/files.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
+namespace swkv::test {
+namespace {
+
+std::int64_t g_hostClock = 0;
+std::int64_t HostClock() { return g_hostClock; }
+
+// The open controller's event queue, drained.
+std::vector<RaEventRecord> Drain() {
+  std::vector<RaEventRecord> all;
+  RaEventRecord records[RA_MAX_EVENTS];
+  std::int32_t count = 0;
+  while (raGetEvents(records, &count) == 0 && count > 0 && count <= RA_MAX_EVENTS)
+    all.insert(all.end(), records, records + count);
+  return all;
+}
+
+std::int32_t NeedUpdate() {
+  std::int32_t flag = 0;
+  raNeedUpdate(&flag);
+  return flag;
+}
+
+std::vector<std::uint32_t> Listed(std::int32_t(RAAPI* call)(std::uint32_t*, std::uint32_t*)) {
+  std::uint32_t count = 0, list[RA_MAX_LIST] = {};
+  call(&count, list);
+  return std::vector<std::uint32_t>(list, list + std::min<std::uint32_t>(count, RA_MAX_LIST));
+}
+
+// Random calls on controller 0 of eight disks; "" when every saved state read back the same.
+std::string Shuffle(unsigned seed, int steps, const std::string& statePath) {
+  std::mt19937 random(seed);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const std::uint32_t commands[] = {0, 3, 4, 5};  // start, pause, stop, start or resume
+  const int members[] = {2, 2, 4, 1, 3, 3};       // for each mode
+  const char* present[] = {"fail", "smart", "pull", "pull", "pull"};
+  const char* absent[] = {"insert", "new", "new"};
+  int changes = 0;
+  for (int step = 0; step < steps; ++step) {
+    std::vector<std::uint32_t> arrays = Listed(raEnumerateAllArrays);
+    std::uint32_t logical = arrays.empty() ? 0 : arrays[pick(static_cast<int>(arrays.size()))];
+    std::vector<std::uint8_t> disks = {0, 1, 2, 3, 4, 5, 6, 7};
+    std::shuffle(disks.begin(), disks.end(), random);
+    std::int32_t status = 0;
+    switch (pick(10)) {
+      case 0:
+      case 1: {
+        std::stable_partition(disks.begin(), disks.end(), [](std::uint8_t d) {  // free ones first
+          std::uint32_t array = 0, state = 0, kind = 0, smart = 0;
+          return raGetDiskStatus(d, &array, &state, &kind, &smart) == 0 && state == 2;
+        });
+        const int mode = pick(6);
+        status = raCreateArray("R\xE9", mode, static_cast<std::uint8_t>(members[mode]),
+                               disks.data(), pick(2) * 64);
+        break;
+      }
+      case 2: status = raDeleteArray(logical); break;
+      case 3: status = raArrayRebuildDisk(logical, pick(2), commands[pick(4)]); break;
+      case 4: status = raArraySynchronize(logical, commands[pick(4)]); break;
+      case 5: {
+        std::uint32_t list[RA_MAX_LIST + 1] = {}, n = 0;
+        raEnumerateDisksInArray(logical, &n, list);
+        n = std::min<std::uint32_t>(n, RA_MAX_LIST);
+        list[n] = disks[0];
+        status = raExpanConv(logical, pick(7) - 1, n + 1, list, pick(2) * 256, commands[pick(4)]);
+        break;
+      }
+      case 6:
+      case 7: {
+        std::vector<std::uint32_t> there = Listed(raEnumerateAllDisks);
+        const bool isThere = std::count(there.begin(), there.end(), disks[0]) > 0;
+        const std::string what = isThere ? present[pick(5)] : absent[pick(3)];
+        std::string json = "{\"disk\":" + std::to_string(disks[0]) + ",\"do\":\"" +
+                           (what == "new" ? "insert" : what) + "\"";
+        if (what == "smart") json += ",\"smart\":2";
+        if (what == "new") json += ",\"model\":\"New\",\"sectors\":2000000";
+        status = simApply((json + "}").c_str());
+        break;
+      }
+      case 8: status = raRenameArray(logical, pick(2) ? "" : "\xFFname"); break;
+      default:
+        simAdvanceClock(pick(80) * 1000);
+        Drain();
+        NeedUpdate();
+        break;
+    }
+    if (status == SIM_E_UNAVAILABLE) return "step " + std::to_string(step) + ": " + simLastError();
+    changes += status == 0;
+    if (step % 30 == 29) {
+      NeedUpdate();
+      const std::string saved = ReadText(statePath);
+      WriteText(statePath, saved + "\n");  // another text: the library reads the file again
+      if (NeedUpdate() != 0 || ReadText(statePath) != saved)
+        return "step " + std::to_string(step) + ": read back differently " + simLastError();
+    }
+  }
+  return std::to_string(changes) + " of " + std::to_string(steps) + " steps changed the model";
+}
+
+}  // namespace
+
+std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
+  const std::string& command = w[0];
+  auto need = [&](std::size_t least, const char* form) {
+    if (w.size() < least + 1) throw std::invalid_argument(command + " " + form);
+  };
+  auto path = [&](const std::string& name) { return m_folder + "/" + name; };
+  std::string out;
+  if (command == "sim") {
+    need(1, "load|reset|count|reset-counts|open|now|follow ...");
+    const std::string& what = w[1];
+    if (what == "load") {
+      std::string text = After(rest, 1);
+      if (text == "''") text.clear();
+      for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+      const bool file = !text.empty() && !text.starts_with("{") && !text.starts_with("[");
+      if (file && !text.starts_with(m_folder)) text = std::string(SWKV_TESTS_DIR) + "/" + text;
+      out = SimRefusal(file ? simLoadScenarioFile(text.c_str()) : simLoadScenarioText(text.c_str()));
+      simStopClock();
+      m_origin = simNow();
+    } else if (what == "reset") {
+      out = SimRefusal(simReset());
+      simStopClock();
+      m_origin = simNow();
+    } else if (what == "count") {
+      need(3, "count FUNCTION CONTROLLER");
+      out = std::to_string(simCallCount(w[2].c_str(), std::stoi(w[3]))) + "\n";
+    } else if (what == "reset-counts") {
+      simResetCallCounts();
+    } else if (what == "open") {
+      out = std::to_string(simOpenController()) + "\n";
+    } else if (what == "now") {
+      out = std::to_string(simNow() - m_origin) + "\n";
+    } else if (what == "follow") {
+      need(2, "follow MS|off");
+      if (w[2] != "off") g_hostClock = m_origin + std::stoll(w[2]);
+      simFollowClock(w[2] == "off" ? nullptr : HostClock);
+    } else {
+      throw std::invalid_argument("sim: no " + what);
+    }
+  } else if (command == "env") {
+    need(2, "NAME VALUE|-");
+    SetEnv(w[1].c_str(), w[2] == "-" ? nullptr : w[2].c_str());
+  } else if (command == "file") {
+    need(2, "write|append|show|remove|mkdir|keep|same NAME [TEXT]");
+    std::filesystem::create_directories(m_folder);
+    const std::string file = path(w[2]);
+    std::string text = After(rest, 2);
+    for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    if (w[1] == "write" || w[1] == "append") {
+      std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+      WriteText(file, (w[1] == "append" ? ReadText(file) : "") + text);
+    } else if (w[1] == "show") {
+      out = std::filesystem::exists(file) ? ReadText(file) : "<missing>";
+      if (!out.ends_with('\n')) out += "\n";
+    } else if (w[1] == "remove") {
+      std::filesystem::remove_all(file);
+    } else if (w[1] == "mkdir") {
+      std::filesystem::create_directories(file);
+    } else if (w[1] == "keep") {
+      m_kept[file] = ReadText(file);
+    } else if (w[1] == "same") {
+      out = ReadText(file) == m_kept[file] ? "the same\n" : "changed\n";
+    }
+  } else if (command == "state") {
+    need(1, "FILE [POINTER]");
+    const std::string text = ReadText(path(w[1]));
+    if (text.empty()) throw std::invalid_argument("no state file " + w[1]);
+    nlohmann::json state = nlohmann::json::parse(text);
+    // Times as milliseconds from the origin of "sim now".
+    std::function<void(nlohmann::json&)> relative = [&](nlohmann::json& j) {
+      for (auto& [key, value] : j.items()) {
+        if (key == "runningSince" || key == "startMs" || key == "manualClockMs")
+          value = value.get<std::int64_t>() - m_origin;
+        else if (value.is_structured())
+          relative(value);
+      }
+    };
+    relative(state);
+    out = state.at(nlohmann::json::json_pointer(w.size() > 2 ? w[2] : "")).dump() + "\n";
+  } else if (command == "spawn") {
+    need(1, "COMMAND [; COMMAND]...");
+#ifdef _WIN32
+    throw std::invalid_argument("spawn: this system has no fork");
+#else
+    // The test program again, running the commands in the session of AgentProcess.DISABLED_Run.
+    const std::string output = path("process" + std::to_string(m_children.size() + 1));
+    std::filesystem::create_directories(m_folder);
+    const pid_t child = fork();
+    if (child == 0) {
+      SetEnv("SWKV_AGENT_PROCESS", output.c_str());
+      SetEnv("SWKV_AGENT_COMMANDS", rest.c_str());
+      SetEnv("SWKV_AGENT_FOLDER", m_folder.c_str());
+      SetEnv("SWKV_SIM_TRACE", nullptr);
+      if (std::freopen("/dev/null", "w", stdout)) {
+        execl("/proc/self/exe", "agent", "--gtest_filter=AgentProcess.DISABLED_Run",
+              "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
+      }
+      _exit(127);
+    }
+    m_children.emplace_back(child, output);
+#endif
+  } else if (command == "wait") {
+#ifndef _WIN32
+    for (std::size_t i = 0; i < m_children.size(); ++i) {
+      int status = 0;
+      waitpid(m_children[i].first, &status, 0);
+      out += "process " + std::to_string(i + 1) + (status == 0 ? "" : " failed") + ":\n" +
+             ReadText(m_children[i].second);
+    }
+    m_children.clear();
+#endif
+  } else if (command == "repeat") {
+    need(2, "N COMMAND");
+    const std::string line = After(rest, 1);
+    for (int i = 0, n = std::stoi(w[1]); i < n; ++i) {
+      std::string round = line;
+      for (std::size_t at; (at = round.find('#')) != std::string::npos;)
+        round.replace(at, 1, std::to_string(i));
+      out += Run(round);
+    }
+  } else if (command == "drain") {
+    std::map<std::string, std::pair<int, bool>> tally;  // how many, counting up from 0
+    for (const RaEventRecord& e : Drain()) {
+      std::istringstream text(std::string(e.text, strnlen(e.text, sizeof e.text)));
+      std::string tag, number;
+      text >> tag >> number;
+      auto& [count, inOrder] = tally.try_emplace(tag, 0, true).first->second;
+      inOrder = inOrder && number == std::to_string(count);
+      ++count;
+    }
+    for (const auto& [tag, t] : tally)
+      out += tag + ": " + std::to_string(t.first) + (t.second ? " in order\n" : " out of order\n");
+  } else if (command == "shuffle") {
+    need(3, "SEED STEPS FILE");
+    out = Shuffle(static_cast<unsigned>(std::stoul(w[1])), std::stoi(w[2]), path(w[3])) + "\n";
+  } else {
+    throw std::invalid_argument("no command " + command);
+  }
+  return out;
+}
+
+}  // namespace swkv::test
