@@ -21,8 +21,6 @@
 //   repeat N COMMAND               the command N times, "#" in it the round from 0
 //   drain                          the events taken, tallied by their first word: how many,
 //                                  and whether the numbers after it count up from 0
-//   shuffle SEED STEPS FILE        random calls and happenings on eight disks; every 30 steps
-//                                  the state file must read back to the same document
 // Each prints nothing on success or "refused STATUS: REASON" for a refusal of the library.
 #include <algorithm>
 #include <cstring>
@@ -30,7 +28,6 @@
 #include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 
 #include "sim/sim_control.h"
@@ -58,88 +55,6 @@ std::vector<RaEventRecord> Drain() {
   while (raGetEvents(records, &count) == 0 && count > 0 && count <= RA_MAX_EVENTS)
     all.insert(all.end(), records, records + count);
   return all;
-}
-
-std::int32_t NeedUpdate() {
-  std::int32_t flag = 0;
-  raNeedUpdate(&flag);
-  return flag;
-}
-
-std::vector<std::uint32_t> Listed(std::int32_t(RAAPI* call)(std::uint32_t*, std::uint32_t*)) {
-  std::uint32_t count = 0, list[RA_MAX_LIST] = {};
-  call(&count, list);
-  return std::vector<std::uint32_t>(list, list + std::min<std::uint32_t>(count, RA_MAX_LIST));
-}
-
-// Random calls on controller 0 of eight disks; "" when every saved state read back the same.
-std::string Shuffle(unsigned seed, int steps, const std::string& statePath) {
-  std::mt19937 random(seed);
-  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const std::uint32_t commands[] = {0, 3, 4, 5};  // start, pause, stop, start or resume
-  const int members[] = {2, 2, 4, 1, 3, 3};       // for each mode
-  const char* present[] = {"fail", "smart", "pull", "pull", "pull"};
-  const char* absent[] = {"insert", "new", "new"};
-  int changes = 0;
-  for (int step = 0; step < steps; ++step) {
-    std::vector<std::uint32_t> arrays = Listed(raEnumerateAllArrays);
-    std::uint32_t logical = arrays.empty() ? 0 : arrays[pick(static_cast<int>(arrays.size()))];
-    std::vector<std::uint8_t> disks = {0, 1, 2, 3, 4, 5, 6, 7};
-    std::shuffle(disks.begin(), disks.end(), random);
-    std::int32_t status = 0;
-    switch (pick(10)) {
-      case 0:
-      case 1: {
-        std::stable_partition(disks.begin(), disks.end(), [](std::uint8_t d) {  // free ones first
-          std::uint32_t array = 0, state = 0, kind = 0, smart = 0;
-          return raGetDiskStatus(d, &array, &state, &kind, &smart) == 0 && state == 2;
-        });
-        const int mode = pick(6);
-        status = raCreateArray("R\xE9", mode, static_cast<std::uint8_t>(members[mode]),
-                               disks.data(), pick(2) * 64);
-        break;
-      }
-      case 2: status = raDeleteArray(logical); break;
-      case 3: status = raArrayRebuildDisk(logical, pick(2), commands[pick(4)]); break;
-      case 4: status = raArraySynchronize(logical, commands[pick(4)]); break;
-      case 5: {
-        std::uint32_t list[RA_MAX_LIST + 1] = {}, n = 0;
-        raEnumerateDisksInArray(logical, &n, list);
-        n = std::min<std::uint32_t>(n, RA_MAX_LIST);
-        list[n] = disks[0];
-        status = raExpanConv(logical, pick(7) - 1, n + 1, list, pick(2) * 256, commands[pick(4)]);
-        break;
-      }
-      case 6:
-      case 7: {
-        std::vector<std::uint32_t> there = Listed(raEnumerateAllDisks);
-        const bool isThere = std::count(there.begin(), there.end(), disks[0]) > 0;
-        const std::string what = isThere ? present[pick(5)] : absent[pick(3)];
-        std::string json = "{\"disk\":" + std::to_string(disks[0]) + ",\"do\":\"" +
-                           (what == "new" ? "insert" : what) + "\"";
-        if (what == "smart") json += ",\"smart\":2";
-        if (what == "new") json += ",\"model\":\"New\",\"sectors\":2000000";
-        status = simApply((json + "}").c_str());
-        break;
-      }
-      case 8: status = raRenameArray(logical, pick(2) ? "" : "\xFFname"); break;
-      default:
-        simAdvanceClock(pick(80) * 1000);
-        Drain();
-        NeedUpdate();
-        break;
-    }
-    if (status == SIM_E_UNAVAILABLE) return "step " + std::to_string(step) + ": " + simLastError();
-    changes += status == 0;
-    if (step % 30 == 29) {
-      NeedUpdate();
-      const std::string saved = ReadText(statePath);
-      WriteText(statePath, saved + "\n");  // another text: the library reads the file again
-      if (NeedUpdate() != 0 || ReadText(statePath) != saved)
-        return "step " + std::to_string(step) + ": read back differently " + simLastError();
-    }
-  }
-  return std::to_string(changes) + " of " + std::to_string(steps) + " steps changed the model";
 }
 
 }  // namespace
@@ -276,9 +191,6 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     }
     for (const auto& [tag, t] : tally)
       out += tag + ": " + std::to_string(t.first) + (t.second ? " in order\n" : " out of order\n");
-  } else if (command == "shuffle") {
-    need(3, "SEED STEPS FILE");
-    out = Shuffle(static_cast<unsigned>(std::stoul(w[1])), std::stoi(w[2]), path(w[3])) + "\n";
   } else {
     throw std::invalid_argument("no command " + command);
   }
