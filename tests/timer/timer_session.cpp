@@ -26,10 +26,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <future>
 #include <map>
-#include <mutex>
-#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -43,26 +42,20 @@ namespace {
 constexpr std::uint64_t kOrigin = 1700000000000;  // 2023-11-14 22:13:20 UTC, in ms
 constexpr std::uint64_t kFileTimeOf1970 = 116444736000000000;
 
-std::mutex g_mutex;
-std::map<UINT_PTR, std::string> g_names;      // timer identifier -> name
-std::map<DWORD, std::string> g_threads;       // thread identifier -> name
+std::mutex g_mutex;  // guards what follows: the threads' procedures record their calls here
+std::map<UINT_PTR, std::string> g_names;  // timer identifier -> name
+std::map<DWORD, std::string> g_threads;   // thread identifier -> name
 std::vector<std::string> g_fired;
 int g_depth = 0;
 
 std::string Name(UINT_PTR id) {
-  std::lock_guard<std::mutex> lock(g_mutex);
   return g_names.count(id) ? g_names[id] : "id " + std::to_string(id);
 }
-
 void CALLBACK Record(HWND window, UINT message, UINT_PTR id, DWORD time) {
-  std::string call = "fired " + Name(id);
   std::lock_guard<std::mutex> lock(g_mutex);
-  call += " on " + g_threads[GetCurrentThreadId()];
-  if (window) call += ", a window";
-  if (message != WM_TIMER) call += ", message " + std::to_string(message);
-  if (time != GetTickCount()) call += ", another time";
-  if (g_depth) call += ", nested";
-  g_fired.push_back(call);
+  g_fired.push_back("fired " + Name(id) + " on " + g_threads[GetCurrentThreadId()] +
+                    (window ? ", a window" : "") + (message != WM_TIMER ? ", another message" : "") +
+                    (time != GetTickCount() ? ", another time" : "") + (g_depth ? ", nested" : ""));
 }
 int Pump() {
   int count = 0;
@@ -80,27 +73,22 @@ void CALLBACK Nested(HWND window, UINT message, UINT_PTR id, DWORD time) {
 }
 void CALLBACK Quiet(HWND, UINT, UINT_PTR, DWORD) {}
 void CALLBACK Stray(HWND, UINT, UINT_PTR id, DWORD) {
-  const std::string call = "stray " + Name(id);
   std::lock_guard<std::mutex> lock(g_mutex);
-  g_fired.push_back(call);
+  g_fired.push_back("stray " + Name(id));
 }
-
 const std::map<std::string, TIMERPROC> kProcedures = {
     {"record", Record}, {"nested", Nested}, {"quiet", Quiet}, {"stray", Stray}};
 
 std::string Describe(const MSG& m) {
-  std::string text = m.message == WM_TIMER ? "timer"
+  std::string text = m.message == WM_TIMER ? "timer " + Name(m.wParam)
                      : m.message == WM_QUIT ? "quit"
                      : m.message >= WM_APP  ? "app+" + std::to_string(m.message - WM_APP)
                      : m.message >= WM_USER ? "user+" + std::to_string(m.message - WM_USER)
                                             : std::to_string(m.message);
-  if (m.message == WM_TIMER) {
-    text += " " + Name(m.wParam);
-    for (const auto& [name, procedure] : kProcedures)
-      if (m.lParam == reinterpret_cast<LPARAM>(procedure)) text += " " + name;
-  } else {
+  for (const auto& [name, procedure] : kProcedures)
+    if (m.message == WM_TIMER && m.lParam == reinterpret_cast<LPARAM>(procedure)) text += " " + name;
+  if (m.message != WM_TIMER)
     text += " " + std::to_string(m.wParam) + (m.lParam ? " " + std::to_string(m.lParam) : "");
-  }
   return text + (m.hwnd ? " window" : "");
 }
 
@@ -111,24 +99,25 @@ UINT Message(const std::string& word) {
   return std::stoul(word);
 }
 
+std::uint64_t FileTime() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) - kFileTimeOf1970;
+}
+
 class TimerSession {
  public:
+  TimerSession() { g_threads[m_main] = "main"; }
   ~TimerSession() {
     for (auto& [name, worker] : m_workers) Run("end " + name);
     for (const auto& [name, id] : m_ids) KillTimer(nullptr, id);
 #ifndef _WIN32
     SwkvTestClockReset();
 #endif
-    std::lock_guard<std::mutex> lock(g_mutex);
     g_names.clear();
-    g_fired.clear();
   }
 
   std::string Run(const std::string& line) {
-    {
-      std::lock_guard<std::mutex> lock(g_mutex);
-      g_threads.try_emplace(GetCurrentThreadId(), "main");
-    }
     std::string out;
     try {
       out = Do(line);
@@ -142,53 +131,49 @@ class TimerSession {
   }
 
  private:
+  // A thread that runs the commands given to it, one after the other.
   struct Worker {
     std::thread thread;
     DWORD id = 0;
     std::mutex mutex;
-    std::condition_variable changed;
-    std::optional<std::string> command, result;
+    std::condition_variable wake;
+    std::deque<std::packaged_task<std::string()>> commands;
+    std::future<std::string> started;
     bool end = false;
   };
-
-  void Serve(Worker& w) {
-    std::unique_lock<std::mutex> lock(w.mutex);
-    for (;;) {
-      w.changed.wait(lock, [&] { return w.command || w.end; });
-      if (!w.command) return;
-      const std::string command = *w.command;
-      lock.unlock();
-      std::string result = Run(command);
-      lock.lock();
-      w.command.reset();
-      w.result = result;
-      w.changed.notify_all();
-    }
-  }
 
   Worker& Thread(const std::string& name) {
     auto [it, made] = m_workers.try_emplace(name);
     Worker& w = it->second;
+    std::promise<DWORD> id;
     if (made) {
-      std::promise<DWORD> started;
       w.thread = std::thread([&, name] {
         {
           std::lock_guard<std::mutex> lock(g_mutex);
           g_threads[GetCurrentThreadId()] = name;
         }
-        started.set_value(GetCurrentThreadId());
-        Serve(w);
+        id.set_value(GetCurrentThreadId());
+        for (std::unique_lock<std::mutex> lock(w.mutex);;) {
+          w.wake.wait(lock, [&] { return w.end || !w.commands.empty(); });
+          if (w.commands.empty()) return;
+          auto command = std::move(w.commands.front());
+          w.commands.pop_front();
+          lock.unlock();
+          command();
+          lock.lock();
+        }
       });
-      w.id = started.get_future().get();
+      w.id = id.get_future().get();
     }
     return w;
   }
 
-  std::string Join(Worker& w) {
-    std::unique_lock<std::mutex> lock(w.mutex);
-    w.changed.wait(lock, [&] { return w.result.has_value(); });
-    std::string result = *w.result;
-    w.result.reset();
+  std::future<std::string> Send(Worker& w, const std::string& line) {
+    std::packaged_task<std::string()> command([this, line] { return Run(line); });
+    std::future<std::string> result = command.get_future();
+    std::lock_guard<std::mutex> lock(w.mutex);
+    w.commands.push_back(std::move(command));
+    w.wake.notify_all();
     return result;
   }
 
@@ -196,109 +181,80 @@ class TimerSession {
     std::istringstream in(line);
     std::vector<std::string> w;
     for (std::string word; in >> word;) w.push_back(word);
-    if (w.empty()) throw std::invalid_argument("an empty command");
-    auto need = [&](std::size_t n) {
-      if (w.size() < n + 1) throw std::invalid_argument(w[0] + ": too few words");
-    };
+    const std::string& c = w.at(0);
     auto number = [&](std::size_t i) { return static_cast<UINT>(std::stoul(w.at(i))); };
-    auto rest = [&](std::size_t words) {
-      std::size_t at = 0;
-      for (std::size_t i = 0; i < words; ++i) at = line.find(' ', line.find_first_not_of(' ', at));
-      return line.substr(line.find_first_not_of(' ', at));
-    };
-    const std::string& c = w[0];
     std::ostringstream out;
     if (c == "arm" || c == "rearm") {
-      need(2);
-      const UINT_PTR id = SetTimer(nullptr, c == "arm" ? 0 : m_ids.at(w[1]), number(2),
+      const UINT_PTR id = SetTimer(nullptr, c == "arm" ? 0 : m_ids.at(w.at(1)), number(2),
                                    kProcedures.at(w.size() > 3 ? w[3] : "record"));
       if (!id) out << "failed " << GetLastError() << "\n";
       if (c == "rearm") out << (id == m_ids[w[1]] ? "the same timer\n" : "another timer\n");
-      std::lock_guard<std::mutex> lock(g_mutex);
       for (const auto& [name, other] : m_ids)
         if (c == "arm" && other == id) out << "the identifier of " << name << "\n";
       m_ids[w[1]] = id;
-      m_armedAt[w[1]] = GetTickCount64();
+      m_armed[w[1]] = {GetTickCount64(), number(2)};
+      std::lock_guard<std::mutex> lock(g_mutex);
       g_names[id] = w[1];
     } else if (c == "arm-window") {
-      need(1);
       const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Quiet);
       out << id << " error " << GetLastError() << "\n";
     } else if (c == "kill") {
-      need(1);
-      out << (KillTimer(nullptr, m_ids.at(w[1])) ? "killed\n" : "not killed\n");
+      out << (KillTimer(nullptr, m_ids.at(w.at(1))) ? "killed\n" : "not killed\n");
     } else if (c == "pump") {
       out << Pump() << " messages\n";
     } else if (c == "peek") {
-      const bool remove = w.size() > 1 && w[1] == "remove";
-      const std::size_t first = remove ? 2 : 1;
-      const UINT low = w.size() > first + 1 ? Message(w[first]) : 0;
-      const UINT high = w.size() > first + 1 ? Message(w[first + 1]) : 0;
-      out << (PeekMessageA(&m_msg, nullptr, low, high, remove ? PM_REMOVE : PM_NOREMOVE)
+      const std::size_t first = w.size() > 1 && w[1] == "remove" ? 2 : 1;
+      const bool range = w.size() > first + 1;
+      out << (PeekMessageA(&m_msg, nullptr, range ? Message(w[first]) : 0,
+                           range ? Message(w[first + 1]) : 0, first == 2 ? PM_REMOVE : PM_NOREMOVE)
                   ? Describe(m_msg)
                   : "none")
           << "\n";
     } else if (c == "get") {
-      const BOOL got = GetMessageA(&m_msg, nullptr, 0, 0);
-      out << (got ? "" : "false: ") << Describe(m_msg) << "\n";
-    } else if (c == "dispatch") {
-      out << "= " << DispatchMessageA(&m_msg) << "\n";
-    } else if (c == "forge") {
-      need(1);
-      MSG forged{nullptr, WM_TIMER, m_ids.at(w[1]), reinterpret_cast<LPARAM>(Stray), 0, {0, 0}};
-      out << "= " << DispatchMessageA(&forged) << "\n";
+      out << (GetMessageA(&m_msg, nullptr, 0, 0) ? "" : "false: ") << Describe(m_msg) << "\n";
+    } else if (c == "dispatch" || c == "forge") {
+      MSG forged{nullptr, WM_TIMER, c == "forge" ? m_ids.at(w.at(1)) : 0,
+                 reinterpret_cast<LPARAM>(Stray), 0, {0, 0}};
+      out << "= " << DispatchMessageA(c == "forge" ? &forged : &m_msg) << "\n";
     } else if (c == "post") {
-      need(3);
-      const DWORD thread = w[1] == "main" ? m_main : Thread(w[1]).id;
-      const LPARAM l = w.size() > 4 ? std::stol(w[4]) : 0;
-      if (!PostThreadMessageA(thread, Message(w[2]), number(3), l))
+      const DWORD thread = w.at(1) == "main" ? m_main : Thread(w[1]).id;
+      if (!PostThreadMessageA(thread, Message(w.at(2)), number(3), w.size() > 4 ? std::stol(w[4]) : 0))
         out << "not posted, error " << GetLastError() << "\n";
     } else if (c == "quit") {
-      need(1);
       PostQuitMessage(static_cast<int>(number(1)));
     } else if (c == "thread") {
-      need(1);
-      Thread(w[1]);
+      Thread(w.at(1));
     } else if (c == "on" || c == "start") {
-      need(2);
-      Worker& worker = Thread(w[1]);
-      {
-        std::lock_guard<std::mutex> lock(worker.mutex);
-        worker.command = rest(2);
-        worker.changed.notify_all();
-      }
-      if (c == "on") out << Join(worker);
+      const std::size_t at = line.find(w.at(1), line.find(c) + c.size()) + w[1].size() + 1;
+      std::future<std::string> result = Send(Thread(w[1]), line.substr(at));
+      if (c == "on") out << result.get();
+      else m_workers[w[1]].started = std::move(result);
     } else if (c == "join") {
-      need(1);
-      out << Join(m_workers.at(w[1]));
+      out << m_workers.at(w.at(1)).started.get();
     } else if (c == "end") {
-      need(1);
-      Worker& worker = m_workers.at(w[1]);
+      Worker& worker = m_workers.at(w.at(1));
       {
         std::lock_guard<std::mutex> lock(worker.mutex);
         worker.end = true;
-        worker.changed.notify_all();
+        worker.wake.notify_all();
       }
       if (worker.thread.joinable()) worker.thread.join();
     } else if (c == "waited") {
-      need(1);
-      const ULONGLONG waited = GetTickCount64() - m_armedAt.at(w[1]);
-      out << (waited >= USER_TIMER_MINIMUM ? "at least" : "less than") << " the interval\n";
+      const auto [armedAt, interval] = m_armed.at(w.at(1));
+      out << (GetTickCount64() - armedAt >= interval ? "at least" : "less than") << " the interval\n";
 #ifndef _WIN32
     } else if (c == "date") {
-      need(1);
-      SwkvTestClockSet(kOrigin + std::stoull(w[1]));
+      SwkvTestClockSet(kOrigin + std::stoull(w.at(1)));
       if (!m_tick) m_tick = GetTickCount64();
     } else if (c == "advance") {
-      need(1);
-      SwkvTestClockAdvance(std::stoull(w[1]));
+      SwkvTestClockAdvance(std::stoull(w.at(1)));
     } else if (c == "wall") {
       const ULONGLONG manual = GetTickCount64();
       SwkvTestClockReset();
-      out << "tick " << (GetTickCount64() >= manual ? "carries on" : "went back") << ", date ";
       const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::system_clock::now().time_since_epoch()).count();
-      out << (std::abs(static_cast<long long>(FileTime() / 10000) - wall) < 5000 ? "the system's\n"
+      out << "tick " << (GetTickCount64() >= manual ? "carries on" : "went back") << ", date "
+          << (std::abs(static_cast<long long>(FileTime() / 10000) - wall) < 5000 ? "the system's\n"
                                                                                  : "another\n");
     } else if (c == "due") {
       const DWORD due = SwkvNextTimerDueMs();
@@ -316,15 +272,9 @@ class TimerSession {
     return out.str();
   }
 
-  static std::uint64_t FileTime() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) - kFileTimeOf1970;
-  }
-
   const DWORD m_main = GetCurrentThreadId();
   std::map<std::string, UINT_PTR> m_ids;
-  std::map<std::string, ULONGLONG> m_armedAt;
+  std::map<std::string, std::pair<ULONGLONG, UINT>> m_armed;  // when, and the interval
   std::map<std::string, Worker> m_workers;
   MSG m_msg{};
   ULONGLONG m_tick = 0;
