@@ -52,6 +52,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -93,17 +94,10 @@ std::string Escaped(const std::string& text) {
 }
 
 // A text argument: \xNN for a byte.
-std::string Unescaped(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\\x") == 0 && i + 4 <= text.size()) {
-      out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-      i += 3;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
+std::string Unescaped(std::string text) {
+  for (std::size_t at; (at = text.find("\\x")) != std::string::npos;)
+    text.replace(at, 4, 1, static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
+  return text;
 }
 
 // A text buffer of the library, quoted, marked when the library left it without its NUL.
@@ -113,13 +107,13 @@ std::string Text(const char* buffer, std::size_t size, bool quoted = true) {
   return quote + std::string(buffer, length) + quote + (length == size ? " (unterminated)" : "");
 }
 
+}  // namespace
+
 void ReplaceAll(std::string& text, const std::string& what, const std::string& by) {
   for (std::size_t at = 0; !what.empty() && (at = text.find(what, at)) != std::string::npos;
        at += by.size())
     text.replace(at, what.size(), by);
 }
-
-}  // namespace
 
 std::string SimRefusal(std::int32_t status) {
   if (status == 0) return "";
@@ -171,28 +165,21 @@ std::string AgentSession::Run(const std::string& typed) {
   Words words;
   for (std::string word; in >> word;) words.push_back(word);
   std::string out;
+  // What the library prints on stderr for a direct call is shown too.
+  const bool direct = !words.empty() && (words[0] == "call" || words[0] == "sim");
+  if (direct) ::testing::internal::CaptureStderr();
   try {
     if (words.empty()) throw Usage{"an empty command"};
     // The text after the command's fixed words, as typed (JSON, an argument with spaces).
     std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
-    // What the library prints on stderr for a direct call is shown too.
-    const bool direct = words[0] == "call" || words[0] == "sim";
-    if (direct) ::testing::internal::CaptureStderr();
-    try {
-      out = Do(words, rest);
-    } catch (...) {
-      if (direct) ::testing::internal::GetCapturedStderr();
-      throw;
-    }
-    if (direct) {
-      std::istringstream printed(::testing::internal::GetCapturedStderr());
-      for (std::string text; std::getline(printed, text);) out += "stderr: " + text + "\n";
-    }
+    out = Do(words, rest);
   } catch (const Usage& usage) {
     out = "usage: " + usage.text + "\n";
   } catch (const std::exception& e) {
     out = "usage: " + std::string(e.what()) + "\n";
   }
+  std::istringstream printed(direct ? ::testing::internal::GetCapturedStderr() : "");
+  for (std::string text; std::getline(printed, text);) out += "stderr: " + text + "\n";
   out += NewTraceLines();
   for (const std::string& note : m_notifications) out += note + "\n";
   m_notifications.clear();
@@ -423,11 +410,14 @@ std::string AgentSession::CallLibrary(const Words& w) {
   if (status == 0 && count > RA_MAX_LIST && count != static_cast<std::uint32_t>(kUnwritten))
     out += items[RA_MAX_LIST] == static_cast<std::uint32_t>(kUnwritten) ? "  past the room: unwritten\n"
                                                                         : "  past the room: written\n";
-  const bool written = (!valueIn && value != kUnwritten) || reading != 0x2A2A ||
-                       count != static_cast<std::uint32_t>(kUnwritten) ||
-                       std::any_of(std::begin(u), std::end(u), [](std::uint32_t x) { return x != 0x2A2A2A2Au; }) ||
-                       std::any_of(std::begin(room), std::end(room), [](std::int32_t x) { return x != kUnwritten; });
-  if (status != 0 && written) out += "  outputs written\n";
+  auto unwritten = [](const void* output, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(output);
+    return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0x2A; });
+  };
+  if (status != 0 && !(unwritten(u, sizeof u) && unwritten(room, sizeof room) &&
+                       unwritten(&count, sizeof count) && unwritten(&reading, sizeof reading) &&
+                       (valueIn || unwritten(&value, sizeof value))))
+    out += "  outputs written\n";
   return out;
 }
 

@@ -47,32 +47,18 @@ namespace {
 std::int64_t g_hostClock = 0;
 std::int64_t HostClock() { return g_hostClock; }
 
-// The open controller's event queue, drained.
-std::vector<RaEventRecord> Drain() {
-  std::vector<RaEventRecord> all;
-  RaEventRecord records[RA_MAX_EVENTS];
-  std::int32_t count = 0;
-  while (raGetEvents(records, &count) == 0 && count > 0 && count <= RA_MAX_EVENTS)
-    all.insert(all.end(), records, records + count);
-  return all;
-}
-
 }  // namespace
 
 std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
   const std::string& command = w[0];
-  auto need = [&](std::size_t least, const char* form) {
-    if (w.size() < least + 1) throw std::invalid_argument(command + " " + form);
-  };
   auto path = [&](const std::string& name) { return m_folder + "/" + name; };
   std::string out;
   if (command == "sim") {
-    need(1, "load|reset|count|reset-counts|open|now|follow ...");
-    const std::string& what = w[1];
+    const std::string& what = w.at(1);
     if (what == "load") {
       std::string text = After(rest, 1);
       if (text == "''") text.clear();
-      for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+      ReplaceAll(text, "\\n", "\n");
       const bool file = !text.empty() && !text.starts_with("{") && !text.starts_with("[");
       if (file && !text.starts_with(m_folder)) text = std::string(SWKV_TESTS_DIR) + "/" + text;
       out = SimRefusal(file ? simLoadScenarioFile(text.c_str()) : simLoadScenarioText(text.c_str()));
@@ -83,8 +69,7 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
       simStopClock();
       m_origin = simNow();
     } else if (what == "count") {
-      need(3, "count FUNCTION CONTROLLER");
-      out = std::to_string(simCallCount(w[2].c_str(), std::stoi(w[3]))) + "\n";
+      out = std::to_string(simCallCount(w.at(2).c_str(), std::stoi(w.at(3)))) + "\n";
     } else if (what == "reset-counts") {
       simResetCallCounts();
     } else if (what == "open") {
@@ -92,21 +77,18 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     } else if (what == "now") {
       out = std::to_string(simNow() - m_origin) + "\n";
     } else if (what == "follow") {
-      need(2, "follow MS|off");
-      if (w[2] != "off") g_hostClock = m_origin + std::stoll(w[2]);
+      if (w.at(2) != "off") g_hostClock = m_origin + std::stoll(w[2]);
       simFollowClock(w[2] == "off" ? nullptr : HostClock);
     } else {
       throw std::invalid_argument("sim: no " + what);
     }
   } else if (command == "env") {
-    need(2, "NAME VALUE|-");
-    SetEnv(w[1].c_str(), w[2] == "-" ? nullptr : w[2].c_str());
+    SetEnv(w.at(1).c_str(), w.at(2) == "-" ? nullptr : w[2].c_str());
   } else if (command == "file") {
-    need(2, "write|append|show|remove|mkdir|keep|same NAME [TEXT]");
     std::filesystem::create_directories(m_folder);
-    const std::string file = path(w[2]);
+    const std::string file = path(w.at(2));
     std::string text = After(rest, 2);
-    for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    ReplaceAll(text, "\\n", "\n");
     if (w[1] == "write" || w[1] == "append") {
       std::filesystem::create_directories(std::filesystem::path(file).parent_path());
       WriteText(file, (w[1] == "append" ? ReadText(file) : "") + text);
@@ -123,8 +105,7 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
       out = ReadText(file) == m_kept[file] ? "the same\n" : "changed\n";
     }
   } else if (command == "state") {
-    need(1, "FILE [POINTER]");
-    const std::string text = ReadText(path(w[1]));
+    const std::string text = ReadText(path(w.at(1)));
     if (text.empty()) throw std::invalid_argument("no state file " + w[1]);
     nlohmann::json state = nlohmann::json::parse(text);
     // Times as milliseconds from the origin of "sim now".
@@ -139,7 +120,6 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     relative(state);
     out = state.at(nlohmann::json::json_pointer(w.size() > 2 ? w[2] : "")).dump() + "\n";
   } else if (command == "spawn") {
-    need(1, "COMMAND [; COMMAND]...");
 #ifdef _WIN32
     throw std::invalid_argument("spawn: this system has no fork");
 #else
@@ -171,17 +151,17 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     m_children.clear();
 #endif
   } else if (command == "repeat") {
-    need(2, "N COMMAND");
     const std::string line = After(rest, 1);
-    for (int i = 0, n = std::stoi(w[1]); i < n; ++i) {
+    for (int i = 0, n = std::stoi(w.at(1)); i < n; ++i) {
       std::string round = line;
-      for (std::size_t at; (at = round.find('#')) != std::string::npos;)
-        round.replace(at, 1, std::to_string(i));
+      ReplaceAll(round, "#", std::to_string(i));
       out += Run(round);
     }
   } else if (command == "drain") {
     std::map<std::string, std::pair<int, bool>> tally;  // how many, counting up from 0
-    for (const RaEventRecord& e : Drain()) {
+    RaEventRecord records[RA_MAX_EVENTS];
+    for (std::int32_t n = 0; raGetEvents(records, &n) == 0 && n > 0 && n <= RA_MAX_EVENTS;)
+    for (const RaEventRecord& e : std::vector<RaEventRecord>(records, records + n)) {
       std::istringstream text(std::string(e.text, strnlen(e.text, sizeof e.text)));
       std::string tag, number;
       text >> tag >> number;
