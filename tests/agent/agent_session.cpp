@@ -57,6 +57,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "events/poll_timer.h"
@@ -187,7 +188,9 @@ std::string AgentSession::Run(const std::string& typed) {
   m_messages.Clear();
   ReplaceAll(out, m_folder, "$TMP");
   ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
-  return Escaped(out);
+  // Why a file could not be read is in the system's own words, which differ between systems.
+  static const std::regex kFileError("cannot (open|read) (\\$TMP/[^:]*): [^;\n]*");
+  return Escaped(std::regex_replace(out, kFileError, "cannot read $2: (the system's reason)"));
 }
 
 ComPtr<IRiver> AgentSession::Node(const std::string& path) const {

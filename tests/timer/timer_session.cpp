@@ -99,7 +99,7 @@ UINT Message(const std::string& word) {
   return std::stoul(word);
 }
 
-std::uint64_t FileTime() {
+[[maybe_unused]] std::uint64_t FileTime() {  // ms since 1970 times 10000
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   return ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) - kFileTimeOf1970;
