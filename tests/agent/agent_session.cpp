@@ -223,7 +223,7 @@ void AgentSession::Start(const std::string& scenarioFile) {
   simClearFaults();
   LoadModel(scenarioFile);
   m_origin = simNow();
-  m_handles.clear();
+  m_handles = HandleOrdinals();
   m_root = ComPtr<RootNode>(RootNode::New());
 }
 
@@ -237,13 +237,7 @@ void AgentSession::LoadModel(const std::string& scenario) {
   simStopClock();
 }
 
-std::string AgentSession::Handle(const std::string& text) {
-  std::size_t semicolon = text.find(';');
-  if (semicolon == std::string::npos) return text;
-  int& ordinal = m_handles[text.substr(0, semicolon)];
-  if (!ordinal) ordinal = static_cast<int>(m_handles.size());
-  return "h" + std::to_string(ordinal) + text.substr(semicolon);
-}
+std::string AgentSession::Handle(const std::string& text) { return m_handles.Shown(text); }
 
 std::string AgentSession::NewTraceLines(bool show) {
   std::ifstream in(m_tracePath, std::ios::binary);

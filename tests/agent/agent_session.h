@@ -13,6 +13,7 @@
 #include "tests/support/agent.h"
 #include "tests/support/message_capture.h"
 #include "tests/support/registry_sandbox.h"
+#include "tests/support/replay.h"
 #include "tree/root_node.h"
 
 namespace swkv::test {
@@ -64,7 +65,7 @@ class AgentSession {
   std::vector<std::string> m_notifications;
   std::vector<std::pair<std::string, ComPtr<RecordingSink>>> m_sinks;
   std::map<std::string, ComPtr<IRiver>> m_held;
-  std::map<std::string, int> m_handles;  // handle number -> the order the session saw it in
+  HandleOrdinals m_handles;
   std::string m_folder;                  // what "$TMP" stands for
   std::int64_t m_origin = 0;             // the clock when the scenario loaded
   std::map<std::string, std::string> m_kept;          // files' texts kept by "file keep"

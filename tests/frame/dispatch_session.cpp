@@ -302,13 +302,7 @@ void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch*
   m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
 }
 
-std::string DispatchSession::Handle(const std::string& text) {
-  std::size_t semicolon = text.find(';');
-  if (semicolon == std::string::npos) return text;
-  int& ordinal = m_handles[text.substr(0, semicolon)];
-  if (!ordinal) ordinal = static_cast<int>(m_handles.size());
-  return "h" + std::to_string(ordinal) + text.substr(semicolon);
-}
+std::string DispatchSession::Handle(const std::string& text) { return m_handles.Shown(text); }
 
 std::string DispatchSession::Entry(const std::string& entry) {
   return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;

@@ -13,6 +13,7 @@
 #include "mxaraid/interfaces.h"
 #include "tests/frame/component_host.h"
 #include "tests/support/registry_sandbox.h"
+#include "tests/support/replay.h"
 
 namespace swkv::test {
 
@@ -51,7 +52,7 @@ class DispatchSession {
     IDispatch* dispatch = nullptr;  // the object's IRiver or IEventLog, as the caller holds it
   };
   std::map<std::string, Kept> m_objects;
-  std::map<std::string, int> m_handles;  // handle number -> the order the session saw it in
+  HandleOrdinals m_handles;
 };
 
 }  // namespace swkv::test

@@ -5,10 +5,28 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace swkv::test {
+
+// Handles ("NUMBER;KIND") as a session shows them: "hN;KIND", N counting the handles the session
+// has shown, since their numbers run on through the process.
+class HandleOrdinals {
+ public:
+  // The text with its handle number replaced; a text without ';' as it is.
+  std::string Shown(const std::string& text) {
+    const std::size_t semicolon = text.find(';');
+    if (semicolon == std::string::npos) return text;
+    int& ordinal = m_ordinals[text.substr(0, semicolon)];
+    if (!ordinal) ordinal = static_cast<int>(m_ordinals.size());
+    return "h" + std::to_string(ordinal) + text.substr(semicolon);
+  }
+
+ private:
+  std::map<std::string, int> m_ordinals;
+};
 
 // The names (without ".txt") of the sessions in folder, sorted.
 std::vector<std::string> SessionNames(const std::string& folder);
