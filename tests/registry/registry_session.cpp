@@ -1,0 +1,459 @@
+// Registry sessions replayed: each file in sessions/ is a list of registry calls (the commands
+// below), each followed by what it gave, and runs in a registry sandbox of its own. They run
+// against our own registry on POSIX and against the system's on Windows, so they show that both
+// answer alike; the sessions named posix_* also use what only our POSIX registry has.
+//
+// A KEY is a base (HKLM, HKCR or a handle named by "NAME = open|create") and an optional subkey
+// after a backslash: "HKLM" alone passes no subkey, "HKLM\" an empty one. A word may be quoted
+// ("a b"); "-" is a null name; %XX is the byte XX, {TEXT*N} TEXT N times (each # in it the count
+// from 0), {bytes} every byte from 0 to 255. Data is shown the same way.
+//   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, write, all, max, query, set,
+//                                   create, enum, delete, or a number, joined by |)
+//   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
+//   close NAME|HKLM                 RegCloseKey
+//   set KEY VALUE TYPE DATA         RegSetValueEx: TYPE sz (DATA and a terminator), bare-sz,
+//                                   binary (DATA as given) or dword (a number); a KEY with a
+//                                   subkey is created first (other commands open it: for
+//                                   delete-value with all rights, else for reading)
+//   query KEY VALUE [SIZE]          RegQueryValueEx into SIZE bytes (none: the size asked)
+//   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
+//                                   name buffer of SIZE (the class buffer is of 8)
+//   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue likewise
+//   info KEY                        RegQueryInfoKey
+//   delete-value KEY VALUE / delete-key KEY / delete-tree KEY
+//   read-only HIVE\PATH             the key may only be read from now on (its ACL on Windows)
+//   family [nt|9x]                  the system family the settings store works for (shown)
+//   family-of VERSION|system        the family of a version word, or of GetVersion's
+//   store NAME VALUE                StoreAdapterSetting: stored or refused
+//   parse-key TEXT / export TEXT / list TEXT [VALUE]   swkvreg's key names, export and query
+// Only in posix_* sessions ("$ROOT" is the registry root; what a command writes to stderr is
+// shown after it):
+//   writers N M KEY                 N processes at once, each setting M values wNvM and
+//                                   creating M subkeys of KEY; how many failed
+//   file FILE / write-file FILE TEXT   a file below the root (<XX>: a byte that is not plain
+//                                   text); the text written is the rest of the line
+//   files                           the names of the files below the root
+//   link FILE NAME                  another name for the file, which keeps it when FILE is
+//                                   replaced
+//   lock-and-die LOCK               a process takes the lock file and dies holding it
+//   env NAME VALUE|-                an environment variable set or removed
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/reg_key.h"
+#include "settings/adapter_settings_store.h"
+#include "settings/system_family.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_sandbox.h"
+#include "tests/support/replay.h"
+#include "tools/swkvreg/registry_view.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/file_io.h"
+#endif
+
+namespace swkv::test {
+namespace {
+
+using Word = std::optional<std::string>;  // none: "-", a null name
+struct Usage { std::string text; };
+
+std::string Status(LONG status) {
+#define SWKV_CASE(code) case code: return #code;
+  switch (status) {
+    SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_ACCESS_DENIED)
+    SWKV_CASE(ERROR_INVALID_HANDLE) SWKV_CASE(ERROR_BAD_PATHNAME) SWKV_CASE(ERROR_MORE_DATA)
+    SWKV_CASE(ERROR_INVALID_PARAMETER) SWKV_CASE(ERROR_NO_MORE_ITEMS) SWKV_CASE(ERROR_BADDB)
+    SWKV_CASE(ERROR_KEY_DELETED) SWKV_CASE(ERROR_CANTWRITE) SWKV_CASE(ERROR_NOACCESS)
+  }
+#undef SWKV_CASE
+  return std::to_string(status);
+}
+
+std::string Hex(char c) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned char>(c));
+  return text;
+}
+
+bool Plain(char c) { return c >= 0x20 && c <= 0x7E; }
+
+// Bytes as a session shows them: quoted, %XX for what is not plain text, long runs shortened.
+std::string Show(const std::string& bytes) {
+  std::string out = "\"";
+  for (std::size_t i = 0, run; i < bytes.size(); i += run) {
+    run = std::min(bytes.find_first_not_of(bytes[i], i), bytes.size()) - i;
+    char c = bytes[i];
+    std::string one = Plain(c) && c != '"' && c != '%' ? std::string(1, c) : "%" + Hex(c);
+    if (run >= 16) out += "{" + one + "*" + std::to_string(run) + "}";
+    else out += one, run = 1;
+  }
+  return out + "\"";
+}
+
+// The word's bytes: %XX decoded; {TEXT*N} is TEXT N times, each # in it the count from 0
+// ({P#=0;*2} is P0=0;P1=0;); {bytes} is every byte from 0 to 255.
+std::string Decode(const std::string& word) {
+  std::string out;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    std::size_t close = word.find('}', i), star = word.rfind('*', close);
+    if (word.compare(i, 7, "{bytes}") == 0) {
+      for (int c = 0; c < 256; ++c) out += static_cast<char>(c);
+      i += 6;
+    } else if (word[i] == '{' && close != word.npos && star != word.npos && star > i &&
+               star + 1 < close && word.find_first_not_of("0123456789", star + 1) == close) {
+      for (int n = 0; n < std::stoi(word.substr(star + 1)); ++n) {
+        std::string text = Decode(word.substr(i + 1, star - i - 1));
+        for (std::size_t at; (at = text.find('#')) != text.npos;)
+          text.replace(at, 1, std::to_string(n));
+        out += text;
+      }
+      i = close;
+    } else if (word[i] == '%' && i + 2 < word.size() && std::isxdigit(word[i + 1]) &&
+               std::isxdigit(word[i + 2])) {
+      out += static_cast<char>(std::stoi(word.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += word[i];
+    }
+  }
+  return out;
+}
+
+// The command's words, at least eight (the absent ones empty): a quoted word may hold spaces.
+std::vector<Word> Split(std::string line) {
+  std::vector<Word> words;
+  line += ' ';
+  for (std::size_t i = line.find_first_not_of(' '), end; i != line.npos;
+       i = line.find_first_not_of(' ', end)) {
+    bool quoted = line[i] == '"';
+    end = quoted ? line.find("\" ", i + 1) : line.find(' ', i);
+    if (end == line.npos) throw Usage{"an unclosed quote"};
+    std::string word = line.substr(i + quoted, end - i - quoted);
+    words.push_back(!quoted && word == "-" ? Word() : Decode(word));
+    end = std::min(end + quoted, line.size());
+  }
+  words.resize(std::max<std::size_t>(words.size(), 8), std::string());
+  return words;
+}
+
+REGSAM Rights(const std::string& text) {
+  REGSAM rights = 0;
+  std::istringstream in(text);
+  for (std::string name; std::getline(in, name, '|');)
+    rights |= name == "read" ? KEY_READ : name == "all" ? KEY_ALL_ACCESS
+            : name == "max" ? MAXIMUM_ALLOWED : name == "set" ? KEY_SET_VALUE
+            : name == "create" ? KEY_CREATE_SUB_KEY
+                               : static_cast<REGSAM>(std::stoul(name, nullptr, 0));
+  return rights;
+}
+
+// Text shown line by line after "| " (<XX>: a byte that is not plain text).
+std::string Lines(const std::string& text) {
+  std::string out;
+  std::istringstream lines(text);
+  for (std::string row; std::getline(lines, row); out += "\n") {
+    out += row.empty() ? "|" : "| ";
+    for (char c : row) out += Plain(c) ? std::string(1, c) : "<" + Hex(c) + ">";
+  }
+  return out + (!text.empty() && text.back() != '\n' ? "(no line end)\n" : "");
+}
+
+class RegistrySession {
+ public:
+  RegistrySession() : m_family(CurrentSystemFamily()) {}
+  ~RegistrySession() {
+    for (auto& [name, handle] : m_handles)
+      if (handle.second) RegCloseKey(handle.first);
+    OverrideSystemFamilyForTesting(m_family);
+  }
+
+  // The command's output, and what it wrote to stderr (on POSIX, where our registry reports).
+  std::string Run(const std::string& line) {
+#ifdef _WIN32
+    return Execute(line);
+#else
+    testing::internal::CaptureStderr();
+    std::string out = Execute(line), errors = testing::internal::GetCapturedStderr();
+    for (std::size_t at; (at = errors.find(m_sandbox.root())) != errors.npos;)
+      errors.replace(at, m_sandbox.root().size(), "$ROOT");
+    std::istringstream lines(errors);
+    for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
+    return out;
+#endif
+  }
+
+ private:
+  struct Key { HKEY base; std::string name; Word sub; };  // name: the base's
+
+  std::string Execute(const std::string& line) {
+    try {
+      // What write-file writes is taken as it is, quotes and all.
+      std::size_t end = line.starts_with("write-file ") ? line.find(' ', 11) : line.npos;
+      std::vector<Word> w = Split(line.substr(0, end));
+      std::string name = w[1] == "=" ? w[0].value_or("") : "";
+      if (!name.empty()) w.erase(w.begin(), w.begin() + 2);
+      return Do(name, w, line);
+    } catch (const Usage& usage) {
+      return "usage: " + usage.text + "\n";
+    }
+  }
+
+  Key Resolve(const Word& word) {
+    if (!word || word->empty()) throw Usage{"a key is missing"};
+    std::size_t slash = word->find('\\');
+    Key key{nullptr, word->substr(0, slash), std::nullopt};
+    if (slash != word->npos) key.sub = word->substr(slash + 1);
+    if (key.name == "HKLM") key.base = HKEY_LOCAL_MACHINE;
+    else if (key.name == "HKCR") key.base = HKEY_CLASSES_ROOT;
+    else if (m_handles.contains(key.name)) key.base = m_handles[key.name].first;
+    else throw Usage{"no key " + key.name};
+    return key;
+  }
+
+  std::string Do(const std::string& name, const std::vector<Word>& w, const std::string& line) {
+    auto text = [&](std::size_t i) { return w[i].value_or("-"); };
+    auto size = [&](std::size_t i) { return static_cast<DWORD>(std::stoll(text(i), nullptr, 0)); };
+    auto value = [&](std::size_t i) { return w[i] ? w[i]->c_str() : nullptr; };
+    auto data = [&](DWORD type, const std::string* bytes, DWORD length) {
+      const char* types[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD"};
+      return " " + (type < 5 ? types[type] : std::to_string(type)) + " " + std::to_string(length) +
+             (bytes ? " " + Show(bytes->substr(0, length)) : "") + "\n";
+    };
+    const std::string command = text(0);
+    const bool onKey = command == "open" || command == "create" || command == "close" ||
+                       command == "read-only" || command.starts_with("delete-t") ||
+                       command == "delete-key";
+    const Key key = onKey ? Resolve(w[1]) : Key{};
+    const char* sub = key.sub ? key.sub->c_str() : nullptr;
+    if (command == "open" || command == "create") {
+      HKEY handle = reinterpret_cast<HKEY>(&m_handles);  // not a key: the call must set it
+      DWORD disposition = 0;
+      REGSAM rights = !text(2).empty() ? Rights(text(2)) : command == "open" ? KEY_READ
+                                                                              : KEY_ALL_ACCESS;
+      LONG status = command == "open"
+                        ? RegOpenKeyExA(key.base, sub, 0, rights, &handle)
+                        : RegCreateKeyExA(key.base, sub, 0, nullptr, 0, rights, nullptr, &handle,
+                                          &disposition);
+      if (status != ERROR_SUCCESS) return Status(status) + (handle ? " handle left set\n" : "\n");
+      std::string out = Status(status) + (command == "open" ? ""
+                                          : disposition == REG_CREATED_NEW_KEY ? " created"
+                                                                               : " opened");
+      if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_CLASSES_ROOT) out += " the hive itself";
+      if (name.empty()) return RegCloseKey(handle), out + "\n";
+      if (m_handles[name].second) RegCloseKey(m_handles[name].first);
+      m_handles[name] = {handle, true};
+      return out + "\n";
+    }
+    if (command == "close") {
+      if (m_handles.contains(key.name)) m_handles[key.name].second = false;
+      return Status(RegCloseKey(key.base)) + "\n";
+    }
+    if (command == "read-only") return m_sandbox.MakeReadOnly(key.base, key.sub.value_or("")), "";
+    if (command == "delete-key") return Status(RegDeleteKeyA(key.base, sub)) + "\n";
+    if (command == "delete-tree") return Status(RegDeleteTreeA(key.base, sub)) + "\n";
+    if (command == "family" || command == "family-of") {
+      if (text(1) == "nt" || text(1) == "9x")
+        OverrideSystemFamilyForTesting(text(1) == "nt" ? SystemFamily::kWindowsNt
+                                                       : SystemFamily::kWindows9x);
+      SystemFamily family = command == "family" ? CurrentSystemFamily()
+                            : FamilyOfVersion(text(1) == "system" ? GetVersion() : size(1));
+      return family == SystemFamily::kWindowsNt ? "nt\n" : "9x\n";
+    }
+    if (command == "store")
+      return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
+    if (command == "parse-key" || command == "export" || command == "list") {
+      tools::KeyName view;
+      if (!tools::ParseKeyName(text(1), view)) return "not a key name\n";
+      std::ostringstream out;
+      if (command == "parse-key")
+        out << view.Full() << (view.hive == HKEY_LOCAL_MACHINE ? " (HKLM)\n" : "\n");
+      LONG status = command == "parse-key" ? ERROR_SUCCESS
+                    : command == "export"  ? tools::ExportKey(view, out)
+                    : text(2).empty()      ? tools::QueryKey(view, out)
+                                           : tools::QueryValue(view, text(2), out);
+      return Lines(out.str()) + (status == ERROR_SUCCESS ? "" : Status(status) + "\n");
+    }
+#ifndef _WIN32
+    if (std::string out; Posix(command, w, line, out)) return out;
+#endif
+    // The rest work on one handle: the base, or its subkey opened for the command.
+    const Key base = Resolve(w[1]);
+    UniqueHkey opened;
+    if (LONG status = !base.sub ? ERROR_SUCCESS
+                      : command == "set"
+                          ? RegCreateKeyExA(base.base, base.sub->c_str(), 0, nullptr, 0,
+                                            KEY_ALL_ACCESS, nullptr, opened.put(), nullptr)
+                          : RegOpenKeyExA(base.base, base.sub->c_str(), 0,
+                                          command == "delete-value" ? KEY_ALL_ACCESS : KEY_READ,
+                                          opened.put());
+        status != ERROR_SUCCESS)
+      return Status(status) + " (the key)\n";
+    HKEY target = base.sub ? opened.get() : base.base;
+    if (command == "set") {
+      std::string bytes = text(4) + (text(3) == "sz" ? std::string(1, '\0') : "");
+      DWORD n = 0, type = text(3) == "dword"    ? REG_DWORD
+                          : text(3) == "binary" ? REG_BINARY : REG_SZ;
+      if (type == REG_DWORD) n = size(4), bytes.assign(reinterpret_cast<const char*>(&n), 4);
+      return Status(RegSetValueExA(target, value(2), 0, type,
+                                   reinterpret_cast<const BYTE*>(bytes.data()),
+                                   static_cast<DWORD>(bytes.size()))) + "\n";
+    }
+    if (command == "delete-value") return Status(RegDeleteValueA(target, value(2))) + "\n";
+    if (command == "query") {
+      std::string buffer(text(3).empty() ? 0 : size(3), 'x');
+      DWORD type = 0xFFFF, length = static_cast<DWORD>(buffer.size());
+      auto* into = buffer.empty() ? nullptr : reinterpret_cast<LPBYTE>(buffer.data());
+      LONG status = RegQueryValueExA(target, value(2), nullptr, &type, into, &length);
+      if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return Status(status) + "\n";
+      return Status(status) + data(type, status || buffer.empty() ? nullptr : &buffer, length);
+    }
+    if (command == "info") {
+      char keyClass[8] = "x";
+      DWORD n[7] = {sizeof keyClass, 99, 99, 99, 99, 99, 99};
+      LONG status = RegQueryInfoKeyA(target, keyClass, &n[0], nullptr, &n[1], &n[2], &n[3], &n[4],
+                                     &n[5], &n[6], nullptr, nullptr);
+      std::string out = Status(status) + (status ? "" : " class " + Show(keyClass));
+      const char* labels[] = {"", "subkeys", "longest", "max-class", "values", "longest-name",
+                              "longest-data"};
+      for (int i = 0; i < 7 && !status; ++i) out += labels[i] + (" " + std::to_string(n[i])) + " ";
+      return out.substr(0, out.size() - !status) + "\n";
+    }
+    if (command == "keys" || command == "values") {
+      const bool all = text(2).empty(), keys = command == "keys";
+      std::string out;
+      for (DWORD index = all ? 0 : size(2);; ++index) {
+        std::string found(all ? 256 : size(3), 'x');
+        std::string bytes(all ? 2048 : text(4).empty() ? 0 : size(4), 'x');
+        char keyClass[8] = "x";
+        DWORD length = static_cast<DWORD>(found.size()), classLength = sizeof keyClass,
+              type = 0xFFFF, dataLength = static_cast<DWORD>(bytes.size());
+        LONG status =
+            keys ? RegEnumKeyExA(target, index, found.data(), &length, nullptr, keyClass,
+                                 &classLength, nullptr)
+                 : RegEnumValueA(target, index, found.data(), &length, nullptr, &type,
+                                 bytes.empty() ? nullptr : reinterpret_cast<LPBYTE>(bytes.data()),
+                                 &dataLength);
+        if (status != ERROR_SUCCESS) return out + Status(status) + "\n";
+        out += (all ? std::to_string(index) : Status(status)) + " " + Show(found.substr(0, length));
+        if (length != std::strlen(found.c_str())) out += " length " + std::to_string(length);
+        if (keys && (classLength != 0 || keyClass[0] != '\0')) out += " class " + Show(keyClass);
+        out += keys ? "\n" : data(type, bytes.empty() ? nullptr : &bytes, dataLength);
+        if (!all) return out;
+      }
+    }
+    throw Usage{"unknown command " + command};
+  }
+
+#ifndef _WIN32
+  // Runs body in count child processes started at once; how many of them failed.
+  template <class Body>
+  static int FailedChildren(int count, Body body) {
+    int gate[2], failed = 0;
+    if (::pipe(gate) != 0) throw Usage{"no pipe"};
+    std::vector<pid_t> children;
+    for (int n = 0; n < count; ++n) {
+      if (pid_t pid = ::fork(); pid == 0) {
+        char byte;
+        ::close(gate[1]);
+        (void)!::read(gate[0], &byte, 1);  // until the parent closes the gate
+        ::_exit(body(n) ? 0 : 1);
+      } else {
+        children.push_back(pid);
+      }
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (pid_t pid : children) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      failed += !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    }
+    return failed;
+  }
+
+  bool Posix(const std::string& command, const std::vector<Word>& w, const std::string& line,
+             std::string& out) {
+    auto text = [&](std::size_t i) { return w[i].value_or(""); };
+    auto path = [&](std::size_t i) {
+      return m_sandbox.root() + (text(i).starts_with("$ROOT") ? text(i).substr(5) : "/" + text(i));
+    };
+    if (command == "writers") {
+      int failed = FailedChildren(std::stoi(text(1)), [&](int n) {
+        bool done = true;
+        for (int i = 0; i < std::stoi(text(2)); ++i) {
+          std::string name = "w" + std::to_string(n) + "v" + std::to_string(i);
+          done = Execute("set " + text(3) + " " + name + " sz x") == "ERROR_SUCCESS\n" && done;
+          done = Execute("create " + text(3) + "\\" + name) == "ERROR_SUCCESS created\n" && done;
+        }
+        return done;
+      });
+      out = std::to_string(failed) + " of " + text(1) + " failed\n";
+    } else if (command == "lock-and-die") {
+      // The child ends without releasing the lock, as a writer that dies midway.
+      std::string error;
+      out = FailedChildren(1, [&](int) { return (new FileLock)->Acquire(path(1), error); })
+                ? "could not lock\n"
+                : "locked, died\n";
+    } else if (command == "file") {
+      out = Lines(ReadText(path(1)));
+    } else if (command == "write-file") {
+      std::size_t at = line.find(' ', 11);
+      WriteText(path(1), at == line.npos ? "" : Decode(line.substr(at + 1)));
+    } else if (command == "link") {
+      std::filesystem::create_hard_link(path(1), path(2));
+    } else if (command == "files") {
+      std::vector<std::string> names;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(m_sandbox.root()))
+        if (entry.is_regular_file())
+          names.push_back(entry.path().string().substr(m_sandbox.root().size() + 1) + "\n");
+      std::sort(names.begin(), names.end());
+      for (const std::string& file : names) out += file;
+    } else if (command == "env") {
+      m_env.Set(text(1).c_str(), !w[2] ? nullptr : text(2).starts_with("$ROOT") ? path(2).c_str()
+                                                                                 : w[2]->c_str());
+    } else {
+      return false;
+    }
+    return true;
+  }
+#endif
+
+  RegistrySandbox m_sandbox;
+  ScopedEnv m_env;  // after the sandbox: put back first
+  SystemFamily m_family;
+  std::map<std::string, std::pair<HKEY, bool>> m_handles;  // and whether each is still open
+};
+
+const std::string kFolder = std::string(SWKV_TESTS_DIR) + "/registry/sessions";
+
+class RegistrySessionTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(RegistrySessionTest, ReplaysTheSession) {
+#ifdef _WIN32
+  if (GetParam().starts_with("posix_")) GTEST_SKIP() << "only our POSIX registry has this";
+#endif
+  RegistrySession session;
+  CheckSession(kFolder + "/" + GetParam() + ".txt",
+               [&](const std::string& command) { return session.Run(command); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, RegistrySessionTest, testing::ValuesIn(SessionNames(kFolder)),
+                         [](const auto& test) { return test.param; });
+
+}  // namespace
+}  // namespace swkv::test
