@@ -84,9 +84,10 @@ std::string Status(LONG status) {
   return std::to_string(status);
 }
 
-std::string Hex(char c) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned char>(c));
+// A byte as %XX, or as <XX> in the lines of a file.
+std::string Hex(char c, bool angled = false) {
+  char text[8];
+  std::snprintf(text, sizeof text, angled ? "<%02X>" : "%%%02X", static_cast<unsigned char>(c));
   return text;
 }
 
@@ -98,7 +99,7 @@ std::string Show(const std::string& bytes) {
   for (std::size_t i = 0, run; i < bytes.size(); i += run) {
     run = std::min(bytes.find_first_not_of(bytes[i], i), bytes.size()) - i;
     char c = bytes[i];
-    std::string one = Plain(c) && c != '"' && c != '%' ? std::string(1, c) : "%" + Hex(c);
+    std::string one = Plain(c) && c != '"' && c != '%' ? std::string(1, c) : Hex(c);
     if (run >= 16) out += "{" + one + "*" + std::to_string(run) + "}";
     else out += one, run = 1;
   }
@@ -168,7 +169,7 @@ std::string Lines(const std::string& text) {
   std::istringstream lines(text);
   for (std::string row; std::getline(lines, row); out += "\n") {
     out += row.empty() ? "|" : "| ";
-    for (char c : row) out += Plain(c) ? std::string(1, c) : "<" + Hex(c) + ">";
+    for (char c : row) out += Plain(c) ? std::string(1, c) : Hex(c, true);
   }
   return out + (!text.empty() && text.back() != '\n' ? "(no line end)\n" : "");
 }
@@ -225,7 +226,8 @@ class RegistrySession {
     return key;
   }
 
-  std::string Do(const std::string& name, const std::vector<Word>& w, const std::string& line) {
+  std::string Do(const std::string& name, const std::vector<Word>& w,
+                 [[maybe_unused]] const std::string& line) {
     auto text = [&](std::size_t i) { return w[i].value_or("-"); };
     auto size = [&](std::size_t i) { return static_cast<DWORD>(std::stoll(text(i), nullptr, 0)); };
     auto value = [&](std::size_t i) { return w[i] ? w[i]->c_str() : nullptr; };
