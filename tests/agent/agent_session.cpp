@@ -7,6 +7,8 @@
 //   build                          the tree built again (the previous one released; the nodes
 //                                  held stay held)
 //   ls PATH                        the node's dir entries, in order ("/" is the root)
+//   tree PATH                      the entries of the node and of every node below it, each
+//                                  child's below its link; a node met again: " = " its handle
 //   get PATH NAME...               entries read through get, into a 1024-character buffer
 //   shown PATH NAME...             entries as the listing shows them (no hook runs, "-": none)
 //   set PATH NAME VALUE            a property written; the status
@@ -239,6 +241,25 @@ void AgentSession::LoadModel(const std::string& scenario) {
 
 std::string AgentSession::Handle(const std::string& text) { return m_handles.Shown(text); }
 
+std::string AgentSession::Tree(IRiver* node, int depth, std::set<std::string>& seen) {
+  std::string out;
+  for (const std::string& entry : Dir(node)) {
+    const std::string name = entry.substr(0, entry.find('@'));
+    out += std::string(2 * depth, ' ');
+    if (name == "handle") seen.insert(entry.substr(11));
+    out += name == "handle" ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+    if (entry.compare(name.size(), 5, "@o--@") != 0) {
+      out += "\n";
+      continue;
+    }
+    ComPtr<IRiver> child = Cd(node, name);
+    const std::string handle = child ? Get(child.get(), "handle") : "(no node)";
+    out += child && !seen.contains(handle) ? "\n" + Tree(child.get(), depth + 1, seen)
+                                           : " = " + Handle(handle) + "\n";
+  }
+  return out;
+}
+
 std::string AgentSession::NewTraceLines(bool show) {
   std::ifstream in(m_tracePath, std::ios::binary);
   in.seekg(static_cast<std::streamoff>(m_traceRead));
@@ -434,6 +455,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "PATH");
     for (const std::string& entry : Dir(Node(w[1]).get()))
       out += (entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry) + "\n";
+  } else if (command == "tree") {
+    need(1, "PATH");
+    std::set<std::string> seen;
+    out = Tree(Node(w[1]).get(), 0, seen);
   } else if (command == "get" || command == "shown") {
     need(2, "PATH NAME...");
     ComPtr<IRiver> node = Node(w[1]);

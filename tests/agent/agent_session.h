@@ -52,6 +52,9 @@ class AgentSession {
   // The commands of sim_commands.cpp.
   std::string SimCommand(const Words& words, const std::string& rest);
   std::string Handle(const std::string& text);
+  // The node's entries and, below each link, its child's, two spaces a level deeper; a node met
+  // before (seen: their handles) shows only its handle.
+  std::string Tree(IRiver* node, int depth, std::set<std::string>& seen);
   // The library's new trace lines; shown while the trace is on, or when show is set.
   std::string NewTraceLines(bool show = false);
 
