@@ -34,8 +34,9 @@ class TestNode : public CRiverNode {
   }
   // The action "run" runs its argument as a command of the test's choosing.
   int OnInvoke(std::string_view action, std::string_view argument) override {
-    log.push_back(m_label + " OnInvoke " + std::string(action) + " " + std::string(argument));
     if (action == "run" && onRun) onRun(std::string(argument));
+    // Written after the command ran: the node must still be there.
+    log.push_back(m_label + " OnInvoke " + std::string(action) + " " + std::string(argument));
     return 0;
   }
   int UpdateProperties() override {
