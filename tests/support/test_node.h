@@ -30,6 +30,7 @@ class TestNode : public CRiverNode {
   int OnGet(CDrop* drop) override {
     log.push_back(m_label + " OnGet " + drop->name());
     if (drop->name() == "live") SetIntProperty("live", kChanging, ++m_live);
+    if (drop->name() == "vanishing") RemoveChild(drop);
     return 0;
   }
   // The action "run" runs its argument as a command of the test's choosing.
