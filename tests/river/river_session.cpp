@@ -12,7 +12,8 @@
 //   remove-all NODE / refresh NODE
 //   dir NODE                       the dir listing as the agent reads it
 //   get NODE NAME [ROOM|null]      get into an agent buffer of ROOM characters (64), which held
-//                                  '#' before; "null": the agent passes no buffer
+//                                  '#' before (with ROOM: how many after the zero still do);
+//                                  "null": the agent passes no buffer
 //   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
 //                                  the status; "null" passes a null text, '' is an empty word
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
@@ -21,7 +22,8 @@
 //   find NODE name|handle|id|descendant WHAT [KIND]
 //                                  GetChild of a name, FindNodeByHandle of node WHAT's handle (or
 //                                  the number), FindChildById and FindDescendantById of an id
-//   enum E NODE / clone E FROM     a dir enumerator kept as E (N counts the objects seen)
+//   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
+//                                  objects seen ("again": one handed out before)
 //   next E COUNT [ROOM|null] / skip E COUNT / reset E
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
 //   advise OBJECT NODE / unadvise NODE COOKIE / connections NODE / fire NODE CODE
@@ -29,7 +31,9 @@
 //                                  the count of an object; module locks since the session began;
 //                                  a reference the session holds let go
 // After each command come the hooks the nodes ran, the nodes destroyed ("gone NAME") and the
-// codes the sinks received, in the order they happened.
+// codes the sinks received, in the order they happened. The test node's get hook counts up an
+// entry "live" and takes an entry "vanishing" away; its action "run" runs its argument as a
+// command.
 #include <gtest/gtest.h>
 
 #include <algorithm>
