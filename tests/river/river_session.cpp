@@ -23,7 +23,8 @@
 //                                  GetChild of a name, FindNodeByHandle of node WHAT's handle (or
 //                                  the number), FindChildById and FindDescendantById of an id
 //   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
-//                                  objects seen ("again": one handed out before)
+//                                  objects seen ("again": one handed out before; the number
+//                                  goes by address, which an object deleted may pass on)
 //   next E COUNT [ROOM|null] / skip E COUNT / reset E
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
 //   advise OBJECT NODE / unadvise NODE COOKIE / connections NODE / fire NODE CODE
