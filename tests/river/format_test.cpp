@@ -15,7 +15,7 @@ namespace swkv::test {
 namespace {
 
 TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
-  ComPtr<TestRoot> node(TestRoot::Make());
+  ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
   const std::string longText(3000, 'z');
   const char* volatile none = nullptr;  // not known to the compiler as null
   char nullText[16];

@@ -1,7 +1,9 @@
-// A small node class for exercising the framework the way concrete node classes use it.
+// A small node class for exercising the framework the way concrete node classes use it. Its
+// hooks, and its end, are written to one log that the tests read in the order things happened.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,67 +16,53 @@ class TestNode : public CRiverNode {
  public:
   // A node of the given class kind, initialised under parent with name (count 0: the creator
   // links it or releases it).
-  static TestNode* Make(CRiver* parent, std::string name, std::int32_t kind = 28,
-                        std::int32_t id = 0, std::int32_t extra1 = 0) {
-    auto* node = new TestNode(kind);
-    node->Init(parent, name, id, extra1, 0);
+  static TestNode* Make(CRiver* parent, const std::string& name, std::int32_t kind = 28,
+                        std::int32_t id = 0) {
+    auto* node = Unlinked(name, kind);
+    node->Init(parent, name, id, 0, 0);
     return node;
   }
-  // A node linked under parent (the parent holds the only reference).
-  static TestNode* MakeChild(CRiver* parent, std::string name, std::int32_t kind = 28,
-                             std::int32_t id = 0, std::int32_t extra1 = 0) {
-    TestNode* node = Make(parent, std::move(name), kind, id, extra1);
-    node->AddRef();
-    parent->AddChild(node, nullptr);
-    node->Release();
-    return node;
+  // A node never initialised, known by label alone.
+  static TestNode* Unlinked(const std::string& label, std::int32_t kind = 28) {
+    return byLabel[label] = new TestNode(label, kind);
   }
-  static TestNode* Unlinked(std::int32_t kind = 28) { return new TestNode(kind); }
 
   int OnGet(CDrop* drop) override {
-    ++gets;
-    if (drop->name() == "live") SetIntProperty("live", DROP_PROPERTY | DROP_READ | DROP_VOLATILE, ++live);
+    log.push_back(m_label + " OnGet " + drop->name());
+    if (drop->name() == "live") SetIntProperty("live", kChanging, ++m_live);
+    if (drop->name() == "vanishing") RemoveChild(drop);
     return 0;
   }
+  // The action "run" runs its argument as a command of the test's choosing.
   int OnInvoke(std::string_view action, std::string_view argument) override {
-    invoked.emplace_back(action, argument);
-    if (onInvoke) onInvoke(action, argument);
+    if (action == "run" && onRun) onRun(std::string(argument));
+    // Written after the command ran: the node must still be there.
+    log.push_back(m_label + " OnInvoke " + std::string(action) + " " + std::string(argument));
     return 0;
   }
   int UpdateProperties() override {
-    ++updates;
-    order.push_back("UpdateProperties");
+    log.push_back(m_label + " UpdateProperties");
     return 1;
   }
   int RegisterActions() override {
-    order.push_back("RegisterActions");
+    log.push_back(m_label + " RegisterActions");
     return 1;
   }
 
-  int gets = 0;
-  int updates = 0;
-  int live = 0;
-  std::vector<std::string> order;
-  std::vector<std::pair<std::string, std::string>> invoked;
-  std::function<void(std::string_view, std::string_view)> onInvoke;
-  static inline int destroyed = 0;
+  static inline std::vector<std::string> log;
+  static inline std::map<std::string, TestNode*> byLabel;  // the nodes alive
+  static inline std::function<void(const std::string&)> onRun;
 
  protected:
-  explicit TestNode(std::int32_t kind) { set_kind(kind); }
-  ~TestNode() override { ++destroyed; }
-};
-
-// A root-like node: derives from CRiver alone.
-class TestRoot : public CRiver {
- public:
-  static TestRoot* Make() {
-    auto* root = new TestRoot;
-    root->SetHandle(nullptr, "root", 14);
-    return root;
+  TestNode(std::string label, std::int32_t kind) : m_label(std::move(label)) { set_kind(kind); }
+  ~TestNode() override {
+    log.push_back("gone " + m_label);
+    byLabel.erase(m_label);
   }
 
- protected:
-  ~TestRoot() override = default;
+ private:
+  std::string m_label;
+  int m_live = 0;
 };
 
 }  // namespace swkv::test

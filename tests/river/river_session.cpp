@@ -1,0 +1,351 @@
+// Sessions of the node framework, as the agent uses a node through IRiver, its dir enumerator
+// and its connection point, and as node classes build their entries and links: each file in
+// sessions/ is a list of commands over test nodes, each followed by what it gave. The commands:
+//   node NAME [KIND [ID]]          a test node without parent, held by the session
+//   child NAME PARENT [KIND [ID]]  a test node linked under PARENT by its name, the link its only
+//                                  reference
+//   blank NAME                     a node never initialised, held by the session
+//   link PARENT NODE [AS]          AddChild (under the node's own name unless AS): 1 or 0
+//   put NODE NAME FLAGS VALUE      an entry stored (FLAGS a number: 0x1 property, 0x2 read,
+//                                  0x4 write, 0x8 volatile, 0x100 action, 0x10000 link)
+//   remove NODE NAME [OWNER]       RemoveChild of the drop NAME of OWNER (NODE's own by default)
+//   remove-all NODE / refresh NODE
+//   dir NODE                       the dir listing as the agent reads it
+//   get NODE NAME [ROOM|null]      get into an agent buffer of ROOM characters (64), which held
+//                                  '#' before (with ROOM: how many after the zero still do);
+//                                  "null": the agent passes no buffer
+//   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
+//                                  the status; "null" passes a null text, '' is an empty word
+//   cd NEW NODE NAME               the child the agent gets, kept as NEW
+//   property NODE NAME [FALLBACK]  GetProperty, as node classes read their entries
+//   children NODE [NAME...]        the links GetNextChild walks to, those named removed as reached
+//   find NODE name|handle|id|descendant WHAT [KIND]
+//                                  GetChild of a name, FindNodeByHandle of node WHAT's handle (or
+//                                  the number), FindChildById and FindDescendantById of an id
+//   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
+//                                  objects seen ("again": one handed out before; the number
+//                                  goes by address, which an object deleted may pass on)
+//   next E COUNT [ROOM|null] / skip E COUNT / reset E
+//   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
+//   advise OBJECT NODE / unadvise NODE COOKIE / connections NODE / fire NODE CODE
+//   refs NAME / locks / release NAME|all
+//                                  the count of an object; module locks since the session began;
+//                                  a reference the session holds let go
+// After each command come the hooks the nodes ran, the nodes destroyed ("gone NAME") and the
+// codes the sinks received, in the order they happened. The test node's get hook counts up an
+// entry "live" and takes an entry "vanishing" away; its action "run" runs its argument as a
+// command.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "com/module_lock.h"
+#include "tests/support/agent.h"
+#include "tests/support/replay.h"
+#include "tests/support/test_node.h"
+
+namespace swkv::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+std::string Hex(unsigned long value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%lX", value);
+  return text;
+}
+
+std::string StatusName(HRESULT status) {
+  static const std::pair<HRESULT, const char*> kNames[] = {
+      {S_OK, "S_OK"}, {S_FALSE, "S_FALSE"}, {E_POINTER, "E_POINTER"},
+      {CONNECT_E_NOCONNECTION, "CONNECT_E_NOCONNECTION"},
+      {CONNECT_E_CANNOTCONNECT, "CONNECT_E_CANNOTCONNECT"}};
+  for (const auto& [value, name] : kNames)
+    if (value == status) return name;
+  return Hex(static_cast<std::uint32_t>(status));
+}
+
+// The word as a text the agent passes; "null" a null one.
+UniqueBstr Text(const std::string& word) {
+  return word == "null" ? UniqueBstr() : UniqueBstr::FromAnsi(word);
+}
+
+// The words from first on, as one text.
+std::string Rest(const Words& w, std::size_t first) {
+  std::string rest;
+  for (std::size_t i = first; i < w.size(); ++i) rest += (i > first ? " " : "") + w[i];
+  return rest;
+}
+
+// An agent buffer of room characters, each '#' until the component writes it.
+UniqueBstr AgentBuffer(UINT room) {
+  UniqueBstr buffer = UniqueBstr::Buffer(room);
+  for (UINT i = 0; i < room; ++i) buffer.get()[i] = '#';
+  return buffer;
+}
+
+// What the component wrote into a buffer: up to the first zero, other than ASCII as \xNN; with
+// untouched, how many characters after the zero, if any, still hold '#'.
+std::string Written(BSTR buffer, UINT room, bool untouched) {
+  std::string out;
+  UINT i = 0;
+  for (; i < room && buffer[i]; ++i)
+    out += buffer[i] >= 32 && buffer[i] < 127 ? std::string(1, static_cast<char>(buffer[i]))
+                                              : "\\" + Hex(buffer[i]).substr(1);
+  if (untouched && i < room) {
+    std::size_t kept = 0;
+    while (++i < room) kept += buffer[i] == '#';
+    out += " (" + std::to_string(kept) + " untouched)";
+  }
+  if (SysStringLen(buffer) != room) out += " (room " + std::to_string(SysStringLen(buffer)) + ")";
+  return out;
+}
+
+class RiverSession {
+ public:
+  RiverSession() {
+    TestNode::log.clear();
+    TestNode::onRun = [this](const std::string& line) {
+      TestNode::log.push_back(Do(Split(line)));
+    };
+  }
+  ~RiverSession() { TestNode::onRun = nullptr; }
+
+  std::string Run(const std::string& command) {
+    std::string out;
+    try {
+      out = Do(Split(command));
+    } catch (const std::exception& error) {
+      out = std::string("error: ") + error.what() + "\n";
+    }
+    // What a hook ran (a command's output) is one entry of several lines.
+    for (const std::string& entry : TestNode::log) {
+      std::istringstream lines(entry);
+      for (std::string line; std::getline(lines, line);) out += "  " + line + "\n";
+    }
+    TestNode::log.clear();
+    return out;
+  }
+
+ private:
+  static Words Split(const std::string& line) {
+    std::istringstream in(line);
+    Words words;
+    for (std::string word; in >> word;) words.push_back(word == "''" ? "" : word);
+    return words;
+  }
+
+  TestNode* Node(const std::string& name) const {
+    auto it = TestNode::byLabel.find(name);
+    if (it == TestNode::byLabel.end()) throw std::invalid_argument("no node " + name);
+    return it->second;
+  }
+  IUnknown* Object(const std::string& name) const {
+    auto it = m_held.find(name);
+    return it != m_held.end() ? it->second.get() : static_cast<IRiver*>(Node(name));
+  }
+  ComPtr<IEnumString> Enumerator(const std::string& name) const {
+    return ComPtr<IUnknown>(Object(name)).As<IEnumString>(IID_IEnumString);
+  }
+  ComPtr<IConnectionPoint> Point(const std::string& node) const {
+    ComPtr<IConnectionPoint> point;
+    Node(node)->FindConnectionPoint(IID_IRAIDEvent, point.put());
+    return point;
+  }
+  std::string Handle(const std::string& value) {
+    const bool numbered = !value.empty() && value[0] >= '0' && value[0] <= '9';
+    return numbered ? m_handles.Shown(value) : value;
+  }
+  std::string Entry(const std::string& entry) {
+    if (entry.empty()) return "(empty)";
+    return entry.starts_with("handle@pr-@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+  }
+  // A new enumerator kept as name: its ordinal among the objects the session saw.
+  std::string KeepEnumerator(const std::string& name, HRESULT status, IUnknown* object) {
+    if (status != S_OK) return "= " + StatusName(status) + "\n";
+    m_held[name] = ComPtr<IUnknown>(object);
+    auto [it, fresh] = m_ordinals.emplace(object, static_cast<int>(m_ordinals.size()) + 1);
+    return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
+  }
+
+  std::string Do(const Words& w) {
+    if (w.empty()) return {};
+    const std::string& command = w[0];
+    auto word = [&](std::size_t i) { return i < w.size() ? w[i] : std::string(); };
+    auto number = [&](std::size_t i, long fallback) {
+      return static_cast<std::int32_t>(i < w.size() ? std::stol(w[i], nullptr, 0) : fallback);
+    };
+    auto status = [](HRESULT hr) { return "= " + StatusName(hr) + "\n"; };
+    if (command == "locks")
+      return "module locks +" + std::to_string(ModuleLockCount() - m_locks) + "\n";
+    if (w.size() < 2) throw std::invalid_argument("usage: " + command + " NAME ...");
+    if (command == "node") {
+      TestNode* node = TestNode::Make(nullptr, w[1], number(2, 28), number(3, 0));
+      m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(node));
+    } else if (command == "child") {
+      ComPtr<TestNode> child(TestNode::Make(Node(w[2]), w[1], number(3, 28), number(4, 0)));
+      Node(w[2])->AddChild(child.get(), nullptr);
+    } else if (command == "blank") {
+      m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(TestNode::Unlinked(w[1])));
+    } else if (command == "link") {
+      const int linked = Node(w[1])->AddChild(Node(w[2]), w.size() > 3 ? w[3].c_str() : nullptr);
+      return "= " + std::to_string(linked) + "\n";
+    } else if (command == "put") {
+      Node(w[1])->PutDrop(word(2), static_cast<std::uint32_t>(number(3, 0)), word(4));
+    } else if (command == "remove") {
+      Node(w[1])->RemoveChild(Node(w.size() > 3 ? w[3] : w[1])->FindDrop(word(2)));
+    } else if (command == "remove-all") {
+      Node(w[1])->RemoveAllChildren();
+    } else if (command == "refresh") {
+      return status(Node(w[1])->refresh());
+    } else if (command == "dir") {
+      std::string out;
+      std::vector<std::string> entries = Dir(Node(w[1]));
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        out += Entry(entries[i]) + "\n";
+        std::string own;  // each drop writes its entry as the listing shows it
+        Node(w[1])->drops()[i]->AppendDirEntry(own);
+        if (own != entries[i]) out += "  the drop writes " + own + "\n";
+      }
+      return out;
+    } else if (command == "get") {
+      const UINT room = word(3) == "null" ? 0 : number(3, 64);
+      UniqueBstr buffer = word(3) == "null" ? UniqueBstr() : AgentBuffer(room);
+      BSTR place = buffer.get();
+      const HRESULT hr = Node(w[1])->get(Text(word(2)).get(), &place);
+      const std::string shown = place ? Handle(Written(place, room, w.size() > 3)) : "(still null)";
+      return word(2) + " = " + shown + (hr == S_OK ? "" : " " + StatusName(hr)) + "\n";
+    } else if (command == "set") {
+      return status(Node(w[1])->set(Text(word(2)).get(), Text(word(3)).get(), 0));
+    } else if (command == "invoke") {
+      return status(Node(w[1])->invoke(Text(word(2)).get(), Text(Rest(w, 3)).get()));
+    } else if (command == "cd") {
+      IUnknown* const sentinel = reinterpret_cast<IUnknown*>(0x1);
+      IUnknown* out = sentinel;
+      const HRESULT hr = Node(w[2])->cd(Text(word(3)).get(), &out);
+      if (hr != S_OK)
+        return "= " + StatusName(hr) + (out == sentinel ? "\n" : ", the place changed\n");
+      *m_held[w[1]].put() = out;
+      ComPtr<IRiver> child = m_held[w[1]].As<IRiver>(IID_IRiver);
+      return "= S_OK, node " + Handle(Get(child.get(), "handle")) + "\n";
+    } else if (command == "property") {
+      return Node(w[1])->GetProperty(word(2), word(3)) + "\n";
+    } else if (command == "children") {
+      std::string out = "links:";
+      DropPosition position = Node(w[1])->GetHeadPosition();
+      CDrop* drop = nullptr;
+      while (CRiver* child = Node(w[1])->GetNextChild(position, &drop)) {
+        out += " " + child->name();
+        if (std::find(w.begin() + 2, w.end(), drop->name()) != w.end())
+          Node(w[1])->RemoveChild(drop);
+      }
+      return out + "\n";
+    } else if (command == "find") {
+      TestNode* node = Node(w[1]);
+      const bool byNode = w[2] == "handle" && TestNode::byLabel.count(word(3));
+      const std::int32_t what =
+          w[2] == "name" ? 0 : byNode ? Node(w[3])->handle_number() : number(3, 0);
+      CRiver* found = w[2] == "name"     ? node->GetChild(word(3))
+                      : w[2] == "handle" ? node->FindNodeByHandle(what, number(4, 28))
+                      : w[2] == "id"     ? node->FindChildById(what, number(4, 28))
+                                         : node->FindDescendantById(what, number(4, 28));
+      return (found ? found->name() : "none") + "\n";
+    } else if (command == "enum") {
+      ComPtr<IUnknown> object;
+      const HRESULT hr = Node(word(2))->dir(object.put());
+      return KeepEnumerator(w[1], hr, object.As<IEnumString>(IID_IEnumString).get());
+    } else if (command == "clone") {
+      ComPtr<IEnumString> copy;
+      const HRESULT hr = Enumerator(word(2))->Clone(copy.put());
+      return KeepEnumerator(w[1], hr, copy.get());
+    } else if (command == "next") {
+      const UINT room = word(3) == "null" ? 0 : number(3, 64);
+      std::vector<UniqueBstr> buffers;
+      std::vector<LPOLESTR> places;
+      for (ULONG i = 0; i < static_cast<ULONG>(number(2, 1)); ++i) {
+        buffers.push_back(word(3) == "null" ? UniqueBstr() : AgentBuffer(room));
+        places.push_back(buffers.back().get());
+      }
+      ULONG fetched = 99;
+      const HRESULT hr = Enumerator(w[1])->Next(number(2, 1), places.data(), &fetched);
+      std::string out = "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
+      for (ULONG i = 0; i < fetched && i < places.size() && places[i]; ++i)
+        out += "  " + Entry(Written(places[i], room, false)) + "\n";
+      return out;
+    } else if (command == "skip") {
+      return status(Enumerator(w[1])->Skip(number(2, 0)));
+    } else if (command == "reset") {
+      return status(Enumerator(w[1])->Reset());
+    } else if (command == "sink") {
+      ComPtr<RecordingSink> sink = RecordingSink::Create();
+      sink->onNotify = [this, name = w[1], then = Rest(w, 2)](ULONG code) {
+        TestNode::log.push_back(name + " got " + Hex(code));
+        if (!then.empty()) TestNode::log.push_back(Do(Split(then)));
+      };
+      m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRAIDEvent*>(sink.get()));
+    } else if (command == "advise") {
+      DWORD cookie = 99;
+      const HRESULT hr = Point(word(2))->Advise(Object(w[1]), &cookie);
+      return "= " + StatusName(hr) + ", cookie " + std::to_string(cookie) + "\n";
+    } else if (command == "unadvise") {
+      return status(Point(w[1])->Unadvise(number(2, 0)));
+    } else if (command == "connections") {
+      ComPtr<IEnumConnections> connections;
+      Point(w[1])->EnumConnections(connections.put());
+      CONNECTDATA data[16]{};
+      ULONG fetched = 0;
+      const HRESULT hr = connections->Next(16, data, &fetched);
+      std::string out = "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
+      for (ULONG i = 0; i < fetched; ++i) {
+        std::string sink = "another object";
+        for (const auto& [name, held] : m_held)
+          if (held.get() == data[i].pUnk) sink = name;
+        out += "  cookie " + std::to_string(data[i].dwCookie) + ": " + sink + "\n";
+        data[i].pUnk->Release();
+      }
+      return out;
+    } else if (command == "fire") {
+      Node(w[1])->FireNotification(number(2, 0));
+    } else if (command == "refs") {
+      IUnknown* object = Object(w[1]);
+      object->AddRef();
+      std::string out = "refs " + std::to_string(object->Release());
+      if (TestNode::byLabel.count(w[1])) {
+        CRiver* parent = Node(w[1])->parent();
+        out += ", parent " + (parent ? parent->name() : std::string("none"));
+      }
+      return out + "\n";
+    } else if (command == "release") {
+      if (w[1] == "all") m_held.clear();
+      else m_held.erase(w[1]);
+    } else {
+      throw std::invalid_argument("no such command: " + command);
+    }
+    return {};
+  }
+
+  std::map<std::string, ComPtr<IUnknown>> m_held;  // the references the session holds
+  std::map<const void*, int> m_ordinals;
+  HandleOrdinals m_handles;
+  long m_locks = ModuleLockCount();
+};
+
+std::string SessionsDir() { return std::string(SWKV_TESTS_DIR) + "/river/sessions"; }
+
+class RiverSessionTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RiverSessionTest, ReplaysTheSession) {
+  RiverSession session;
+  CheckSession(SessionsDir() + "/" + GetParam() + ".txt",
+               [&](const std::string& command) { return session.Run(command); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, RiverSessionTest,
+                         ::testing::ValuesIn(SessionNames(SessionsDir())),
+                         [](const auto& test) { return test.param; });
+
+}  // namespace
+}  // namespace swkv::test
