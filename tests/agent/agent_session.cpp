@@ -16,6 +16,10 @@
 //                                  handle); the status
 //   refresh PATH                   the node's refresh; the status
 //   watch PATH                     a sink on the node; what it gets is shown after each command
+//   on PATH|message [at N] COMMAND the command run inside each notification of the sink of
+//                                  "watch PATH" (or inside each message the component shows,
+//                                  before it returns), or only the N-th; what it caused and
+//                                  printed follows the notification or the message, indented
 //   hold PATH / unhold PATH        a reference to the node kept, as the agent keeps one
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE
@@ -23,11 +27,18 @@
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
+//   clock                          (POSIX) the manual clock, at 2023-11-14 22:13:20 UTC; the
+//                                  controllers of later scenarios follow it, the records' times
+//                                  are shown as T+SECONDS from the scenario's start
+//   tick [MS]                      MS (1000) pass on the manual clock and the thread's queue is
+//                                  pumped as the agent's message loop pumps it: the messages
+//                                  dispatched
 //   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
 //                                  calls of the functions named)
-//   count PATH / read PATH [N] / clear-log PATH
+//   count PATH [null] / read PATH [N|null] / clear-log PATH
 //                                  the controller node's IEventLog: new count, N records (the
-//                                  time field shown as T), ClearLog
+//                                  time field shown as T; a size the read wrote is shown),
+//                                  ClearLog; null: the call with a null out-pointer
 //   reg KEY NAME                   a value of HKEY_LOCAL_MACHINE\KEY ("<missing>")
 //   reg-set KEY NAME TEXT / reg-readonly KEY
 //   reg-delete KEY                 the key and all below it removed
@@ -44,6 +55,11 @@
 //   invoke-at PATH ACTION PREFIX TARGET
 //                                  an action run with PREFIX and the handle number of TARGET
 //   nodes                          controllers discovered, controller and array nodes alive
+//   locks                          the module's locks beyond those at the session's start
+//   qi PATH INTERFACE...           the pointer cd hands out for the node (p1), then each
+//                                  interface asked of what the one before gave: the pointer
+//                                  (pN, numbered as they first appear) and its count, or the
+//                                  refusal
 //   release                        the tree, the sinks and the nodes held released
 //   call FUNCTION ARG...           a library function called directly, as the component never
 //                                  calls it: numbers, "null" for a null pointer, '' for an empty
@@ -62,8 +78,11 @@
 #include <regex>
 #include <sstream>
 
+#include "com/module_lock.h"
 #include "events/poll_timer.h"
 #include "events/polled_nodes.h"
+#include "platform/system_time.h"
+#include "platform/test_clock.h"
 #include "platform/win.h"
 #include "raidlib/selection.h"
 #include "sim/sim_control.h"
@@ -88,6 +107,21 @@ int Number(const std::string& word) { return static_cast<int>(std::stol(word, nu
 struct Usage {
   std::string text;
 };
+
+#ifndef _WIN32
+constexpr std::uint64_t kClockStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
+
+// Dispatches what the thread's queue holds now; the number of messages.
+int Pump() {
+  int count = 0;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ++count;
+    DispatchMessageA(&msg);
+  }
+  return count;
+}
+#endif
 
 // Non-ASCII bytes as \xNN, so that a session file stays plain text.
 std::string Escaped(const std::string& text) {
@@ -141,10 +175,19 @@ AgentSession::AgentSession(std::string tracePath, std::string folder)
   std::remove(m_tracePath.c_str());
   SetEnv("SWKV_SIM_TRACE", m_tracePath.c_str());
   if (!m_process) simReset();
+  m_locks = ModuleLockCount();
+  m_shownBefore = SetMessageHandler([this](std::string_view text) {
+    m_messages.push_back("message: " + std::string(text));
+    React("message", m_messages);
+  });
 }
 
 AgentSession::~AgentSession() {
   Release();
+  SetMessageHandler(std::move(m_shownBefore));
+#ifndef _WIN32
+  if (m_clock) SwkvTestClockReset();
+#endif
   for (const char* name : {"SWKV_SIM_TRACE", "SWKV_SIM_SCENARIO", "SWKV_SIM_STATE", "SWKV_SIM_CLOCK"})
     SetEnv(name, nullptr);
   simFollowClock(nullptr);
@@ -155,39 +198,60 @@ AgentSession::~AgentSession() {
 }
 
 void AgentSession::Release() {
+  m_actions.clear();
+  m_reactions.clear();
   m_sinks.clear();
   m_held.clear();
   m_root = nullptr;
+}
+
+std::string AgentSession::Attempt(const std::string& line) {
+  std::istringstream in(line);
+  Words words;
+  for (std::string word; in >> word;) words.push_back(word);
+  try {
+    if (words.empty()) throw Usage{"an empty command"};
+    // The text after the command's fixed words, as typed (JSON, an argument with spaces).
+    std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
+    return Do(words, rest);
+  } catch (const Usage& usage) {
+    return "usage: " + usage.text + "\n";
+  } catch (const std::exception& e) {
+    return "usage: " + std::string(e.what()) + "\n";
+  }
+}
+
+void AgentSession::React(const std::string& on, std::vector<std::string>& lines) {
+  const int seen = ++m_reactions[on];
+  // A copy: the command may release the tree and with it the actions.
+  const auto actions = m_actions[on];
+  for (const auto& [at, command] : actions) {
+    if (at && at != seen) continue;
+    // What the command caused (notifications or messages of its own) is indented under it too.
+    const std::size_t from = lines.size();
+    std::istringstream printed(Attempt(command));
+    for (std::size_t i = from; i < lines.size(); ++i) lines[i] = "  " + lines[i];
+    for (std::string text; std::getline(printed, text);) lines.push_back("  " + text);
+  }
 }
 
 std::string AgentSession::Run(const std::string& typed) {
   std::string line = typed;
   ReplaceAll(line, "$TMP", m_folder);
   ReplaceAll(line, "$TESTS", SWKV_TESTS_DIR);
-  std::istringstream in(line);
-  Words words;
-  for (std::string word; in >> word;) words.push_back(word);
-  std::string out;
+  std::string first;
+  std::istringstream(line) >> first;
   // What the library prints on stderr for a direct call is shown too.
-  const bool direct = !words.empty() && (words[0] == "call" || words[0] == "sim");
+  const bool direct = first == "call" || first == "sim";
   if (direct) ::testing::internal::CaptureStderr();
-  try {
-    if (words.empty()) throw Usage{"an empty command"};
-    // The text after the command's fixed words, as typed (JSON, an argument with spaces).
-    std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
-    out = Do(words, rest);
-  } catch (const Usage& usage) {
-    out = "usage: " + usage.text + "\n";
-  } catch (const std::exception& e) {
-    out = "usage: " + std::string(e.what()) + "\n";
-  }
+  std::string out = Attempt(line);
   std::istringstream printed(direct ? ::testing::internal::GetCapturedStderr() : "");
   for (std::string text; std::getline(printed, text);) out += "stderr: " + text + "\n";
   out += NewTraceLines();
   for (const std::string& note : m_notifications) out += note + "\n";
   m_notifications.clear();
-  for (const std::string& text : m_messages.texts()) out += "message: " + text + "\n";
-  m_messages.Clear();
+  for (const std::string& text : m_messages) out += text + "\n";
+  m_messages.clear();
   ReplaceAll(out, m_folder, "$TMP");
   ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
   // Why a file could not be read is in the system's own words, which differ between systems.
@@ -223,6 +287,7 @@ void AgentSession::Start(const std::string& scenarioFile) {
   BatteryPollCount() = 0;
   simReset();
   simClearFaults();
+  if (m_clock) simFollowClock(UnixMillisecondsNow);
   LoadModel(scenarioFile);
   m_origin = simNow();
   m_handles = HandleOrdinals();
@@ -490,9 +555,15 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     const std::string label = w[1];
     sink->onNotify = [this, label](ULONG code) {
       m_notifications.push_back("notify " + label + " " + Hex(code));
+      React(label, m_notifications);
     };
     if (!sink->AdviseOn(Node(w[1]).get())) throw Usage{"cannot watch " + w[1]};
     m_sinks.emplace_back(label, sink);
+  } else if (command == "on") {
+    need(2, "PATH|message [at N] COMMAND");
+    const bool at = w[2] == "at";
+    if (at) need(4, "PATH|message at N COMMAND");
+    m_actions[w[1]].emplace_back(at ? Number(w[3]) : 0, After(rest, at ? 3 : 1));
   } else if (command == "hold") {
     need(1, "PATH");
     m_held[w[1]] = Node(w[1]);
@@ -522,26 +593,46 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "pass") {
     for (int i = w.size() > 1 ? Number(w[1]) : 1; i > 0; --i)
       PollTimerProc(nullptr, WM_TIMER, PollTimerId(), 0);
+  } else if (command == "clock" || command == "tick") {
+#ifdef _WIN32
+    throw Usage{"this system has no manual clock"};
+#else
+    if (command == "clock") {
+      SwkvTestClockSet(kClockStart);
+      m_clock = true;
+    } else {
+      SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[1])) : 1000);
+      out = "dispatched " + std::to_string(Pump()) + "\n";
+    }
+#endif
   } else if (command == "trace") {
     need(1, "on|off");
     NewTraceLines();
     m_tracing = w[1] == "on";
     m_traceOnly = std::set<std::string>(w.begin() + 2, w.end());
   } else if (command == "count") {
-    need(1, "PATH");
+    need(1, "PATH [null]");
     ULONG count = 0xDEADBEEF;
-    HRESULT status = Log(w[1])->GetNewCount(&count);
-    out = std::to_string(count) + " " + Status(status);
+    HRESULT status = Log(w[1])->GetNewCount(w.size() > 2 ? nullptr : &count);
+    out = (w.size() > 2 ? "" : std::to_string(count) + " ") + Status(status);
   } else if (command == "read") {
-    need(1, "PATH [N]");
+    need(1, "PATH [N|null]");
     ComPtr<IEventLog> log = Log(w[1]);
-    for (int i = w.size() > 2 ? Number(w[2]) : 1; i > 0; --i) {
-      const ReadResult read = Read(log.get());
-      const std::string record = read.null        ? "<null>"
-                                 : read.untouched ? "<untouched>"
-                                                  : WithoutTime(read.record);
+    ULONG size = 77;
+    if (w.size() > 2 && w[2] == "null") out = Status(log->ReadEventLog(nullptr, &size));
+    for (int i = w.size() > 2 ? (w[2] == "null" ? 0 : Number(w[2])) : 1; i > 0; --i) {
+      const ReadResult read = Read(log.get(), &size);
+      std::string record = read.null        ? "<null>"
+                           : read.untouched ? "<untouched>"
+                                            : WithoutTime(read.record);
+      // On the manual clock: the time of the record from the scenario's start.
+      if (m_clock && record != read.record) {
+        const std::int64_t time = std::stoll(read.record.substr(read.record.find('@') + 1));
+        record.replace(record.find("@T@"), 3, "@T+" + std::to_string(time - m_origin / 1000) + "@");
+      }
       out += record + " " + Status(read.status);
     }
+    if (size != 77) out += "size written: " + std::to_string(size) + "\n";
   } else if (command == "clear-log") {
     need(1, "PATH");
     out = Status(Log(w[1])->ClearLog());
@@ -609,6 +700,40 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
           std::to_string(ArrayNodeList().size()) + "\n";
+  } else if (command == "locks") {
+    out = "module locks " + std::to_string(ModuleLockCount() - m_locks) + "\n";
+  } else if (command == "qi") {
+    need(2, "PATH INTERFACE...");
+    static const std::map<std::string, IID> kInterfaces = {
+        {"IUnknown", IID_IUnknown}, {"IRiver", IID_IRiver}, {"IEventLog", IID_IEventLog},
+        {"IDispatch", IID_IDispatch}, {"IConnectionPointContainer", IID_IConnectionPointContainer}};
+    const std::size_t slash = w[1].rfind('/');
+    UniqueBstr name = UniqueBstr::FromAnsi(slash == std::string::npos ? w[1] : w[1].substr(slash + 1));
+    std::vector<ComPtr<IUnknown>> held(1);  // every pointer handed out, kept to the end
+    std::vector<IUnknown*> seen;            // the different ones, in order
+    HRESULT status = Node(slash == std::string::npos ? "/" : w[1].substr(0, slash))
+                         ->cd(name.get(), held[0].put());
+    if (FAILED(status)) throw Usage{"cd refused: " + Hex(static_cast<std::uint32_t>(status))};
+    auto shown = [&](IUnknown* part) {
+      auto at = std::find(seen.begin(), seen.end(), part);
+      if (at == seen.end()) at = seen.insert(seen.end(), part);
+      part->AddRef();
+      return "p" + std::to_string(at - seen.begin() + 1) + ", count " +
+             std::to_string(part->Release()) + "\n";
+    };
+    out = "cd = " + shown(held[0].get());
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      if (!kInterfaces.count(w[i])) throw Usage{"qi: no interface " + w[i]};
+      void* part = reinterpret_cast<void*>(1);
+      status = held.back()->QueryInterface(kInterfaces.at(w[i]), &part);
+      if (FAILED(status)) {
+        out += w[i] + " refused " + Hex(static_cast<std::uint32_t>(status)) +
+               (part ? ", out written\n" : "\n");
+        continue;
+      }
+      held.push_back(ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(part)));
+      out += w[i] + " = " + shown(held.back().get());
+    }
   } else if (command == "release") {
     Release();
   } else if (command == "call") {

@@ -11,7 +11,7 @@
 #include "platform/com_ptr.h"
 #include "mxaraid/interfaces.h"
 #include "tests/support/agent.h"
-#include "tests/support/message_capture.h"
+#include "com/message_box.h"
 #include "tests/support/registry_sandbox.h"
 #include "tests/support/replay.h"
 #include "tree/root_node.h"
@@ -43,6 +43,11 @@ class AgentSession {
  private:
   using Words = std::vector<std::string>;
   std::string Do(const Words& words, const std::string& rest);
+  // One command's output, or its usage when it was refused.
+  std::string Attempt(const std::string& line);
+  // Runs the commands of "on" for a sink's notification or a message (on is the watched path or
+  // "message") inside the call that notified, their output indented into lines.
+  void React(const std::string& on, std::vector<std::string>& lines);
   ComPtr<IRiver> Node(const std::string& path) const;
   ComPtr<IEventLog> Log(const std::string& path) const;
   void Start(const std::string& scenarioFile);
@@ -63,10 +68,15 @@ class AgentSession {
   bool m_tracing = false;
   std::set<std::string> m_traceOnly;
   RegistrySandbox m_registry;
-  MessageCapture m_messages;
+  std::vector<std::string> m_messages;  // the texts shown, each followed by what "on" ran
+  MessageHandler m_shownBefore;         // the handler the session replaced
   ComPtr<RootNode> m_root;
   std::vector<std::string> m_notifications;
   std::vector<std::pair<std::string, ComPtr<RecordingSink>>> m_sinks;
+  std::map<std::string, std::vector<std::pair<int, std::string>>> m_actions;  // by "on": N, command
+  std::map<std::string, int> m_reactions;  // by "on": the notifications or messages seen
+  long m_locks = 0;                        // the module's lock count when the session began
+  bool m_clock = false;                    // the manual clock started ("clock")
   std::map<std::string, ComPtr<IRiver>> m_held;
   HandleOrdinals m_handles;
   std::string m_folder;                  // what "$TMP" stands for

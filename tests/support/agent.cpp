@@ -76,11 +76,11 @@ std::string Entry(IRiver* node, std::string_view name) {
   return {};
 }
 
-ReadResult Read(IEventLog* log) {
+ReadResult Read(IEventLog* log, ULONG* size) {
   static OLECHAR sentinel[] = {'x', 0};
   BSTR buffer = sentinel;
   ReadResult result;
-  result.status = log->ReadEventLog(&buffer, nullptr);
+  result.status = log->ReadEventLog(&buffer, size);
   result.null = buffer == nullptr;
   result.untouched = buffer == sentinel;
   if (buffer && buffer != sentinel) {

@@ -38,7 +38,7 @@ struct ReadResult {
   std::string record;      // the record, when there was one
 };
 // One ReadEventLog call, with the agent's string set to a text of its own before it.
-ReadResult Read(IEventLog* log);
+ReadResult Read(IEventLog* log, ULONG* size = nullptr);
 // The record with its time field (the second) replaced by "T", once that field was checked to
 // be a decimal number; the record unchanged when it has no such field.
 std::string WithoutTime(const std::string& record);
