@@ -17,7 +17,8 @@
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
-//   doc NAME MEMBER                the member's name and help text
+//   doc NAME MEMBER                the member's name and help text, and its names (GetNames
+//                                  into room for four)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
@@ -484,6 +485,14 @@ std::string DispatchSession::Do(const Words& w) {
         info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
     out += "\n  " + StatusName(documented) + " " + Narrow(name.get()) + " \"" + Narrow(help.get()) +
            "\"";
+    if (command == "doc") {
+      BSTR names[4] = {};
+      UINT count = 99;
+      const HRESULT named = info->GetNames(member, names, 4, &count);
+      out += "\n  names " + StatusName(named) + " " + std::to_string(count);
+      for (UINT i = 0; i < count && i < 4; ++i) out += " " + Narrow(names[i]);
+      for (BSTR text : names) SysFreeString(text);
+    }
     TYPEATTR* attr = nullptr;
     if (command == "typeinfo" && info->GetTypeAttr(&attr) == S_OK) {
       out += ", " + GuidName(attr->guid) +
