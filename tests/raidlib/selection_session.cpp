@@ -45,13 +45,11 @@ class SelectionSession {
     else if (c == "scenario") out << simLoadScenarioText(line.substr(9).c_str());
     else throw std::invalid_argument("no command " + c);
     for (const char* name : {"raTerminate", "raInitialize"}) {
-      int64_t counts[3];  // controller 0, 1, none
-      counts[2] = simCallCount(name, -1) - simCallCount(name, 0) - simCallCount(name, 1);
-      for (int i = 0; i < 3; ++i) {
-        if (i < 2) counts[i] = simCallCount(name, i);
-        for (int64_t k = m_counts[name][i]; k < counts[i]; ++k)
-          out << " " << name << "(" << (i < 2 ? std::to_string(i) : "none") << ")";
-        m_counts[name][i] = counts[i];
+      for (int i : {0, 1, -1}) {  // -1: the calls with no controller open
+        const int64_t now = simCallCount(name, i) -
+                            (i < 0 ? simCallCount(name, 0) + simCallCount(name, 1) : 0);
+        for (int64_t& seen = m_counts[name][i]; seen < now; ++seen)
+          out << " " << name << "(" << (i < 0 ? "none" : std::to_string(i)) << ")";
       }
     }
     out << (out.tellp() > 0 ? "; open " : "open ") << simOpenController() << ", current "

@@ -146,10 +146,9 @@ class ResourceSession {
     w.resize(std::max<std::size_t>(w.size(), 6));
     const std::string& c = w[0];
     auto rest = [&](std::size_t words) {  // the line after its first words
-      std::size_t at = 0;
-      for (std::size_t i = 0; i < words && at != line.npos; ++i)
-        at = line.find_first_not_of(' ', line.find(' ', at));
-      return at == line.npos ? std::string() : line.substr(at);
+      std::size_t at = words;
+      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
+      return at < line.size() ? line.substr(at) : std::string();
     };
     std::ostringstream out;
     if (c == "string") {
