@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "platform/com_ptr.h"
 #include "platform/text.h"
@@ -48,12 +49,16 @@ TEST(Text, WholeTextsRoundTripAndForeignCharactersBecomeQuestionMarks) {
   EXPECT_EQ(AnsiText(foreign, 3).view(), "x?y");
 }
 
-TEST(Text, CopyIntoAShortBufferIsCutAndTerminated) {
-  UniqueBstr buffer = UniqueBstr::Buffer(4);
-  EXPECT_EQ(CopyToBstrBuffer("abcdefgh", buffer.get()), 4u);
-  EXPECT_EQ(AnsiText(buffer.get(), 4).view(), "abcd");
-  EXPECT_EQ(buffer.get()[4], 0);
-  EXPECT_EQ(SysStringLen(buffer.get()), 4u);
+// A copy into a BSTR buffer the caller allocated: cut to its length, and terminated.
+TEST(Text, CopyIntoABstrBufferIsCutToItsLengthAndTerminated) {
+  for (const auto& [text, copied] : {std::pair<const char*, const char*>{"abcdefgh", "abcd"},
+                                     {"abcde", "abcd"}, {"ab", "ab"}, {"", ""}}) {
+    UniqueBstr buffer = UniqueBstr::FromAnsi("wxyz");
+    EXPECT_EQ(CopyToBstrBuffer(text, buffer.get()), std::strlen(copied));
+    EXPECT_STREQ(AnsiText(buffer.get()).c_str(), copied);
+    EXPECT_EQ(buffer.get()[4], 0);
+    EXPECT_EQ(SysStringLen(buffer.get()), 4u);
+  }
 }
 
 // The conversions refuse what the system refuses, and report the room they need.

@@ -11,8 +11,8 @@
 //   path MODULE [+N|-N|0 [ends]]     GetModuleFileNameA: the file's name; with a room of the
 //                                    path's length and N, the result and what the buffer holds
 //                                    (with ends: how it ends)
-//   size FILE / block FILE [+N|-N]   GetFileVersionInfoSizeA / GetFileVersionInfoA into a
-//                                    room of the block's size and N
+//   size FILE / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
+//                                    a room of the block's size and N, or into none
 //   query FILE SUBBLOCK              VerQueryValueA on the file's block
 //   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
 //   show TEXT                        ShowMessage, the message taken by the tests
@@ -23,8 +23,8 @@
 //   file NAME [TEXT]                 a file of the text and a line end (none: empty)
 //   copy NAME [BYTES|block]          the versioned module's file, or its first bytes, or
 //                                    those before its version block
-//   poke NAME KEY LENGTH / edit NAME OLD NEW   the length of the block's node KEY set; the
-//                                    first OLD in the block replaced by NEW
+//   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
+//                                    of its value) set; the first OLD in the block replaced by NEW
 //   rename NAME NEW / remove NAME
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name]   a file laid out by hand: the
 //                                    block in the last section but one of SECTIONS (counting
@@ -131,8 +131,8 @@ class ResourceSession {
                                                               : std::to_string(size) + "\n"),
              std::vector<BYTE>();
     std::vector<BYTE> block(size + 2, 0xAA);
-    const DWORD room = static_cast<DWORD>(static_cast<int>(size) + std::stoi(delta));
-    if (!GetFileVersionInfoA(path.c_str(), 0, room, block.data()))
+    const DWORD room = static_cast<DWORD>(static_cast<int>(size) + (delta == "null" ? 0 : std::stoi(delta)));
+    if (!GetFileVersionInfoA(path.c_str(), 0, room, delta == "null" ? nullptr : block.data()))
       return out << "FALSE " << Status(GetLastError()) << "\n", std::vector<BYTE>();
     if (block[std::min(room, size)] != 0xAA) out << "written past the block, ";
     block.resize(size);
@@ -271,7 +271,7 @@ class ResourceSession {
         bytes.replace(at, w[2].size(), w[3]);
       } else {
         WORD length = static_cast<WORD>(std::stoul(w[3], nullptr, 0));
-        std::memcpy(&bytes[at - 6], &length, sizeof length);
+        std::memcpy(&bytes[at - (w[4] == "value" ? 4 : 6)], &length, sizeof length);
       }
       WriteText(path, bytes);
     } else if (c == "rename") {
