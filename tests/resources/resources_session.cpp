@@ -279,8 +279,7 @@ class ResourceSession {
     } else if (c == "remove") {
       out << (unlink(path.c_str()) == 0 ? "" : "not removed\n");
     } else if (c == "elf") {
-      auto has = [&](const char* word) { return std::find(w.begin(), w.end(), word) != w.end(); };
-      WriteText(path, LaidOut(std::stoi(w[2]), has("count-in-first"), has("cut-name"), w));
+      WriteText(path, LaidOut(w));
     } else {
       return false;
     }
@@ -290,26 +289,26 @@ class ResourceSession {
   // A file laid out by hand around the module's version block: header, names, block, then the
   // section table: the null section, the names, filler, the version section last but one, one
   // filler after it.
-  std::string LaidOut(int sections, bool countInFirst, bool cutName,
-                      const std::vector<std::string>& w) {
+  std::string LaidOut(const std::vector<std::string>& w) {
+    auto has = [&](const char* word) { return std::find(w.begin(), w.end(), word) != w.end(); };
     WORD blockSize = 0;
     std::memcpy(&blockSize, &m_module[m_block], sizeof blockSize);
-    const std::string block = m_module.substr(m_block, blockSize);
     static const char kNames[] = "\0.shstrtab\0.swkv_version";  // at 1 and at 11
-    const std::string names(kNames, sizeof kNames);
-    const std::size_t namesAt = sizeof(Elf64_Ehdr), blockAt = namesAt + names.size();
-    const std::size_t tableAt = (blockAt + block.size() + 7) / 8 * 8;
-    std::vector<Elf64_Shdr> table(static_cast<std::size_t>(sections));
-    table[1] = {1, SHT_STRTAB, 0, 0, namesAt, cutName ? 14u : names.size(), 0, 0, 1, 0};
+    const std::size_t namesAt = sizeof(Elf64_Ehdr), blockAt = namesAt + sizeof kNames;
+    // The module's own header, the names and the block, up to where the table starts.
+    std::string bytes = m_module.substr(0, namesAt) + std::string(kNames, sizeof kNames) +
+                        m_module.substr(m_block, blockSize);
+    bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    std::vector<Elf64_Shdr> table(std::stoul(w[2]));
+    table[1] = {1, SHT_STRTAB, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0, 0, 1, 0};
     for (std::size_t i = 2; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
-    table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, block.size(), 0, 0, 1, 0};
-
-    Elf64_Ehdr header;  // the module's own, with a table of its own
-    std::memcpy(&header, m_module.data(), sizeof header);
-    header.e_shoff = tableAt;
+    table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, blockSize, 0, 0, 1, 0};
+    Elf64_Ehdr header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    header.e_shoff = bytes.size();
     header.e_shnum = static_cast<Elf64_Half>(table.size());
     header.e_shstrndx = 1;
-    if (countInFirst) {
+    if (has("count-in-first")) {
       table[0].sh_size = table.size();
       table[0].sh_link = 1;
       header.e_shnum = 0;
@@ -318,12 +317,8 @@ class ResourceSession {
     std::size_t entries = table.size();
     for (const std::string& word : w)
       if (word.starts_with("keep=")) entries = std::stoul(word.substr(5));
-    std::string bytes(tableAt + entries * sizeof(Elf64_Shdr), '\0');
-    std::memcpy(&bytes[0], &header, sizeof header);
-    std::memcpy(&bytes[namesAt], names.data(), names.size());
-    std::memcpy(&bytes[blockAt], block.data(), block.size());
-    std::memcpy(&bytes[tableAt], table.data(), entries * sizeof(Elf64_Shdr));
-    return bytes;
+    std::memcpy(bytes.data(), &header, sizeof header);
+    return bytes.append(reinterpret_cast<const char*>(table.data()), entries * sizeof table[0]);
   }
 
   std::string m_module;  // the versioned module's file
