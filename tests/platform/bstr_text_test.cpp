@@ -93,10 +93,6 @@ TEST(Text, ConversionsCheckTheirArgumentsAsTheSystemDoes) {
     EXPECT_EQ(std::tuple(widened, widenError, narrowed, c.error ? GetLastError() : 0),
               std::tuple(c.result, c.error, c.result, c.error))
         << c.sourceCount << " " << c.roomCount;
-    if (c.result > 1 && c.withRoom) {
-      EXPECT_EQ(std::string(narrow, 2), "ab");
-      EXPECT_EQ(wide[1], 'b');
-    }
   }
   // A character the code page lacks becomes the caller's default character, and says so.
   const OLECHAR foreign[] = {'x', 0x4E2D, 'y'};

@@ -158,15 +158,11 @@ class ResourceSession {
       out << LoadStringA(Module(w[1]), std::stoul(w[2]), buffer, room) << " \""
           << std::string(buffer, strnlen(buffer, 64)) << "\""
           << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
-    } else if (c == "path" && w[2].empty()) {
-      char path[MAX_PATH + 1];
-      SetLastError(ERROR_SUCCESS);
-      DWORD n = GetModuleFileNameA(Module(w[1]), path, sizeof path);
-      out << (n ? Name(path) : "0 " + Status(GetLastError())) << "\n";
     } else if (c == "path") {
       const std::string full = ModulePath(Module(w[1]));
-      const DWORD room = static_cast<DWORD>(static_cast<int>(full.size()) + std::stoi(w[2]));
-      std::string buffer(full.size() + 4, 'x');
+      const DWORD room = static_cast<DWORD>(
+          w[2].empty() ? MAX_PATH : static_cast<int>(full.size()) + std::stoi(w[2]));
+      std::string buffer(MAX_PATH + 4, 'x');
       SetLastError(ERROR_SUCCESS);
       const DWORD n = GetModuleFileNameA(Module(w[1]), buffer.data(), room);
       // What a cut path ends with differs between Windows versions: shown when asked for.
@@ -174,11 +170,14 @@ class ResourceSession {
                                              : full.size();
       const std::size_t same = static_cast<std::size_t>(
           std::mismatch(full.begin(), full.begin() + shown, buffer.begin()).first - full.begin());
-      out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n)) << " "
-          << Status(GetLastError()) << ", the path"
-          << (same < full.size() ? " less " + std::to_string(full.size() - same) : std::string())
-          << (!w[3].empty() && buffer[same] == '\0' ? " and a terminator" : "")
-          << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
+      if (w[2].empty())
+        out << (n ? Name(buffer.c_str()) : "0 " + Status(GetLastError())) << "\n";
+      else
+        out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n))
+            << " " << Status(GetLastError()) << ", the path"
+            << (same < full.size() ? " less " + std::to_string(full.size() - same) : "")
+            << (!w[3].empty() && buffer[same] == '\0' ? " and a terminator" : "")
+            << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
     } else if (c == "size") {
       Block(File(w[1]), "", out);
     } else if (c == "block") {
