@@ -23,6 +23,7 @@ TEST(Bstr, BlockHasByteLengthPrefixAndTerminatorAndNullStringsAreEmpty) {
   std::memcpy(&prefix, reinterpret_cast<const char*>(s.get()) - 4, 4);
   EXPECT_EQ(prefix, 6u);
   EXPECT_EQ(s.get()[3], 0);
+  EXPECT_EQ(UniqueBstr(SysAllocString(text + 3)).size(), 0u);
 
   EXPECT_EQ(SysStringLen(nullptr), 0u);
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
