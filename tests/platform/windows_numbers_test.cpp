@@ -1,98 +1,24 @@
-// The numbers the platform layer gives the system's names are the system's own: operators read
-// the error numbers in messages, type libraries carry the variant and kind codes, and a vendor
-// library built for the system passes them. On Windows the same table checks itself against the
-// system's headers.
+// The numbers the platform layer gives the system's names are the system's own (the table is
+// windows_numbers.txt). On Windows the same table checks itself against the system's headers.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 #include "platform/win.h"
 
 namespace {
 
-struct Number {
-  const char* name;
-  long long is;
-  long long should;
-};
-
-#define SWKV_NUMBER(name, value) Number{#name, static_cast<long long>(name), value}
-
-TEST(WindowsNumbers, EveryNameHasTheSystemsNumber) {
-  const Number numbers[] = {
-      SWKV_NUMBER(TRUE, 1), SWKV_NUMBER(FALSE, 0), SWKV_NUMBER(MAX_PATH, 260),
-      SWKV_NUMBER(S_OK, 0), SWKV_NUMBER(S_FALSE, 1), SWKV_NUMBER(CP_ACP, 0),
-      SWKV_NUMBER(IDOK, 1), SWKV_NUMBER(IDCANCEL, 2),
-      SWKV_NUMBER(VARIANT_TRUE, -1), SWKV_NUMBER(VARIANT_FALSE, 0),
-      SWKV_NUMBER(DISPID_UNKNOWN, -1), SWKV_NUMBER(DISPID_VALUE, 0),
-      SWKV_NUMBER(DISPID_PROPERTYPUT, -3),
-      SWKV_NUMBER(VT_EMPTY, 0), SWKV_NUMBER(VT_NULL, 1), SWKV_NUMBER(VT_I2, 2),
-      SWKV_NUMBER(VT_I4, 3), SWKV_NUMBER(VT_R4, 4), SWKV_NUMBER(VT_R8, 5), SWKV_NUMBER(VT_CY, 6),
-      SWKV_NUMBER(VT_DATE, 7), SWKV_NUMBER(VT_BSTR, 8), SWKV_NUMBER(VT_DISPATCH, 9),
-      SWKV_NUMBER(VT_ERROR, 10), SWKV_NUMBER(VT_BOOL, 11), SWKV_NUMBER(VT_VARIANT, 12),
-      SWKV_NUMBER(VT_UNKNOWN, 13), SWKV_NUMBER(VT_DECIMAL, 14), SWKV_NUMBER(VT_I1, 16),
-      SWKV_NUMBER(VT_UI1, 17), SWKV_NUMBER(VT_UI2, 18), SWKV_NUMBER(VT_UI4, 19),
-      SWKV_NUMBER(VT_I8, 20), SWKV_NUMBER(VT_UI8, 21), SWKV_NUMBER(VT_INT, 22),
-      SWKV_NUMBER(VT_UINT, 23), SWKV_NUMBER(VT_VOID, 24), SWKV_NUMBER(VT_HRESULT, 25),
-      SWKV_NUMBER(VT_PTR, 26), SWKV_NUMBER(VT_USERDEFINED, 29),
-      SWKV_NUMBER(TKIND_ENUM, 0), SWKV_NUMBER(TKIND_RECORD, 1), SWKV_NUMBER(TKIND_MODULE, 2),
-      SWKV_NUMBER(TKIND_INTERFACE, 3), SWKV_NUMBER(TKIND_DISPATCH, 4),
-      SWKV_NUMBER(TKIND_COCLASS, 5), SWKV_NUMBER(TKIND_ALIAS, 6), SWKV_NUMBER(TKIND_UNION, 7),
-      SWKV_NUMBER(TKIND_MAX, 8),
-      SWKV_NUMBER(SYS_WIN16, 0), SWKV_NUMBER(SYS_WIN32, 1), SWKV_NUMBER(SYS_MAC, 2),
-      SWKV_NUMBER(SYS_WIN64, 3),
-      SWKV_NUMBER(FUNC_VIRTUAL, 0), SWKV_NUMBER(FUNC_PUREVIRTUAL, 1),
-      SWKV_NUMBER(FUNC_NONVIRTUAL, 2), SWKV_NUMBER(FUNC_STATIC, 3), SWKV_NUMBER(FUNC_DISPATCH, 4),
-      SWKV_NUMBER(INVOKE_FUNC, 1), SWKV_NUMBER(INVOKE_PROPERTYGET, 2),
-      SWKV_NUMBER(INVOKE_PROPERTYPUT, 4), SWKV_NUMBER(INVOKE_PROPERTYPUTREF, 8),
-      SWKV_NUMBER(CC_FASTCALL, 0), SWKV_NUMBER(CC_CDECL, 1), SWKV_NUMBER(CC_STDCALL, 4),
-      SWKV_NUMBER(CC_MAX, 9),
-      SWKV_NUMBER(REGKIND_DEFAULT, 0), SWKV_NUMBER(REGKIND_REGISTER, 1),
-      SWKV_NUMBER(REGKIND_NONE, 2),
-      SWKV_NUMBER(REG_NONE, 0), SWKV_NUMBER(REG_SZ, 1), SWKV_NUMBER(REG_EXPAND_SZ, 2),
-      SWKV_NUMBER(REG_BINARY, 3), SWKV_NUMBER(REG_DWORD, 4), SWKV_NUMBER(REG_DWORD_BIG_ENDIAN, 5),
-      SWKV_NUMBER(REG_LINK, 6), SWKV_NUMBER(REG_MULTI_SZ, 7), SWKV_NUMBER(REG_QWORD, 11),
-      SWKV_NUMBER(REG_CREATED_NEW_KEY, 1), SWKV_NUMBER(REG_OPENED_EXISTING_KEY, 2),
-      SWKV_NUMBER(ERROR_SUCCESS, 0), SWKV_NUMBER(ERROR_FILE_NOT_FOUND, 2),
-      SWKV_NUMBER(ERROR_PATH_NOT_FOUND, 3), SWKV_NUMBER(ERROR_ACCESS_DENIED, 5),
-      SWKV_NUMBER(ERROR_INVALID_HANDLE, 6), SWKV_NUMBER(ERROR_NOT_ENOUGH_MEMORY, 8),
-      SWKV_NUMBER(ERROR_BAD_FORMAT, 11), SWKV_NUMBER(ERROR_INVALID_DATA, 13),
-      SWKV_NUMBER(ERROR_OUTOFMEMORY, 14), SWKV_NUMBER(ERROR_INVALID_PARAMETER, 87),
-      SWKV_NUMBER(ERROR_INSUFFICIENT_BUFFER, 122), SWKV_NUMBER(ERROR_MOD_NOT_FOUND, 126),
-      SWKV_NUMBER(ERROR_BAD_PATHNAME, 161), SWKV_NUMBER(ERROR_MORE_DATA, 234),
-      SWKV_NUMBER(ERROR_NO_MORE_ITEMS, 259), SWKV_NUMBER(ERROR_NOACCESS, 998),
-      SWKV_NUMBER(ERROR_BADDB, 1009), SWKV_NUMBER(ERROR_BADKEY, 1010),
-      SWKV_NUMBER(ERROR_CANTOPEN, 1011), SWKV_NUMBER(ERROR_CANTREAD, 1012),
-      SWKV_NUMBER(ERROR_CANTWRITE, 1013), SWKV_NUMBER(ERROR_KEY_DELETED, 1018),
-      SWKV_NUMBER(ERROR_INVALID_WINDOW_HANDLE, 1400), SWKV_NUMBER(ERROR_INVALID_THREAD_ID, 1444),
-      SWKV_NUMBER(ERROR_RESOURCE_DATA_NOT_FOUND, 1812),
-      SWKV_NUMBER(ERROR_RESOURCE_TYPE_NOT_FOUND, 1813),
-      SWKV_NUMBER(ERROR_RESOURCE_NAME_NOT_FOUND, 1814), SWKV_NUMBER(ERROR_NOT_ENOUGH_QUOTA, 1816)};
-  for (const Number& number : numbers) EXPECT_EQ(number.is, number.should) << number.name;
-}
-
-// The system interfaces' ids, as registry keys and type libraries write them.
-TEST(WindowsNumbers, EverySystemInterfaceHasTheSystemsId) {
-  const std::pair<const IID*, const char*> ids[] = {
-      {&GUID_NULL, "{00000000-0000-0000-0000-000000000000}"},
-      {&IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
-      {&IID_IClassFactory, "{00000001-0000-0000-C000-000000000046}"},
-      {&IID_IDispatch, "{00020400-0000-0000-C000-000000000046}"},
-      {&IID_ITypeInfo, "{00020401-0000-0000-C000-000000000046}"},
-      {&IID_ITypeLib, "{00020402-0000-0000-C000-000000000046}"},
-      {&IID_IEnumString, "{00000101-0000-0000-C000-000000000046}"},
-      {&IID_IConnectionPoint, "{B196B286-BAB4-101A-B69C-00AA00341D07}"},
-      {&IID_IConnectionPointContainer, "{B196B284-BAB4-101A-B69C-00AA00341D07}"},
-      {&IID_IEnumConnections, "{B196B287-BAB4-101A-B69C-00AA00341D07}"},
-      {&IID_IEnumConnectionPoints, "{B196B285-BAB4-101A-B69C-00AA00341D07}"}};
-  for (const auto& [id, text] : ids) {
-    OLECHAR wide[40] = {};
-    ASSERT_EQ(StringFromGUID2(*id, wide, 40), 39) << text;
-    std::string narrow;
-    for (int i = 0; i < 38; ++i) narrow += static_cast<char>(wide[i]);
-    EXPECT_EQ(narrow, text);
+TEST(WindowsNumbers, EveryNameHasTheSystemsNumberAndEveryInterfaceItsId) {
+#define SWKV_NUMBER(name, value) EXPECT_EQ(static_cast<long long>(name), value) << #name;
+#define SWKV_ID(name, text)                                               \
+  {                                                                       \
+    OLECHAR wide[40] = {};                                                \
+    EXPECT_EQ(StringFromGUID2(name, wide, 40), 39) << #name;              \
+    EXPECT_EQ(std::string(wide, wide + 38), text) << #name;               \
   }
+#include "windows_numbers.inc"
+#undef SWKV_NUMBER
+#undef SWKV_ID
   OLECHAR shortBuffer[38];
   EXPECT_EQ(StringFromGUID2(IID_IUnknown, shortBuffer, 38), 0) << "no room for the terminator";
 }

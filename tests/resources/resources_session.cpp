@@ -1,0 +1,347 @@
+// Sessions of the component's resources, replayed: each file in sessions/ is a list of the
+// lookups the component makes (the commands below), each followed by what it gave. They run
+// against our POSIX platform library and against the system's on Windows; the sessions named
+// posix_* also use what only the POSIX library has, or write damaged files.
+//
+// A MODULE is versioned or plain (the two test modules, with and without a version block),
+// program (this program's own), null, inside (an address 16 bytes into the versioned module)
+// or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
+// and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
+//   string MODULE ID [ROOM]          LoadStringA into ROOM characters (64): what was read
+//   path MODULE [+N|-N|0 [ends]]     GetModuleFileNameA: the file's name; with a room of the
+//                                    path's length and N, the result and what the buffer holds
+//                                    (with ends: how it ends)
+//   size FILE / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
+//                                    a room of the block's size and N, or into none
+//   query FILE SUBBLOCK              VerQueryValueA on the file's block
+//   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
+//   show TEXT                        ShowMessage, the message taken by the tests
+// Only in posix_* sessions:
+//   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
+//                                    they write to stderr
+//   register MODULE ID[=TEXT]... / unregister MODULE   a string table (no text: a null one)
+//   file NAME [TEXT]                 a file of the text and a line end (none: empty)
+//   copy NAME [BYTES|block]          the versioned module's file, or its first bytes, or
+//                                    those before its version block
+//   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
+//                                    of its value) set; the first OLD in the block replaced by NEW
+//   rename NAME NEW / remove NAME
+//   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name]   a file laid out by hand: the
+//                                    block in the last section but one of SECTIONS (counting
+//                                    the null section 0); the count kept in section 0, only N
+//                                    entries of the table left, the name table cut short
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iomanip>
+#include <stdexcept>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "com/message_box.h"
+#include "platform/module_instance.h"
+#include "platform/win.h"
+#include "tests/resources/test_modules.h"
+#include "tests/support/files.h"
+#include "tests/support/message_capture.h"
+#include "tests/support/replay.h"
+#include "tree/file_version_info.h"
+
+#ifndef _WIN32
+#include <elf.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/resource_script.h"
+#endif
+
+namespace swkv::test {
+namespace {
+
+std::string Status(DWORD status) {
+#define SWKV_CASE(code) case code: return #code;
+  switch (status) {
+    SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_BAD_FORMAT)
+    SWKV_CASE(ERROR_INVALID_DATA) SWKV_CASE(ERROR_INVALID_PARAMETER)
+    SWKV_CASE(ERROR_INSUFFICIENT_BUFFER) SWKV_CASE(ERROR_MOD_NOT_FOUND)
+    SWKV_CASE(ERROR_RESOURCE_DATA_NOT_FOUND) SWKV_CASE(ERROR_RESOURCE_TYPE_NOT_FOUND)
+    SWKV_CASE(ERROR_RESOURCE_NAME_NOT_FOUND)
+  }
+#undef SWKV_CASE
+  return std::to_string(status);
+}
+
+// A file's name without its folder, extension and "lib" prefix, alike on both systems.
+std::string Name(const std::string& path) {
+  std::string name = path.substr(path.find_last_of("/\\") + 1);
+  name = name.substr(0, name.rfind('.'));
+  return name.starts_with("lib") ? name.substr(3) : name;
+}
+
+class ResourceSession {
+ public:
+  ResourceSession() {
+#ifndef _WIN32
+    char pattern[] = "/tmp/swkv_resources_XXXXXX";
+    if (mkdtemp(pattern)) m_dir = pattern;
+    m_module = ReadText(ModulePath(SwkvTestVersionedModule()));
+    // The block starts with its root node: 6 header bytes, then the key.
+    m_block = m_module.find(std::string(kVersionRootKey) + '\0') - 6;
+#endif
+  }
+  ~ResourceSession() {
+#ifndef _WIN32
+    std::filesystem::remove_all(m_dir);
+#endif
+  }
+
+  HMODULE Module(const std::string& name) {
+    if (name == "versioned") return SwkvTestVersionedModule();
+    if (name == "plain") return SwkvTestPlainModule();
+    if (name == "program") return ModuleInstance();
+    if (name == "inside") return reinterpret_cast<HMODULE>(
+        reinterpret_cast<char*>(SwkvTestVersionedModule()) + 16);
+    if (name == "local") return reinterpret_cast<HMODULE>(&m_local);
+    if (name == "null") return nullptr;
+    throw std::invalid_argument("no module " + name);
+  }
+  std::string File(const std::string& name) {
+    if (name == "missing") return ModulePath(SwkvTestPlainModule()) + ".absent";
+    if (name.starts_with("/")) return name;
+    if (name == "versioned" || name == "plain" || name == "program")
+      return ModulePath(Module(name));
+    return m_dir + "/" + name;
+  }
+  // The file's block as GetFileVersionInfoA gives it into a room of its size and delta (none:
+  // the size only, shown); empty when either call fails, and then out tells why.
+  std::vector<BYTE> Block(const std::string& path, const std::string& delta,
+                          std::ostringstream& out) {
+    DWORD handle = 1;
+    SetLastError(ERROR_SUCCESS);
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (handle != 0) out << "handle left set, ";
+    if (size == 0) return out << "0 " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+    if (delta.empty())  // the files written from the versioned module share its block
+      return out << (size == GetFileVersionInfoSizeA(ModulePath(Module("versioned")).c_str(),
+                                                     nullptr) ? "the versioned module's size\n"
+                                                              : std::to_string(size) + "\n"),
+             std::vector<BYTE>();
+    std::vector<BYTE> block(size + 2, 0xAA);
+    const DWORD room = static_cast<DWORD>(static_cast<int>(size) + (delta == "null" ? 0 : std::stoi(delta)));
+    if (!GetFileVersionInfoA(path.c_str(), 0, room, delta == "null" ? nullptr : block.data()))
+      return out << "FALSE " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+    if (block[std::min(room, size)] != 0xAA) out << "written past the block, ";
+    block.resize(size);
+    return block;
+  }
+
+  std::string Run(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string word; in >> word;) w.push_back(word);
+    w.resize(std::max<std::size_t>(w.size(), 6));
+    const std::string& c = w[0];
+    auto rest = [&](std::size_t words) {  // the line after its first words
+      std::size_t at = words;
+      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
+      return at < line.size() ? line.substr(at) : std::string();
+    };
+    std::ostringstream out;
+    if (c == "string") {
+      char buffer[65];
+      std::memset(buffer, 'x', sizeof buffer);
+      const int room = w[3].empty() ? 64 : std::stoi(w[3]);
+      out << LoadStringA(Module(w[1]), std::stoul(w[2]), buffer, room) << " \""
+          << std::string(buffer, strnlen(buffer, 64)) << "\""
+          << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
+    } else if (c == "path") {
+      const std::string full = ModulePath(Module(w[1]));
+      const DWORD room = static_cast<DWORD>(
+          w[2].empty() ? MAX_PATH : static_cast<int>(full.size()) + std::stoi(w[2]));
+      std::string buffer(MAX_PATH + 4, 'x');
+      SetLastError(ERROR_SUCCESS);
+      const DWORD n = GetModuleFileNameA(Module(w[1]), buffer.data(), room);
+      // What a cut path ends with differs between Windows versions: shown when asked for.
+      const std::size_t shown = w[3].empty() ? std::min<std::size_t>(full.size(), room - 1)
+                                             : full.size();
+      const std::size_t same = static_cast<std::size_t>(
+          std::mismatch(full.begin(), full.begin() + shown, buffer.begin()).first - full.begin());
+      if (w[2].empty())
+        out << (n ? Name(buffer.c_str()) : "0 " + Status(GetLastError())) << "\n";
+      else
+        out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n))
+            << " " << Status(GetLastError()) << ", the path"
+            << (same < full.size() ? " less " + std::to_string(full.size() - same) : "")
+            << (!w[3].empty() && buffer[same] == '\0' ? " and a terminator" : "")
+            << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
+    } else if (c == "size") {
+      Block(File(w[1]), "", out);
+    } else if (c == "block") {
+      if (!Block(File(w[1]), w[2].empty() ? "0" : w[2], out).empty()) out << "TRUE\n";
+    } else if (c == "query") {
+      const std::vector<BYTE> block = Block(File(w[1]), "0", out);
+#ifdef _WIN32
+      void* value = nullptr;  // Wine leaves it as it was when the lookup fails
+#else
+      void* value = &out;  // not a value: the call must set it
+#endif
+      UINT length = 0;
+      if (block.empty()) {
+      } else if (!VerQueryValueA(block.data(), w[2].c_str(), &value, &length)) {
+        out << "not found" << (value ? ", value left set\n" : "\n");
+      } else if (w[2] == "\\" || w[2].ends_with("Translation")) {
+        // The fixed information by its double words, the translations by their words.
+        const UINT unit = w[2] == "\\" ? 4 : 2;
+        out << length << " bytes:" << std::hex << std::setfill('0');
+        for (UINT i = 0, n = 0; i + unit <= length; i += unit, n = 0)
+          out << " " << std::setw(2 * unit)
+              << (std::memcpy(&n, static_cast<const BYTE*>(value) + i, unit), n);
+        out << "\n";
+      } else {
+        out << "\"" << static_cast<const char*>(value) << "\", " << length << " characters\n";
+      }
+    } else if (c == "info") {
+      FileVersionInfo info(File(w[1]).c_str());
+      const char* text = nullptr;
+      UINT length = 0;
+      if (w[2].empty()) {
+        out << (info.valid() ? "translations: " + std::to_string(info.translation_count()) + "\n"
+                             : "not valid\n");
+      } else if (info.QueryVersionString(w[2] == "-" ? nullptr : w[2].c_str(), &text, &length,
+                                         w[3] == "count" ? info.translation_count()
+                                         : w[3].empty()  ? 0 : std::stoul(w[3]))) {
+        out << "\"" << text << "\", " << length << " characters\n";
+      } else {
+        out << "none" << (text ? ", text set\n" : "\n");
+      }
+    } else if (c == "show") {
+      MessageCapture capture;
+      ShowMessage(rest(1));
+      for (const std::string& text : capture.texts()) out << "message: " << text << "\n";
+#ifndef _WIN32
+    } else if (!Posix(w, rest, out)) {
+#else
+    } else {
+#endif
+      throw std::invalid_argument("no command " + c);
+    }
+    return out.str();
+  }
+
+#ifndef _WIN32
+  template <class Rest>
+  bool Posix(const std::vector<std::string>& w, Rest rest, std::ostringstream& out) {
+    const std::string& c = w[0];
+    const std::string path = File(w[1]);
+    if (c == "box" || c == "message-box") {
+      testing::internal::CaptureStderr();
+      MessageHandler guard = SetMessageHandler({});  // the platform's box, not the tests' guard
+      if (c == "box") ShowMessage(rest(1));
+      else out << (MessageBoxA(nullptr, rest(1).c_str(), nullptr, MB_OK) == IDOK ? "IDOK\n" : "");
+      SetMessageHandler(std::move(guard));
+      out << "stderr: " << testing::internal::GetCapturedStderr();
+    } else if (c == "register") {
+      std::vector<std::string> words(w.begin() + 2, std::find(w.begin() + 2, w.end(), ""));
+      std::vector<SWKV_STRING_RESOURCE> entries;
+      for (std::string& word : words) {  // "ID=TEXT" split in place
+        const std::size_t equals = word.find('=');
+        if (equals != word.npos) word[equals] = '\0';
+        entries.push_back({static_cast<UINT>(std::stoul(word)),
+                           equals == word.npos ? nullptr : word.c_str() + equals + 1});
+      }
+      out << (SwkvRegisterStringTable(Module(w[1]), entries.data(),
+                                      static_cast<UINT>(entries.size())) ? "TRUE\n" : "FALSE\n");
+    } else if (c == "unregister") {
+      SwkvUnregisterStringTable(Module(w[1]));
+    } else if (c == "file") {
+      WriteText(path, w[2].empty() ? "" : rest(2) + "\n");
+    } else if (c == "copy") {
+      WriteText(path, m_module.substr(0, w[2] == "block" ? m_block
+                                         : w[2].empty()  ? m_module.npos : std::stoul(w[2])));
+    } else if (c == "poke" || c == "edit") {
+      std::string bytes = ReadText(path);
+      std::size_t at = bytes.find(c == "poke" ? w[2] + '\0' : w[2], m_block);
+      if (at == bytes.npos) return out << "not in the block\n", true;
+      if (c == "edit") {
+        bytes.replace(at, w[2].size(), w[3]);
+      } else {
+        WORD length = static_cast<WORD>(std::stoul(w[3], nullptr, 0));
+        std::memcpy(&bytes[at - (w[4] == "value" ? 4 : 6)], &length, sizeof length);
+      }
+      WriteText(path, bytes);
+    } else if (c == "rename") {
+      out << (std::rename(path.c_str(), File(w[2]).c_str()) == 0 ? "" : "not renamed\n");
+    } else if (c == "remove") {
+      out << (unlink(path.c_str()) == 0 ? "" : "not removed\n");
+    } else if (c == "elf") {
+      WriteText(path, LaidOut(w));
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // A file laid out by hand around the module's version block: header, names, block, then the
+  // section table: the null section, the names, filler, the version section last but one, one
+  // filler after it.
+  std::string LaidOut(const std::vector<std::string>& w) {
+    auto has = [&](const char* word) { return std::find(w.begin(), w.end(), word) != w.end(); };
+    WORD blockSize = 0;
+    std::memcpy(&blockSize, &m_module[m_block], sizeof blockSize);
+    static const char kNames[] = "\0.shstrtab\0.swkv_version";  // at 1 and at 11
+    const std::size_t namesAt = sizeof(Elf64_Ehdr), blockAt = namesAt + sizeof kNames;
+    // The module's own header, the names and the block, up to where the table starts.
+    std::string bytes = m_module.substr(0, namesAt) + std::string(kNames, sizeof kNames) +
+                        m_module.substr(m_block, blockSize);
+    bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
+    std::vector<Elf64_Shdr> table(std::stoul(w[2]));
+    table[1] = {1, SHT_STRTAB, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0, 0, 1, 0};
+    for (std::size_t i = 2; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
+    table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, blockSize, 0, 0, 1, 0};
+    Elf64_Ehdr header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    header.e_shoff = bytes.size();
+    header.e_shnum = static_cast<Elf64_Half>(table.size());
+    header.e_shstrndx = 1;
+    if (has("count-in-first")) {
+      table[0].sh_size = table.size();
+      table[0].sh_link = 1;
+      header.e_shnum = 0;
+      header.e_shstrndx = SHN_XINDEX;
+    }
+    std::size_t entries = table.size();
+    for (const std::string& word : w)
+      if (word.starts_with("keep=")) entries = std::stoul(word.substr(5));
+    std::memcpy(bytes.data(), &header, sizeof header);
+    return bytes.append(reinterpret_cast<const char*>(table.data()), entries * sizeof table[0]);
+  }
+
+  std::string m_module;  // the versioned module's file
+  std::size_t m_block = 0;  // where its version block starts
+#endif
+  std::string m_dir;
+  int m_local = 0;
+};
+
+const std::string kFolder = std::string(SWKV_TESTS_DIR) + "/resources/sessions";
+
+class ResourceSessionTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(ResourceSessionTest, ReplaysTheSession) {
+#ifdef _WIN32
+  if (GetParam().starts_with("posix_")) GTEST_SKIP() << "only our POSIX library has this";
+#endif
+  ResourceSession session;
+  CheckSession(kFolder + "/" + GetParam() + ".txt",
+               [&](const std::string& command) { return session.Run(command); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, ResourceSessionTest, testing::ValuesIn(SessionNames(kFolder)),
+                         [](const auto& test) { return test.param; });
+
+}  // namespace
+}  // namespace swkv::test
