@@ -95,6 +95,9 @@ TEST(Text, ConversionsCheckTheirArgumentsAsTheSystemDoes) {
               std::tuple(c.result, c.error, c.result, c.error))
         << c.sourceCount << " " << c.roomCount;
   }
+  // An empty text is its terminator alone.
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "", -1, nullptr, 0), 1);
+  EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wideAb + 2, -1, nullptr, 0, nullptr, nullptr), 1);
   // A character the code page lacks becomes the caller's default character, and says so.
   const OLECHAR foreign[] = {'x', 0x4E2D, 'y'};
   char out[4] = {};
