@@ -139,7 +139,7 @@ class FaultSweep : public ::testing::Test {
 
     std::string problems;
     auto note = [&problems](bool found, std::size_t count, const char* what) {
-      if (found) problems += " " + std::to_string(count) + what;
+      if (found) problems.append(" ").append(std::to_string(count)).append(what);
     };
     const long locks = ModuleLockCount();
     note(locks != 0, static_cast<std::size_t>(locks), " module locks held;");
@@ -254,9 +254,10 @@ TEST_F(FaultSweep, NegativeValuesAndUnterminatedTextsAtTheFirstCall) {
 }
 
 TEST_F(FaultSweep, HugeValuesAtTheLastCall) {
-  Sweep("misbehaving calls, last of each function", [](auto& f, std::int64_t count, Faults& faults) {
-    AddMisbehaviours(f, count, Values::kHuge, faults);
-  });
+  Sweep("misbehaving calls, last of each function",
+        [](auto& f, std::int64_t count, Faults& faults) {
+          AddMisbehaviours(f, count, Values::kHuge, faults);
+        });
 }
 
 TEST_F(FaultSweep, EveryCallFailing) {

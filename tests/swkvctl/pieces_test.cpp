@@ -1,8 +1,9 @@
-// swkvctl's text at the interfaces, where the operator sessions cannot reach it: the component
-// keeps single-byte text, so on POSIX it never hands out a character past U+00FF, and never a
-// lone surrogate (what the operator types is in transcripts/names.txt).
+// swkvctl's pieces where the operator sessions cannot reach them (what the operator types is in
+// transcripts/names.txt): the component keeps single-byte text, so on POSIX it never hands out a
+// character past U+00FF nor a lone surrogate, and it gives no entry of an empty name.
 #include <gtest/gtest.h>
 
+#include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/text.h"
 
 namespace swkv::ctl {
@@ -16,6 +17,13 @@ TEST(SwkvctlPieces, TextCrossesTheInterfaceAsUtf16AndBack) {
   }
   const OLECHAR lone[] = {0xD800, 'x', 0};
   EXPECT_EQ(Utf8FromWide(lone), "\xef\xbf\xbdx");
+  // A sequence cut short where the text ends, though the bytes after it would complete it.
+  EXPECT_EQ(BstrFromUtf8(std::string_view("\xe2\x82\xac", 2)).size(), 2u);
+}
+
+TEST(SwkvctlPieces, AnEntryHasAName) {
+  Entry entry;
+  EXPECT_FALSE(ParseDirEntry("@pr-@x", entry));
 }
 
 }  // namespace
