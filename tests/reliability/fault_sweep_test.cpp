@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -83,8 +84,8 @@ struct Fault {
 // The misbehaviours of one call of a function: with the negative values, the huge ones, or
 // both (the text buffers left unterminated go with the negative ones).
 enum class Values { kNegative, kHuge, kAll };
-void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values,
-                      std::vector<Fault>& faults) {
+using Faults = std::vector<Fault>;
+void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values, Faults& faults) {
   bool negative = values != Values::kHuge;
   bool huge = values != Values::kNegative;
   if (f.room > 0) {
@@ -137,21 +138,17 @@ class FaultSweep : public ::testing::Test {
       for (const LibraryFunction& f : kLibraryFunctions) (*counts)[&f] = simCallCount(f.name, -1);
 
     std::string problems;
-    auto note = [&problems](long long count, const char* what) {
-      problems += ' ';
-      problems += std::to_string(count);
-      problems += what;
+    auto note = [&problems](bool found, std::size_t count, const char* what) {
+      if (found) problems.append(" ").append(std::to_string(count)).append(what);
     };
-    if (long locks = ModuleLockCount(); locks != 0) note(locks, " module locks held;");
-    if (!ArrayNodeList().empty())
-      note(static_cast<long long>(ArrayNodeList().size()), " array nodes alive;");
-    if (!ControllerNodeList().empty())
-      note(static_cast<long long>(ControllerNodeList().size()), " controller nodes alive;");
-    if (session.tally().longest > kLongestEntry)
-      note(static_cast<long long>(session.tally().longest), " characters in an entry;");
-    if (session.tally().longestRecord > kLongestRecord)
-      note(static_cast<long long>(session.tally().longestRecord),
-           " characters in an event record;");
+    const long locks = ModuleLockCount();
+    note(locks != 0, static_cast<std::size_t>(locks), " module locks held;");
+    note(!ArrayNodeList().empty(), ArrayNodeList().size(), " array nodes alive;");
+    note(!ControllerNodeList().empty(), ControllerNodeList().size(), " controller nodes alive;");
+    note(session.tally().longest > kLongestEntry, session.tally().longest,
+         " characters in an entry;");
+    note(session.tally().longestRecord > kLongestRecord, session.tally().longestRecord,
+         " characters in an event record;");
 #if defined(SWKV_LEAK_CHECK)
     if (Leaked()) problems += " leaked memory;";
 #endif
@@ -183,8 +180,13 @@ class FaultSweep : public ::testing::Test {
     return counts;
   }
 
-  // Runs every fault; fails the test with the list of runs that left problems.
-  void Sweep(const std::vector<Fault>& faults, const char* what) {
+  // Runs every fault that make gives for the functions of a clean session (with their calls in
+  // it); fails the test with the list of runs that left problems.
+  void Sweep(const char* what,
+             const std::function<void(const LibraryFunction&, std::int64_t, Faults&)>& make) {
+    Faults faults;
+    for (const auto& [function, count] : CountCalls())
+      if (count > 0) make(*function, count, faults);
     ASSERT_FALSE(faults.empty());
     auto started = std::chrono::steady_clock::now();
     std::vector<std::string> failures;
@@ -235,48 +237,42 @@ TEST_F(FaultSweep, CleanSessionIsRepeatableAndLeavesNothingBehind) {
 
 // The samples: about forty runs each, a few seconds under the sanitizers.
 TEST_F(FaultSweep, EachFunctionFailingAtItsFirstCall) {
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
-    if (count > 0) faults.push_back({function, 1, 0, 0, 0});
-  Sweep(faults, "failing calls, first of each function");
+  Sweep("failing calls, first of each function",
+        [](const LibraryFunction& f, std::int64_t, Faults& faults) { faults.push_back({&f, 1}); });
 }
 
 TEST_F(FaultSweep, EachFunctionFailingAtItsLastCall) {
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
-    if (count > 1) faults.push_back({function, count, 0, 0, 0});
-  Sweep(faults, "failing calls, last of each function");
+  Sweep("failing calls, last of each function", [](auto& f, std::int64_t count, Faults& faults) {
+    if (count > 1) faults.push_back({&f, count});
+  });
 }
 
 TEST_F(FaultSweep, NegativeValuesAndUnterminatedTextsAtTheFirstCall) {
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
-    if (count > 0) AddMisbehaviours(*function, 1, Values::kNegative, faults);
-  Sweep(faults, "misbehaving calls, first of each function");
+  Sweep("misbehaving calls, first of each function", [](auto& f, std::int64_t, Faults& faults) {
+    AddMisbehaviours(f, 1, Values::kNegative, faults);
+  });
 }
 
 TEST_F(FaultSweep, HugeValuesAtTheLastCall) {
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
-    if (count > 0) AddMisbehaviours(*function, count, Values::kHuge, faults);
-  Sweep(faults, "misbehaving calls, last of each function");
+  Sweep("misbehaving calls, last of each function",
+        [](auto& f, std::int64_t count, Faults& faults) {
+          AddMisbehaviours(f, count, Values::kHuge, faults);
+        });
 }
 
 TEST_F(FaultSweep, EveryCallFailing) {
   if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
-    for (std::int64_t call = 1; call <= count; ++call) faults.push_back({function, call, 0, 0, 0});
-  Sweep(faults, "failing calls (full)");
+  Sweep("failing calls (full)", [](auto& f, std::int64_t count, Faults& faults) {
+    for (std::int64_t call = 1; call <= count; ++call) faults.push_back({&f, call});
+  });
 }
 
 TEST_F(FaultSweep, EveryCallMisbehaving) {
   if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  std::vector<Fault> faults;
-  for (const auto& [function, count] : CountCalls())
+  Sweep("misbehaving calls (full)", [](auto& f, std::int64_t count, Faults& faults) {
     for (std::int64_t call = 1; call <= count; ++call)
-      AddMisbehaviours(*function, call, Values::kAll, faults);
-  Sweep(faults, "misbehaving calls (full)");
+      AddMisbehaviours(f, call, Values::kAll, faults);
+  });
 }
 
 }  // namespace

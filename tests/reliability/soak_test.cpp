@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "tests/reliability/common/memory_usage.h"
@@ -21,12 +20,7 @@ TEST(Soak, PollingForRoundsOfTheTimelineKeepsTheHeapFlat) {
     passes = n == 1 ? 100000 : n > 0 ? n : passes;
   }
   SoakFigures f = RunSoak(passes);
-  std::printf(
-      "%lld passes in %.1f s; heap in use %zu after round 1, %zu after round %lld "
-      "(lowest %zu, highest %zu); resident %zu kB, %zu kB\n",
-      static_cast<long long>(f.passes), f.seconds, f.heapStart, f.heapEnd,
-      static_cast<long long>(f.rounds), f.heapLowest, f.heapHighest, f.residentStart / 1024,
-      f.residentEnd / 1024);
+  PrintSoakFigures(f, "");
   EXPECT_GE(f.rounds, 2);
   EXPECT_LE(f.heapEnd, f.heapStart + HeapNoise());
   // The timeline did reach the agent: the pass notified and decoded events.

@@ -6,12 +6,6 @@
 
 namespace swkv::test {
 
-namespace {
-
-std::string ReadBuffer(BSTR buffer) { return Narrow(buffer); }
-
-}  // namespace
-
 std::string Narrow(const OLECHAR* text) {
   if (!text) return {};
   std::size_t length = 0;
@@ -24,7 +18,7 @@ std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
   UniqueBstr buffer = UniqueBstr::Buffer(bufferLength);
   BSTR agentBuffer = buffer.get();
   node->get(bname.get(), &agentBuffer);
-  return ReadBuffer(buffer.get());
+  return Narrow(buffer.get());
 }
 
 HRESULT Set(IRiver* node, std::string_view name, std::string_view value) {
@@ -47,10 +41,14 @@ ComPtr<IRiver> Cd(IRiver* node, std::string_view name) {
 }
 
 std::vector<std::string> Dir(IRiver* node) {
+  ComPtr<IUnknown> listing;
+  if (FAILED(node->dir(listing.put()))) return {};
+  return Entries(listing.get());
+}
+
+std::vector<std::string> Entries(IUnknown* listing) {
   std::vector<std::string> entries;
-  ComPtr<IUnknown> unknown;
-  if (FAILED(node->dir(unknown.put()))) return entries;
-  ComPtr<IEnumString> enumerator = unknown.As<IEnumString>(IID_IEnumString);
+  ComPtr<IEnumString> enumerator = ComPtr<IUnknown>(listing).As<IEnumString>(IID_IEnumString);
   if (!enumerator || enumerator->Reset() != S_OK) return entries;
   for (;;) {
     // The agent lists into a buffer it used before: whatever Next leaves unwritten shows.
@@ -59,7 +57,7 @@ std::vector<std::string> Dir(IRiver* node) {
     LPOLESTR element = buffer.get();
     ULONG fetched = 0;
     if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1) break;
-    entries.push_back(ReadBuffer(buffer.get()));
+    entries.push_back(Narrow(buffer.get()));
   }
   return entries;
 }

@@ -25,6 +25,8 @@ HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = 
 ComPtr<IRiver> Cd(IRiver* node, std::string_view name);
 // Every dir entry, in order (dir, Reset, Next one at a time).
 std::vector<std::string> Dir(IRiver* node);
+// Every entry of the enumerator that dir gave (Reset, Next one at a time).
+std::vector<std::string> Entries(IUnknown* listing);
 // The names of the node's entries, in order.
 std::vector<std::string> Names(IRiver* node);
 // The entry "name@access@value" of one name, or empty when there is none.

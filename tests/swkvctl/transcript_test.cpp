@@ -18,25 +18,114 @@
 // review the difference before committing it.
 #ifndef _WIN32
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tests/support/files.h"
+#include "tests/support/replay.h"
 #include "tests/support/text_difference.h"
-#include "tests/swkvctl/ctl_process.h"
+
+extern char** environ;
 
 namespace swkv::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::string_view kPromptStart = "swkvctl:";
 // 2026-12-06 11:44:00 UTC: the event records' times do not depend on the day the tests run.
 constexpr const char* kStartMs = "1796557440000";
+
+struct CtlResult {
+  int exitCode = -1;  // -1 when the process did not exit normally (it crashed)
+  std::string out;    // standard output and standard error together, as a terminal shows them
+};
+
+// swkvctl (or another program) run as a process, the way an operator or a script runs it, in a
+// sandbox of its own: a private registry, a private state folder, the simulated controller
+// library with a state file and a stopped clock, and nothing of the caller's swkv environment.
+class CtlSandbox {
+ public:
+  CtlSandbox() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/swkvctl-test-XXXXXX";
+    if (!::mkdtemp(pattern.data())) ADD_FAILURE() << "cannot make a folder from " << pattern;
+    m_folder = pattern;
+    fs::create_directories(Path("registry"));
+    environment = {{"SWKV_REGISTRY_ROOT", Path("registry")}, {"HOME", Path("home")},
+                   {"XDG_STATE_HOME", Path("state")}, {"SWKV_SIM_STATE", Path("sim-state.json")},
+                   {"SWKV_SIM_CLOCK", "manual"}};
+  }
+  ~CtlSandbox() {
+    std::error_code ignored;
+    fs::remove_all(m_folder, ignored);
+  }
+  CtlSandbox(const CtlSandbox&) = delete;
+  CtlSandbox& operator=(const CtlSandbox&) = delete;
+
+  CtlResult Run(const std::string& program, const std::vector<std::string>& args,
+                const std::string& input = "");
+  const std::string& folder() const { return m_folder; }
+  std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+
+  std::map<std::string, std::string> environment;  // for the next runs
+
+ private:
+  std::string m_folder;
+};
+
+CtlResult CtlSandbox::Run(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& input) {
+  WriteText(Path("stdin.txt"), input);
+  std::vector<std::string> variables;
+  for (char** entry = environ; *entry; ++entry) {
+    // The caller's variables that would change what swkvctl finds stay behind.
+    const std::string variable = *entry, name = variable.substr(0, variable.find('='));
+    if (!name.starts_with("SWKV_") && name != "XDG_STATE_HOME" && name != "HOME" &&
+        name != "LD_LIBRARY_PATH")
+      variables.push_back(variable);
+  }
+  for (const auto& [name, value] : environment) variables.push_back(name + "=" + value);
+  std::vector<std::string> words = {program};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> envp, argv;
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  for (std::string& word : words) argv.push_back(word.data());
+  envp.push_back(nullptr);
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, Path("stdin.txt").c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, Path("stdout.txt").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&files, 1, 2);
+  CtlResult result;
+  pid_t pid = 0;
+  int failure = posix_spawn(&pid, program.c_str(), &files, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&files);
+  if (failure != 0) {
+    ADD_FAILURE() << "cannot start " << program << " (error " << failure << ")";
+    return result;
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  result.out = ReadText(Path("stdout.txt"));
+  return result;
+}
 
 // A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
 bool IsPrompt(const std::string& line) {
@@ -97,15 +186,6 @@ std::string WithExitCode(const std::string& header, int exitCode) {
   return out + (exitCode != 0 ? "exit: " + std::to_string(exitCode) + "\n" : "");
 }
 
-std::vector<std::string> TranscriptNames() {
-  std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(SWKV_TESTS_DIR) + "/swkvctl/transcripts"))
-    if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Every occurrence of from in text written as to.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos;
@@ -117,7 +197,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // The console session as it runs now: its commands, comments and blank lines, each command with
 // what it printed.
 std::string RunConsole(CtlSandbox& box, const std::string& session) {
-  namespace fs = std::filesystem;
   const std::string build = fs::canonical(SWKV_CTL).parent_path().parent_path().string();
   box.environment["BOX"] = box.folder();
   box.environment["BUILD"] = build;
@@ -134,8 +213,8 @@ std::string RunConsole(CtlSandbox& box, const std::string& session) {
     if (separator || line.starts_with("#")) {
       out += line + "\n";
     } else if (line.starts_with("$ ")) {
-      const CtlResult run = box.RunProgram("/bin/sh", {"-c", "cd \"$BOX\" && " + line.substr(2)});
-      std::string printed = Replaced(run.out, *box.environment["SWKV_REGISTRY_ROOT"], "$REGISTRY");
+      const CtlResult run = box.Run("/bin/sh", {"-c", "cd \"$BOX\" && " + line.substr(2)});
+      std::string printed = Replaced(run.out, box.environment["SWKV_REGISTRY_ROOT"], "$REGISTRY");
       out += line + "\n" + Replaced(Replaced(printed, box.folder(), "$BOX"), build, "$BUILD");
       if (!out.ends_with("\n")) out += "\n";
       if (run.exitCode != 0) out += "[exit " + std::to_string(run.exitCode) + "]\n";
@@ -144,28 +223,27 @@ std::string RunConsole(CtlSandbox& box, const std::string& session) {
   return out;
 }
 
+constexpr const char* kTranscripts = SWKV_TESTS_DIR "/swkvctl/transcripts";
+
 class TranscriptTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(TranscriptTest, ReplaysTheSession) {
-  const std::string path = std::string(SWKV_TESTS_DIR) + "/swkvctl/transcripts/" + GetParam() + ".txt";
+  const std::string path = std::string(kTranscripts) + "/" + GetParam() + ".txt";
   const Transcript transcript = Parse(ReadText(path));
   ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
 
   CtlSandbox box;
-  if (!transcript.console) box.RegisterComponent();
-  box.WriteFile("scenario.json",
-                FixedStartScenario(transcript.scenario.empty()
-                                       ? std::string(SWKV_TESTS_DIR) + "/../sim/default_scenario.json"
-                                       : std::string(SWKV_TESTS_DIR) + "/" + transcript.scenario));
-  box.environment["SWKV_SIM_SCENARIO"] = box.Path("scenario.json");
-  box.mergeErrors = true;
-  CtlResult run;
-  if (transcript.console) {
-    run.exitCode = 0;
-    run.out = RunConsole(box, transcript.session);
-  } else {
-    run = box.Run({"--speed", "max", "shell", "--echo"}, transcript.commands);
+  if (!transcript.console) {
+    EXPECT_EQ(box.Run(SWKV_CTL, {"register"}).exitCode, 0);
   }
+  WriteText(box.Path("scenario.json"),
+            FixedStartScenario(std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
+                                                                  ? "/../sim/default_scenario.json"
+                                                                  : "/" + transcript.scenario)));
+  box.environment["SWKV_SIM_SCENARIO"] = box.Path("scenario.json");
+  const CtlResult run =
+      transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
+                         : box.Run(SWKV_CTL, {"--speed", "max", "shell", "--echo"}, transcript.commands);
 
   if ((run.out != transcript.session || run.exitCode != transcript.exitCode) &&
       GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
@@ -179,7 +257,7 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
                   << "\n(SWKV_UPDATE_TRANSCRIPTS=1 writes swkvctl's output into the file)";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sessions, TranscriptTest, ::testing::ValuesIn(TranscriptNames()),
+INSTANTIATE_TEST_SUITE_P(Sessions, TranscriptTest, ::testing::ValuesIn(SessionNames(kTranscripts)),
                          [](const auto& test) { return test.param; });
 
 }  // namespace

@@ -131,46 +131,45 @@ class TimerSession {
   }
 
  private:
-  // A thread that runs the commands given to it, one after the other.
+  // A thread that runs the commands given to it, one after the other; an empty one ends it.
+  using Command = std::packaged_task<std::string()>;
   struct Worker {
     std::thread thread;
     DWORD id = 0;
     std::mutex mutex;
     std::condition_variable wake;
-    std::deque<std::packaged_task<std::string()>> commands;
+    std::deque<Command> commands;
     std::future<std::string> started;
-    bool end = false;
   };
 
   Worker& Thread(const std::string& name) {
     auto [it, made] = m_workers.try_emplace(name);
     Worker& w = it->second;
+    if (!made) return w;
     std::promise<DWORD> id;
-    if (made) {
-      w.thread = std::thread([&, name] {
-        {
-          std::lock_guard<std::mutex> lock(g_mutex);
-          g_threads[GetCurrentThreadId()] = name;
-        }
-        id.set_value(GetCurrentThreadId());
-        for (std::unique_lock<std::mutex> lock(w.mutex);;) {
-          w.wake.wait(lock, [&] { return w.end || !w.commands.empty(); });
-          if (w.commands.empty()) return;
-          auto command = std::move(w.commands.front());
-          w.commands.pop_front();
-          lock.unlock();
-          command();
-          lock.lock();
-        }
-      });
-      w.id = id.get_future().get();
-    }
+    w.thread = std::thread([&, name] {
+      {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_threads[GetCurrentThreadId()] = name;
+      }
+      id.set_value(GetCurrentThreadId());
+      for (;;) {
+        std::unique_lock<std::mutex> lock(w.mutex);
+        w.wake.wait(lock, [&] { return !w.commands.empty(); });
+        Command command = std::move(w.commands.front());
+        w.commands.pop_front();
+        lock.unlock();
+        if (!command.valid()) return;
+        command();
+      }
+    });
+    w.id = id.get_future().get();
     return w;
   }
 
-  std::future<std::string> Send(Worker& w, const std::string& line) {
-    std::packaged_task<std::string()> command([this, line] { return Run(line); });
-    std::future<std::string> result = command.get_future();
+  std::future<std::string> Send(Worker& w, Command command) {
+    std::future<std::string> result;
+    if (command.valid()) result = command.get_future();
     std::lock_guard<std::mutex> lock(w.mutex);
     w.commands.push_back(std::move(command));
     w.wake.notify_all();
@@ -226,18 +225,15 @@ class TimerSession {
       Thread(w.at(1));
     } else if (c == "on" || c == "start") {
       const std::size_t at = line.find(w.at(1), line.find(c) + c.size()) + w[1].size() + 1;
-      std::future<std::string> result = Send(Thread(w[1]), line.substr(at));
+      std::future<std::string> result =
+          Send(Thread(w[1]), Command([this, rest = line.substr(at)] { return Run(rest); }));
       if (c == "on") out << result.get();
       else m_workers[w[1]].started = std::move(result);
     } else if (c == "join") {
       out << m_workers.at(w.at(1)).started.get();
     } else if (c == "end") {
       Worker& worker = m_workers.at(w.at(1));
-      {
-        std::lock_guard<std::mutex> lock(worker.mutex);
-        worker.end = true;
-        worker.wake.notify_all();
-      }
+      Send(worker, Command());
       if (worker.thread.joinable()) worker.thread.join();
     } else if (c == "waited") {
       const auto [armedAt, interval] = m_armed.at(w.at(1));

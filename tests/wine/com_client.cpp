@@ -26,42 +26,21 @@ HRESULT CallMethod(IDispatch* target, const wchar_t* method, std::vector<VARIANT
                         nullptr, nullptr);
 }
 
-VARIANT Text(BSTR text) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_BSTR;
-  value.bstrVal = text;
-  return value;
+// An argument of the type given; a text (VT_BSTR) or a reference (VT_BYREF with its type).
+VARIANT Argument(VARTYPE type, void* value) {
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = type;
+  argument.byref = value;  // bstrVal shares its place
+  return argument;
 }
 
-VARIANT Reference(BSTR* text) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_BSTR | VT_BYREF;
-  value.pbstrVal = text;
-  return value;
-}
-
-VARIANT Reference(IUnknown** object) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_UNKNOWN | VT_BYREF;
-  value.ppunkVal = object;
-  return value;
-}
-
-std::vector<std::string> ListEnumerator(IUnknown* listing) {
-  std::vector<std::string> entries;
-  ComPtr<IEnumString> enumerator = ComPtr<IUnknown>(listing).As<IEnumString>(IID_IEnumString);
-  if (!enumerator || enumerator->Reset() != S_OK) return entries;
-  for (;;) {
-    UniqueBstr buffer = UniqueBstr::Buffer(1024);
-    LPOLESTR element = buffer.get();
-    ULONG fetched = 0;
-    if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1) break;
-    entries.push_back(test::Narrow(buffer.get()));
-  }
-  return entries;
+// get or cd: a name, and a reference for what comes back.
+HRESULT CallOnName(IDispatch* target, const wchar_t* method, const std::string& name,
+                   VARTYPE resultType, void* result) {
+  UniqueBstr wide = UniqueBstr::FromAnsi(name);
+  return CallMethod(target, method,
+                    {Argument(VT_BSTR, wide.get()), Argument(resultType | VT_BYREF, result)});
 }
 
 void WalkFrom(IRiver* node, const std::string& path, const Caller& caller,
@@ -93,22 +72,20 @@ Caller DispatchCaller() {
   // Every IRiver is an IDispatch: the dual interface's first part.
   return {[](IRiver* node) {
             ComPtr<IUnknown> listing;
-            if (CallMethod(node, L"dir", {Reference(listing.put())}) != S_OK)
+            if (CallMethod(node, L"dir", {Argument(VT_UNKNOWN | VT_BYREF, listing.put())}) != S_OK)
               return std::vector<std::string>{};
-            return ListEnumerator(listing.get());
+            return test::Entries(listing.get());
           },
           [](IRiver* node, const std::string& name) {
-            UniqueBstr wide = UniqueBstr::FromAnsi(name);
             UniqueBstr buffer = UniqueBstr::Buffer(1024);
             BSTR value = buffer.get();
-            if (CallMethod(node, L"get", {Text(wide.get()), Reference(&value)}) != S_OK)
+            if (CallOnName(node, L"get", name, VT_BSTR, &value) != S_OK)
               return std::string("<failed>");
             return test::Narrow(buffer.get());
           },
           [](IRiver* node, const std::string& name) {
-            UniqueBstr wide = UniqueBstr::FromAnsi(name);
             ComPtr<IUnknown> child;
-            if (CallMethod(node, L"cd", {Text(wide.get()), Reference(child.put())}) != S_OK)
+            if (CallOnName(node, L"cd", name, VT_UNKNOWN, child.put()) != S_OK)
               return ComPtr<IRiver>();
             return child.As<IRiver>(IID_IRiver);
           }};
@@ -139,11 +116,8 @@ bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs) {
 std::string EntryName(const std::string& entry) { return entry.substr(0, entry.find('@')); }
 
 std::string EntryAccess(const std::string& entry) {
-  const std::size_t first = entry.find('@');
-  if (first == std::string::npos) return {};
-  const std::size_t second = entry.find('@', first + 1);
-  return entry.substr(first + 1, second == std::string::npos ? std::string::npos
-                                                             : second - first - 1);
+  const std::size_t at = entry.find('@');
+  return at == std::string::npos ? std::string() : entry.substr(at + 1, 3);
 }
 
 }  // namespace swkv::client

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,22 @@ SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigu
   figures.moduleLocksAfter = ModuleLockCount();
   figures.nodesAliveAfter = ArrayNodeList().size() + ControllerNodeList().size();
   return figures;
+}
+
+void PrintSoakFigures(const SoakFigures& f, const char* prefix) {
+  std::printf(
+      "%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
+      "pass; %lld notifications, %lld events read\n",
+      prefix, static_cast<long long>(f.passes), static_cast<long long>(f.rounds), f.seconds,
+      f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
+      f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
+      static_cast<long long>(f.notifications), static_cast<long long>(f.events));
+  std::printf(
+      "%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
+      "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",
+      prefix, f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest, f.heapHighest,
+      f.residentBefore / 1024, f.residentStart / 1024, f.residentEnd / 1024);
+  std::fflush(stdout);
 }
 
 }  // namespace swkv::test

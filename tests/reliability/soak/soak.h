@@ -34,4 +34,7 @@ inline constexpr int kSoakRoundSeconds = 180;
 SoakFigures RunSoak(std::int64_t passes,
                     const std::function<void(const SoakFigures&)>& progress = nullptr);
 
+// Prints the figures on standard output, in two lines that start with prefix.
+void PrintSoakFigures(const SoakFigures& f, const char* prefix);
+
 }  // namespace swkv::test

@@ -11,26 +11,6 @@
 #include "tests/reliability/common/memory_usage.h"
 #include "tests/reliability/soak/soak.h"
 
-namespace {
-
-void Print(const swkv::test::SoakFigures& f, bool final) {
-  std::printf(
-      "%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
-      "pass; %lld notifications, %lld events read\n",
-      final ? "soak: " : "  ", static_cast<long long>(f.passes), static_cast<long long>(f.rounds),
-      f.seconds, f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
-      f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
-      static_cast<long long>(f.notifications), static_cast<long long>(f.events));
-  std::printf(
-      "%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
-      "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",
-      final ? "soak: " : "  ", f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest, f.heapHighest,
-      f.residentBefore / 1024, f.residentStart / 1024, f.residentEnd / 1024);
-  std::fflush(stdout);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   long long passes = argc > 1 ? std::atoll(argv[1]) : 100000;
   if (passes <= 0) {
@@ -44,9 +24,9 @@ int main(int argc, char** argv) {
       passes, swkv::test::kSoakRoundSeconds);
   std::fflush(stdout);
   swkv::test::SoakFigures figures = swkv::test::RunSoak(passes, [](const auto& f) {
-    if (f.rounds % 50 == 0) Print(f, false);
+    if (f.rounds % 50 == 0) swkv::test::PrintSoakFigures(f, "  ");
   });
-  Print(figures, true);
+  swkv::test::PrintSoakFigures(figures, "soak: ");
   std::printf("soak: after the root was released: %ld module locks, %zu nodes listed\n",
               figures.moduleLocksAfter, figures.nodesAliveAfter);
   bool flat = figures.heapEnd <= figures.heapStart + swkv::test::HeapNoise();
