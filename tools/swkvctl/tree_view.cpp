@@ -17,8 +17,16 @@ namespace {
 // The action line is wrapped to keep the tree within this many columns.
 constexpr std::size_t kWidth = 100;
 
+// The columns a text takes on the terminal: one a character (UTF-8 continuation bytes none).
+std::size_t Columns(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
 std::string Pad(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+  const std::size_t columns = Columns(text);
+  return columns >= width ? text : text + std::string(width - columns, ' ');
 }
 
 // The name a node is shown by: its link name, or its path for the node a view starts at.
@@ -57,7 +65,7 @@ void PrintWrapped(std::ostream& out, const std::string& prefix,
   std::string line = prefix;
   bool first = true;
   for (const std::string& word : words) {
-    if (!first && line.size() + 1 + word.size() > kWidth) {
+    if (!first && Columns(line) + 1 + Columns(word) > kWidth) {
       out << line << "\n";
       // Continuation lines keep the tree's vertical lines.
       line = std::string(prefix.size(), ' ');
@@ -177,10 +185,10 @@ void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     titles[i] = layout.header[i] + (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : nodes[i].name);
     briefs[i] = Summarise(nodes[i]);
-    titleWidth = std::max(titleWidth, titles[i].size());
+    titleWidth = std::max(titleWidth, Columns(titles[i]));
     kindWidth = std::max(kindWidth, KindName(nodes[i].kind).size());
     sizeWidth = std::max(sizeWidth, briefs[i].size.size());
-    stateWidth = std::max(stateWidth, briefs[i].state.size());
+    stateWidth = std::max(stateWidth, Columns(briefs[i].state));
   }
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     std::string line = Pad(titles[i], titleWidth) + "  " + Pad(KindName(nodes[i].kind), kindWidth);
@@ -200,7 +208,7 @@ void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
   for (std::size_t i = 0; i < nodes.size(); ++i)
     for (const Entry& entry : nodes[i].entries)
       if (Shown(entry) && !entry.IsAction())
-        nameColumn = std::max(nameColumn, layout.body[i].size() + entry.name.size());
+        nameColumn = std::max(nameColumn, layout.body[i].size() + Columns(entry.name));
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const NodeRecord& node = nodes[i];
     out << layout.header[i] << Title(node) << "\n";
@@ -235,8 +243,8 @@ void PrintEntries(const NodeRecord& node, std::ostream& out) {
   out << ShowPath(node.path) << "  [" << KindName(node.kind) << ", handle " << node.handle << "]\n";
   std::size_t nameWidth = 0, valueWidth = 0;
   for (const Entry& entry : node.entries) {
-    nameWidth = std::max(nameWidth, entry.name.size());
-    valueWidth = std::max(valueWidth, entry.value.size());
+    nameWidth = std::max(nameWidth, Columns(entry.name));
+    valueWidth = std::max(valueWidth, Columns(entry.value));
   }
   valueWidth = std::min<std::size_t>(valueWidth, 24);
   for (const Entry& entry : node.entries) {
