@@ -27,6 +27,8 @@
 //                                  LoadTypeLib of the module's path with SUFFIX; RegisterTypeLib
 //                                  of the last library loaded (none when its load failed)
 //   coclass CLSID                  the class in the last library loaded and its default interface
+//   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
+//                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR)
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
 //   doc NAME MEMBER                the member's name and help text, and its names (GetNames
@@ -40,7 +42,8 @@
 //   get NAME ENTRY / dir NAME / newcount NAME
 //                                  the same operations through the virtual table
 // The arguments of call:
-//   'TEXT'  u:N  i4:N  i2:N        values: a text, an unsigned, a 32- and a 16-bit integer
+//   'TEXT'  u:N  i8:N  i4:N  i2:N  values: a text, an unsigned, a 64-, a 32- and a 16-bit
+//   bool:N                         integer, a VARIANT_BOOL
 //   &buf:N                         the agent's text buffer of N characters, by reference
 //   &bstr  &ulong  &unk            by reference: a null text, a number 0, a null object
 //   &unk:null                      a null reference where an object goes
@@ -64,9 +67,29 @@
 #include "platform/text.h"
 #include "tests/support/agent.h"
 #include "tests/support/registry_sandbox.h"
+#ifndef _WIN32
+#include "platform/posix/typelib_resource.h"
+#endif
 
 namespace swkv::test {
 namespace {
+
+#ifndef _WIN32
+// A library of the test program's own, POSIX only: for each type a method that takes one value
+// of it, its id the type's number, for the conversions no method of the component's library takes.
+constexpr std::pair<const char*, VARTYPE> kTakers[] = {
+    {"I1", VT_I1},     {"UI1", VT_UI1}, {"I2", VT_I2}, {"UI2", VT_UI2},
+    {"I4", VT_I4},     {"UI4", VT_UI4}, {"INT", VT_INT}, {"UINT", VT_UINT},
+    {"I8", VT_I8},     {"UI8", VT_UI8}, {"BSTR", VT_BSTR}};
+SWKV_TLIB_PARAM g_takerParams[std::size(kTakers)];
+SWKV_TLIB_FUNC g_takers[std::size(kTakers)];
+const SWKV_TLIB_TYPE g_takerType{
+    TKIND_DISPATCH, {0x7a4e5001, 0, 0, {}}, "ITakes", "", TYPEFLAG_FDUAL, 7, g_takers,
+    std::size(kTakers), -1};
+const SWKV_TLIB g_takerLibrary{{0x7a4e5002, 0, 0, {}}, "Takers", "", 1, 0, 0, 0, &g_takerType, 1};
+const TypeLibResource g_takerResource(g_takerLibrary);
+HRESULT Take(void*, VARIANTARG* const*) { return S_OK; }
+#endif
 
 using OleString = std::basic_string<OLECHAR>;
 
@@ -187,6 +210,12 @@ VARIANT Value(const std::string& word) {
   } else if (word.starts_with("i4:")) {
     value.vt = VT_I4;
     value.lVal = std::stol(number);
+  } else if (word.starts_with("bool:")) {
+    value.vt = VT_BOOL;
+    value.boolVal = static_cast<VARIANT_BOOL>(std::stoi(number));
+  } else if (word.starts_with("i8:")) {
+    value.vt = VT_I8;
+    value.llVal = std::stoll(number);
   } else if (word.starts_with("i2:")) {
     value.vt = VT_I2;
     value.iVal = static_cast<SHORT>(std::stoi(number));
@@ -485,6 +514,28 @@ std::string DispatchSession::Do(const Words& w) {
                       std::to_string(attr->wMinorVerNum) + "\n";
     m_library->ReleaseTLibAttr(attr);
     return out;
+  }
+  if (command == "take") {
+#ifdef _WIN32
+    throw std::invalid_argument("only the POSIX build has a library of its own");
+#else
+    need(2, "TYPE VALUE");
+    for (std::size_t i = 0; i < std::size(kTakers); ++i) {
+      g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
+      g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
+    }
+    ComPtr<ITypeLib> library;
+    ComPtr<ITypeInfo> info;
+    HRESULT status = LoadTypeLib(Ole("/proc/self/exe").c_str(), library.put());
+    if (SUCCEEDED(status)) status = library->GetTypeInfoOfGuid(g_takerType.guid, info.put());
+    if (FAILED(status)) return Status(status);
+    MEMBERID taker = MEMBERID_NIL;
+    for (const auto& [name, type] : kTakers)
+      if (w[1] == name) taker = type;
+    Arguments args(w, 2);
+    return Status(
+        info->Invoke(&taker, taker, DISPATCH_METHOD, args.params(), nullptr, nullptr, nullptr));
+#endif
   }
   if (command == "coclass") {
     if (!m_library) throw std::invalid_argument("no library loaded");
