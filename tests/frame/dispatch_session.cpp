@@ -193,32 +193,25 @@ std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
   return GetString(hive, path, name);
 }
 
-// A value as a script or a client passes it: 'TEXT', u:N, i4:N, i2:N, buf:N or stale.
+// A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
+// bool:N) or stale.
 VARIANT Value(const std::string& word) {
+  static const std::pair<const char*, VARTYPE> kNumbers[] = {
+      {"u:", VT_UI4}, {"i8:", VT_I8}, {"i4:", VT_I4}, {"i2:", VT_I2}, {"bool:", VT_BOOL}};
   VARIANT value;
   VariantInit(&value);
   const std::string number = word.substr(word.find(':') + 1);
-  if (word.starts_with("'")) {
+  for (const auto& [prefix, type] : kNumbers)
+    if (word.starts_with(prefix)) {
+      value.vt = type;
+      value.llVal = std::stoll(number);  // the number's own bytes are the first (little-endian)
+      return value;
+    }
+  if (word.starts_with("'") || word.starts_with("buf:")) {
     value.vt = VT_BSTR;
-    value.bstrVal = UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release();
-  } else if (word.starts_with("buf:")) {
-    value.vt = VT_BSTR;
-    value.bstrVal = ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
-  } else if (word.starts_with("u:")) {
-    value.vt = VT_UI4;
-    value.ulVal = static_cast<ULONG>(std::stoul(number));
-  } else if (word.starts_with("i4:")) {
-    value.vt = VT_I4;
-    value.lVal = std::stol(number);
-  } else if (word.starts_with("bool:")) {
-    value.vt = VT_BOOL;
-    value.boolVal = static_cast<VARIANT_BOOL>(std::stoi(number));
-  } else if (word.starts_with("i8:")) {
-    value.vt = VT_I8;
-    value.llVal = std::stoll(number);
-  } else if (word.starts_with("i2:")) {
-    value.vt = VT_I2;
-    value.iVal = static_cast<SHORT>(std::stoi(number));
+    value.bstrVal = word.starts_with("'")
+                        ? UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release()
+                        : ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
   } else if (word == "stale") {
     value.llVal = -1;
   } else if (!word.empty()) {
@@ -256,12 +249,6 @@ class DispatchSession::Arguments {
   Arguments& operator=(const Arguments&) = delete;
 
   DISPPARAMS* params() { return &m_params; }
-  // The first number passed by reference; null when there is none.
-  ULONG* number() {
-    for (Slot& slot : m_slots)
-      if (slot.word == "&ulong") return &slot.number;
-    return nullptr;
-  }
 
   // What each argument passed by reference holds now, one line each; objects kept by name are
   // handed to keep.
@@ -503,15 +490,14 @@ std::string DispatchSession::Do(const Words& w) {
                               static_cast<WORD>(std::stoul(w[2])),
                               static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
     }
-    if (!m_library) return "= " + StatusName(status) + " (no library)\n";
+    std::string out = "= " + StatusName(status);
     TLIBATTR* attr = nullptr;
     UniqueBstr name, help;
-    if (m_library->GetLibAttr(&attr) != S_OK ||
-        m_library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr) != S_OK)
-      return "= " + StatusName(status) + " (not described)\n";
-    std::string out = "= " + StatusName(status) + " " + Narrow(name.get()) + " \"" +
-                      Narrow(help.get()) + "\" " + std::to_string(attr->wMajorVerNum) + "." +
-                      std::to_string(attr->wMinorVerNum) + "\n";
+    if (!m_library || m_library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr) ||
+        m_library->GetLibAttr(&attr))
+      return out + (m_library ? " (not described)\n" : " (no library)\n");
+    out += " " + Narrow(name.get()) + " \"" + Narrow(help.get()) + "\" " +
+           std::to_string(attr->wMajorVerNum) + "." + std::to_string(attr->wMinorVerNum) + "\n";
     m_library->ReleaseTLibAttr(attr);
     return out;
   }
