@@ -28,7 +28,8 @@
 //                                  of the last library loaded (none when its load failed)
 //   coclass CLSID                  the class in the last library loaded and its default interface
 //   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
-//                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR)
+//                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
+//                                  UNKNOWN, DISPATCH)
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
 //   doc NAME MEMBER                the member's name and help text, and its names (GetNames
@@ -43,7 +44,7 @@
 //                                  the same operations through the virtual table
 // The arguments of call:
 //   'TEXT'  u:N  i8:N  i4:N  i2:N  values: a text, an unsigned, a 64-, a 32- and a 16-bit
-//   bool:N                         integer, a VARIANT_BOOL
+//   bool:N  unk:0  disp:0          integer, a VARIANT_BOOL, a null IUnknown or IDispatch
 //   &buf:N                         the agent's text buffer of N characters, by reference
 //   &bstr  &ulong  &unk            by reference: a null text, a number 0, a null object
 //   &unk:null                      a null reference where an object goes
@@ -80,7 +81,8 @@ namespace {
 constexpr std::pair<const char*, VARTYPE> kTakers[] = {
     {"I1", VT_I1},     {"UI1", VT_UI1}, {"I2", VT_I2}, {"UI2", VT_UI2},
     {"I4", VT_I4},     {"UI4", VT_UI4}, {"INT", VT_INT}, {"UINT", VT_UINT},
-    {"I8", VT_I8},     {"UI8", VT_UI8}, {"BSTR", VT_BSTR}};
+    {"I8", VT_I8},     {"UI8", VT_UI8}, {"BSTR", VT_BSTR}, {"UNKNOWN", VT_UNKNOWN},
+    {"DISPATCH", VT_DISPATCH}};
 SWKV_TLIB_PARAM g_takerParams[std::size(kTakers)];
 SWKV_TLIB_FUNC g_takers[std::size(kTakers)];
 const SWKV_TLIB_TYPE g_takerType{
@@ -194,10 +196,11 @@ std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
 }
 
 // A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
-// bool:N) or stale.
+// bool:N), an interface pointer (unk:0, disp:0) or stale.
 VARIANT Value(const std::string& word) {
   static const std::pair<const char*, VARTYPE> kNumbers[] = {
-      {"u:", VT_UI4}, {"i8:", VT_I8}, {"i4:", VT_I4}, {"i2:", VT_I2}, {"bool:", VT_BOOL}};
+      {"u:", VT_UI4}, {"i8:", VT_I8},       {"i4:", VT_I4},        {"i2:", VT_I2},
+      {"bool:", VT_BOOL}, {"unk:", VT_UNKNOWN}, {"disp:", VT_DISPATCH}};
   VARIANT value;
   VariantInit(&value);
   const std::string number = word.substr(word.find(':') + 1);
