@@ -169,8 +169,9 @@ class Parser {
     }
     if (SameWord(type, "d")) {
       char* end = nullptr;
-      unsigned long number = std::strtoul(text.c_str(), &end, 0);
-      if (text.empty() || *end != '\0' || number > 0xFFFFFFFFul) return false;
+      // 64 bits wide everywhere: a 32-bit unsigned long would take a larger number as its maximum.
+      unsigned long long number = std::strtoull(text.c_str(), &end, 0);
+      if (text.empty() || *end != '\0' || number > 0xFFFFFFFFull) return false;
       value.type = REG_DWORD;
       value.number = static_cast<DWORD>(number);
       return true;

@@ -27,14 +27,11 @@ class ComponentHost {
     return m_unregisterServer ? m_unregisterServer() : E_UNEXPECTED;
   }
 
-  // The main class's factory.
-  ComPtr<IClassFactory> Factory() const;
   // A new main class object, through a factory that is released again.
   ComPtr<IRiver> CreateRoot() const;
 
   // The module file's path, as registration writes it.
   const std::string& path() const { return m_module.path(); }
-  LoadedModule& module() { return m_module; }
 
  private:
   LoadedModule m_module;
@@ -43,18 +40,5 @@ class ComponentHost {
   HRESULT (*m_registerServer)() = nullptr;
   HRESULT (*m_unregisterServer)() = nullptr;
 };
-
-// A VARIANT argument for IDispatch::Invoke (which takes its arguments last first).
-VARIANT TextArg(BSTR text);
-VARIANT UlongArg(ULONG value);
-VARIANT ByRef(BSTR* text);
-VARIANT ByRef(ULONG* value);
-VARIANT ByRef(IUnknown** object);
-// A reference to a variant, as script engines pass their variables.
-VARIANT ByRef(VARIANT* variant);
-
-// IDispatch::Invoke of a method, the arguments given first first.
-HRESULT CallByDispatch(IDispatch* target, DISPID id, std::initializer_list<VARIANT> args,
-                       EXCEPINFO* exception = nullptr, UINT* argErr = nullptr);
 
 }  // namespace swkv::test

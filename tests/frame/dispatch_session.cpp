@@ -6,6 +6,8 @@
 //                                  "-": no place for the object
 //   lock NAME 1|0                  the factory's LockServer
 //   create NAME IID [NEW|-]        the factory's CreateInstance, kept as NEW
+//   create-inner NAME IID [NEW|-]  the same inside the session's outer object ("outer")
+//   outer [IID NEW]                the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"
 //   cd NEW NAME CHILD / enum NEW NAME / clone NEW NAME
@@ -15,6 +17,19 @@
 //                                  over the whole tree below a node
 //   reg HKLM|HKCR KEY [NAME|@]     a key's presence or a value ("<missing>")
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
+//   script TEXT                    a line of a registrar script (after a registrar run, the first
+//                                  line of a new one)
+//   registrar register|unregister [NAME=VALUE...]
+//                                  the registrar run on the script, with these replacements
+//   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text
+//                                  and version
+//   typelib-file SUFFIX / typelib-register
+//                                  LoadTypeLib of the module's path with SUFFIX; RegisterTypeLib
+//                                  of the last library loaded (none when its load failed)
+//   coclass CLSID                  the class in the last library loaded and its default interface
+//   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
+//                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
+//                                  UNKNOWN, DISPATCH)
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
 //   doc NAME MEMBER                the member's name and help text, and its names (GetNames
@@ -28,7 +43,8 @@
 //   get NAME ENTRY / dir NAME / newcount NAME
 //                                  the same operations through the virtual table
 // The arguments of call:
-//   'TEXT'  u:N  i4:N  i2:N        values: a text, an unsigned, a 32- and a 16-bit integer
+//   'TEXT'  u:N  i8:N  i4:N  i2:N  values: a text, an unsigned, a 64-, a 32- and a 16-bit
+//   bool:N  unk:0  disp:0          integer, a VARIANT_BOOL, a null IUnknown or IDispatch
 //   &buf:N                         the agent's text buffer of N characters, by reference
 //   &bstr  &ulong  &unk            by reference: a null text, a number 0, a null object
 //   &unk:null                      a null reference where an object goes
@@ -47,12 +63,35 @@
 #include <functional>
 #include <sstream>
 
+#include "frame/registrar.h"
+#include "platform/reg_key.h"
 #include "platform/text.h"
 #include "tests/support/agent.h"
 #include "tests/support/registry_sandbox.h"
+#ifndef _WIN32
+#include "platform/posix/typelib_resource.h"
+#endif
 
 namespace swkv::test {
 namespace {
+
+#ifndef _WIN32
+// A library of the test program's own, POSIX only: for each type a method that takes one value
+// of it, its id the type's number, for the conversions no method of the component's library takes.
+constexpr std::pair<const char*, VARTYPE> kTakers[] = {
+    {"I1", VT_I1},     {"UI1", VT_UI1}, {"I2", VT_I2}, {"UI2", VT_UI2},
+    {"I4", VT_I4},     {"UI4", VT_UI4}, {"INT", VT_INT}, {"UINT", VT_UINT},
+    {"I8", VT_I8},     {"UI8", VT_UI8}, {"BSTR", VT_BSTR}, {"UNKNOWN", VT_UNKNOWN},
+    {"DISPATCH", VT_DISPATCH}};
+SWKV_TLIB_PARAM g_takerParams[std::size(kTakers)];
+SWKV_TLIB_FUNC g_takers[std::size(kTakers)];
+const SWKV_TLIB_TYPE g_takerType{
+    TKIND_DISPATCH, {0x7a4e5001, 0, 0, {}}, "ITakes", "", TYPEFLAG_FDUAL, 7, g_takers,
+    std::size(kTakers), -1};
+const SWKV_TLIB g_takerLibrary{{0x7a4e5002, 0, 0, {}}, "Takers", "", 1, 0, 0, 0, &g_takerType, 1};
+const TypeLibResource g_takerResource(g_takerLibrary);
+HRESULT Take(void*, VARIANTARG* const*) { return S_OK; }
+#endif
 
 using OleString = std::basic_string<OLECHAR>;
 
@@ -70,7 +109,9 @@ std::string StatusName(HRESULT status) {
       {DISP_E_MEMBERNOTFOUND, "DISP_E_MEMBERNOTFOUND"},
       {DISP_E_EXCEPTION, "DISP_E_EXCEPTION"},
       {DISP_E_BADINDEX, "DISP_E_BADINDEX"},
+      {DISP_E_OVERFLOW, "DISP_E_OVERFLOW"},
       {TYPE_E_LIBNOTREGISTERED, "TYPE_E_LIBNOTREGISTERED"},
+      {TYPE_E_CANTLOADLIBRARY, "TYPE_E_CANTLOADLIBRARY"},
       {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE"},
       {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION"}};
   for (const auto& [value, name] : kNames)
@@ -80,6 +121,8 @@ std::string StatusName(HRESULT status) {
                 static_cast<unsigned long>(static_cast<std::uint32_t>(status)));
   return text;
 }
+
+std::string Status(HRESULT status) { return "= " + StatusName(status) + "\n"; }
 
 // A text as the caller finds it, with the room of its string; event records without their time.
 std::string TextShown(BSTR text) {
@@ -96,49 +139,82 @@ BSTR ZeroedBuffer(UINT length) {
 
 OleString Ole(const std::string& text) { return OleString(text.begin(), text.end()); }
 
-std::string GuidName(const GUID& id) {
-  if (IsEqualGUID(id, IID_IRiver)) return "IRiver";
-  if (IsEqualGUID(id, IID_IEventLog)) return "IEventLog";
+// The class and interface ids a session names.
+constexpr std::pair<const char*, const GUID*> kIds[] = {
+    {"main", &CLSID_SwkvRAID},       {"eventlog", &CLSID_EventLog},
+    {"raidevent", &CLSID_RAIDEvent}, {"IUnknown", &IID_IUnknown},
+    {"IRiver", &IID_IRiver},         {"IEventLog", &IID_IEventLog},
+    {"IRAIDEvent", &IID_IRAIDEvent}, {"IClassFactory", &IID_IClassFactory},
+    {"IEnumString", &IID_IEnumString}};
+
+const GUID& Id(const std::string& name) {
+  for (const auto& [text, id] : kIds)
+    if (name == text) return *id;
+  throw std::invalid_argument("no such id: " + name);
+}
+
+std::string IdName(const GUID& id) {
+  for (const auto& [text, known] : kIds)
+    if (IsEqualGUID(id, *known)) return text;
   return "another id";
 }
 
-const CLSID& ClassId(const std::string& name) {
-  if (name == "main") return CLSID_SwkvRAID;
-  if (name == "eventlog") return CLSID_EventLog;
-  if (name == "raidevent") return CLSID_RAIDEvent;
-  if (name == "IRiver") return IID_IRiver;
-  throw std::invalid_argument("no such class: " + name);
+// A type as the type library describes it: its id, kind, the types it implements, and its flags.
+std::string TypeShown(ITypeInfo* info) {
+  TYPEATTR* attr = nullptr;
+  if (FAILED(info->GetTypeAttr(&attr))) return "no attributes";
+  std::string out = IdName(attr->guid) + (attr->typekind == TKIND_COCLASS    ? " coclass"
+                                          : attr->typekind == TKIND_DISPATCH ? " dispatch"
+                                                                             : " another kind");
+  out += ", implements " + std::to_string(attr->cImplTypes);
+  // How many functions an interface counts differs: Windows counts those of IDispatch too.
+  if (attr->typekind == TKIND_COCLASS) out += ", " + std::to_string(attr->cFuncs) + " functions";
+  if (attr->wTypeFlags & TYPEFLAG_FDUAL) out += ", dual";
+  if (attr->wTypeFlags & TYPEFLAG_FDISPATCHABLE) out += ", dispatchable";
+  info->ReleaseTypeAttr(attr);
+  return out;
 }
 
-const IID& InterfaceId(const std::string& name) {
-  static const std::pair<const char*, const IID*> kIds[] = {
-      {"IUnknown", &IID_IUnknown}, {"IClassFactory", &IID_IClassFactory},
-      {"IRiver", &IID_IRiver}, {"IEventLog", &IID_IEventLog}, {"IEnumString", &IID_IEnumString}};
-  for (const auto& [text, id] : kIds)
-    if (name == text) return *id;
-  throw std::invalid_argument("no such interface: " + name);
+VARIANT ByRef(VARTYPE type, void* place) {
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = type | VT_BYREF;
+  arg.byref = place;
+  return arg;
 }
 
-// A value as a script or a client passes it: 'TEXT', u:N, i4:N, i2:N, buf:N or stale.
+// A value shown as text, a number as "dword N".
+std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
+  UniqueHkey key;
+  DWORD type = 0, number = 0, size = sizeof number;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+      RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&number),
+                       &size) == ERROR_SUCCESS &&
+      type == REG_DWORD)
+    return "dword " + std::to_string(number);
+  return GetString(hive, path, name);
+}
+
+// A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
+// bool:N), an interface pointer (unk:0, disp:0) or stale.
 VARIANT Value(const std::string& word) {
+  static const std::pair<const char*, VARTYPE> kNumbers[] = {
+      {"u:", VT_UI4}, {"i8:", VT_I8},       {"i4:", VT_I4},        {"i2:", VT_I2},
+      {"bool:", VT_BOOL}, {"unk:", VT_UNKNOWN}, {"disp:", VT_DISPATCH}};
   VARIANT value;
   VariantInit(&value);
   const std::string number = word.substr(word.find(':') + 1);
-  if (word.starts_with("'")) {
+  for (const auto& [prefix, type] : kNumbers)
+    if (word.starts_with(prefix)) {
+      value.vt = type;
+      value.llVal = std::stoll(number);  // the number's own bytes are the first (little-endian)
+      return value;
+    }
+  if (word.starts_with("'") || word.starts_with("buf:")) {
     value.vt = VT_BSTR;
-    value.bstrVal = UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release();
-  } else if (word.starts_with("buf:")) {
-    value.vt = VT_BSTR;
-    value.bstrVal = ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
-  } else if (word.starts_with("u:")) {
-    value.vt = VT_UI4;
-    value.ulVal = static_cast<ULONG>(std::stoul(number));
-  } else if (word.starts_with("i4:")) {
-    value.vt = VT_I4;
-    value.lVal = std::stol(number);
-  } else if (word.starts_with("i2:")) {
-    value.vt = VT_I2;
-    value.iVal = static_cast<SHORT>(std::stoi(number));
+    value.bstrVal = word.starts_with("'")
+                        ? UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release()
+                        : ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
   } else if (word == "stale") {
     value.llVal = -1;
   } else if (!word.empty()) {
@@ -176,12 +252,6 @@ class DispatchSession::Arguments {
   Arguments& operator=(const Arguments&) = delete;
 
   DISPPARAMS* params() { return &m_params; }
-  // The first number passed by reference; null when there is none.
-  ULONG* number() {
-    for (Slot& slot : m_slots)
-      if (slot.word == "&ulong") return &slot.number;
-    return nullptr;
-  }
 
   // What each argument passed by reference holds now, one line each; objects kept by name are
   // handed to keep.
@@ -240,20 +310,16 @@ class DispatchSession::Arguments {
       }
     }
     const std::string& word = slot.word;
-    if (word.starts_with("&buf:")) {
-      slot.text = ZeroedBuffer(static_cast<UINT>(std::stoul(word.substr(5))));
-      slot.passed = ByRef(&slot.text);
-    } else if (word == "&bstr") {
-      slot.passed = ByRef(&slot.text);
+    if (word.starts_with("&buf:") || word == "&bstr") {
+      if (word != "&bstr") slot.text = ZeroedBuffer(static_cast<UINT>(std::stoul(word.substr(5))));
+      slot.passed = ByRef(VT_BSTR, &slot.text);
     } else if (word == "&ulong") {
-      slot.passed = ByRef(&slot.number);
-    } else if (word == "&unk") {
-      slot.passed = ByRef(&slot.object);
-    } else if (word == "&unk:null") {
-      slot.passed = ByRef(static_cast<IUnknown**>(nullptr));
+      slot.passed = ByRef(VT_UI4, &slot.number);
+    } else if (word.starts_with("&unk")) {
+      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.object : nullptr);
     } else if (word.starts_with("&var")) {
       slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
-      slot.passed = ByRef(&slot.held);
+      slot.passed = ByRef(VT_VARIANT, &slot.held);
     } else {
       slot.held = Value(word);
       slot.passed = slot.held;
@@ -270,6 +336,12 @@ DispatchSession::DispatchSession() = default;
 DispatchSession::~DispatchSession() = default;
 
 std::string DispatchSession::Run(const std::string& line) {
+  if (line.starts_with("script ")) {  // the rest of the line as it is
+    if (m_scriptRun) m_script.clear();
+    m_scriptRun = false;
+    m_script += line.substr(7) + "\n";
+    return {};
+  }
   std::istringstream in(line);
   Words words;
   // A word in double quotes may hold blanks.
@@ -293,6 +365,7 @@ IDispatch* DispatchSession::Object(const std::string& name) const {
 }
 
 ComPtr<IUnknown> DispatchSession::Held(const std::string& name) const {
+  if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
   auto it = m_objects.find(name);
   if (it == m_objects.end() || !it->second.object) throw std::invalid_argument("no object " + name);
   return it->second.object;
@@ -335,7 +408,7 @@ std::string DispatchSession::Invoke(const Words& words) {
   const HRESULT status =
       target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD, args.params(), nullptr,
                      &exception, words[0] == "call-argerr" ? &argErr : nullptr);
-  std::string out = "= " + StatusName(status) + "\n";
+  std::string out = Status(status);
   if (status == DISP_E_EXCEPTION) out += "  exception " + StatusName(exception.scode) + "\n";
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
@@ -345,14 +418,28 @@ std::string DispatchSession::Invoke(const Words& words) {
                           [&](const std::string& name, IUnknown* object) { Keep(name, object); });
 }
 
+// The commands that hand out an object take "-" for no place: out stays null then, and a failure
+// that leaves the place as it was (0x1) shows.
+std::string DispatchSession::Made(HRESULT status, void* out, const Words& w) {
+  if (status == S_OK) {
+    ComPtr<IUnknown> object;
+    *object.put() = static_cast<IUnknown*>(out);
+    if (w[0] == "create-inner") m_outer.inner = object.get();
+    if (w.size() > 3)
+      m_objects[w[3]] = {object, w[0] == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
+  }
+  return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+         "\n";
+}
+
 std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
   auto need = [&](std::size_t count, const char* usage) {
     if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
   };
-  if (command == "register") return "= " + StatusName(m_host.RegisterServer()) + "\n";
-  if (command == "unregister") return "= " + StatusName(m_host.UnregisterServer()) + "\n";
-  if (command == "can-unload") return "= " + StatusName(m_host.CanUnloadNow()) + "\n";
+  if (command == "register") return Status(m_host.RegisterServer());
+  if (command == "unregister") return Status(m_host.UnregisterServer());
+  if (command == "can-unload") return Status(m_host.CanUnloadNow());
   if (command == "call" || command == "call-argerr") return Invoke(w);
   if (command == "root") {
     ComPtr<IRiver> root = m_host.CreateRoot();
@@ -375,49 +462,112 @@ std::string DispatchSession::Do(const Words& w) {
       return {};
     }
     if (w.size() < 4) return KeyExists(hive, w[2]) ? "key\n" : "<missing>\n";
-    const std::string value = GetString(hive, w[2], name);
+    const std::string value = ValueShown(hive, w[2], name);
     return (value == m_host.path() ? "<the module's path>" : value) + "\n";
   }
+  if (command == "typelib-register")
+    return Status(RegisterTypeLib(m_library.get(), Ole(m_host.path()).data(), nullptr));
+  if (command == "outer" && w.size() == 1)
+    return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
   need(1, "NAME ...");
   if (command == "release") {
     if (w[1] == "all") m_objects.clear();
     else m_objects.erase(w[1]);
     return {};
   }
-  if (command == "class-object") {
-    // class-object CLSID IID [NAME|-]: the class object asked of the module; "-": no place.
-    need(2, "CLSID IID [NAME|-]");
-    void* out = nullptr;  // stays null without a place: nothing to show
-    if (w.size() <= 3 || w[3] != "-") out = reinterpret_cast<void*>(0x1);
-    const HRESULT status = m_host.GetClassObject(
-        ClassId(w[1]), InterfaceId(w[2]), w.size() > 3 && w[3] == "-" ? nullptr : &out);
-    if (status == S_OK) {
-      ComPtr<IUnknown> object;
-      *object.put() = static_cast<IUnknown*>(out);
-      if (w.size() > 3) m_objects[w[3]] = {object, nullptr};
+  if (command == "registrar") {
+    CRegistrar registrar;
+    for (std::size_t i = 2; i < w.size(); ++i)
+      registrar.AddReplacement(w[i].substr(0, w[i].find('=')), w[i].substr(w[i].find('=') + 1));
+    m_scriptRun = true;
+    return Status(w[1] == "register" ? registrar.Register(m_script) : registrar.Unregister(m_script));
+  }
+  if (command == "typelib" || command == "typelib-file") {
+    m_library.reset();
+    HRESULT status;
+    if (command == "typelib-file") {
+      status = LoadTypeLib(Ole(m_host.path() + w[1]).c_str(), m_library.put());
+    } else {
+      need(3, "MAJOR MINOR LCID");
+      status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
+                              static_cast<WORD>(std::stoul(w[2])),
+                              static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
     }
-    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+    std::string out = "= " + StatusName(status);
+    TLIBATTR* attr = nullptr;
+    UniqueBstr name, help;
+    if (!m_library || m_library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr) ||
+        m_library->GetLibAttr(&attr))
+      return out + (m_library ? " (not described)\n" : " (no library)\n");
+    out += " " + Narrow(name.get()) + " \"" + Narrow(help.get()) + "\" " +
+           std::to_string(attr->wMajorVerNum) + "." + std::to_string(attr->wMinorVerNum) + "\n";
+    m_library->ReleaseTLibAttr(attr);
+    return out;
+  }
+  if (command == "take") {
+#ifdef _WIN32
+    throw std::invalid_argument("only the POSIX build has a library of its own");
+#else
+    need(2, "TYPE VALUE");
+    for (std::size_t i = 0; i < std::size(kTakers); ++i) {
+      g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
+      g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
+    }
+    ComPtr<ITypeLib> library;
+    ComPtr<ITypeInfo> info;
+    HRESULT status = LoadTypeLib(Ole("/proc/self/exe").c_str(), library.put());
+    if (SUCCEEDED(status)) status = library->GetTypeInfoOfGuid(g_takerType.guid, info.put());
+    if (FAILED(status)) return Status(status);
+    MEMBERID taker = MEMBERID_NIL;
+    for (const auto& [name, type] : kTakers)
+      if (w[1] == name) taker = type;
+    Arguments args(w, 2);
+    return Status(
+        info->Invoke(&taker, taker, DISPATCH_METHOD, args.params(), nullptr, nullptr, nullptr));
+#endif
+  }
+  if (command == "coclass") {
+    if (!m_library) throw std::invalid_argument("no library loaded");
+    ComPtr<ITypeInfo> coclass, iface;
+    if (HRESULT status = m_library->GetTypeInfoOfGuid(Id(w[1]), coclass.put()); FAILED(status))
+      return Status(status);
+    UniqueBstr help;
+    HREFTYPE reference = 0;
+    INT flags = 0;
+    coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
+    std::string out = "\"" + Narrow(help.get()) + "\" " + TypeShown(coclass.get());
+    if (coclass->GetRefTypeOfImplType(0, &reference) != S_OK ||
+        coclass->GetImplTypeFlags(0, &flags) != S_OK ||
+        coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
+      return out + "; no interface\n";
+    return out + ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get()) +
            "\n";
+  }
+  if (command == "class-object") {
+    need(2, "CLSID IID [NAME|-]");
+    void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
+    const HRESULT status = m_host.GetClassObject(Id(w[1]), Id(w[2]), out ? &out : nullptr);
+    return Made(status, out, w);
   }
   if (command == "lock") {
     need(2, "FACTORY 1|0");
-    return "= " + StatusName(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1")) +
-           "\n";
+    return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
   }
-  if (command == "create") {
-    // create FACTORY IID [NAME|-]: a new main class object; "-": no place for it.
+  if (command == "create" || command == "create-inner") {
     need(2, "FACTORY IID [NAME|-]");
-    void* out = nullptr;  // stays null without a place: nothing to show
-    if (w.size() <= 3 || w[3] != "-") out = reinterpret_cast<void*>(0x1);
+    void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
     const HRESULT status = Held(w[1]).As<IClassFactory>(IID_IClassFactory)->CreateInstance(
-        nullptr, InterfaceId(w[2]), w.size() > 3 && w[3] == "-" ? nullptr : &out);
-    if (status == S_OK) {
-      ComPtr<IUnknown> object;
-      *object.put() = static_cast<IUnknown*>(out);
-      if (w.size() > 3) Keep(w[3], object.get());
-    }
-    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
-           "\n";
+        command == "create" ? nullptr : &m_outer, Id(w[2]), out ? &out : nullptr);
+    return Made(status, out, w);
+  }
+  if (command == "outer") {
+    need(2, "IID NAME");
+    ComPtr<IUnknown> object;
+    const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
+    if (status == S_OK) Keep(w[2], object.get());
+    object.reset();
+    return Status(status) + "the outer object counts " + std::to_string(m_outer.refs) +
+           " references\n";
   }
   if (command == "same") {
     need(2, "NAME NAME");
@@ -445,7 +595,7 @@ std::string DispatchSession::Do(const Words& w) {
       object = clone.As<IUnknown>(IID_IUnknown);
     }
     if (status == S_OK) m_objects[w[1]] = {object, nullptr};
-    return "= " + StatusName(status) + "\n";
+    return Status(status);
   }
   if (command == "walk") {
     // The whole tree below the node: dir, get of every entry and cd into every link.
@@ -493,13 +643,7 @@ std::string DispatchSession::Do(const Words& w) {
       for (UINT i = 0; i < count && i < 4; ++i) out += " " + Narrow(names[i]);
       for (BSTR text : names) SysFreeString(text);
     }
-    TYPEATTR* attr = nullptr;
-    if (command == "typeinfo" && info->GetTypeAttr(&attr) == S_OK) {
-      out += ", " + GuidName(attr->guid) +
-             ((attr->wTypeFlags & TYPEFLAG_FDUAL) ? ", dual" : ", not dual");
-      info->ReleaseTypeAttr(attr);
-    }
-    return out + "\n";
+    return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
   }
   if (command == "ids") {
     const bool noNames = std::find(w.begin(), w.end(), "-names") != w.end();

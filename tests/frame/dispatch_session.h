@@ -1,7 +1,7 @@
-// The dispatch side of the component as a script host or a C++ client uses it, typed as lines of
-// text: names to dispatch ids, type information, and Invoke with arguments of every kind a
-// caller passes, each call's result and what it left in the caller's variables shown as text.
-// The engine behind the sessions in sessions/.
+// The component as a host, an installer, a script host or a C++ client uses it, typed as lines of
+// text: its entry points and class object, its registration and type library, names to dispatch
+// ids and Invoke with arguments of every kind a caller passes, each call's result and what it
+// left in the caller's variables shown as text. The engine behind the sessions in sessions/.
 #pragma once
 
 #include <map>
@@ -44,9 +44,31 @@ class DispatchSession {
   std::string Handle(const std::string& text);
   std::string Entry(const std::string& entry);
   std::string Invoke(const Words& words);
+  // What a factory or the module handed to out, kept by the name words give.
+  std::string Made(HRESULT status, void* out, const Words& words);
+
+  // An outer object that aggregates the main class: it answers IUnknown itself and everything
+  // else through the inner object, and counts the references its interfaces get.
+  struct Outer final : IUnknown {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
+      if (!IsEqualIID(iid, IID_IUnknown))
+        return inner ? inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    ULONG refs = 0;
+    IUnknown* inner = nullptr;
+  };
 
   RegistrySandbox m_registry;
   ComponentHost m_host;
+  Outer m_outer;  // outlives every object kept
+  ComPtr<ITypeLib> m_library;  // the last one loaded
+  std::string m_script;        // the registrar script typed
+  bool m_scriptRun = false;    // the next script line starts a new one
   struct Kept {
     ComPtr<IUnknown> object;
     IDispatch* dispatch = nullptr;  // the object's IRiver or IEventLog, as the caller holds it
