@@ -500,8 +500,15 @@ std::string DispatchSession::Do(const Words& w) {
         m_library->GetLibAttr(&attr))
       return out + (m_library ? " (not described)\n" : " (no library)\n");
     out += " " + Narrow(name.get()) + " \"" + Narrow(help.get()) + "\" " +
-           std::to_string(attr->wMajorVerNum) + "." + std::to_string(attr->wMinorVerNum) + "\n";
+           std::to_string(attr->wMajorVerNum) + "." + std::to_string(attr->wMinorVerNum);
     m_library->ReleaseTLibAttr(attr);
+    // The library's types by index, as its documentation names them.
+    for (UINT i = 0; i < m_library->GetTypeInfoCount(); ++i) {
+      UniqueBstr type;
+      m_library->GetDocumentation(static_cast<INT>(i), type.put(), nullptr, nullptr, nullptr);
+      out += (i ? " " : "; ") + Narrow(type.get());
+    }
+    out += "\n";
     return out;
   }
   if (command == "take") {

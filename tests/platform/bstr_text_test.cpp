@@ -26,6 +26,7 @@ TEST(Bstr, BlockHasByteLengthPrefixAndTerminatorAndNullStringsAreEmpty) {
   EXPECT_EQ(UniqueBstr(SysAllocString(text + 3)).size(), 0u);
 
   EXPECT_EQ(SysStringLen(nullptr), 0u);
+  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
   SysFreeString(nullptr);
   UniqueBstr zeros(SysAllocStringLen(nullptr, 4));
