@@ -12,22 +12,8 @@
 namespace swkv::test {
 namespace {
 
-std::string SessionsDir() { return std::string(SWKV_TESTS_DIR) + "/frame/sessions"; }
-
-class DispatchSessionTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(DispatchSessionTest, ReplaysTheSession) {
-#ifdef _WIN32
-  if (GetParam().starts_with("posix_")) GTEST_SKIP() << "only our POSIX type information has this";
-#endif
-  DispatchSession session;
-  CheckSession(SessionsDir() + "/" + GetParam() + ".txt",
-               [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, DispatchSessionTest,
-                         ::testing::ValuesIn(SessionNames(SessionsDir())),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(DispatchSessionTest, DispatchSession,
+                   std::string(SWKV_TESTS_DIR) + "/frame/sessions");
 
 }  // namespace
 }  // namespace swkv::test

@@ -66,19 +66,8 @@ class SelectionSession {
   std::map<int32_t*, int> m_pointers;
 };
 
-const std::string kFolder = std::string(SWKV_TESTS_DIR) + "/raidlib/sessions";
-
-class SelectionSessionTest : public testing::TestWithParam<std::string> {};
-
-TEST_P(SelectionSessionTest, ReplaysTheSession) {
-  SelectionSession session;
-  test::CheckSession(kFolder + "/" + GetParam() + ".txt",
-                     [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, SelectionSessionTest,
-                         testing::ValuesIn(test::SessionNames(kFolder)),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(SelectionSessionTest, SelectionSession,
+                   std::string(SWKV_TESTS_DIR) + "/raidlib/sessions");
 
 }  // namespace
 }  // namespace swkv

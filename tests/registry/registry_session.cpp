@@ -441,21 +441,8 @@ class RegistrySession {
   std::map<std::string, std::pair<HKEY, bool>> m_handles;  // and whether each is still open
 };
 
-const std::string kFolder = std::string(SWKV_TESTS_DIR) + "/registry/sessions";
-
-class RegistrySessionTest : public testing::TestWithParam<std::string> {};
-
-TEST_P(RegistrySessionTest, ReplaysTheSession) {
-#ifdef _WIN32
-  if (GetParam().starts_with("posix_")) GTEST_SKIP() << "only our POSIX registry has this";
-#endif
-  RegistrySession session;
-  CheckSession(kFolder + "/" + GetParam() + ".txt",
-               [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, RegistrySessionTest, testing::ValuesIn(SessionNames(kFolder)),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(RegistrySessionTest, RegistrySession,
+                   std::string(SWKV_TESTS_DIR) + "/registry/sessions");
 
 }  // namespace
 }  // namespace swkv::test

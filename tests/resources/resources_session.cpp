@@ -327,21 +327,8 @@ class ResourceSession {
   int m_local = 0;
 };
 
-const std::string kFolder = std::string(SWKV_TESTS_DIR) + "/resources/sessions";
-
-class ResourceSessionTest : public testing::TestWithParam<std::string> {};
-
-TEST_P(ResourceSessionTest, ReplaysTheSession) {
-#ifdef _WIN32
-  if (GetParam().starts_with("posix_")) GTEST_SKIP() << "only our POSIX library has this";
-#endif
-  ResourceSession session;
-  CheckSession(kFolder + "/" + GetParam() + ".txt",
-               [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, ResourceSessionTest, testing::ValuesIn(SessionNames(kFolder)),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(ResourceSessionTest, ResourceSession,
+                   std::string(SWKV_TESTS_DIR) + "/resources/sessions");
 
 }  // namespace
 }  // namespace swkv::test

@@ -333,19 +333,7 @@ class RiverSession {
   long m_locks = ModuleLockCount();
 };
 
-std::string SessionsDir() { return std::string(SWKV_TESTS_DIR) + "/river/sessions"; }
-
-class RiverSessionTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(RiverSessionTest, ReplaysTheSession) {
-  RiverSession session;
-  CheckSession(SessionsDir() + "/" + GetParam() + ".txt",
-               [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, RiverSessionTest,
-                         ::testing::ValuesIn(SessionNames(SessionsDir())),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(RiverSessionTest, RiverSession, std::string(SWKV_TESTS_DIR) + "/river/sessions");
 
 }  // namespace
 }  // namespace swkv::test

@@ -4,6 +4,8 @@
 // differs is written back: review the difference before committing it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -40,4 +42,23 @@ std::string ReplayCommands(const std::string& text,
 void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run);
 
+// Whether a session of this name is skipped here: those named posix_* use what only our POSIX
+// platform layer has.
+bool SkippedHere(const std::string& name);
+
 }  // namespace swkv::test
+
+// The test of a session runner: each session in FOLDER (an expression giving the path) replayed
+// by a fresh SESSION (a class whose std::string Run(const std::string&) runs one command), as
+// SUITE.ReplaysTheSession/NAME.
+#define SWKV_SESSION_TESTS(SUITE, SESSION, FOLDER)                                             \
+  class SUITE : public ::testing::TestWithParam<std::string> {};                               \
+  TEST_P(SUITE, ReplaysTheSession) {                                                           \
+    if (::swkv::test::SkippedHere(GetParam())) GTEST_SKIP() << "only our POSIX layer has this"; \
+    SESSION session;                                                                           \
+    ::swkv::test::CheckSession(std::string(FOLDER) + "/" + GetParam() + ".txt",                \
+                               [&](const std::string& line) { return session.Run(line); });    \
+  }                                                                                            \
+  INSTANTIATE_TEST_SUITE_P(Sessions, SUITE,                                                    \
+                           ::testing::ValuesIn(::swkv::test::SessionNames(FOLDER)),            \
+                           [](const auto& test) { return test.param; })
