@@ -110,17 +110,6 @@ struct Usage {
 
 #ifndef _WIN32
 constexpr std::uint64_t kClockStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
-
-// Dispatches what the thread's queue holds now; the number of messages.
-int Pump() {
-  int count = 0;
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ++count;
-    DispatchMessageA(&msg);
-  }
-  return count;
-}
 #endif
 
 // Non-ASCII bytes as \xNN, so that a session file stays plain text.
@@ -602,7 +591,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       m_clock = true;
     } else {
       SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[1])) : 1000);
-      out = "dispatched " + std::to_string(Pump()) + "\n";
+      out = "dispatched " + std::to_string(PumpMessages()) + "\n";
     }
 #endif
   } else if (command == "trace") {

@@ -58,16 +58,6 @@ std::string Hex(unsigned long value) {
   return text;
 }
 
-std::string StatusName(HRESULT status) {
-  static const std::pair<HRESULT, const char*> kNames[] = {
-      {S_OK, "S_OK"}, {S_FALSE, "S_FALSE"}, {E_POINTER, "E_POINTER"},
-      {CONNECT_E_NOCONNECTION, "CONNECT_E_NOCONNECTION"},
-      {CONNECT_E_CANNOTCONNECT, "CONNECT_E_CANNOTCONNECT"}};
-  for (const auto& [value, name] : kNames)
-    if (value == status) return name;
-  return Hex(static_cast<std::uint32_t>(status));
-}
-
 // The word as a text the agent passes; "null" a null one.
 UniqueBstr Text(const std::string& word) {
   return word == "null" ? UniqueBstr() : UniqueBstr::FromAnsi(word);

@@ -1,10 +1,52 @@
 #include "tests/support/agent.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <utility>
 
 #include "platform/text.h"
+#include "platform/win.h"
 
 namespace swkv::test {
+
+std::string StatusName(HRESULT status) {
+  static const std::pair<HRESULT, const char*> kNames[] = {
+      {S_OK, "S_OK"},
+      {S_FALSE, "S_FALSE"},
+      {E_FAIL, "E_FAIL"},
+      {E_POINTER, "E_POINTER"},
+      {E_INVALIDARG, "E_INVALIDARG"},
+      {E_NOINTERFACE, "E_NOINTERFACE"},
+      {DISP_E_UNKNOWNNAME, "DISP_E_UNKNOWNNAME"},
+      {DISP_E_BADPARAMCOUNT, "DISP_E_BADPARAMCOUNT"},
+      {DISP_E_TYPEMISMATCH, "DISP_E_TYPEMISMATCH"},
+      {DISP_E_MEMBERNOTFOUND, "DISP_E_MEMBERNOTFOUND"},
+      {DISP_E_EXCEPTION, "DISP_E_EXCEPTION"},
+      {DISP_E_BADINDEX, "DISP_E_BADINDEX"},
+      {DISP_E_OVERFLOW, "DISP_E_OVERFLOW"},
+      {TYPE_E_LIBNOTREGISTERED, "TYPE_E_LIBNOTREGISTERED"},
+      {TYPE_E_CANTLOADLIBRARY, "TYPE_E_CANTLOADLIBRARY"},
+      {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE"},
+      {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION"},
+      {CONNECT_E_NOCONNECTION, "CONNECT_E_NOCONNECTION"},
+      {CONNECT_E_CANNOTCONNECT, "CONNECT_E_CANNOTCONNECT"}};
+  for (const auto& [value, name] : kNames)
+    if (value == status) return name;
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX",
+                static_cast<unsigned long>(static_cast<std::uint32_t>(status)));
+  return text;
+}
+
+int PumpMessages() {
+  int count = 0;
+  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++count) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return count;
+}
 
 std::string Narrow(const OLECHAR* text) {
   if (!text) return {};

@@ -17,6 +17,13 @@ namespace swkv::test {
 // The single-byte text of a zero-terminated wide text.
 std::string Narrow(const OLECHAR* text);
 
+// A status as sessions show it: its name, or its number as 0xXXXXXXXX.
+std::string StatusName(HRESULT status);
+
+// Dispatches what the thread's queue holds now, as the agent's message loop does; the number of
+// messages.
+int PumpMessages();
+
 // get into an agent buffer of the given length; the text as the agent would see it.
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength = 1024);
 HRESULT Set(IRiver* node, std::string_view name, std::string_view value);

@@ -34,6 +34,7 @@
 
 #include "platform/test_clock.h"
 #include "platform/win.h"
+#include "tests/support/agent.h"
 #include "tests/support/replay.h"
 #include "tests/support/system_traits.h"
 
@@ -57,18 +58,10 @@ void CALLBACK Record(HWND window, UINT message, UINT_PTR id, DWORD time) {
                     (window ? ", a window" : "") + (message != WM_TIMER ? ", another message" : "") +
                     (time != GetTickCount() ? ", another time" : "") + (g_depth ? ", nested" : ""));
 }
-int Pump() {
-  int count = 0;
-  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++count) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return count;
-}
 void CALLBACK Nested(HWND window, UINT message, UINT_PTR id, DWORD time) {
   Record(window, message, id, time);
   ++g_depth;
-  Pump();
+  swkv::test::PumpMessages();
   --g_depth;
 }
 void CALLBACK Quiet(HWND, UINT, UINT_PTR, DWORD) {}
@@ -200,7 +193,7 @@ class TimerSession {
     } else if (c == "kill") {
       out << (KillTimer(nullptr, m_ids.at(w.at(1))) ? "killed\n" : "not killed\n");
     } else if (c == "pump") {
-      out << Pump() << " messages\n";
+      out << swkv::test::PumpMessages() << " messages\n";
     } else if (c == "peek") {
       const std::size_t first = w.size() > 1 && w[1] == "remove" ? 2 : 1;
       const bool range = w.size() > first + 1;
