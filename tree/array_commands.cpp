@@ -48,15 +48,6 @@ bool TakeField(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
-std::uint32_t CommandMode(std::int32_t command) {
-  switch (command) {
-    case 256: return 5;
-    case 1024: return 3;
-    case 2048: return 4;
-    default: return 0;
-  }
-}
-
 // Parses and runs a creation; false when the argument does not describe one.
 bool TryCreate(ArrayContainer* controller, std::string_view argument) {
   std::string_view rest = argument;
@@ -89,6 +80,25 @@ bool TryCreate(ArrayContainer* controller, std::string_view argument) {
 }
 
 }  // namespace
+
+std::uint32_t CommandMode(std::int32_t code) {
+  switch (code) {
+    case 256: return 5;   // start or resume
+    case 1024: return 3;  // pause
+    case 2048: return 4;  // stop
+    default: return 0;    // start on a given target
+  }
+}
+
+std::uint32_t ThrottleAfter(std::uint32_t mode, std::uint32_t current) {
+  switch (mode) {
+    case 0:
+    case 5: return 1;
+    case 3: return 4;
+    case 4: return 2;
+    default: return current;
+  }
+}
 
 std::int32_t ParseRaidModeName(std::string_view name) {
   for (std::int32_t i = 0; i < static_cast<std::int32_t>(std::size(kModeNames)); ++i)
@@ -161,10 +171,9 @@ int ConvertArray(ArrayContainer* controller, std::string_view argument) {
     const std::int32_t target = command == 512 ? RaidModeCode(ParseRaidModeName(modeName)) : -1;
     if (RecordStatus(raExpanConv(logical, target, count, disks.data(), blockSize, mode)) != 0) {
       result = E_FAIL;
-    } else if (mode == 0 || mode == 5) {
-      array->set_throttle_status(1);
-    } else if (mode == 3) {
-      array->set_throttle_status(4);
+    } else if (mode != 4) {
+      // A stopped conversion leaves the throttle status to the next read of the status.
+      array->set_throttle_status(ThrottleAfter(mode, array->throttle_status()));
     }
   }
   controller->Refresh();

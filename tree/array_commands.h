@@ -15,6 +15,13 @@ std::int32_t ParseRaidModeName(std::string_view name);
 // The library's mode code for a position of that table, or -1.
 std::int32_t RaidModeCode(std::int32_t position);
 
+// The library's command mode for a rebuild, synchronisation or conversion command code:
+// 256 (start or resume) 5, 1024 (pause) 3, 2048 (stop) 4, any other (start on a target) 0.
+std::uint32_t CommandMode(std::int32_t code);
+// The throttle status once the library took a command of that mode: 1 running, 4 paused,
+// 2 stopped; current for any other mode.
+std::uint32_t ThrottleAfter(std::uint32_t mode, std::uint32_t current);
+
 // name@mode name@count@disk 1@...@disk count@last value. Returns 0.
 int CreateArray(ArrayContainer* controller, std::string_view argument);
 // The handle number of an array node. Returns 0.

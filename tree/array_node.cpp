@@ -11,6 +11,7 @@
 #include "river/args.h"
 #include "river/format.h"
 #include "mxaraid/interfaces.h"
+#include "tree/array_commands.h"
 #include "tree/array_container.h"
 #include "events/polled_nodes.h"
 #include "tree/disk_node.h"
@@ -35,27 +36,6 @@ struct ActivityEntry {
 constexpr ActivityEntry kActivities[8] = {
     {0, 0}, {0x200, 1}, {0x200, 1}, {0x100, 1}, {0x300, 1}, {0x200, 4}, {0x300, 4}, {0x100, 4},
 };
-
-// The library command mode for a rebuild, synchronisation or conversion command code.
-std::uint32_t CommandMode(std::int32_t code) {
-  switch (code) {
-    case 256: return 5;   // start or resume
-    case 1024: return 3;  // pause
-    case 2048: return 4;  // stop
-    default: return 0;    // start on a given target
-  }
-}
-
-// The throttle status after a command of that mode was taken.
-std::uint32_t ThrottleAfter(std::uint32_t mode, std::uint32_t current) {
-  switch (mode) {
-    case 0:
-    case 5: return 1;
-    case 3: return 4;
-    case 4: return 2;
-    default: return current;
-  }
-}
 
 std::string_view WithoutEmbeddedZero(std::string_view text) {
   return text.substr(0, std::min(text.find('\0'), text.size()));

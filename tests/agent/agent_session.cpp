@@ -389,7 +389,9 @@ std::string AgentSession::CallLibrary(const Words& w) {
   const std::map<std::string, Setting> settings = {
       {"raOriginalChannelCount", raOriginalChannelCount}, {"raGetRebuildRate", raGetRebuildRate},
       {"raReadThreshold", raReadThreshold}, {"raWriteThreshold", raWriteThreshold},
-      {"raSmartCheckEnabled", raSmartCheckEnabled}, {"raWriteMode", raWriteMode}};
+      {"raSmartCheckEnabled", raSmartCheckEnabled}, {"raWriteMode", raWriteMode},
+      {"raChannelThreshold", raChannelThreshold},
+      {"raSubmitChannelThreshold", raSubmitChannelThreshold}};
   const std::map<std::string, Battery> battery = {
       {"raGetChargeCycle", raGetChargeCycle}, {"raGetBatteryTemperature", raGetBatteryTemperature},
       {"raGetBatteryVoltage", raGetBatteryVoltage}};
