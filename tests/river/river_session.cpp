@@ -27,7 +27,11 @@
 //                                  goes by address, which an object deleted may pass on)
 //   next E COUNT [ROOM|null] / skip E COUNT / reset E
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
-//   advise OBJECT NODE / unadvise NODE COOKIE / connections NODE / fire NODE CODE
+//   advise OBJECT NODE / unadvise NODE COOKIE / fire NODE CODE
+//   connections NODE [STEP...] / points NODE [STEP...]
+//                                  what EnumConnections and EnumConnectionPoints hand out after
+//                                  the steps: a number skips, reset, clone (go on with the copy),
+//                                  qi (IUnknown, the enumerator's own interface, IEnumString)
 //   refs NAME / locks / release NAME|all
 //                                  the count of an object; module locks since the session began;
 //                                  a reference the session holds let go
@@ -152,6 +156,36 @@ class RiverSession {
   std::string Entry(const std::string& entry) {
     if (entry.empty()) return "(empty)";
     return entry.starts_with("handle@pr-@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+  }
+  // What an enumerator hands out after the steps: a number skips that many, "reset" starts
+  // again, "clone" goes on with a copy, "qi" asks it for IUnknown, itself and IEnumString.
+  template <class Item, class Enum, class Show>
+  static std::string Walk(ComPtr<Enum> e, const IID& own, const Words& w, Show show) {
+    std::string out;
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      ComPtr<Enum> copy;
+      ComPtr<IUnknown> asked;
+      if (w[i] == "reset") {
+        out += "reset = " + StatusName(e->Reset()) + "\n";
+      } else if (w[i] == "clone") {
+        out += "clone = " + StatusName(e->Clone(copy.put())) + "\n";
+        e = copy;
+      } else if (w[i] == "qi") {
+        out += "qi =";
+        for (const IID& iid : {IID_IUnknown, own, IID_IEnumString}) {
+          out += " " + StatusName(e->QueryInterface(iid, asked.put_void()));
+        }
+        out += "\n";
+      } else {
+        out += "skip " + w[i] + " = " + StatusName(e->Skip(std::stoul(w[i]))) + "\n";
+      }
+    }
+    Item items[16]{};
+    ULONG fetched = 0;
+    const HRESULT hr = e->Next(16, items, &fetched);
+    out += "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
+    for (ULONG i = 0; i < fetched; ++i) out += "  " + show(items[i]) + "\n";
+    return out;
   }
   // A new enumerator kept as name: its ordinal among the objects the session saw.
   std::string KeepEnumerator(const std::string& name, HRESULT status, IUnknown* object) {
@@ -285,18 +319,21 @@ class RiverSession {
     } else if (command == "connections") {
       ComPtr<IEnumConnections> connections;
       Point(w[1])->EnumConnections(connections.put());
-      CONNECTDATA data[16]{};
-      ULONG fetched = 0;
-      const HRESULT hr = connections->Next(16, data, &fetched);
-      std::string out = "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
-      for (ULONG i = 0; i < fetched; ++i) {
+      return Walk<CONNECTDATA>(connections, IID_IEnumConnections, w, [&](CONNECTDATA& data) {
         std::string sink = "another object";
         for (const auto& [name, held] : m_held)
-          if (held.get() == data[i].pUnk) sink = name;
-        out += "  cookie " + std::to_string(data[i].dwCookie) + ": " + sink + "\n";
-        data[i].pUnk->Release();
-      }
-      return out;
+          if (held.get() == data.pUnk) sink = name;
+        data.pUnk->Release();
+        return "cookie " + std::to_string(data.dwCookie) + ": " + sink;
+      });
+    } else if (command == "points") {
+      ComPtr<IEnumConnectionPoints> points;
+      Node(w[1])->EnumConnectionPoints(points.put());
+      return Walk<IConnectionPoint*>(points, IID_IEnumConnectionPoints, w, [&](IConnectionPoint*& point) {
+        const bool same = point == Point(w[1]).get();
+        point->Release();
+        return same ? std::string("the IRAIDEvent point") : std::string("another point");
+      });
     } else if (command == "fire") {
       Node(w[1])->FireNotification(number(2, 0));
     } else if (command == "refs") {
