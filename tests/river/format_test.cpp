@@ -17,6 +17,7 @@ namespace {
 TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
   ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
   const std::string longText(3000, 'z');
+  const std::string longFormatted = longText + ".";
   const char* volatile none = nullptr;  // not known to the compiler as null
   char nullText[16];
   std::snprintf(nullText, sizeof nullText, "%s", none);
@@ -30,6 +31,7 @@ TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
   node->SetProperty("empty", kReadOnly, "%s", "");
   node->SetProperty("null", kReadOnly, "%s", none);
   node->SetProperty("long", kReadOnly, "%s", longText.c_str());
+  node->SetProperty("formatted", kReadOnly, "%s.", longText.c_str());
   node->SetProperty("min", kReadOnly, "%d", INT32_MIN);
   node->SetIntProperty("max", kReadOnly, INT32_MAX);
   node->SetIntProperty("zero", kReadOnly, 0);
@@ -39,7 +41,8 @@ TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
       {"pair", "1234;25"},     {"pct", "50%"},           {"wide", "       abc"},
       {"cut", "ab"},           {"hex", "0x0000D800"},    {"pad", "0x 1F0"},
       {"verbatim", "v1.0 %s %n 100% a%d b"},             {"empty", ""},
-      {"null", nullText},      {"long", longText},       {"min", "-2147483648"},
+      {"null", nullText},      {"long", longText},       {"formatted", longFormatted},
+      {"min", "-2147483648"},
       {"max", "2147483647"},   {"zero", "0"},            {"status", "-2147483647"},
       {"act", "-134217729"}};
   for (const auto& [name, value] : expected) EXPECT_EQ(Get(node.get(), name, 4000), value) << name;
