@@ -1,6 +1,8 @@
 #include "sim/call.h"
 
 #include <new>
+#include <type_traits>
+#include <vector>
 
 #include "sim/sim_control.h"
 #include "sim/simulator.h"
@@ -17,11 +19,15 @@ std::string Quoted(const char* text) {
   return "\"" + s + "\"";
 }
 
+void Call::Put(const Output& output, int64_t value) {
+  std::visit([value](auto* p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(value); },
+             output);
+}
+
 void Call::Override(const FaultEffect& effect) {
   for (const auto& [output, value] : effect.outputs) {
     if (output < 0 || static_cast<std::size_t>(output) >= m_outputs.size()) continue;
-    std::visit([v = value](auto* p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(v); },
-               m_outputs[static_cast<std::size_t>(output)]);
+    Put(m_outputs[static_cast<std::size_t>(output)], value);
   }
 }
 
@@ -67,8 +73,15 @@ int32_t Call::Run(const Body& body) {
                     exists ? index : -1,
                     effect,
                     m.nowMs};
+        std::vector<int64_t> held;
+        if (effect.silent) {
+          for (const Output& o : m_outputs)
+            std::visit([&](auto* p) { held.push_back(static_cast<int64_t>(*p)); }, o);
+        }
         status = body(ctx);
         if (status == 0) Override(effect);
+        // A silent call succeeds without writing: what the caller's variables held stays.
+        for (std::size_t i = 0; i < held.size(); ++i) Put(m_outputs[i], held[i]);
       }
       if (!sim.Close(advanced || ChangesModel(m_fn)) && status == 0) status = SIM_E_UNAVAILABLE;
     }

@@ -62,6 +62,7 @@ class Call {
   using Output = std::variant<int32_t*, uint32_t*, uint16_t*, char*>;
 
   void Override(const FaultEffect& effect);
+  static void Put(const Output& output, int64_t value);
   std::string Written() const;
 
   Fn m_fn;

@@ -70,6 +70,7 @@ FaultEffect MatchFaults(std::vector<Fault>& faults, Fn fn, int controller) {
         break;
       case FaultKind::Unterminated: effect.unterminated = true; break;
       case FaultKind::Output: effect.outputs.emplace_back(f.output, f.value); break;
+      case FaultKind::Silent: effect.silent = true; break;
     }
   }
   return effect;

@@ -19,7 +19,7 @@ bool ChangesModel(Fn fn);
 // False when name is not one of the library's functions.
 bool FindFunction(std::string_view name, Fn& fn);
 
-enum class FaultKind { Fail, Count, Unterminated, Output };
+enum class FaultKind { Fail, Count, Unterminated, Output, Silent };
 
 // One requested fault. It matches the calls of its function on its controller (-1: any); with
 // call n > 0 only the n-th matching call, counted in this process from when it was given.
@@ -43,6 +43,7 @@ struct FaultEffect {
   bool count = false;
   int32_t countValue = 0;
   bool unterminated = false;
+  bool silent = false;
   std::vector<std::pair<int32_t, int32_t>> outputs;  // (output, value)
 };
 

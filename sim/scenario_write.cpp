@@ -135,7 +135,7 @@ Ordered WriteController(const Controller& c) {
 
 Ordered WriteFault(const Fault& f) {
   Ordered j{{"function", FunctionName(f.function)}, {"controller", f.controller}, {"call", f.call}};
-  constexpr const char* kKinds[] = {"fail", "count", "unterminated", "output"};
+  constexpr const char* kKinds[] = {"fail", "count", "unterminated", "output", "silent"};
   if (f.kind == FaultKind::Fail) {
     j["fail"] = f.status;
   } else {

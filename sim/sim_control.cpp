@@ -104,6 +104,7 @@ RAEXPORT int32_t simMisbehave(const char* function, int32_t controller, int32_t 
     case SIM_MISBEHAVE_COUNT: f.kind = FaultKind::Count; break;
     case SIM_MISBEHAVE_UNTERMINATED: f.kind = FaultKind::Unterminated; break;
     case SIM_MISBEHAVE_OUTPUT: f.kind = FaultKind::Output; break;
+    case SIM_MISBEHAVE_SILENT: f.kind = FaultKind::Silent; break;
     default: return SIM_E_ARGUMENT;
   }
   f.output = output;

@@ -49,7 +49,10 @@ enum {
   /* Replace the output-th value the call writes (counted from 0 in the order of its parameters)
    * by value: unknown state, activity, type, timing, SMART or charge codes, absurd readings; the
    * first byte of raGetDeviceName's name (0: the empty name). */
-  SIM_MISBEHAVE_OUTPUT = 3
+  SIM_MISBEHAVE_OUTPUT = 3,
+  /* Succeed without writing any of the values the call lists (its texts and records are filled
+   * as usual): the caller's variables keep what they held. */
+  SIM_MISBEHAVE_SILENT = 4
 };
 
 /* Starts the model afresh from a scenario (JSON text, or a file), with the faults the scenario

@@ -22,7 +22,7 @@
 //                                  printed follows the notification or the message, indented
 //   hold PATH / unhold PATH        a reference to the node kept, as the agent keeps one
 //   fail FUNCTION CONTROLLER CALL [STATUS]
-//   misbehave FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE
+//   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
@@ -566,10 +566,11 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     out = SimRefusal(simFailCall(w[1] == "null" ? nullptr : w[1].c_str(), Number(w[2]),
                                  Number(w[3]), w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
   } else if (command == "misbehave") {
-    need(6, "FUNCTION CONTROLLER CALL count|unterminated|output OUTPUT VALUE");
+    need(6, "FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE");
     int kind = w[4] == "count"          ? SIM_MISBEHAVE_COUNT
                : w[4] == "unterminated" ? SIM_MISBEHAVE_UNTERMINATED
                : w[4] == "output"       ? SIM_MISBEHAVE_OUTPUT
+               : w[4] == "silent"       ? SIM_MISBEHAVE_SILENT
                                         : 0;
     out = SimRefusal(simMisbehave(w[1].c_str(), Number(w[2]), Number(w[3]),
                                   kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));

@@ -82,7 +82,8 @@ struct Fault {
 };
 
 // The misbehaviours of one call of a function: with the negative values, the huge ones, or
-// both (the text buffers left unterminated go with the negative ones).
+// both (the text buffers left unterminated and the values left unwritten go with the negative
+// ones).
 enum class Values { kNegative, kHuge, kAll };
 using Faults = std::vector<Fault>;
 void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values, Faults& faults) {
@@ -94,6 +95,7 @@ void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values
     if (huge) faults.push_back({&f, call, SIM_MISBEHAVE_COUNT, 0, 0x7FFFFFFF});
   }
   if (f.texts && negative) faults.push_back({&f, call, SIM_MISBEHAVE_UNTERMINATED, 0, 0});
+  if (f.outputs > 0 && negative) faults.push_back({&f, call, SIM_MISBEHAVE_SILENT, 0, 0});
   for (std::int32_t output = 0; output < f.outputs; ++output) {
     if (negative) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, kNegativeValue});
     if (huge) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, kHugeValue});
