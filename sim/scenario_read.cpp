@@ -314,7 +314,8 @@ Model ReadModel(const std::string& text, int64_t now) {
     if (const Json* how = Field(j, "misbehave")) {
       if (Field(j, "fail")) Refuse(at, "give either \"fail\" or \"misbehave\"");
       f.kind = static_cast<FaultKind>(
-          1 + ReadName(*how, Place(at, "misbehave"), {"count", "unterminated", "output", "silent"}, 0, -1));
+          1 + ReadName(*how, Place(at, "misbehave"),
+                       {"count", "unterminated", "output", "silent"}, 0, -1));
       f.output = static_cast<int32_t>(ReadInteger(j, "output", at, 0, 15, 0));
       f.value = static_cast<int32_t>(ReadInteger(j, "value", at, INT32_MIN, INT32_MAX, 0));
     }
