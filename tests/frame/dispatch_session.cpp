@@ -40,6 +40,7 @@
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
 //   call-argerr NAME DISPID ARG... the same with a place for the index of an argument in error
+//   call-null NAME DISPID          the same with no arguments at all (a null DISPPARAMS)
 //   get NAME ENTRY / dir NAME / newcount NAME
 //                                  the same operations through the virtual table
 // The arguments of call:
@@ -379,7 +380,8 @@ std::string DispatchSession::Invoke(const Words& words) {
   EXCEPINFO exception{};
   UINT argErr = 99;
   const HRESULT status =
-      target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD, args.params(), nullptr,
+      target->Invoke(std::stol(words[2]), GUID_NULL, 0, DISPATCH_METHOD,
+                     words[0] == "call-null" ? nullptr : args.params(), nullptr,
                      &exception, words[0] == "call-argerr" ? &argErr : nullptr);
   std::string out = Status(status);
   if (status == DISP_E_EXCEPTION) out += "  exception " + StatusName(exception.scode) + "\n";
@@ -413,7 +415,7 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "register") return Status(m_host.RegisterServer());
   if (command == "unregister") return Status(m_host.UnregisterServer());
   if (command == "can-unload") return Status(m_host.CanUnloadNow());
-  if (command == "call" || command == "call-argerr") return Invoke(w);
+  if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
     ComPtr<IRiver> root = m_host.CreateRoot();
     if (!root) return "no root\n";
