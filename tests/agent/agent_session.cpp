@@ -52,8 +52,9 @@
 //                                  the controller node's sensor poll N times (1); what each gave
 //   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
 //                                  none; with names, its entries read through get
-//   invoke-at PATH ACTION PREFIX TARGET [SUFFIX]
-//                                  an action run with PREFIX, the handle number of TARGET, SUFFIX
+//   invoke-at PATH ACTION PREFIX TARGET [SUFFIX [TARGET SUFFIX]...]
+//                                  an action run with PREFIX, the handle number of TARGET, SUFFIX,
+//                                  and so on for each further TARGET
 //   nodes                          controllers discovered, controller and array nodes alive
 //   locks                          the module's locks beyond those at the session's start
 //   qi PATH INTERFACE...           the pointer cd hands out for the node (p1), then each
@@ -685,10 +686,13 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       }
     }
   } else if (command == "invoke-at") {
-    need(4, "PATH ACTION PREFIX TARGET [SUFFIX]");
-    const std::string handle = Get(Node(w[4]).get(), "handle");
-    const std::string suffix = w.size() > 5 ? w[5] : "";
-    out = Status(Invoke(Node(w[1]).get(), w[2], w[3] + handle.substr(0, handle.find(';')) + suffix));
+    need(4, "PATH ACTION PREFIX TARGET [SUFFIX [TARGET SUFFIX]...]");
+    std::string argument = w[3];
+    for (std::size_t i = 4; i < w.size(); i += 2) {
+      const std::string handle = Get(Node(w[i]).get(), "handle");
+      argument += handle.substr(0, handle.find(';')) + (i + 1 < w.size() ? w[i + 1] : "");
+    }
+    out = Status(Invoke(Node(w[1]).get(), w[2], argument));
   } else if (command == "nodes") {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
