@@ -21,9 +21,15 @@ TEST(SwkvctlPieces, TextCrossesTheInterfaceAsUtf16AndBack) {
   EXPECT_EQ(BstrFromUtf8(std::string_view("\xe2\x82\xac", 2)).size(), 2u);
 }
 
-TEST(SwkvctlPieces, AnEntryHasAName) {
+TEST(SwkvctlPieces, AnEntryHasANameAndSplitsAtItsAccess) {
   Entry entry;
   EXPECT_FALSE(ParseDirEntry("@pr-@x", entry));
+  EXPECT_FALSE(ParseDirEntry("n@pw-@x", entry));
+  for (const char* access : {"pr-", "prw", "prv", "p--", "p-w", "p-v", "m--", "o--"}) {
+    ASSERT_TRUE(ParseDirEntry(std::string("a@b@") + access + "@x@y", entry)) << access;
+    EXPECT_EQ(entry.name + "|" + entry.access + "|" + entry.value,
+              std::string("a@b|") + access + "|x@y");
+  }
 }
 
 }  // namespace
