@@ -32,8 +32,8 @@
 //                                  UNKNOWN, DISPATCH); take-null: the same on no instance
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
-//   doc NAME MEMBER                the member's name and help text, and its names (GetNames
-//                                  into room for four)
+//   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
+//                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
@@ -623,9 +623,9 @@ std::string DispatchSession::Do(const Words& w) {
     if (command == "doc") {
       BSTR names[4] = {};
       UINT count = 99;
-      const HRESULT named = info->GetNames(member, names, 4, &count);
+      const HRESULT named = info->GetNames(member, w.size() > 3 ? nullptr : names, 4, &count);
       out += "\n  names " + StatusName(named) + " " + std::to_string(count);
-      for (UINT i = 0; i < count && i < 4; ++i) out += " " + Narrow(names[i]);
+      for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
       for (BSTR text : names) SysFreeString(text);
     }
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
