@@ -29,11 +29,11 @@
 //   coclass CLSID                  the class in the last library loaded and its default interface
 //   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
-//                                  UNKNOWN, DISPATCH)
+//                                  UNKNOWN, DISPATCH); take-null: the same on no instance
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
-//   doc NAME MEMBER                the member's name and help text, and its names (GetNames
-//                                  into room for four)
+//   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
+//                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
@@ -471,7 +471,9 @@ std::string DispatchSession::Do(const Words& w) {
     std::string out = "= " + StatusName(status);
     TLIBATTR* attr = nullptr;
     UniqueBstr name, help;
-    if (!m_library || m_library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr) ||
+    // The name and the help text asked for one at a time, as a client may.
+    if (!m_library || m_library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr) ||
+        m_library->GetDocumentation(-1, nullptr, help.put(), nullptr, nullptr) ||
         m_library->GetLibAttr(&attr))
       return out + (m_library ? " (not described)\n" : " (no library)\n");
     out += " " + Narrow(name.get()) + " \"" + Narrow(help.get()) + "\" " +
@@ -486,7 +488,7 @@ std::string DispatchSession::Do(const Words& w) {
     out += "\n";
     return out;
   }
-  if (command == "take") {
+  if (command == "take" || command == "take-null") {
 #ifdef _WIN32
     throw std::invalid_argument("only the POSIX build has a library of its own");
 #else
@@ -505,7 +507,8 @@ std::string DispatchSession::Do(const Words& w) {
       if (w[1] == name) taker = type;
     Arguments args(w, 2);
     return Status(
-        info->Invoke(&taker, taker, DISPATCH_METHOD, args.params(), nullptr, nullptr, nullptr));
+        info->Invoke(command == "take" ? &taker : nullptr, taker, DISPATCH_METHOD, args.params(),
+                     nullptr, nullptr, nullptr));
 #endif
   }
   if (command == "coclass") {
@@ -620,9 +623,9 @@ std::string DispatchSession::Do(const Words& w) {
     if (command == "doc") {
       BSTR names[4] = {};
       UINT count = 99;
-      const HRESULT named = info->GetNames(member, names, 4, &count);
+      const HRESULT named = info->GetNames(member, w.size() > 3 ? nullptr : names, 4, &count);
       out += "\n  names " + StatusName(named) + " " + std::to_string(count);
-      for (UINT i = 0; i < count && i < 4; ++i) out += " " + Narrow(names[i]);
+      for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
       for (BSTR text : names) SysFreeString(text);
     }
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";

@@ -26,10 +26,11 @@
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
 //   rename NAME NEW / remove NAME
-//   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name]   a file laid out by hand: the
-//                                    block in the last section but one of SECTIONS (counting
-//                                    the null section 0); the count kept in section 0, only N
-//                                    entries of the table left, the name table cut short
+//   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last]   a file laid out by
+//                                    hand: the block in the last section but one of SECTIONS
+//                                    (counting the null section 0); the count kept in section
+//                                    0, only N entries of the table left, the name table cut
+//                                    short, the name table the last section rather than the first
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -299,17 +300,19 @@ class ResourceSession {
                         m_module.substr(m_block, blockSize);
     bytes.resize((bytes.size() + 7) / 8 * 8, '\0');
     std::vector<Elf64_Shdr> table(std::stoul(w[2]));
-    table[1] = {1, SHT_STRTAB, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0, 0, 1, 0};
-    for (std::size_t i = 2; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
+    const std::size_t namesIndex = has("names-last") ? table.size() - 1 : 1;
+    for (std::size_t i = 1; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
+    table[namesIndex] = {1, SHT_STRTAB, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0,
+                         0, 1, 0};
     table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, blockSize, 0, 0, 1, 0};
     Elf64_Ehdr header;
     std::memcpy(&header, bytes.data(), sizeof header);
     header.e_shoff = bytes.size();
     header.e_shnum = static_cast<Elf64_Half>(table.size());
-    header.e_shstrndx = 1;
+    header.e_shstrndx = static_cast<Elf64_Half>(namesIndex);
     if (has("count-in-first")) {
       table[0].sh_size = table.size();
-      table[0].sh_link = 1;
+      table[0].sh_link = static_cast<Elf64_Word>(namesIndex);
       header.e_shnum = 0;
       header.e_shstrndx = SHN_XINDEX;
     }

@@ -252,7 +252,8 @@ class TimerSession {
       else
         out << (due == INFINITE ? std::string("never") : std::to_string(due) + " ms") << "\n";
     } else if (c == "time") {
-      out << "date +" << (FileTime() / 10000 - kOrigin) << " ms, tick +" << GetTickCount64() - m_tick
+      out << "date +" << (FileTime() / 10000 - kOrigin) << (FileTime() % 10000 ? ".x" : "")
+          << " ms, tick +" << GetTickCount64() - m_tick
           << " ms (" << GetTickCount() - static_cast<DWORD>(m_tick) << ")\n";
 #endif
     } else {
