@@ -26,9 +26,9 @@ TEST(SwkvctlPieces, AnEntryHasANameAndSplitsAtItsAccess) {
   EXPECT_FALSE(ParseDirEntry("@pr-@x", entry));
   EXPECT_FALSE(ParseDirEntry("n@pw-@x", entry));
   for (const char* access : {"pr-", "prw", "prv", "p--", "p-w", "p-v", "m--", "o--"}) {
-    ASSERT_TRUE(ParseDirEntry(std::string("a@b@") + access + "@x@y", entry)) << access;
+    ASSERT_TRUE(ParseDirEntry(std::string("a@b@@") + access + "@x@y", entry)) << access;
     EXPECT_EQ(entry.name + "|" + entry.access + "|" + entry.value,
-              std::string("a@b|") + access + "|x@y");
+              std::string("a@b@|") + access + "|x@y");
   }
 }
 

@@ -19,7 +19,6 @@ struct Entry {
 
   bool IsLink() const { return access == "o--"; }
   bool IsAction() const { return access == "m--"; }
-  bool IsProperty() const { return !access.empty() && access[0] == 'p'; }
   bool IsWritable() const { return access == "prw"; }
 };
 
