@@ -23,9 +23,10 @@
 //                                  the registrar run on the script, with these replacements
 //   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text
 //                                  and version
-//   typelib-file SUFFIX / typelib-register
-//                                  LoadTypeLib of the module's path with SUFFIX; RegisterTypeLib
-//                                  of the last library loaded (none when its load failed)
+//   typelib-file SUFFIX|-nofile|-nolib / typelib-register
+//                                  LoadTypeLib of the module's path with SUFFIX (or of no path,
+//                                  or into no place); RegisterTypeLib of the last library loaded
+//                                  (none when its load failed)
 //   coclass CLSID                  the class in the last library loaded and its default interface
 //   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
@@ -35,7 +36,8 @@
 //   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
-//                                  room for the ids)
+//                                  room for the ids, "-none": a count of none; "-info": the
+//                                  type information's own, a member's name then its parameters)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
@@ -461,7 +463,9 @@ std::string DispatchSession::Do(const Words& w) {
     m_library.reset();
     HRESULT status;
     if (command == "typelib-file") {
-      status = LoadTypeLib(Ole(m_host.path() + w[1]).c_str(), m_library.put());
+      const auto file = Ole(m_host.path() + (w[1][0] == '-' ? "" : w[1]));
+      status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
+                           w[1] == "-nolib" ? nullptr : m_library.put());
     } else {
       need(3, "MAJOR MINOR LCID");
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
@@ -633,15 +637,21 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "ids") {
     const bool noNames = std::find(w.begin(), w.end(), "-names") != w.end();
     const bool noIds = std::find(w.begin(), w.end(), "-ids") != w.end();
+    const bool ofInfo = std::find(w.begin(), w.end(), "-info") != w.end();
+    const bool none = std::find(w.begin(), w.end(), "-none") != w.end();
     std::vector<OleString> names;
     for (std::size_t i = 2; i < w.size(); ++i)
-      if (w[i] != "-names" && w[i] != "-ids") names.push_back(Ole(w[i]));
+      if (w[i][0] != '-') names.push_back(Ole(w[i]));
     std::vector<LPOLESTR> pointers;
     for (OleString& name : names) pointers.push_back(name.data());
     std::vector<DISPID> ids(std::max<std::size_t>(names.size(), 1), -99);
+    LPOLESTR* given = noNames ? nullptr : pointers.data();
+    const UINT count = none ? 0 : static_cast<UINT>(ids.size());
+    ComPtr<ITypeInfo> info;
+    if (ofInfo) target->GetTypeInfo(0, 0, info.put());
     const HRESULT status =
-        target->GetIDsOfNames(GUID_NULL, noNames ? nullptr : pointers.data(),
-                              static_cast<UINT>(ids.size()), 0, noIds ? nullptr : ids.data());
+        ofInfo ? info->GetIDsOfNames(given, count, noIds ? nullptr : ids.data())
+               : target->GetIDsOfNames(GUID_NULL, given, count, 0, noIds ? nullptr : ids.data());
     std::string out = "= " + StatusName(status);
     for (DISPID id : ids) out += " " + std::to_string(id);
     return out + "\n";

@@ -13,7 +13,8 @@
 //                                    (with ends: how it ends)
 //   size FILE / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
 //                                    a room of the block's size and N, or into none
-//   query FILE SUBBLOCK              VerQueryValueA on the file's block
+//   query FILE SUBBLOCK [null-path|null-value|null-length]   VerQueryValueA on the file's
+//                                    block (posix_*: with no sub-block, no value or no length)
 //   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
 //   show TEXT                        ShowMessage, the message taken by the tests
 // Only in posix_* sessions:
@@ -26,11 +27,13 @@
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
 //   rename NAME NEW / remove NAME
-//   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last]   a file laid out by
-//                                    hand: the block in the last section but one of SECTIONS
-//                                    (counting the null section 0); the count kept in section
-//                                    0, only N entries of the table left, the name table cut
-//                                    short, the name table the last section rather than the first
+//   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
+//       [names-uncounted]            a file laid out by hand: the block in the last section but
+//                                    one of SECTIONS (counting the null section 0); the count
+//                                    kept in section 0, only N entries of the table left, the
+//                                    name table cut short, the name table the last section rather
+//                                    than the first, typed as no string table, or left out of
+//                                    the header's count
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -192,7 +195,9 @@ class ResourceSession {
 #endif
       UINT length = 0;
       if (block.empty()) {
-      } else if (!VerQueryValueA(block.data(), w[2].c_str(), &value, &length)) {
+      } else if (!VerQueryValueA(block.data(), w[3] == "null-path" ? nullptr : w[2].c_str(),
+                                 w[3] == "null-value" ? nullptr : &value,
+                                 w[3] == "null-length" ? nullptr : &length)) {
         out << "not found" << (value ? ", value left set\n" : "\n");
       } else if (w[2] == "\\" || w[2].ends_with("Translation")) {
         // The fixed information by its double words, the translations by their words.
@@ -302,7 +307,8 @@ class ResourceSession {
     std::vector<Elf64_Shdr> table(std::stoul(w[2]));
     const std::size_t namesIndex = has("names-last") ? table.size() - 1 : 1;
     for (std::size_t i = 1; i < table.size(); ++i) table[i].sh_type = SHT_PROGBITS;
-    table[namesIndex] = {1, SHT_STRTAB, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0,
+    const Elf64_Word namesType = has("names-untyped") ? SHT_PROGBITS : SHT_STRTAB;
+    table[namesIndex] = {1, namesType, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0,
                          0, 1, 0};
     table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, blockSize, 0, 0, 1, 0};
     Elf64_Ehdr header;
@@ -310,6 +316,7 @@ class ResourceSession {
     header.e_shoff = bytes.size();
     header.e_shnum = static_cast<Elf64_Half>(table.size());
     header.e_shstrndx = static_cast<Elf64_Half>(namesIndex);
+    if (has("names-uncounted")) header.e_shnum = static_cast<Elf64_Half>(table.size() - 1);
     if (has("count-in-first")) {
       table[0].sh_size = table.size();
       table[0].sh_link = static_cast<Elf64_Word>(namesIndex);
