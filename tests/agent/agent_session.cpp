@@ -245,8 +245,11 @@ std::string AgentSession::Run(const std::string& typed) {
   ReplaceAll(out, m_folder, "$TMP");
   ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
   // Why a file could not be read is in the system's own words, which differ between systems.
-  static const std::regex kFileError("cannot (open|read) ((lock file )?\\$TMP/[^:]*): [^;\n]*");
-  return Escaped(std::regex_replace(out, kFileError, "cannot $1 $2: (the system's reason)"));
+  // A folder fails to open on one system and to read on another.
+  static const std::regex kFileError("cannot (open|read) (\\$TMP/[^:]*): [^;\n]*");
+  static const std::regex kLockError("(cannot open lock file \\$TMP/[^:]*): [^;\n]*");
+  out = std::regex_replace(out, kLockError, "$1: (the system's reason)");
+  return Escaped(std::regex_replace(out, kFileError, "cannot read $2: (the system's reason)"));
 }
 
 ComPtr<IRiver> AgentSession::Node(const std::string& path) const {
