@@ -247,7 +247,8 @@ std::string AgentSession::Run(const std::string& typed) {
   // Why a file could not be read is in the system's own words, which differ between systems.
   // A folder fails to open on one system and to read on another.
   static const std::regex kFileError("cannot (open|read) (\\$TMP/[^:]*): [^;\n]*");
-  static const std::regex kLockError("(cannot open lock file \\$TMP/[^:]*): [^;\n]*");
+  static const std::regex kLockError(
+      "(cannot (open lock file|create directory) \\$TMP/[^:]*): [^;\n]*");
   out = std::regex_replace(out, kLockError, "$1: (the system's reason)");
   return Escaped(std::regex_replace(out, kFileError, "cannot read $2: (the system's reason)"));
 }
