@@ -71,6 +71,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
 }
 
 bool EnsureDirectory(const std::string& path, std::string& error) {
+  if (path.empty()) return true;
   std::string partial;
   for (std::size_t i = 0; i <= path.size(); ++i) {
     if (i == path.size() || path[i] == '/' || path[i] == '\\') {
@@ -81,6 +82,12 @@ bool EnsureDirectory(const std::string& path, std::string& error) {
         return false;
       }
     }
+  }
+  // A file of that name is there already.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    error = "not a directory: " + path;
+    return false;
   }
   return true;
 }
