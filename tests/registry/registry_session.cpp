@@ -12,8 +12,9 @@
 //   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
 //   close NAME|HKLM                 RegCloseKey
 //   set KEY VALUE TYPE DATA         RegSetValueEx: TYPE sz (DATA and a terminator), bare-sz,
-//                                   binary (DATA as given) or dword (a number); a KEY with a
-//                                   subkey is created first (other commands open it: for
+//                                   binary (DATA as given) or dword (a number); DATA "- N": no
+//                                   data but a size of N; a KEY with a subkey is created first
+//                                   (other commands open it: for
 //                                   delete-value with all rights, else for reading)
 //   query KEY VALUE [SIZE]          RegQueryValueEx into SIZE bytes (none: the size asked)
 //   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
@@ -311,9 +312,10 @@ class RegistrySession {
       DWORD n = 0, type = text(3) == "dword"    ? REG_DWORD
                           : text(3) == "binary" ? REG_BINARY : REG_SZ;
       if (type == REG_DWORD) n = size(4), bytes.assign(reinterpret_cast<const char*>(&n), 4);
+      // DATA "-": no data at all, of the size that follows.
       return Status(RegSetValueExA(target, value(2), 0, type,
-                                   reinterpret_cast<const BYTE*>(bytes.data()),
-                                   static_cast<DWORD>(bytes.size()))) + "\n";
+                                   w[4] ? reinterpret_cast<const BYTE*>(bytes.data()) : nullptr,
+                                   w[4] ? static_cast<DWORD>(bytes.size()) : size(5))) + "\n";
     }
     if (command == "delete-value") return Status(RegDeleteValueA(target, value(2))) + "\n";
     if (command == "query") {
