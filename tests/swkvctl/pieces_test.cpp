@@ -3,6 +3,7 @@
 // character past U+00FF nor a lone surrogate, and it gives no entry of an empty name.
 #include <gtest/gtest.h>
 
+#include "tools/swkvctl/event_records.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/text.h"
 
@@ -30,6 +31,14 @@ TEST(SwkvctlPieces, AnEntryHasANameAndSplitsAtItsAccess) {
     EXPECT_EQ(entry.name + "|" + entry.access + "|" + entry.value,
               std::string("a@b@|") + access + "|x@y");
   }
+}
+
+TEST(SwkvctlPieces, AnEventRecordIsThreeNumbersANameAndAText) {
+  EventRecord record;
+  ASSERT_TRUE(ParseEventRecord("3@1700000000@2@disk@a@b", record));
+  EXPECT_EQ(record.name + "|" + record.text, "disk|a@b");
+  for (const char* raw : {"@1@2@n@t", "3@@2@n@t", "3@1@@n@t", "3@1@2x@n@t", "3@1@2@n"})
+    EXPECT_FALSE(ParseEventRecord(raw, record)) << raw;
 }
 
 }  // namespace
