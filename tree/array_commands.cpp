@@ -48,35 +48,34 @@ bool TakeField(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
-// Parses and runs a creation; false when the argument does not describe one.
-bool TryCreate(ArrayContainer* controller, std::string_view argument) {
+// Parses and runs a creation; an argument that does not describe one does nothing.
+void TryCreate(ArrayContainer* controller, std::string_view argument) {
   std::string_view rest = argument;
   std::string_view name, modeName, countField, address;
-  if (!TakeField(rest, name)) return false;
-  if (!TakeField(rest, modeName) || modeName.empty()) return false;
+  if (!TakeField(rest, name)) return;
+  if (!TakeField(rest, modeName) || modeName.empty()) return;
   const std::int32_t position = ParseRaidModeName(modeName);
-  if (position < 0) return false;
+  if (position < 0) return;
   // The count is an 8-bit value; an array holds at most eight disks.
-  if (!TakeField(rest, countField) || countField.empty()) return false;
+  if (!TakeField(rest, countField) || countField.empty()) return;
   const auto count = static_cast<std::uint8_t>(ParseDecimal(countField));
-  if (count == 0 || count > ArrayNode::kMaxMembers) return false;
+  if (count == 0 || count > ArrayNode::kMaxMembers) return;
   std::array<std::uint8_t, ArrayNode::kMaxMembers> disks{};
   for (std::uint8_t k = 0; k < count; ++k) {
     // Each disk field is followed by another field: the next disk or the last value.
-    if (!TakeField(rest, address)) return false;
+    if (!TakeField(rest, address)) return;
     const std::int64_t disk = DiskIdentifier(controller, address);
-    if (disk < 0) return false;
+    if (disk < 0) return;
     disks[k] = static_cast<std::uint8_t>(disk);
   }
   const std::int32_t last = ParseDecimal(rest);
-  if (!SelectController(controller->controller_index())) return false;
+  if (!SelectController(controller->controller_index())) return;
   // The library takes names of at most 63 characters.
   std::string libraryName(name.substr(0, std::min(name.find('\0'), name.size())));
   if (libraryName.size() > RA_NAME_SIZE - 1) libraryName.resize(RA_NAME_SIZE - 1);
   if (RecordStatus(raCreateArray(libraryName.c_str(), kModeCodes[position], count, disks.data(),
                                  last)) == 0)
     controller->FireNotification(kNotifyChanged);
-  return true;
 }
 
 }  // namespace
