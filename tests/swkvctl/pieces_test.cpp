@@ -12,7 +12,7 @@ namespace {
 
 TEST(SwkvctlPieces, TextCrossesTheInterfaceAsUtf16AndBack) {
   for (const std::string text : {"", "plain", "Gr\xc3\xb6\xc3\x9f" "e", "\xe2\x82\xac 5",
-                                 "\xf0\x9f\x92\xbe disk"}) {
+                                 "\xf0\x9f\x92\xbe disk", "\xf4\x8f\xbf\xbf"}) {
     UniqueBstr wide = BstrFromUtf8(text);
     EXPECT_EQ(Utf8FromWide(wide.get(), wide.size()), text);
   }
