@@ -14,8 +14,8 @@
 //   set KEY VALUE TYPE DATA         RegSetValueEx: TYPE sz (DATA and a terminator), bare-sz,
 //                                   binary (DATA as given) or dword (a number); DATA "- N": no
 //                                   data but a size of N; a KEY with a subkey is created first
-//                                   (other commands open it: for
-//                                   delete-value with all rights, else for reading)
+//                                   (other commands open it: for delete-value with all rights,
+//                                   else for reading)
 //   query KEY VALUE [SIZE]          RegQueryValueEx into SIZE bytes (none: the size asked)
 //   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
 //                                   name buffer of SIZE (the class buffer is of 8)

@@ -329,7 +329,8 @@ class RiverSession {
     } else if (command == "points") {
       ComPtr<IEnumConnectionPoints> points;
       Node(w[1])->EnumConnectionPoints(points.put());
-      return Walk<IConnectionPoint*>(points, IID_IEnumConnectionPoints, w, [&](IConnectionPoint*& point) {
+      return Walk<IConnectionPoint*>(points, IID_IEnumConnectionPoints, w,
+                                     [&](IConnectionPoint*& point) {
         const bool same = point == Point(w[1]).get();
         point->Release();
         return same ? std::string("the IRAIDEvent point") : std::string("another point");
