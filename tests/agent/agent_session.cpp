@@ -229,6 +229,8 @@ std::string AgentSession::Run(const std::string& typed) {
   std::string line = typed;
   ReplaceAll(line, "$TMP", m_folder);
   ReplaceAll(line, "$TESTS", SWKV_TESTS_DIR);
+  const std::string temporary = ".tmp." + std::to_string(ProcessId());
+  ReplaceAll(line, ".tmp.$PID", temporary);
   std::string first;
   std::istringstream(line) >> first;
   // What the library prints on stderr for a direct call is shown too.
@@ -244,11 +246,12 @@ std::string AgentSession::Run(const std::string& typed) {
   m_messages.clear();
   ReplaceAll(out, m_folder, "$TMP");
   ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
+  ReplaceAll(out, temporary, ".tmp.$PID");
   // Why a file could not be read is in the system's own words, which differ between systems.
   // A folder fails to open on one system and to read on another.
   static const std::regex kFileError("cannot (open|read) (\\$TMP/[^:]*): [^;\n]*");
   static const std::regex kLockError(
-      "(cannot (open lock file|create directory) \\$TMP/[^:]*): [^;\n]*");
+      "(cannot (open lock file|create directory|create) \\$TMP/[^:]*): [^;\n]*");
   out = std::regex_replace(out, kLockError, "$1: (the system's reason)");
   return Escaped(std::regex_replace(out, kFileError, "cannot read $2: (the system's reason)"));
 }

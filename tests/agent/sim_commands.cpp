@@ -1,6 +1,7 @@
 // The session commands that steer the simulated library itself rather than the tree: its test
 // API, its environment and files, and other processes over one state file ("$TMP" in a command
-// is a folder of the session's own, "$TESTS" the tests' source folder; both are shown so).
+// is a folder of the session's own, "$TESTS" the tests' source folder, ".tmp.$PID" the ending of
+// this process's temporary files; all are shown so).
 //   sim load FILE|JSON|''          the scenario of FILE (below tests/ or $TMP) or of the text
 //                                  loaded (a "\n" in the text is a line end), no controller open
 //   sim reset                      started over as a new process, on a stopped clock

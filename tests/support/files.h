@@ -28,6 +28,8 @@ inline void WriteText(const std::filesystem::path& path, const std::string& text
 // loads read it; GetEnv gives its value, none when it is not set.
 void SetEnv(const char* name, const char* value);
 std::optional<std::string> GetEnv(const char* name);
+// This process's id, which names the temporary files it writes.
+unsigned long ProcessId();
 
 // Environment variables set for as long as it exists; each is put back as it was.
 class ScopedEnv {

@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "tests/support/files.h"
 #include "tests/support/system_traits.h"
@@ -9,6 +10,8 @@
 namespace swkv::test {
 
 bool RunningOnWine() { return false; }
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 void SetEnv(const char* name, const char* value) {
   if (value) {

@@ -15,6 +15,8 @@ bool RunningOnWine() {
 
 void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 
+unsigned long ProcessId() { return GetCurrentProcessId(); }
+
 std::optional<std::string> GetEnv(const char* name) {
   const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
   if (size == 0) return std::nullopt;
