@@ -25,7 +25,7 @@
 //   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
 //                                  objects seen ("again": one handed out before; the number
 //                                  goes by address, which an object deleted may pass on)
-//   next E COUNT [ROOM|null] / skip E COUNT / reset E
+//   next E COUNT [ROOM|null|none] / skip E COUNT / reset E ("none": no array at all)
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
 //   advise OBJECT NODE / unadvise NODE COOKIE / fire NODE CODE
 //   connections NODE [STEP...] / points NODE [STEP...]
@@ -286,15 +286,17 @@ class RiverSession {
       const HRESULT hr = Enumerator(word(2))->Clone(copy.put());
       return KeepEnumerator(w[1], hr, copy.get());
     } else if (command == "next") {
-      const UINT room = word(3) == "null" ? 0 : number(3, 64);
+      const bool noArray = word(3) == "none", noBuffer = noArray || word(3) == "null";
+      const UINT room = noBuffer ? 0 : number(3, 64);
       std::vector<UniqueBstr> buffers;
       std::vector<LPOLESTR> places;
       for (ULONG i = 0; i < static_cast<ULONG>(number(2, 1)); ++i) {
-        buffers.push_back(word(3) == "null" ? UniqueBstr() : AgentBuffer(room));
+        buffers.push_back(noBuffer ? UniqueBstr() : AgentBuffer(room));
         places.push_back(buffers.back().get());
       }
       ULONG fetched = 99;
-      const HRESULT hr = Enumerator(w[1])->Next(number(2, 1), places.data(), &fetched);
+      const HRESULT hr =
+          Enumerator(w[1])->Next(number(2, 1), noArray ? nullptr : places.data(), &fetched);
       std::string out = "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
       for (ULONG i = 0; i < fetched && i < places.size() && places[i]; ++i)
         out += "  " + Entry(Written(places[i], room, false)) + "\n";

@@ -12,7 +12,7 @@
 //                                   the message; dispatch: the last message taken
 //   forge NAME                      a WM_TIMER of NAME's identifier naming another procedure,
 //                                   dispatched
-//   post THREAD MESSAGE WPARAM [LPARAM] / quit CODE
+//   post THREAD MESSAGE WPARAM [LPARAM [TIMES]] / quit CODE   (TIMES: up to the first refused)
 //   thread T / on T COMMAND / start T COMMAND / join T / end T
 //                                   a thread that runs commands: at once, or started and
 //                                   waited for; end lets the thread return
@@ -210,8 +210,10 @@ class TimerSession {
       out << "= " << DispatchMessageA(c == "forge" ? &forged : &m_msg) << "\n";
     } else if (c == "post") {
       const DWORD thread = w.at(1) == "main" ? m_main : Thread(w[1]).id;
-      if (!PostThreadMessageA(thread, Message(w.at(2)), number(3), w.size() > 4 ? std::stol(w[4]) : 0))
-        out << "not posted, error " << GetLastError() << "\n";
+      for (long n = w.size() > 5 ? std::stol(w[5]) : 1; n > 0; --n) {
+        if (!PostThreadMessageA(thread, Message(w.at(2)), number(3), w.size() > 4 ? std::stol(w[4]) : 0))
+          n = 0, out << "not posted, error " << GetLastError() << "\n";
+      }
     } else if (c == "quit") {
       PostQuitMessage(static_cast<int>(number(1)));
     } else if (c == "thread") {
