@@ -210,9 +210,12 @@ class TimerSession {
       out << "= " << DispatchMessageA(c == "forge" ? &forged : &m_msg) << "\n";
     } else if (c == "post") {
       const DWORD thread = w.at(1) == "main" ? m_main : Thread(w[1]).id;
+      const UINT message = Message(w.at(2));
+      const LPARAM lParam = w.size() > 4 ? std::stol(w[4]) : 0;
       for (long n = w.size() > 5 ? std::stol(w[5]) : 1; n > 0; --n) {
-        if (!PostThreadMessageA(thread, Message(w.at(2)), number(3), w.size() > 4 ? std::stol(w[4]) : 0))
-          n = 0, out << "not posted, error " << GetLastError() << "\n";
+        if (PostThreadMessageA(thread, message, number(3), lParam)) continue;
+        out << "not posted, error " << GetLastError() << "\n";
+        break;
       }
     } else if (c == "quit") {
       PostQuitMessage(static_cast<int>(number(1)));
