@@ -64,9 +64,9 @@
 //   release                        the tree, the sinks and the nodes held released
 //   call FUNCTION ARG...           a library function called directly, as the component never
 //                                  calls it: numbers, "null" for a null pointer, '' for an empty
-//                                  text, disk lists as 0,1,2 ("-": none); the call's trace line
-//                                  follows, then what the trace does not show (lists, texts,
-//                                  records)
+//                                  text, disk lists as 0,1,2 ("-": none; null: none, counted 2);
+//                                  the call's trace line follows, then what the trace does not
+//                                  show (lists, texts, records)
 #include "tests/agent/agent_session.h"
 
 #include <gtest/gtest.h>
@@ -480,7 +480,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
   } else if (f == "raCreateArray") {
     const std::uint32_t* numbers = list(2);
     std::vector<std::uint8_t> bytes(disks.begin(), disks.end());
-    status = raCreateArray(text(0), arg(1), static_cast<std::uint8_t>(bytes.size()),
+    status = raCreateArray(text(0), arg(1), static_cast<std::uint8_t>(null(2) ? 2 : bytes.size()),
                            numbers ? bytes.data() : nullptr, w.size() > 5 ? arg(3) : 0);
   } else if (f == "raExpanConv") {
     status = raExpanConv(arg(0), arg(1), arg(2), list(3), arg(4), arg(5));
