@@ -27,7 +27,8 @@
 //                                  LoadTypeLib of the module's path with SUFFIX (or of no path,
 //                                  or into no place); RegisterTypeLib of the last library loaded
 //                                  (none when its load failed)
-//   coclass CLSID                  the class in the last library loaded and its default interface
+//   coclass CLSID                  the class in the last library loaded, its default interface
+//                                  and whether it implements another after it
 //   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
 //                                  UNKNOWN, DISPATCH); take-null: the same on no instance
@@ -148,6 +149,10 @@ std::string TypeShown(ITypeInfo* info) {
   if (attr->wTypeFlags & TYPEFLAG_FDUAL) out += ", dual";
   if (attr->wTypeFlags & TYPEFLAG_FDISPATCHABLE) out += ", dispatchable";
   info->ReleaseTypeAttr(attr);
+  // A dispatch interface's functions are called through Invoke, not its virtual table.
+  FUNCDESC* f = nullptr;
+  if (SUCCEEDED(info->GetFuncDesc(0, &f)) && f->funckind == FUNC_DISPATCH) out += ", by Invoke";
+  if (f) info->ReleaseFuncDesc(f);
   return out;
 }
 
@@ -279,11 +284,10 @@ class DispatchSession::Arguments {
     VariantInit(&slot.held);
     VariantInit(&slot.passed);
     slot.word = typed;
-    if (typed.starts_with("&unk") || typed.starts_with("&var")) {
-      if (std::size_t mark = typed.find('>'); mark != std::string::npos) {
-        slot.word = typed.substr(0, mark);
-        slot.keep = typed.substr(mark + 1);
-      }
+    const bool keeps = typed.starts_with("&unk") || typed.starts_with("&var");
+    if (std::size_t mark = typed.find('>'); keeps && mark != std::string::npos) {
+      slot.word = typed.substr(0, mark);
+      slot.keep = typed.substr(mark + 1);
     }
     const std::string& word = slot.word;
     if (word.starts_with("&buf:") || word == "&bstr") {
@@ -387,9 +391,8 @@ std::string DispatchSession::Invoke(const Words& words) {
                      &exception, words[0] == "call-argerr" ? &argErr : nullptr);
   std::string out = Status(status);
   if (status == DISP_E_EXCEPTION) out += "  exception " + StatusName(exception.scode) + "\n";
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
+  for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
+    SysFreeString(text);
   if (argErr != 99) out += "  argument in error: " + std::to_string(argErr) + "\n";
   return out + args.Shown([&](IUnknown* object) { return Describe(object); },
                           [&](const std::string& name, IUnknown* object) { Keep(name, object); });
@@ -489,8 +492,7 @@ std::string DispatchSession::Do(const Words& w) {
       m_library->GetDocumentation(static_cast<INT>(i), type.put(), nullptr, nullptr, nullptr);
       out += (i ? " " : "; ") + Narrow(type.get());
     }
-    out += "\n";
-    return out;
+    return out + "\n";
   }
   if (command == "take" || command == "take-null") {
 #ifdef _WIN32
@@ -529,8 +531,8 @@ std::string DispatchSession::Do(const Words& w) {
         coclass->GetImplTypeFlags(0, &flags) != S_OK ||
         coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
       return out + "; no interface\n";
-    return out + ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get()) +
-           "\n";
+    out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
+    return out + (coclass->GetRefTypeOfImplType(1, &reference) ? "; none after it\n" : "; more\n");
   }
   if (command == "class-object") {
     need(2, "CLSID IID [NAME|-]");
@@ -635,23 +637,20 @@ std::string DispatchSession::Do(const Words& w) {
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
   }
   if (command == "ids") {
-    const bool noNames = std::find(w.begin(), w.end(), "-names") != w.end();
-    const bool noIds = std::find(w.begin(), w.end(), "-ids") != w.end();
-    const bool ofInfo = std::find(w.begin(), w.end(), "-info") != w.end();
-    const bool none = std::find(w.begin(), w.end(), "-none") != w.end();
+    auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
     std::vector<OleString> names;
     for (std::size_t i = 2; i < w.size(); ++i)
       if (w[i][0] != '-') names.push_back(Ole(w[i]));
     std::vector<LPOLESTR> pointers;
     for (OleString& name : names) pointers.push_back(name.data());
     std::vector<DISPID> ids(std::max<std::size_t>(names.size(), 1), -99);
-    LPOLESTR* given = noNames ? nullptr : pointers.data();
-    const UINT count = none ? 0 : static_cast<UINT>(ids.size());
+    LPOLESTR* given = has("-names") ? nullptr : pointers.data();
+    const UINT count = has("-none") ? 0 : static_cast<UINT>(ids.size());
     ComPtr<ITypeInfo> info;
-    if (ofInfo) target->GetTypeInfo(0, 0, info.put());
-    const HRESULT status =
-        ofInfo ? info->GetIDsOfNames(given, count, noIds ? nullptr : ids.data())
-               : target->GetIDsOfNames(GUID_NULL, given, count, 0, noIds ? nullptr : ids.data());
+    if (has("-info")) target->GetTypeInfo(0, 0, info.put());
+    DISPID* into = has("-ids") ? nullptr : ids.data();
+    const HRESULT status = has("-info") ? info->GetIDsOfNames(given, count, into)
+                                        : target->GetIDsOfNames(GUID_NULL, given, count, 0, into);
     std::string out = "= " + StatusName(status);
     for (DISPID id : ids) out += " " + std::to_string(id);
     return out + "\n";

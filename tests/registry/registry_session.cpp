@@ -20,7 +20,8 @@
 //   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
 //                                   name buffer of SIZE (the class buffer is of 8)
 //   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue likewise
-//   info KEY                        RegQueryInfoKey
+//   info KEY [all]                  RegQueryInfoKey (all: also the security descriptor's size
+//                                   and the last write time)
 //   delete-value KEY VALUE / delete-key KEY / delete-tree KEY
 //   read-only HIVE\PATH             the key may only be read from now on (its ACL on Windows)
 //   family [nt|9x]                  the system family the settings store works for (shown)
@@ -328,13 +329,16 @@ class RegistrySession {
     }
     if (command == "info") {
       char keyClass[8] = "x";
-      DWORD n[7] = {sizeof keyClass, 99, 99, 99, 99, 99, 99};
+      DWORD n[10] = {sizeof keyClass, 99, 99, 99, 99, 99, 99, 99};
+      FILETIME written{99, 99};
       LONG status = RegQueryInfoKeyA(target, keyClass, &n[0], nullptr, &n[1], &n[2], &n[3], &n[4],
-                                     &n[5], &n[6], nullptr, nullptr);
+                                     &n[5], &n[6], &n[7], &written);
+      n[8] = written.dwLowDateTime, n[9] = written.dwHighDateTime;
       std::string out = Status(status) + (status ? "" : " class " + Show(keyClass));
       const char* labels[] = {"", "subkeys", "longest", "max-class", "values", "longest-name",
-                              "longest-data"};
-      for (int i = 0; i < 7 && !status; ++i) out += labels[i] + (" " + std::to_string(n[i])) + " ";
+                              "longest-data", "security", "written-low", "written-high"};
+      for (int i = 0; i < (text(2).empty() ? 7 : 10) && !status; ++i)
+        out += labels[i] + (" " + std::to_string(n[i])) + " ";
       return out.substr(0, out.size() - !status) + "\n";
     }
     if (command == "keys" || command == "values") {
