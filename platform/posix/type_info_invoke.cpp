@@ -143,6 +143,13 @@ HRESULT Convert(const VARIANTARG& arg, VARTYPE vt, VARIANTARG& target, Temporari
   if (IsIntegerType(vt)) {
     std::optional<long long> value =
         given == VT_BSTR ? ParseInteger(byRef ? *arg.pbstrVal : arg.bstrVal) : IntegerOf(arg);
+    if (!value && given == VT_UI8) {
+      // Beyond the signed range: only a parameter of its own type holds it.
+      if (vt != VT_UI8) return DISP_E_OVERFLOW;
+      target.vt = VT_UI8;
+      target.ullVal = byRef ? *static_cast<const ULONGLONG*>(arg.byref) : arg.ullVal;
+      return S_OK;
+    }
     if (!value) return DISP_E_TYPEMISMATCH;
     return StoreInteger(*value, vt, target) ? S_OK : DISP_E_OVERFLOW;
   }

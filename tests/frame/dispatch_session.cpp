@@ -47,7 +47,7 @@
 //   get NAME ENTRY / dir NAME / newcount NAME
 //                                  the same operations through the virtual table
 // The arguments of call:
-//   'TEXT'  u:N  i8:N  i4:N  i2:N  values: a text, an unsigned, a 64-, a 32- and a 16-bit
+//   'TEXT' u:N ui8:N i8:N i4:N i2:N a text, a 32- and a 64-bit unsigned, a 64-, 32- and 16-bit
 //   bool:N  unk:0  disp:0          integer, a VARIANT_BOOL, a null IUnknown or IDispatch
 //   &buf:N                         the agent's text buffer of N characters, by reference
 //   &bstr  &ulong  &unk            by reference: a null text, a number 0, a null object
@@ -181,14 +181,14 @@ std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
 VARIANT Value(const std::string& word) {
   static const std::pair<const char*, VARTYPE> kNumbers[] = {
       {"u:", VT_UI4}, {"i8:", VT_I8},       {"i4:", VT_I4},        {"i2:", VT_I2},
-      {"bool:", VT_BOOL}, {"unk:", VT_UNKNOWN}, {"disp:", VT_DISPATCH}};
+      {"bool:", VT_BOOL}, {"unk:", VT_UNKNOWN}, {"disp:", VT_DISPATCH}, {"ui8:", VT_UI8}};
   VARIANT value;
   VariantInit(&value);
   const std::string number = word.substr(word.find(':') + 1);
   for (const auto& [prefix, type] : kNumbers)
     if (word.starts_with(prefix)) {
       value.vt = type;
-      value.llVal = std::stoll(number);  // the number's own bytes are the first (little-endian)
+      value.ullVal = std::stoull(number);  // the number's bytes are the first (little-endian)
       return value;
     }
   if (word.starts_with("'") || word.starts_with("buf:")) {
