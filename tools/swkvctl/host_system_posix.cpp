@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/posix/registry_store.h"
 #include "platform/system_time.h"
 #include "platform/test_clock.h"
 #include "tools/swkvctl/host_system.h"
@@ -94,14 +95,8 @@ std::string StateDirectory() {
   return std::string(home) + "/.local/state/swkv";
 }
 
-std::string RegistryLocation() {
-  const char* root = std::getenv("SWKV_REGISTRY_ROOT");
-  if (root && root[0]) return root;
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  if (xdg && xdg[0]) return std::string(xdg) + "/swkv/registry";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.local/state/swkv/registry";
-}
+// The folder our registry layer itself uses, so that what swkvctl names is where the keys went.
+std::string RegistryLocation() { return swkv::registry::RegistryRootDirectory(); }
 
 const char* GetEnvironment(const char* name) { return std::getenv(name); }
 
