@@ -20,8 +20,9 @@
 //   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
 //                                   name buffer of SIZE (the class buffer is of 8)
 //   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue likewise
-//   info KEY [all]                  RegQueryInfoKey (all: also the security descriptor's size
-//                                   and the last write time)
+//   info KEY [all|no-room]          RegQueryInfoKey (all: also the security descriptor's size
+//                                   and the last write time; no-room: those, and the class
+//                                   buffer of 8 given a room of 0)
 //   delete-value KEY VALUE / delete-key KEY / delete-tree KEY
 //   read-only HIVE\PATH             the key may only be read from now on (its ACL on Windows)
 //   family [nt|9x]                  the system family the settings store works for (shown)
@@ -329,7 +330,7 @@ class RegistrySession {
     }
     if (command == "info") {
       char keyClass[8] = "x";
-      DWORD n[10] = {sizeof keyClass, 99, 99, 99, 99, 99, 99, 99};
+      DWORD n[10] = {text(2) == "no-room" ? 0 : DWORD{sizeof keyClass}, 99, 99, 99, 99, 99, 99, 99};
       FILETIME written{99, 99};
       LONG status = RegQueryInfoKeyA(target, keyClass, &n[0], nullptr, &n[1], &n[2], &n[3], &n[4],
                                      &n[5], &n[6], &n[7], &written);

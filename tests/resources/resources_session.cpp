@@ -28,12 +28,13 @@
 //                                    of its value) set; the first OLD in the block replaced by NEW
 //   rename NAME NEW / remove NAME
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
-//       [names-uncounted]            a file laid out by hand: the block in the last section but
-//                                    one of SECTIONS (counting the null section 0); the count
-//                                    kept in section 0, only N entries of the table left, the
-//                                    name table cut short, the name table the last section rather
-//                                    than the first, typed as no string table, or left out of
-//                                    the header's count
+//       [names-uncounted] [block-nobits]   a file laid out by hand: the block in the last
+//                                    section but one of SECTIONS (counting the null section 0);
+//                                    the count kept in section 0, only N entries of the table
+//                                    left, the name table cut short, the name table the last
+//                                    section rather than the first, typed as no string table, or
+//                                    left out of the header's count, the block's section typed
+//                                    as one that takes no room in the file
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -311,12 +312,12 @@ class ResourceSession {
     table[namesIndex] = {1, namesType, 0, 0, namesAt, has("cut-name") ? 14u : sizeof kNames, 0,
                          0, 1, 0};
     table[table.size() - 2] = {11, SHT_PROGBITS, 0, 0, blockAt, blockSize, 0, 0, 1, 0};
+    if (has("block-nobits")) table[table.size() - 2].sh_type = SHT_NOBITS;
     Elf64_Ehdr header;
     std::memcpy(&header, bytes.data(), sizeof header);
     header.e_shoff = bytes.size();
-    header.e_shnum = static_cast<Elf64_Half>(table.size());
+    header.e_shnum = static_cast<Elf64_Half>(table.size() - has("names-uncounted"));
     header.e_shstrndx = static_cast<Elf64_Half>(namesIndex);
-    if (has("names-uncounted")) header.e_shnum = static_cast<Elf64_Half>(table.size() - 1);
     if (has("count-in-first")) {
       table[0].sh_size = table.size();
       table[0].sh_link = static_cast<Elf64_Word>(namesIndex);
