@@ -17,8 +17,7 @@ TEST(Bstr, BlockHasByteLengthPrefixAndTerminatorAndNullStringsAreEmpty) {
   const OLECHAR text[] = {'a', 'b', 'c', 0};
   UniqueBstr s(SysAllocString(text));
   ASSERT_TRUE(s);
-  EXPECT_EQ(SysStringLen(s.get()), 3u);
-  EXPECT_EQ(SysStringByteLen(s.get()), 6u);
+  EXPECT_EQ(std::pair(SysStringLen(s.get()), SysStringByteLen(s.get())), std::pair(3u, 6u));
   std::uint32_t prefix;
   std::memcpy(&prefix, reinterpret_cast<const char*>(s.get()) - 4, 4);
   EXPECT_EQ(prefix, 6u);
@@ -57,8 +56,7 @@ TEST(Text, CopyIntoABstrBufferIsCutToItsLengthAndTerminated) {
     UniqueBstr buffer = UniqueBstr::FromAnsi("wxyz");
     EXPECT_EQ(CopyToBstrBuffer(text, buffer.get()), std::strlen(copied));
     EXPECT_STREQ(AnsiText(buffer.get()).c_str(), copied);
-    EXPECT_EQ(buffer.get()[4], 0);
-    EXPECT_EQ(SysStringLen(buffer.get()), 4u);
+    EXPECT_EQ(std::pair(int{buffer.get()[4]}, SysStringLen(buffer.get())), std::pair(0, 4u));
   }
 }
 
