@@ -532,7 +532,8 @@ std::string DispatchSession::Do(const Words& w) {
         coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
       return out + "; no interface\n";
     out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
-    return out + (coclass->GetRefTypeOfImplType(1, &reference) ? "; none after it\n" : "; more\n");
+    bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
+    return out + (none ? "; none after it\n" : "; more\n");
   }
   if (command == "class-object") {
     need(2, "CLSID IID [NAME|-]");
@@ -622,8 +623,7 @@ std::string DispatchSession::Do(const Words& w) {
     *info.put() = raw;
     UniqueBstr name, help;
     const MEMBERID member = command == "doc" ? std::stol(w[2]) : MEMBERID_NIL;
-    const HRESULT documented =
-        info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
+    HRESULT documented = info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
     out += "\n  " + StatusName(documented) + " " + Narrow(name.get()) + " \"" + Narrow(help.get()) +
            "\"";
     if (command == "doc") {
