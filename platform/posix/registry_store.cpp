@@ -45,13 +45,18 @@ void Report(const std::string& message) {
 
 }  // namespace
 
+std::string StateHomeDirectory() {
+  std::string state = EnvironmentPath("XDG_STATE_HOME");
+  if (!state.empty()) return state + "/swkv";
+  std::string home = HomeDirectory();
+  if (!home.empty()) return home + "/.local/state/swkv";
+  return {};
+}
+
 std::string RegistryRootDirectory() {
   if (const char* root = std::getenv("SWKV_REGISTRY_ROOT"); root && root[0] != '\0') return root;
-  std::string state = EnvironmentPath("XDG_STATE_HOME");
-  if (!state.empty()) return state + "/swkv/registry";
-  std::string home = HomeDirectory();
-  if (!home.empty()) return home + "/.local/state/swkv/registry";
-  return {};
+  std::string state = StateHomeDirectory();
+  return state.empty() ? state : state + "/registry";
 }
 
 std::string HiveFilePath(const std::string& root, HiveId hive) {

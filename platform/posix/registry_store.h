@@ -16,9 +16,13 @@ namespace swkv::registry {
 
 enum class HiveId { kClassesRoot, kCurrentUser, kLocalMachine };
 
-// The registry's root directory: $SWKV_REGISTRY_ROOT, else $XDG_STATE_HOME/swkv/registry, else
-// $HOME/.local/state/swkv/registry (the password database's home when HOME is unset). Empty
-// when none of these is known.
+// swkv's folder of the user's state: $XDG_STATE_HOME/swkv, else $HOME/.local/state/swkv (the
+// password database's home when HOME is unset); relative paths are passed over. Empty when none
+// of these is known.
+std::string StateHomeDirectory();
+
+// The registry's root directory: $SWKV_REGISTRY_ROOT, else the registry folder of
+// StateHomeDirectory. Empty when neither is known.
 std::string RegistryRootDirectory();
 
 // The file a hive is kept in, below root.

@@ -2,7 +2,6 @@
 #ifndef _WIN32
 
 #include <dlfcn.h>
-#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -83,19 +82,10 @@ std::string AbsolutePath(const std::string& path) {
   return failure ? path : absolute.lexically_normal().string();
 }
 
-std::string StateDirectory() {
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  if (xdg && xdg[0] == '/') return std::string(xdg) + "/swkv";
-  const char* home = std::getenv("HOME");
-  if (!home || !home[0]) {
-    const passwd* user = getpwuid(getuid());
-    home = user ? user->pw_dir : nullptr;
-  }
-  if (!home || !home[0]) return {};
-  return std::string(home) + "/.local/state/swkv";
-}
+// The folders our registry layer itself uses, so that swkvctl's state lies beside the registry
+// and what it names is where the keys went.
+std::string StateDirectory() { return swkv::registry::StateHomeDirectory(); }
 
-// The folder our registry layer itself uses, so that what swkvctl names is where the keys went.
 std::string RegistryLocation() { return swkv::registry::RegistryRootDirectory(); }
 
 const char* GetEnvironment(const char* name) { return std::getenv(name); }
