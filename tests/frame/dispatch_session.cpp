@@ -402,8 +402,7 @@ std::string DispatchSession::Invoke(const Words& words) {
 // that leaves the place as it was (0x1) shows.
 std::string DispatchSession::Made(HRESULT status, void* out, const Words& w) {
   if (status == S_OK) {
-    ComPtr<IUnknown> object;
-    *object.put() = static_cast<IUnknown*>(out);
+    auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
     if (w[0] == "create-inner") m_outer.inner = object.get();
     if (w.size() > 3)
       m_objects[w[3]] = {object, w[0] == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
@@ -619,8 +618,7 @@ std::string DispatchSession::Do(const Words& w) {
     std::string out = "= " + StatusName(status);
     if (FAILED(status))
       return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
-    ComPtr<ITypeInfo> info;
-    *info.put() = raw;
+    auto info = ComPtr<ITypeInfo>::Attach(raw);
     UniqueBstr name, help;
     const MEMBERID member = command == "doc" ? std::stol(w[2]) : MEMBERID_NIL;
     HRESULT documented = info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
