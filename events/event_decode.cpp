@@ -56,12 +56,25 @@ bool LookUpEvent(std::int32_t code, std::uint32_t* category, const char** name) 
 }
 
 void DecodeEvents(EventLogState& log, const RaEventRecord* records, std::int32_t count) {
-  const auto taken = static_cast<std::uint32_t>(
-      std::clamp<std::int32_t>(count, 0, static_cast<std::int32_t>(EventLogState::kSlots)));
-  log.newCount = taken;
-  for (std::uint32_t k = 0; k < taken; ++k) {
+  auto& slots = log.slots;
+  constexpr std::size_t kSlots = EventLogState::kSlots;
+  const std::size_t position = std::min<std::size_t>(log.readPosition, kSlots);
+  std::size_t unread = std::min<std::size_t>(log.newCount, kSlots - position);
+  const auto taken = static_cast<std::size_t>(
+      std::clamp<std::int32_t>(count, 0, static_cast<std::int32_t>(kSlots)));
+  // Events the agent has not read yet stay readable: they move to the front, and the new batch
+  // follows them. When more are waiting than the slots hold, the oldest unread give way.
+  // With nothing waiting the batch fills the slots from the first, as it always did.
+  if (unread > 0)
+    std::rotate(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(position), slots.end());
+  if (unread + taken > kSlots) {
+    const std::size_t dropped = unread + taken - kSlots;
+    std::rotate(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(dropped), slots.end());
+    unread -= dropped;
+  }
+  for (std::size_t k = 0; k < taken; ++k) {
     const RaEventRecord& record = records[k];
-    EventSlot& slot = log.slots[k];
+    EventSlot& slot = slots[unread + k];
     std::uint32_t category = 0;
     const char* name = nullptr;
     // An unknown code leaves the slot's category and name as they were.
@@ -79,6 +92,7 @@ void DecodeEvents(EventLogState& log, const RaEventRecord* records, std::int32_t
     while (length < sizeof record.text && record.text[length] != '\0') ++length;
     slot.text.assign(record.text, length);
   }
+  log.newCount = static_cast<std::uint32_t>(unread + taken);
   log.readPosition = 0;
 }
 

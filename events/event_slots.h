@@ -19,13 +19,13 @@ struct EventSlot {
 struct EventLogState {
   static constexpr std::size_t kSlots = RA_MAX_EVENTS;
   std::array<EventSlot, kSlots> slots;
-  std::uint32_t newCount = 0;      // events of the last batch not yet read
+  std::uint32_t newCount = 0;      // events not yet read, from the read position on
   std::uint32_t readPosition = 0;  // the slot the next read returns
 };
 
-// Stores a batch of event records into the slots: the count replaces the previous count, the
-// read position goes back to 0, and slots past the batch keep earlier batches. At most 20
-// records are taken.
+// Appends a batch of event records after the events not read yet: those move to the front, the
+// read position goes back to 0 and the count covers both. The slots hold 20: when more are
+// waiting, the oldest unread give way. Slots past the count keep earlier batches.
 void DecodeEvents(EventLogState& log, const RaEventRecord* records, std::int32_t count);
 
 // The category and short name of an event code; false for codes outside -1 to 28.

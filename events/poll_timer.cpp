@@ -91,7 +91,10 @@ void CALLBACK PollTimerProc(HWND, UINT, UINT_PTR, DWORD) {
           controller.polled_node().Refresh();
           controller.polled_node().FireNotification(kNotifyChanged);
         }
-        if (count > 0) DecodeEvents(controller.polled_event_log(), records.data(), count);
+        // A controller's events belong to its own node: the next controller's batch must not
+        // overwrite them before the agent read them.
+        if (count > 0 && controller.polled_controller() == index)
+          DecodeEvents(controller.polled_event_log(), records.data(), count);
       });
     }
   } catch (const std::bad_alloc&) {

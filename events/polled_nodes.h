@@ -34,6 +34,8 @@ class CPolledController {
   virtual int BatteryPoll() = 0;
   // The slots the pass decodes the controller's events into.
   virtual EventLogState& polled_event_log() = 0;
+  // The controller whose events the slots hold.
+  virtual std::int32_t polled_controller() const = 0;
 
  protected:
   ~CPolledController() = default;

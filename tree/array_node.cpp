@@ -285,7 +285,18 @@ int ArrayNode::Rename(std::string_view argument) {
   // The library takes names of at most 63 characters.
   if (name.size() > RA_NAME_SIZE - 1) name.resize(RA_NAME_SIZE - 1);
   if (!Select()) return E_FAIL;
-  raRenameArray(m_logical, name.c_str());
+  if (raRenameArray(m_logical, name.c_str()) != 0) {
+    // The controller kept its name: the node shows that one, so a refused rename never looks
+    // done. When even the record cannot be read, the name shown stays as it was.
+    RaArrayInfo info{};
+    if (RecordStatus(raGetArrayInfo(m_logical, &info)) == 0) m_name.assign(ArrayRecordName(info));
+    const CDrop* shown = FindDrop("name");
+    if (!shown || shown->value() != m_name) {
+      SetProperty("name", kReadWrite, "%s", m_name.c_str());
+      FireNotification(kNotifyChanged);
+    }
+    return E_FAIL;
+  }
   m_name = name;
   SetProperty("name", kReadWrite, "%s", m_name.c_str());
   FireNotification(kNotifyChanged);
@@ -355,14 +366,17 @@ int BuildArrayChildren(ArrayContainer* controller, std::int32_t key) {
         continue;
       }
       RaArrayInfo info{};
-      if (RecordStatus(raGetArrayInfo(logical, &info)) != 0) info = RaArrayInfo{};
+      const bool haveInfo = RecordStatus(raGetArrayInfo(logical, &info)) == 0;
+      if (!haveInfo) info = RaArrayInfo{};
       std::string name(ArrayRecordName(info));
       if (name.empty()) {
         // An unnamed array is named by its place in the list, and the name is written back.
+        // A record that could not be read says nothing of the name: the node shows the number
+        // until a read succeeds, and the controller keeps the name it has.
         char numbered[32];
         std::snprintf(numbered, sizeof numbered, "Ary%d", static_cast<int>(i + 1));
         name = numbered;
-        raRenameArray(logical, name.c_str());
+        if (haveInfo) raRenameArray(logical, name.c_str());
       }
       if (ArrayNode* array = controller->AdoptChild(ArrayNode::New(), [&](ArrayNode& node) {
             return node.InitArray(controller, name, logical, controller->controller_index());

@@ -42,6 +42,7 @@ class ControllerNode : public ArrayContainer, public CEventLog, public CPolledCo
   int BatteryPoll() override;
   CRiver& polled_node() override { return *this; }
   EventLogState& polled_event_log() override { return event_log(); }
+  std::int32_t polled_controller() const override { return controller_index(); }
 
   // The PCI bus percentage shown for a channel threshold, and the threshold for a percentage,
   // relative to the original channel count.

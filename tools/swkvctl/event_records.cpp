@@ -44,13 +44,6 @@ std::string EventRecord::TimeText() const {
   return shown;
 }
 
-bool EventRecord::SameEvent(const EventRecord& other) const {
-  if (parsed != other.parsed) return false;
-  if (!parsed) return raw == other.raw;
-  return category == other.category && severity == other.severity && name == other.name &&
-         text == other.text;
-}
-
 bool ParseEventRecord(const std::string& raw, EventRecord& record) {
   record = EventRecord{};
   record.raw = raw;

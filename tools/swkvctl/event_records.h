@@ -23,8 +23,6 @@ struct EventRecord {
   std::string SeverityWord() const;
   // "2024-06-01 12:00:31" (UTC).
   std::string TimeText() const;
-  // The same event: everything but the time of reading.
-  bool SameEvent(const EventRecord& other) const;
 };
 
 // Splits a record; the text is everything after the fourth '@' (it may hold '@' itself).

@@ -80,38 +80,22 @@ void Watcher::ShowNotices(const std::vector<Notice>& notices) {
 }
 
 void Watcher::ShowEvents() {
-  // The component decodes a batch into every controller node, so identical batches are shown
-  // once, with the names of the controllers that hold them.
-  std::vector<std::pair<std::string, std::vector<EventRecord>>> batches;
+  // Each controller node holds its own controller's events: each is shown under its name.
   for (const auto& [path, node] : m_controllers) {
     ComPtr<IEventLog> log = EventLogOf(node.get());
     if (!log) continue;
     std::vector<EventRecord> records;
     HRESULT status = ReadNewEvents(log.get(), records);
     if (FAILED(status)) Line("error", "reading the event log of " + path + " failed");
-    if (records.empty()) continue;
-    bool merged = false;
-    for (auto& [names, batch] : batches) {
-      if (batch.size() != records.size()) continue;
-      bool same = true;
-      for (std::size_t i = 0; i < batch.size() && same; ++i) same = batch[i].SameEvent(records[i]);
-      if (!same) continue;
-      names += "+" + path;
-      merged = true;
-      break;
-    }
-    if (!merged) batches.emplace_back(path, std::move(records));
-  }
-  for (const auto& [names, batch] : batches) {
-    for (const EventRecord& record : batch) {
+    for (const EventRecord& record : records) {
       ++m_eventCount;
       if (!record.parsed) {
-        Line("event", names + "  " + record.raw);
+        Line("event", path + "  " + record.raw);
         continue;
       }
       std::string severity = record.SeverityWord();
       severity.resize(std::max<std::size_t>(severity.size(), 7), ' ');
-      Line("event", names + "  " + severity + " " + record.name + ": " + record.text + "  (" +
+      Line("event", path + "  " + severity + " " + record.name + ": " + record.text + "  (" +
                         record.TimeText() + ")");
     }
   }
