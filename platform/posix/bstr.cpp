@@ -48,17 +48,6 @@ BSTR SysAllocString(const OLECHAR* text) {
   return SysAllocStringLen(text, length);
 }
 
-BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length) { return AllocateBlock(bytes, length); }
-
-INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length) {
-  if (!target) return FALSE;
-  BSTR fresh = SysAllocStringLen(text, length);
-  if (!fresh) return FALSE;
-  SysFreeString(*target);
-  *target = fresh;
-  return TRUE;
-}
-
 UINT SysStringLen(BSTR text) { return text ? ByteLength(text) / sizeof(OLECHAR) : 0; }
 
 UINT SysStringByteLen(BSTR text) { return text ? ByteLength(text) : 0; }

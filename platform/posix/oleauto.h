@@ -11,15 +11,12 @@
 extern "C" {
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
-BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length);
-INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
 void SysFreeString(BSTR text);
 
 void VariantInit(VARIANT* variant);
 HRESULT VariantClear(VARIANT* variant);
-HRESULT VariantCopy(VARIANT* target, const VARIANT* source);
 }
 
 // Type-library services. A type library is carried by the module it describes and registered

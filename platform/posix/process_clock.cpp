@@ -1,12 +1,9 @@
-// The process clock, and the calls that read it or only pass real time: GetTickCount,
-// GetSystemTimeAsFileTime and Sleep.
+// The process clock, and the calls that read it: GetTickCount and GetSystemTimeAsFileTime.
 #include "platform/posix/process_clock.h"
 
-#include <cerrno>
 #include <ctime>
 #include <limits>
 
-#include <sched.h>
 
 #include "platform/win.h"
 
@@ -115,20 +112,4 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME systemTime) {
   systemTime->dwHighDateTime = static_cast<DWORD>(since1601 >> 32);
 }
 
-void WINAPI Sleep(DWORD milliseconds) {
-  if (milliseconds == 0) {
-    sched_yield();
-    return;
-  }
-  if (milliseconds == INFINITE) {
-    for (;;) {
-      timespec day{86400, 0};
-      nanosleep(&day, nullptr);
-    }
-  }
-  timespec remaining{static_cast<time_t>(milliseconds / 1000),
-                     static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-  }
-}
 }

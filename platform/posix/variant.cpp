@@ -27,29 +27,4 @@ HRESULT VariantClear(VARIANT* variant) {
   return S_OK;
 }
 
-HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
-  if (!target || !source) return E_INVALIDARG;
-  if (target == source) return S_OK;
-  VariantClear(target);
-  *target = *source;
-  switch (source->vt) {
-    case VT_BSTR:
-      if (source->bstrVal) {
-        target->bstrVal = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
-        if (!target->bstrVal) {
-          VariantInit(target);
-          return E_OUTOFMEMORY;
-        }
-      }
-      break;
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-      if (target->punkVal) target->punkVal->AddRef();
-      break;
-    default:
-      break;
-  }
-  return S_OK;
-}
-
 }  // extern "C"

@@ -21,8 +21,4 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME systemTime);
 
 // The calling thread's system-wide identifier; nonzero, and reused only after the thread ended.
 DWORD WINAPI GetCurrentThreadId(void);
-
-// Suspends the calling thread for the given wall-clock time, whichever clock the timers run on:
-// a manual clock moves only when a test advances it. Sleep(0) gives up the rest of the time slice.
-void WINAPI Sleep(DWORD milliseconds);
 }
