@@ -23,6 +23,7 @@ namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
 int g_scopes = 0;
 struct sigaction g_previous {};
+struct sigaction g_previousTerm {};
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -102,10 +103,14 @@ InterruptScope::InterruptScope() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &g_previous);
+  // A service manager stops a long-running command (serve) with SIGTERM: the same clean stop.
+  sigaction(SIGTERM, &action, &g_previousTerm);
 }
 
 InterruptScope::~InterruptScope() {
-  if (--g_scopes == 0) sigaction(SIGINT, &g_previous, nullptr);
+  if (--g_scopes > 0) return;
+  sigaction(SIGINT, &g_previous, nullptr);
+  sigaction(SIGTERM, &g_previousTerm, nullptr);
 }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
