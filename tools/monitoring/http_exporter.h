@@ -26,9 +26,11 @@ class HttpExporter {
   HttpExporter(const HttpExporter&) = delete;
   HttpExporter& operator=(const HttpExporter&) = delete;
 
-  // Binds the address and starts serving on threads of its own; returns the port bound. Throws
+  // Binds the address (connections wait from then on) and returns the port bound. Throws
   // ctl::Failure when the address cannot be had (in use, not this machine's).
-  int Start(const ListenAddress& address);
+  int Bind(const ListenAddress& address);
+  // Starts answering, on threads of its own.
+  void Run();
   // What the next scrapes get. healthy decides /health's status: 200, else 503.
   void Publish(const std::string& metrics, const std::string& health, bool healthy);
   void Stop();

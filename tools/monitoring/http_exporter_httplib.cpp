@@ -26,7 +26,7 @@ HttpExporter::HttpExporter() : m_server(std::make_unique<Server>()) {}
 
 HttpExporter::~HttpExporter() { Stop(); }
 
-int HttpExporter::Start(const ListenAddress& address) {
+int HttpExporter::Bind(const ListenAddress& address) {
   Server& server = *m_server;
   server.http.Get("/metrics", [&server](const httplib::Request&, httplib::Response& response) {
     std::lock_guard<std::mutex> lock(server.mutex);
@@ -36,6 +36,12 @@ int HttpExporter::Start(const ListenAddress& address) {
     std::lock_guard<std::mutex> lock(server.mutex);
     response.status = server.healthy ? 200 : 503;
     response.set_content(server.health, "application/json");
+  });
+  // httplib's default lets another process bind the same port (SO_REUSEPORT), so a second
+  // exporter would silently share the scrapes: the address is reused only after a restart.
+  server.http.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
   errno = 0;
   int port = address.port;
@@ -48,8 +54,12 @@ int HttpExporter::Start(const ListenAddress& address) {
                            std::to_string(address.port) + ": " +
                            (error ? std::strerror(error) : "the address cannot be had here"));
   }
-  server.thread = std::thread([&server] { server.http.listen_after_bind(); });
   return port;
+}
+
+void HttpExporter::Run() {
+  Server& server = *m_server;
+  server.thread = std::thread([&server] { server.http.listen_after_bind(); });
 }
 
 void HttpExporter::Publish(const std::string& metrics, const std::string& health, bool healthy) {

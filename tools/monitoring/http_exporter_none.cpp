@@ -10,11 +10,12 @@ bool HttpExporter::Available() { return false; }
 HttpExporter::HttpExporter() = default;
 HttpExporter::~HttpExporter() = default;
 
-int HttpExporter::Start(const ListenAddress&) {
+int HttpExporter::Bind(const ListenAddress&) {
   throw ctl::Failure(ctl::kExitUsage,
                      "serve: this build has no HTTP server; use serve --textfile FILE");
 }
 
+void HttpExporter::Run() {}
 void HttpExporter::Publish(const std::string&, const std::string&, bool) {}
 void HttpExporter::Stop() {}
 

@@ -95,26 +95,27 @@ int Serve(ctl::Session& session, const std::vector<std::string>& words, std::ost
   if (http && !HttpExporter::Available())
     throw ctl::Failure(ctl::kExitUsage,
                        "serve: this build has no HTTP server; use serve --textfile FILE");
+  // The address first: a port in use stops serve before it loads anything.
+  HttpExporter exporter;
   const ListenAddress address = ListenAddress::Parse(listen ? listenText : kDefaultListen);
+  const int port = http ? exporter.Bind(address) : 0;
 
   session.Open();
   ctl::InterruptScope interrupts;
   ctl::ClearInterrupt();
-  HttpExporter exporter;
   Exporter serving(session.root(), http ? &exporter : nullptr,
                    textfile ? std::optional<std::string>(textfileText) : std::nullopt);
-  // The first update writes the textfile: a folder that cannot take it stops us here.
+  // The first update writes the textfile: a folder that cannot take it stops serve here.
   serving.Update();
+  std::string what;
   if (http) {
-    const int port = exporter.Start(address);
-    const std::string host = address.host.find(':') == std::string::npos
-                                 ? address.host : "[" + address.host + "]";
-    out << "serving http://" << host << ":" << port << "/metrics and /health";
-  } else {
-    out << "writing " << textfileText;
+    exporter.Run();
+    const std::string& host = address.host;
+    what = "serving http://" + (host.find(':') == std::string::npos ? host : "[" + host + "]") +
+           ":" + std::to_string(port) + "/metrics and /health";
   }
-  if (http && textfile) out << "; writing " << textfileText;
-  out << " (Ctrl-C stops)" << std::endl;
+  if (textfile) what += (what.empty() ? "writing " : "; writing ") + textfileText;
+  out << what << " (Ctrl-C stops)" << std::endl;
   ctl::MessageLoop& loop = session.loop();
   while (!ctl::Interrupted()) {
     if (loop.DispatchWaiting() > 0) serving.Update();
