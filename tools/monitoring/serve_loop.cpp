@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <optional>
-#include <sstream>
 
 #include "tools/monitoring/http_exporter.h"
 #include "tools/monitoring/prometheus_text.h"
+#include "tools/monitoring/scrape.h"
 #include "tools/monitoring/textfile.h"
-#include "tools/monitoring/verdict.h"
 #include "tools/swkvctl/arguments.h"
 #include "tools/swkvctl/event_records.h"
 #include "tools/swkvctl/failure.h"
@@ -69,17 +68,13 @@ void Exporter::Update() {
   // the tree again whatever they said.
   m_subscriptions.Take();
 
-  std::ostringstream metrics, health;
-  WriteMetrics(state, &m_events, metrics);
-  const Verdict verdict = Judge(state, Thresholds{});
-  PrintVerdictJson(verdict, health);
-  if (m_http) m_http->Publish(metrics.str(), health.str(), verdict.severity == Severity::kOk ||
-                                                               verdict.severity == Severity::kWarning);
-  if (!m_textfile || metrics.str() == m_written) return;
+  const ScrapeText scrape = Render(state, &m_events);
+  if (m_http) m_http->Publish(scrape.metrics, scrape.health, scrape.healthy);
+  if (!m_textfile || scrape.metrics == m_written) return;
   const std::uint64_t now = ctl::ClockMilliseconds();
   if (m_writtenAt && now - *m_writtenAt < kTextfilePeriod) return;
-  WriteTextfile(*m_textfile, metrics.str());
-  m_written = metrics.str();
+  WriteTextfile(*m_textfile, scrape.metrics);
+  m_written = scrape.metrics;
   m_writtenAt = now;
 }
 
