@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# promtool accepts swkvctl's metrics (before and after the default timeline fails a disk) and the
-# alert rules, and the rules' unit tests pass. Skipped (77) only when promtool is not installed.
+# promtool accepts swkvctl's metrics (before and after the default timeline fails a disk, and over
+# a scenario where everything goes wrong and a name needs escaping) and the alert rules, and the
+# rules' unit tests pass. Skipped (77) only when promtool is not installed.
 set -euo pipefail
-swkvctl=$1 rules=$2 rule_tests=$3
+swkvctl=$1 rules=$2 rule_tests=$3 troubles=$4
 if ! command -v promtool > /dev/null; then
   echo "skipped: promtool is not installed (scripts/setup installs Debian's prometheus)"
   exit 77
@@ -15,7 +16,8 @@ unset SWKV_SIM_SCENARIO SWKV_SIM_TRACE
 
 "$swkvctl" metrics --textfile "$box/before.prom" 2> /dev/null
 SWKV_SIM_CLOCK=manual+31 "$swkvctl" --speed max metrics > "$box/after.prom"
-for file in before after; do
+SWKV_SIM_STATE= SWKV_SIM_SCENARIO=$troubles "$swkvctl" metrics > "$box/troubles.prom"
+for file in before after troubles; do
   promtool check metrics < "$box/$file.prom"
   grep -q '^swkv_up 1$' "$box/$file.prom"
 done
