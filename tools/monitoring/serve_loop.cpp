@@ -97,6 +97,7 @@ int Serve(ctl::Session& session, const std::vector<std::string>& words, std::ost
 
   session.Open();
   ctl::InterruptScope interrupts;
+  ctl::TerminateScope terminations;
   ctl::ClearInterrupt();
   Exporter serving(session.root(), http ? &exporter : nullptr,
                    textfile ? std::optional<std::string>(textfileText) : std::nullopt);

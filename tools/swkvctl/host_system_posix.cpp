@@ -103,15 +103,20 @@ InterruptScope::InterruptScope() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &g_previous);
-  // A service manager stops a long-running command (serve) with SIGTERM: the same clean stop.
-  sigaction(SIGTERM, &action, &g_previousTerm);
 }
 
 InterruptScope::~InterruptScope() {
-  if (--g_scopes > 0) return;
-  sigaction(SIGINT, &g_previous, nullptr);
-  sigaction(SIGTERM, &g_previousTerm, nullptr);
+  if (--g_scopes == 0) sigaction(SIGINT, &g_previous, nullptr);
 }
+
+TerminateScope::TerminateScope() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, &g_previousTerm);
+}
+
+TerminateScope::~TerminateScope() { sigaction(SIGTERM, &g_previousTerm, nullptr); }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 bool Interrupted() { return g_interrupted != 0; }
