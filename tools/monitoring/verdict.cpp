@@ -149,7 +149,8 @@ Verdict Judge(const SystemState& state, const Thresholds& thresholds) {
   perf.emplace_back("arrays_busy", std::to_string(busy));
   perf.emplace_back("disks", std::to_string(state.disks.size()));
   perf.emplace_back("disks_failed", std::to_string(failed));
-  const std::string limits = ";" + Number(thresholds.warning) + ";" + Number(thresholds.critical);
+  std::string limits = ";";
+  limits.append(Number(thresholds.warning)).append(";").append(Number(thresholds.critical));
   for (const BayState& bay : state.bays)
     if (bay.temperature)
       perf.emplace_back(bay.controller + "_" + bay.name + "_celsius",
