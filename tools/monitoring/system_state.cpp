@@ -135,28 +135,30 @@ std::optional<std::uint64_t> BytesFromSizeText(const std::string& text) {
 
 SystemState ReadSystemState(const ctl::TreeSnapshot& tree) {
   SystemState state;
-  // Which array each disk belongs to: an array lists its members as "disk<number + 1>", the
-  // number being twice the channel plus one for a slave.
+  const auto& nodes = tree.nodes();
+  // A disk shows below its channel and, when it belongs to one, below its array too: the kind of
+  // its parent tells which (a name does not: an array may be called "ch1").
+  std::vector<int> parentKind(nodes.size(), 0);
+  for (const NodeRecord& node : nodes)
+    for (std::size_t child : node.children) parentKind[child] = node.kind;
+  // An array lists its members as "disk<number + 1>", the number being twice the channel plus
+  // one for a slave.
   std::map<std::string, std::string> memberOf;  // "HBA1 disk3" -> "System"
-  for (const NodeRecord& node : tree.nodes()) {
-    if (node.kind != ctl::kKindDisk || node.path.find("/ch") != std::string::npos) continue;
-    const std::size_t slash = node.path.rfind('/');
-    const std::string arrayPath = node.path.substr(0, slash);
-    const std::string arrayName = arrayPath.substr(arrayPath.rfind('/') + 1);
-    memberOf[ControllerOf(node.path) + " " + node.name] = arrayName;
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    if (nodes[i].kind != ctl::kKindDisk || parentKind[i] != ctl::kKindArray) continue;
+    const std::string arrayPath = nodes[i].path.substr(0, nodes[i].path.rfind('/'));
+    memberOf[ControllerOf(nodes[i].path) + " " + nodes[i].name] =
+        arrayPath.substr(arrayPath.rfind('/') + 1);
   }
-  for (const NodeRecord& node : tree.nodes()) {
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    const NodeRecord& node = nodes[i];
     switch (node.kind) {
       case ctl::kKindController:
         state.controllers.push_back({node.path, ValueOf(node, "HardWare"), ValueOf(node, "DV")});
         break;
       case ctl::kKindArray: ReadArray(node, state); break;
       case ctl::kKindDisk: {
-        // A member shows under its array too; the one below its channel is the disk.
-        const std::size_t slash = node.path.rfind('/');
-        if (slash == std::string::npos) break;
-        const std::string parent = node.path.substr(0, slash);
-        if (parent.substr(parent.rfind('/') + 1).rfind("ch", 0) != 0) break;
+        if (parentKind[i] != ctl::kKindChannel) break;
         DiskState disk;
         disk.controller = ControllerOf(node.path);
         disk.path = node.path;
