@@ -50,6 +50,15 @@ else()
   install(FILES raidlib/raidapikv9k.h DESTINATION ${swkv_include_dir}/raidlib)
   install(DIRECTORY platform/ DESTINATION ${swkv_include_dir}/platform
           FILES_MATCHING PATTERN "*.h" PATTERN "windows" EXCLUDE PATTERN "module" EXCLUDE)
+  # Monitoring: the alert rules, the scrape configuration, the Nagios/Icinga commands beside
+  # them; the systemd units (the exporter, and the textfile for node_exporter) where systemd
+  # looks for a package's units.
+  install(FILES packaging/monitoring/swkv-alerts.yml packaging/monitoring/prometheus-scrape.yml
+                packaging/monitoring/swkv-nagios.cfg packaging/monitoring/swkv-icinga2.conf
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/swkv/monitoring)
+  install(FILES packaging/monitoring/swkvctl-serve.service
+                packaging/monitoring/swkv-textfile.service packaging/monitoring/swkv-textfile.timer
+          DESTINATION lib/systemd/system)
 endif()
 
 set(CPACK_PACKAGE_NAME swkv)

@@ -30,5 +30,16 @@ TEST(Soak, PollingForRoundsOfTheTimelineKeepsTheHeapFlat) {
   EXPECT_EQ(f.nodesAliveAfter, 0u);
 }
 
+// swkvctl serve's scrape after every fourth pass: reading the tree, the arrays' status and making
+// the metrics and the verdict leave the heap as flat as the passes alone.
+TEST(Soak, ScrapingTheTreeBetweenPassesKeepsTheHeapFlat) {
+  SoakFigures f = RunSoak(2 * kSoakRoundSeconds, nullptr, 4);
+  PrintSoakFigures(f, "");
+  EXPECT_EQ(f.scrapes, 2 * kSoakRoundSeconds / 4);
+  EXPECT_LE(f.heapEnd, f.heapStart + HeapNoise());
+  EXPECT_EQ(f.moduleLocksAfter, 0);
+  EXPECT_EQ(f.nodesAliveAfter, 0u);
+}
+
 }  // namespace
 }  // namespace swkv::test

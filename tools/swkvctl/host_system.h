@@ -68,6 +68,15 @@ class InterruptScope {
   InterruptScope(const InterruptScope&) = delete;
   InterruptScope& operator=(const InterruptScope&) = delete;
 };
+// While one exists (one at a time), SIGTERM asks what runs to stop as Ctrl-C does, so that a
+// service manager stops a long-running command (serve) cleanly. POSIX only.
+class TerminateScope {
+ public:
+  TerminateScope();
+  ~TerminateScope();
+  TerminateScope(const TerminateScope&) = delete;
+  TerminateScope& operator=(const TerminateScope&) = delete;
+};
 bool Interrupted();
 void ClearInterrupt();
 

@@ -23,6 +23,7 @@ namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
 int g_scopes = 0;
 struct sigaction g_previous {};
+struct sigaction g_previousTerm {};
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -107,6 +108,15 @@ InterruptScope::InterruptScope() {
 InterruptScope::~InterruptScope() {
   if (--g_scopes == 0) sigaction(SIGINT, &g_previous, nullptr);
 }
+
+TerminateScope::TerminateScope() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, &g_previousTerm);
+}
+
+TerminateScope::~TerminateScope() { sigaction(SIGTERM, &g_previousTerm, nullptr); }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 bool Interrupted() { return g_interrupted != 0; }

@@ -111,6 +111,10 @@ InterruptScope::~InterruptScope() {
   if (--g_scopes == 0) SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 }
 
+// A Windows service is stopped through its control handler, not a signal: nothing to catch.
+TerminateScope::TerminateScope() = default;
+TerminateScope::~TerminateScope() = default;
+
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 bool Interrupted() { return g_interrupted != 0; }
 void ClearInterrupt() { InterlockedExchange(&g_interrupted, 0); }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/monitoring/commands.h"
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/host_system.h"
@@ -30,6 +31,16 @@ const char kUsage[] =
     "  events CONTROLLER [--clear]      the controller's new events (after one polling pass)\n"
     "  watch [--seconds N]              notifications, events and activity progress as they come\n"
     "  shell [--echo]                   an interactive console (commands from a script too)\n"
+    "  health [PATH] [--json] [-w C] [-c C]\n"
+    "                                   one verdict over the tree or a controller, as monitoring\n"
+    "                                   plugins give it (exit 0 OK, 1 WARNING, 2 CRITICAL,\n"
+    "                                   3 UNKNOWN); bay temperatures warn at -w (default 45 C)\n"
+    "                                   and are critical at -c (default 55 C)\n"
+    "  metrics [--textfile FILE]        the tree as Prometheus metrics (FILE replaced whole)\n"
+    "  serve [--listen ADDRESS:PORT] [--textfile FILE]\n"
+    "                                   a Prometheus exporter: GET /metrics and /health on\n"
+    "                                   ADDRESS:PORT (default 127.0.0.1:9478), or FILE rewritten\n"
+    "                                   when something changed; Ctrl-C or SIGTERM stops it\n"
     "  register [MODULE]                register the component (by default this build's)\n"
     "  unregister [MODULE]              unregister it (by default the registered one)\n"
     "  help                             this text\n"
@@ -99,6 +110,8 @@ int Run(int argc, char** argv) {
     Shell shell(session, std::cin, std::cout, std::cerr);
     return shell.Run(echo);
   }
+  if (swkv::mon::IsMonitoringCommand(command))
+    return swkv::mon::RunMonitoringCommand(session, words, std::cout, std::cerr);
   if (command == "cd" || command == "pwd") return Usage(command + " is a shell command");
   return session.Run(words);
 }

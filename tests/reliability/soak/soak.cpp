@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "tests/reliability/common/memory_usage.h"
 #include "tests/support/agent.h"
 #include "events/polled_nodes.h"
+#include "tools/monitoring/scrape.h"
+#include "tools/monitoring/system_state.h"
+#include "tools/swkvctl/river_calls.h"
+#include "tools/swkvctl/tree_snapshot.h"
 
 namespace swkv::test {
 
@@ -39,9 +44,17 @@ std::int64_t ReadNewEvents(IEventLog* log) {
   return read;
 }
 
+// One scrape of swkvctl serve: the tree read through IRiver, then the metrics and the verdict.
+void Scrape(IRiver* root) {
+  const ctl::TreeSnapshot tree = ctl::TreeSnapshot::Take(root, "", ctl::kKindRoot);
+  const mon::ScrapeText text = mon::Render(mon::ReadSystemState(tree), nullptr);
+  if (text.metrics.find("swkv_up 1") == std::string::npos) std::abort();
+}
+
 }  // namespace
 
-SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress) {
+SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress,
+                    int scrapeEvery) {
   SoakFigures figures;
   ResetComponentAndLibrary();
   simLoadScenarioText(kDefaultScenarioText);
@@ -76,6 +89,10 @@ SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigu
         RunPollingPass();
         ++figures.passes;
         for (const auto& log : logs) figures.events += ReadNewEvents(log.get());
+        if (scrapeEvery > 0 && figures.passes % scrapeEvery == 0) {
+          Scrape(session.root());
+          ++figures.scrapes;
+        }
         for (const auto& sink : sinks) {
           figures.notifications += static_cast<std::int64_t>(sink->codes.size());
           sink->codes.clear();
@@ -107,11 +124,12 @@ SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigu
 void PrintSoakFigures(const SoakFigures& f, const char* prefix) {
   std::printf(
       "%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
-      "pass; %lld notifications, %lld events read\n",
+      "pass; %lld notifications, %lld events read, %lld scrapes\n",
       prefix, static_cast<long long>(f.passes), static_cast<long long>(f.rounds), f.seconds,
       f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
       f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
-      static_cast<long long>(f.notifications), static_cast<long long>(f.events));
+      static_cast<long long>(f.notifications), static_cast<long long>(f.events),
+      static_cast<long long>(f.scrapes));
   std::printf(
       "%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
       "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",

@@ -18,6 +18,7 @@ struct SoakFigures {
   std::int64_t notifications = 0;  // RAIDNotification calls the agent's sinks received
   std::int64_t events = 0;         // event records the agent read
   std::int64_t libraryCalls = 0;
+  std::int64_t scrapes = 0;        // monitoring scrapes of the whole tree
   // Memory before the tree was built, after the first round (start) and after the last (end).
   std::size_t residentBefore = 0, residentStart = 0, residentEnd = 0;
   std::size_t heapBefore = 0, heapStart = 0, heapEnd = 0;
@@ -30,9 +31,12 @@ struct SoakFigures {
 inline constexpr int kSoakRoundSeconds = 180;
 
 // Runs passes polling passes (whole rounds: rounded up). progress, when given, is called after
-// every round with the figures so far.
+// every round with the figures so far. With scrapeEvery > 0, swkvctl serve's scrape of the whole
+// tree (the arrays' status read live, the metrics and the verdict made) follows every
+// scrapeEvery-th pass.
 SoakFigures RunSoak(std::int64_t passes,
-                    const std::function<void(const SoakFigures&)>& progress = nullptr);
+                    const std::function<void(const SoakFigures&)>& progress = nullptr,
+                    int scrapeEvery = 0);
 
 // Prints the figures on standard output, in two lines that start with prefix.
 void PrintSoakFigures(const SoakFigures& f, const char* prefix);

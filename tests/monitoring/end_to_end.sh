@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# A real Prometheus server scrapes `swkvctl serve`, and a real node_exporter reads the textfile
+# that serve writes, while the default timeline fails a disk (on a controller without hot spares,
+# so that the array goes critical and stays so). Through Prometheus's query API both show the
+# array go from normal to critical and the event counter rise; `swkvctl health HBA1` goes from 0
+# to 2. Loopback only, ports chosen free here, every wait bounded. Skipped (77) only when a
+# program is missing.
+set -euo pipefail
+swkvctl=$1 scenario=$2
+for program in prometheus prometheus-node-exporter python3; do
+  if ! command -v "$program" > /dev/null; then
+    echo "skipped: $program is not installed (scripts/setup installs it)"
+    exit 77
+  fi
+done
+box=$(mktemp -d "${TMPDIR:-/tmp}/swkv-e2e-XXXXXX")
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  wait 2> /dev/null || true
+  rm -rf "$box"
+}
+trap cleanup EXIT
+export SWKV_REGISTRY_ROOT=$box/registry XDG_STATE_HOME=$box/state HOME=$box/home
+export SWKV_SIM_STATE=$box/sim-state.json SWKV_SIM_CLOCK=manual
+export SWKV_SIM_SCENARIO=$box/scenario.json
+unset SWKV_SIM_TRACE
+python3 - "$scenario" "$box/scenario.json" <<'PY'
+import json, sys
+scenario = json.load(open(sys.argv[1]))
+scenario["controllers"][0].setdefault("settings", {})["hotSpares"] = 0
+json.dump(scenario, open(sys.argv[2], "w"))
+PY
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+fail() {
+  echo "end_to_end: $*" >&2
+  for log in "$box"/*.log; do echo "--- $log"; tail -n 20 "$log"; done >&2
+  exit 1
+}
+# The sum of a query's values, or "none" when it has no series.
+query() {
+  python3 - "$prometheus_port" "$1" <<'PY'
+import json, sys, urllib.parse, urllib.request
+url = "http://127.0.0.1:%s/api/v1/query?query=%s" % (sys.argv[1], urllib.parse.quote(sys.argv[2]))
+try:
+    result = json.load(urllib.request.urlopen(url, timeout=2))["data"]["result"]
+except OSError:
+    result = []
+print("%g" % sum(float(r["value"][1]) for r in result) if result else "none")
+PY
+}
+# Polls until the query gives the value wanted, for at most the seconds given.
+await() {
+  local wanted=$1 expression=$2 seconds=$3 got=none
+  local deadline=$((SECONDS + seconds))
+  while ((SECONDS < deadline)); do
+    got=$(query "$expression")
+    [[ $got == "$wanted" ]] && return 0
+    sleep 0.5
+  done
+  fail "$expression gave $got, not $wanted, within $seconds s"
+}
+
+"$swkvctl" register > /dev/null
+code=0
+"$swkvctl" health HBA1 > "$box/health-before.txt" || code=$?
+[[ $code == 0 ]] || fail "health HBA1 before the failure exited $code: $(cat "$box/health-before.txt")"
+
+serve_port=$(free_port) node_port=$(free_port) prometheus_port=$(free_port)
+mkdir -p "$box/textfile" "$box/data"
+cat > "$box/prometheus.yml" <<YML
+global: {scrape_interval: 1s, evaluation_interval: 1s}
+scrape_configs:
+  - job_name: swkv
+    static_configs: [{targets: ["127.0.0.1:$serve_port"]}]
+  - job_name: node
+    static_configs: [{targets: ["127.0.0.1:$node_port"]}]
+YML
+prometheus-node-exporter --web.listen-address="127.0.0.1:$node_port" --collector.disable-defaults \
+  --collector.textfile --collector.textfile.directory="$box/textfile" > "$box/node.log" 2>&1 &
+pids+=($!)
+prometheus --config.file="$box/prometheus.yml" --storage.tsdb.path="$box/data" \
+  --web.listen-address="127.0.0.1:$prometheus_port" > "$box/prometheus.log" 2>&1 &
+pids+=($!)
+await 1 'up{job="node"}' 60
+
+# Time runs 4 times as fast: the disk fails 7.5 s after serve starts.
+"$swkvctl" --speed 4 serve --listen "127.0.0.1:$serve_port" --textfile "$box/textfile/swkv.prom" \
+  > "$box/serve.log" 2>&1 &
+serve=$!
+pids+=($serve)
+state() { echo "swkv_array_state{controller=\"HBA1\",array=\"System\",state=\"$1\",job=\"$2\"}"; }
+await 1 "$(state normal swkv)" 30
+await 1 "$(state normal node)" 10
+events_before=$(query 'sum(swkv_events_total{job="swkv"})')
+await 1 "$(state critical swkv)" 60
+await 1 "$(state critical node)" 10
+await 1 'sum(swkv_events_total{job="swkv",name="Drv. Fail"}) > bool 0' 10
+events_after=$(query 'sum(swkv_events_total{job="swkv"})')
+[[ $events_before == none || $events_before == 0 ]] ||
+  fail "events counted before the disk failed: $events_before"
+
+# In use: a second exporter on the same port says so and stops.
+code=0
+timeout 20 "$swkvctl" serve --listen "127.0.0.1:$serve_port" > "$box/second.log" 2>&1 || code=$?
+[[ $code == 1 ]] && grep -q "cannot listen on 127.0.0.1:$serve_port: Address already in use" \
+  "$box/second.log" || fail "a second serve on the port: exit $code, $(cat "$box/second.log")"
+
+kill -TERM "$serve"
+code=0
+wait "$serve" || code=$?
+[[ $code == 0 ]] && tail -n 1 "$box/serve.log" | grep -qx stopped ||
+  fail "serve did not stop cleanly on SIGTERM (exit $code)"
+code=0
+"$swkvctl" health HBA1 > "$box/health-after.txt" || code=$?
+[[ $code == 2 ]] || fail "health HBA1 after the failure exited $code: $(cat "$box/health-after.txt")"
+echo "end_to_end: normal -> critical through serve and node_exporter, $events_after events counted, health 0 -> 2"
