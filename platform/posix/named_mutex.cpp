@@ -52,7 +52,13 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name
   std::string_view bare(name);
   for (std::string_view prefix : {"Global\\", "Local\\"})
     if (bare.starts_with(prefix)) bare.remove_prefix(prefix.size());
-  if (bare.empty() || bare.find_first_of("\\/") != std::string_view::npos) {
+  // Windows takes a backslash for a folder of the object namespace, which is not there; a
+  // slash would be one of our lock file's path.
+  if (bare.find('\\') != std::string_view::npos) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return nullptr;
+  }
+  if (bare.empty() || bare.find('/') != std::string_view::npos) {
     SetLastError(ERROR_INVALID_NAME);
     return nullptr;
   }

@@ -21,8 +21,9 @@ constexpr LONG ERROR_NOT_OWNER = 288;
 extern "C" {
 // Opens the mutex of that name, made when first waited for. The security attributes are
 // ignored (the lock file's permissions are the registry folder's). Null with
-// ERROR_INVALID_PARAMETER for a null name, ERROR_INVALID_NAME for an empty one or one with a
-// path separator after its prefix, ERROR_PATH_NOT_FOUND when there is no registry root. With
+// ERROR_INVALID_PARAMETER for a null name, ERROR_PATH_NOT_FOUND for one with a backslash after
+// its prefix (as Windows answers) or when there is no registry root, ERROR_INVALID_NAME for an
+// empty one or one with a slash (which Windows would take). With
 // initialOwner the caller owns it on return, or gets null when it could not be had.
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCSTR name);
 

@@ -45,6 +45,11 @@
 //                                   (shown as "process $STOPPED" from then on); if it is still
 //                                   stopped 20 s later it is killed, so a wait never hangs
 //   continue                        the stopped process goes on; how it ended
+//   mutex NAME TEXT                 CreateMutexA of the name TEXT, kept as NAME
+//   wait NAME MS [thread|process]   WaitForSingleObject here, in another thread (which then
+//                                   releases what it got) or in another process (its own
+//                                   handle of the same name); the test process shows as $SELF
+//   release NAME / close-handle NAME   ReleaseMutex / CloseHandle
 //   env NAME VALUE|-                an environment variable set or removed
 #include <gtest/gtest.h>
 
@@ -72,6 +77,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "platform/file_io.h"
 #endif
@@ -97,6 +103,7 @@ std::string Status(LONG status) {
     SWKV_CASE(ERROR_INVALID_HANDLE) SWKV_CASE(ERROR_BAD_PATHNAME) SWKV_CASE(ERROR_MORE_DATA)
     SWKV_CASE(ERROR_INVALID_PARAMETER) SWKV_CASE(ERROR_NO_MORE_ITEMS) SWKV_CASE(ERROR_BADDB)
     SWKV_CASE(ERROR_KEY_DELETED) SWKV_CASE(ERROR_CANTWRITE) SWKV_CASE(ERROR_NOACCESS)
+    SWKV_CASE(ERROR_INVALID_NAME) SWKV_CASE(ERROR_NOT_OWNER) SWKV_CASE(ERROR_PATH_NOT_FOUND)
   }
 #undef SWKV_CASE
   return std::to_string(status);
@@ -213,6 +220,9 @@ class RegistrySession {
     const std::string stopped = "process " + std::to_string(m_stopped);
     for (std::size_t at; m_stopped && (at = errors.find(stopped)) != errors.npos;)
       errors.replace(at, stopped.size(), "process $STOPPED");
+    const std::string self = "process " + std::to_string(::getpid());
+    for (std::size_t at; (at = errors.find(self)) != errors.npos;)
+      errors.replace(at, self.size(), "process $SELF");
     std::istringstream lines(errors);
     for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
     return out;
@@ -470,6 +480,34 @@ class RegistrySession {
       g_stopped = 0;
       out = !WIFEXITED(status) ? "killed while stopped\n"
             : WEXITSTATUS(status) == 0 ? "went on and stored\n" : "went on and was refused\n";
+    } else if (command == "mutex") {
+      HANDLE mutex = CreateMutexA(nullptr, FALSE, text(2).c_str());
+      if (mutex) m_mutexes[text(1)] = {mutex, text(2)};
+      out = mutex ? "made\n" : "null " + Status(static_cast<LONG>(GetLastError())) + "\n";
+    } else if (command == "wait") {
+      const DWORD ms = static_cast<DWORD>(std::stoul(text(2)));
+      HANDLE mutex = m_mutexes[text(1)].first;
+      DWORD outcome = WAIT_FAILED;
+      if (text(3) == "thread") {
+        std::thread([&] {
+          if ((outcome = WaitForSingleObject(mutex, ms)) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+        }).join();
+      } else if (text(3) == "process") {
+        const std::string name = m_mutexes[text(1)].second;
+        int failed = FailedChildren(1, [&](int) {
+          return WaitForSingleObject(CreateMutexA(nullptr, FALSE, name.c_str()), ms) ==
+                 WAIT_OBJECT_0;
+        });
+        outcome = failed ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+      } else {
+        outcome = WaitForSingleObject(mutex, ms);
+      }
+      out = outcome == WAIT_OBJECT_0 ? "WAIT_OBJECT_0\n" : outcome == WAIT_TIMEOUT ? "WAIT_TIMEOUT\n"
+            : "WAIT_FAILED " + Status(static_cast<LONG>(GetLastError())) + "\n";
+    } else if (command == "release" || command == "close-handle") {
+      HANDLE mutex = m_mutexes[text(1)].first;
+      bool done = command == "release" ? ReleaseMutex(mutex) : CloseHandle(mutex);
+      out = done ? "done\n" : "refused " + Status(static_cast<LONG>(GetLastError())) + "\n";
     } else if (command == "file") {
       out = Lines(ReadText(path(1)));
     } else if (command == "write-file") {
@@ -499,6 +537,8 @@ class RegistrySession {
   SystemFamily m_family;
 #ifndef _WIN32
   pid_t m_stopped = 0;
+  // Closed only by close-handle: a session may close one twice, to see the second refused.
+  std::map<std::string, std::pair<HANDLE, std::string>> m_mutexes;
 #endif
   std::map<std::string, std::pair<HKEY, bool>> m_handles;  // and whether each is still open
 };
