@@ -108,6 +108,11 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   } else if (!mutex->released.wait_until(hold, start + std::chrono::milliseconds(waitMs), free)) {
     return WAIT_TIMEOUT;
   }
+  // This thread has it within the process; the lock file is waited for outside the guard, so
+  // that other threads' calls are not held up meanwhile.
+  mutex->owner = self;
+  mutex->count = 0;
+  hold.unlock();
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   const DWORD left = waitMs == INFINITE ? swkv::FileLock::kWaitForever
@@ -115,16 +120,20 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
                                                : waitMs - static_cast<DWORD>(spent.count());
   std::string error;
   bool busy = false;
-  if (!swkv::EnsureDirectory(mutex->lockPath.substr(0, mutex->lockPath.rfind('/')), error) ||
-      !mutex->lock.Acquire(mutex->lockPath, error, left, &busy)) {
-    if (!busy || waitMs != 0) std::fprintf(stderr, "swkv registry: %s\n", error.c_str());
-    if (busy) return WAIT_TIMEOUT;
-    SetLastError(ERROR_CANTWRITE);
-    return WAIT_FAILED;
+  const bool held =
+      swkv::EnsureDirectory(mutex->lockPath.substr(0, mutex->lockPath.rfind('/')), error) &&
+      mutex->lock.Acquire(mutex->lockPath, error, left, &busy);
+  hold.lock();
+  if (held) {
+    mutex->count = 1;
+    return WAIT_OBJECT_0;
   }
-  mutex->owner = self;
-  mutex->count = 1;
-  return WAIT_OBJECT_0;
+  mutex->owner = 0;
+  mutex->released.notify_all();
+  if (!busy || waitMs != 0) std::fprintf(stderr, "swkv registry: %s\n", error.c_str());
+  if (busy) return WAIT_TIMEOUT;
+  SetLastError(ERROR_CANTWRITE);
+  return WAIT_FAILED;
 }
 
 BOOL WINAPI ReleaseMutex(HANDLE handle) {
