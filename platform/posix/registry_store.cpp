@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,8 +58,8 @@ void InterruptWhenAsked(const std::string& hivePath, const std::string& text) {
   const std::uint64_t crashAt = EnvironmentNumber("SWKV_REGISTRY_CRASH_IN_WRITE");
   const std::uint64_t stopAt = EnvironmentNumber("SWKV_REGISTRY_STOP_IN_WRITE");
   if (crashAt == 0 && stopAt == 0) return;
-  static std::uint64_t writes = 0;
-  ++writes;
+  static std::atomic<std::uint64_t> counted{0};
+  const std::uint64_t writes = ++counted;
   if (writes != crashAt && writes != stopAt) return;
   std::ofstream(TemporaryFilePath(hivePath), std::ios::binary) << text.substr(0, text.size() / 2);
   if (writes == crashAt) ::_exit(86);
