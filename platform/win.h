@@ -28,4 +28,5 @@
 #include "platform/posix/libloaderapi.h"
 #include "platform/posix/winver.h"
 #include "platform/posix/winbase.h"
+#include "platform/posix/synchapi.h"
 #endif

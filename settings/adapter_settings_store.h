@@ -20,6 +20,9 @@ namespace swkv {
 // be opened, when a stored text cannot be read or would not fit once the setting is added, or
 // when a write fails; the caller then tells the user that the registry could not be updated.
 // Nothing is written when a stored text cannot be read or would not fit.
+//
+// One store at a time, across every process of the machine: a store waits at most 5 seconds
+// for another to finish, then writes nothing and returns false.
 bool StoreAdapterSetting(std::string_view name, std::int32_t value);
 
 }  // namespace swkv

@@ -1,10 +1,14 @@
 #include "platform/posix/registry_store.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "platform/file_io.h"
 
@@ -43,7 +47,33 @@ void Report(const std::string& message) {
   std::fprintf(stderr, "swkv registry: %s\n", message.c_str());
 }
 
+std::uint64_t EnvironmentNumber(const char* name) {
+  const char* text = std::getenv(name);
+  if (!text || text[0] < '0' || text[0] > '9') return 0;
+  return std::strtoull(text, nullptr, 10);
+}
+
+// The test hooks of ChangeHive: counts this process's hive writes while one of them is set.
+void InterruptWhenAsked(const std::string& hivePath, const std::string& text) {
+  const std::uint64_t crashAt = EnvironmentNumber("SWKV_REGISTRY_CRASH_IN_WRITE");
+  const std::uint64_t stopAt = EnvironmentNumber("SWKV_REGISTRY_STOP_IN_WRITE");
+  if (crashAt == 0 && stopAt == 0) return;
+  static std::atomic<std::uint64_t> counted{0};
+  const std::uint64_t writes = ++counted;
+  if (writes != crashAt && writes != stopAt) return;
+  std::ofstream(TemporaryFilePath(hivePath), std::ios::binary) << text.substr(0, text.size() / 2);
+  if (writes == crashAt) ::_exit(86);
+  ::raise(SIGSTOP);
+}
+
 }  // namespace
+
+DWORD LockWaitMs(DWORD wantedMs) {
+  const char* text = std::getenv("SWKV_LOCK_WAIT_MS");
+  if (!text || text[0] < '0' || text[0] > '9') return wantedMs;
+  const std::uint64_t limit = std::strtoull(text, nullptr, 10);
+  return limit < wantedMs ? static_cast<DWORD>(limit) : wantedMs;
+}
 
 std::string StateHomeDirectory() {
   std::string state = EnvironmentPath("XDG_STATE_HOME");
@@ -94,7 +124,8 @@ LONG ChangeHive(const std::string& root, HiveId hive, const HiveChange& change) 
     return ERROR_CANTWRITE;
   }
   FileLock lock;
-  if (!lock.Acquire(root + "/" + HiveFileStem(hive) + ".lock", error)) {
+  if (!lock.Acquire(root + "/" + HiveFileStem(hive) + ".lock", error,
+                    LockWaitMs(kHiveLockWaitMs))) {
     Report(error);
     return ERROR_CANTWRITE;
   }
@@ -104,7 +135,9 @@ LONG ChangeHive(const std::string& root, HiveId hive, const HiveChange& change) 
   bool changed = false;
   LONG status = change(contents, changed);
   if (status != ERROR_SUCCESS || !changed) return status;
-  if (!ReplaceFileAtomically(HiveFilePath(root, hive), FormatHive(contents), error)) {
+  const std::string text = FormatHive(contents);
+  InterruptWhenAsked(HiveFilePath(root, hive), text);
+  if (!ReplaceFileAtomically(HiveFilePath(root, hive), text, error)) {
     Report(error);
     return ERROR_CANTWRITE;
   }

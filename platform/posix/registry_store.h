@@ -38,7 +38,22 @@ using HiveChange = std::function<LONG(RegKey& contents, bool& changed)>;
 
 // Applies change under the hive's lock to a fresh read of the hive and writes the result
 // atomically. ERROR_BADDB for a damaged file (left untouched), ERROR_CANTWRITE when the root
-// directory, the lock or the new file cannot be made.
+// directory, the lock or the new file cannot be made, and when another process held the lock
+// for longer than LockWaitMs(kHiveLockWaitMs) (a writer stopped in the middle of its write):
+// the report on stderr names the lock file and its holder.
+//
+// For tests that interrupt writers, SWKV_REGISTRY_CRASH_IN_WRITE=N ends the process (exit code
+// 86) inside its Nth hive write, its temporary file half written and the hive not replaced yet,
+// as a writer killed there leaves them; SWKV_REGISTRY_STOP_IN_WRITE=N stops it there (SIGSTOP)
+// holding the lock, and the write goes on when it is continued.
 LONG ChangeHive(const std::string& root, HiveId hive, const HiveChange& change);
+
+// How long a writer waits for a hive's lock unless told otherwise: a write takes milliseconds,
+// so a lock held for seconds belongs to a writer that is stuck.
+constexpr DWORD kHiveLockWaitMs = 5000;
+
+// The longest wait for a lock that another process holds, in milliseconds: the smaller of
+// wantedMs and $SWKV_LOCK_WAIT_MS when that is set (tests make it short), else wantedMs.
+DWORD LockWaitMs(DWORD wantedMs);
 
 }  // namespace swkv::registry

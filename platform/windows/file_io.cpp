@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 #include <utility>
 
 namespace swkv {
@@ -12,7 +15,43 @@ std::string Describe(const std::string& what, const std::string& path) {
   return what + " " + path + ": error " + std::to_string(GetLastError());
 }
 
+// Removes path.tmp.PID files whose writer is gone: killed between writing and renaming, it
+// left them for good. A writer that still runs, or one we may not look at, keeps its file.
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((path + ".tmp.*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+  do {
+    std::string_view name(found.cFileName);
+    if (name.size() <= prefix.size()) continue;
+    std::string_view digits = name.substr(prefix.size());
+    DWORD writer = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), writer);
+    if (ec != std::errc() || end != digits.data() + digits.size() ||
+        writer == GetCurrentProcessId())
+      continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, writer);
+    if (process) {
+      DWORD code = 0;
+      const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+      CloseHandle(process);
+      if (running) continue;
+    } else if (GetLastError() != ERROR_INVALID_PARAMETER) {
+      continue;  // there is such a process, which we may not open
+    }
+    DeleteFileA((folder + std::string(name)).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
 }  // namespace
+
+std::string TemporaryFilePath(const std::string& path) {
+  return path + ".tmp." + std::to_string(GetCurrentProcessId());
+}
 
 bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
                    bool* missing) {
@@ -43,7 +82,8 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& contents,
                            std::string& error) {
-  std::string temporary = path + ".tmp." + std::to_string(GetCurrentProcessId());
+  RemoveStaleTemporaries(path);
+  std::string temporary = TemporaryFilePath(path);
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -104,8 +144,10 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 
 FileLock::~FileLock() { Release(); }
 
-bool FileLock::Acquire(const std::string& path, std::string& error) {
+bool FileLock::Acquire(const std::string& path, std::string& error, unsigned waitMs,
+                       bool* busy) {
   Release();
+  if (busy) *busy = false;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -113,11 +155,30 @@ bool FileLock::Acquire(const std::string& path, std::string& error) {
     error = Describe("cannot open lock file", path);
     return false;
   }
-  OVERLAPPED whole{};
-  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
-    error = Describe("cannot lock", path);
-    CloseHandle(file);
-    return false;
+  // A bounded wait asks again and again, at growing intervals up to 20 ms. The locked file
+  // cannot be read by others, so the holder is named by the file alone.
+  const ULONGLONG deadline = GetTickCount64() + waitMs;
+  DWORD pause = 1;
+  for (;;) {
+    OVERLAPPED whole{};
+    const DWORD how = waitMs == kWaitForever ? LOCKFILE_EXCLUSIVE_LOCK
+                                             : LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+    if (LockFileEx(file, how, 0, MAXDWORD, MAXDWORD, &whole)) break;
+    if (GetLastError() != ERROR_LOCK_VIOLATION) {
+      error = Describe("cannot lock", path);
+      CloseHandle(file);
+      return false;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) {
+      if (busy) *busy = true;
+      error = "gave up after " + std::to_string(waitMs) + " ms waiting for the lock " + path +
+              ", held by another process";
+      CloseHandle(file);
+      return false;
+    }
+    Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, deadline - now)));
+    pause = std::min<DWORD>(pause * 2, 20);
   }
   m_handle = reinterpret_cast<long long>(file);
   return true;

@@ -39,6 +39,17 @@
 //   link FILE NAME                  another name for the file, which keeps it when FILE is
 //                                   replaced
 //   lock-and-die LOCK               a process takes the lock file and dies holding it
+//   stores-at-once ROUNDS NAME...   each round, one process per NAME stores it at once (the
+//                                   round as its value); the rounds that lost one
+//   stopped-store NAME VALUE        a process stores, stopped inside its first hive write
+//                                   (shown as "process $STOPPED" from then on); if it is still
+//                                   stopped 20 s later it is killed, so a wait never hangs
+//   continue                        the stopped process goes on; how it ended
+//   mutex NAME TEXT                 CreateMutexA of the name TEXT, kept as NAME
+//   wait NAME MS [thread|process]   WaitForSingleObject here, in another thread (which then
+//                                   releases what it got) or in another process (its own
+//                                   handle of the same name); the test process shows as $SELF
+//   release NAME / close-handle NAME   ReleaseMutex / CloseHandle
 //   env NAME VALUE|-                an environment variable set or removed
 #include <gtest/gtest.h>
 
@@ -61,10 +72,12 @@
 #include "tools/swkvreg/registry_view.h"
 
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "platform/file_io.h"
 #endif
@@ -75,6 +88,14 @@ namespace {
 using Word = std::optional<std::string>;  // none: "-", a null name
 struct Usage { std::string text; };
 
+#ifndef _WIN32
+// The process stopped-store left stopped, for the alarm that ends it.
+volatile pid_t g_stopped = 0;
+extern "C" void KillStopped(int) {
+  if (g_stopped > 0) ::kill(g_stopped, SIGKILL);
+}
+#endif
+
 std::string Status(LONG status) {
 #define SWKV_CASE(code) case code: return #code;
   switch (status) {
@@ -82,6 +103,7 @@ std::string Status(LONG status) {
     SWKV_CASE(ERROR_INVALID_HANDLE) SWKV_CASE(ERROR_BAD_PATHNAME) SWKV_CASE(ERROR_MORE_DATA)
     SWKV_CASE(ERROR_INVALID_PARAMETER) SWKV_CASE(ERROR_NO_MORE_ITEMS) SWKV_CASE(ERROR_BADDB)
     SWKV_CASE(ERROR_KEY_DELETED) SWKV_CASE(ERROR_CANTWRITE) SWKV_CASE(ERROR_NOACCESS)
+    SWKV_CASE(ERROR_INVALID_NAME) SWKV_CASE(ERROR_NOT_OWNER) SWKV_CASE(ERROR_PATH_NOT_FOUND)
   }
 #undef SWKV_CASE
   return std::to_string(status);
@@ -195,6 +217,12 @@ class RegistrySession {
     std::string out = Execute(line), errors = testing::internal::GetCapturedStderr();
     for (std::size_t at; (at = errors.find(m_sandbox.root())) != errors.npos;)
       errors.replace(at, m_sandbox.root().size(), "$ROOT");
+    const std::string stopped = "process " + std::to_string(m_stopped);
+    for (std::size_t at; m_stopped && (at = errors.find(stopped)) != errors.npos;)
+      errors.replace(at, stopped.size(), "process $STOPPED");
+    const std::string self = "process " + std::to_string(::getpid());
+    for (std::size_t at; (at = errors.find(self)) != errors.npos;)
+      errors.replace(at, self.size(), "process $SELF");
     std::istringstream lines(errors);
     for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
     return out;
@@ -418,6 +446,68 @@ class RegistrySession {
       out = FailedChildren(1, [&](int) { return (new FileLock)->Acquire(path(1), error); })
                 ? "could not lock\n"
                 : "locked, died\n";
+    } else if (command == "stores-at-once") {
+      const std::vector<Word> names(w.begin() + 2, std::find(w.begin() + 2, w.end(), ""));
+      int lost = 0, rounds = std::stoi(text(1));
+      for (int round = 0; round < rounds; ++round) {
+        FailedChildren(static_cast<int>(names.size()),
+                       [&](int n) { return StoreAdapterSetting(*names[n], round); });
+        const std::string stored = Execute(
+            "query HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device "
+            "DriverParameter 2048");
+        lost += std::any_of(names.begin(), names.end(), [&](const Word& name) {
+          return stored.find(*name + "=" + std::to_string(round) + ";") == stored.npos;
+        });
+      }
+      out = std::to_string(lost) + " of " + text(1) + " rounds lost a setting\n";
+    } else if (command == "stopped-store") {
+      if ((m_stopped = ::fork()) == 0) {
+        ::setenv("SWKV_REGISTRY_STOP_IN_WRITE", "1", 1);
+        ::_exit(StoreAdapterSetting(text(1), std::stoi(text(2))) ? 0 : 1);
+      }
+      int status = 0;
+      ::waitpid(m_stopped, &status, WUNTRACED);
+      if (!WIFSTOPPED(status)) return out = "it did not stop\n", true;
+      g_stopped = m_stopped;
+      ::signal(SIGALRM, KillStopped);
+      ::alarm(20);
+      out = "stopped inside its write\n";
+    } else if (command == "continue") {
+      int status = 0;
+      ::kill(m_stopped, SIGCONT);
+      ::waitpid(m_stopped, &status, 0);
+      ::alarm(0);
+      g_stopped = 0;
+      out = !WIFEXITED(status) ? "killed while stopped\n"
+            : WEXITSTATUS(status) == 0 ? "went on and stored\n" : "went on and was refused\n";
+    } else if (command == "mutex") {
+      HANDLE mutex = CreateMutexA(nullptr, FALSE, text(2).c_str());
+      if (mutex) m_mutexes[text(1)] = {mutex, text(2)};
+      out = mutex ? "made\n" : "null " + Status(static_cast<LONG>(GetLastError())) + "\n";
+    } else if (command == "wait") {
+      const DWORD ms = static_cast<DWORD>(std::stoul(text(2)));
+      HANDLE mutex = m_mutexes[text(1)].first;
+      DWORD outcome = WAIT_FAILED;
+      if (text(3) == "thread") {
+        std::thread([&] {
+          if ((outcome = WaitForSingleObject(mutex, ms)) == WAIT_OBJECT_0) ReleaseMutex(mutex);
+        }).join();
+      } else if (text(3) == "process") {
+        const std::string name = m_mutexes[text(1)].second;
+        int failed = FailedChildren(1, [&](int) {
+          return WaitForSingleObject(CreateMutexA(nullptr, FALSE, name.c_str()), ms) ==
+                 WAIT_OBJECT_0;
+        });
+        outcome = failed ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+      } else {
+        outcome = WaitForSingleObject(mutex, ms);
+      }
+      out = outcome == WAIT_OBJECT_0 ? "WAIT_OBJECT_0\n" : outcome == WAIT_TIMEOUT ? "WAIT_TIMEOUT\n"
+            : "WAIT_FAILED " + Status(static_cast<LONG>(GetLastError())) + "\n";
+    } else if (command == "release" || command == "close-handle") {
+      HANDLE mutex = m_mutexes[text(1)].first;
+      bool done = command == "release" ? ReleaseMutex(mutex) : CloseHandle(mutex);
+      out = done ? "done\n" : "refused " + Status(static_cast<LONG>(GetLastError())) + "\n";
     } else if (command == "file") {
       out = Lines(ReadText(path(1)));
     } else if (command == "write-file") {
@@ -445,6 +535,11 @@ class RegistrySession {
   RegistrySandbox m_sandbox;
   ScopedEnv m_env;  // after the sandbox: put back first
   SystemFamily m_family;
+#ifndef _WIN32
+  pid_t m_stopped = 0;
+  // Closed only by close-handle: a session may close one twice, to see the second refused.
+  std::map<std::string, std::pair<HANDLE, std::string>> m_mutexes;
+#endif
   std::map<std::string, std::pair<HKEY, bool>> m_handles;  // and whether each is still open
 };
 

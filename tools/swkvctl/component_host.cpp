@@ -2,6 +2,7 @@
 
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/registration.h"
+#include "tools/swkvctl/registration_check.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/status_text.h"
 
@@ -69,7 +70,8 @@ void ComponentHost::Load(const std::string& moduleFile, std::ostream& notes) {
   Registration registration;
   std::string missing;
   bool registered = LookUpRegistration(registration, missing);
-  const std::string build = BuildComponent();
+  std::string module = BuildComponent();
+  const std::string build = module;
   if (registered && !FileExists(registration.modulePath)) {
     if (build.empty())
       throw Failure(kExitNoComponent, "the registered component module " + registration.modulePath +
@@ -78,22 +80,33 @@ void ComponentHost::Load(const std::string& moduleFile, std::ostream& notes) {
     missing = "its registered module " + registration.modulePath + " does not exist";
     registered = false;
   }
+  // A registration that was stopped half way names its module but lacks what was to be written
+  // after the class: that module's registration is run again, and so completed.
+  if (std::string incomplete; registered && !RegistrationComplete(registration, incomplete)) {
+    missing = "its registration is incomplete: " + incomplete;
+    module = registration.modulePath;
+    registered = false;
+  }
   if (!registered) {
-    if (build.empty())
+    if (module.empty())
       throw Failure(kExitNoComponent,
                     "the component is not registered (" + missing +
                         ") and there is no component module beside swkvctl (looked for " +
                         CandidateList() + "); register one with 'swkvctl register MODULE'");
-    HRESULT status = CallServerEntry(build, "DllRegisterServer");
+    HRESULT status = CallServerEntry(module, "DllRegisterServer");
     if (FAILED(status))
       throw Failure(kExitNoComponent, "the component is not registered (" + missing +
-                                          ") and registering " + build +
+                                          ") and registering " + module +
                                           " failed: " + StatusText(status));
-    notes << "swkvctl: registered the component " << AbsolutePath(build) << " (" << missing
+    notes << "swkvctl: registered the component " << AbsolutePath(module) << " (" << missing
           << ")\n";
+    std::string incomplete;
     if (!LookUpRegistration(registration, missing))
       throw Failure(kExitNoComponent,
-                    "registering " + build + " left the component unregistered: " + missing);
+                    "registering " + module + " left the component unregistered: " + missing);
+    if (!RegistrationComplete(registration, incomplete))
+      throw Failure(kExitNoComponent, "registering " + module +
+                                          " left its registration incomplete: " + incomplete);
   } else if (!build.empty() && !SamePath(build, registration.modulePath)) {
     notes << "swkvctl: using the registered component " << registration.modulePath
           << ", not this build's " << AbsolutePath(build) << " ('swkvctl register' registers it)\n";
