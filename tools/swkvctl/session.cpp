@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "tools/swkvctl/arguments.h"
+#include "tools/swkvctl/command_line.h"
+#include "tools/swkvctl/display_text.h"
+#include "tools/swkvctl/entry_json.h"
+#include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/status_text.h"
@@ -20,7 +24,7 @@ const std::vector<std::string> kShellCommands = {"cd",   "pwd",    "ls",      "t
 std::string EntryList(const std::vector<Entry>& entries) {
   std::string list;
   for (const Entry& entry : entries)
-    if (!entry.IsLink()) list += (list.empty() ? "" : ", ") + entry.name;
+    if (!entry.IsLink()) list += (list.empty() ? "" : ", ") + DisplayText(entry.name);
   return list.empty() ? "none" : list;
 }
 
@@ -49,7 +53,16 @@ void Session::Open() {
   m_root = m_host.CreateRoot();
 }
 
-int Session::Run(const std::vector<std::string>& words) {
+int Session::Run(const std::vector<std::string>& typed) {
+  // -q may stand anywhere in a command's words, as on swkvctl's command line.
+  std::vector<std::string> words = typed;
+  const bool quietBefore = m_options.quiet;
+  if (TakeQuiet(words)) m_options.quiet = true;
+  struct RestoreQuiet {
+    bool& quiet;
+    bool before;
+    ~RestoreQuiet() { quiet = before; }
+  } restore{m_options.quiet, quietBefore};
   try {
     int code = Dispatch(words);
     m_out.flush();
@@ -103,6 +116,7 @@ int Session::Tree(const std::vector<std::string>& words) {
   const bool json = args.Flag("--json");
   const bool brief = args.Flag("--brief");
   const auto& rest = args.Positional(0, 1, "tree [PATH] [--brief | --json]");
+  if (json && brief) throw Failure(kExitUsage, "tree: --brief and --json cannot be used together");
   Open();
   NodeAt at = Node(rest.empty() ? "" : rest[0]);
   TreeSnapshot tree = TreeSnapshot::Take(at.river.get(), at.path, at.kind);
@@ -139,7 +153,8 @@ int Session::List(const std::vector<std::string>& words) {
 
 int Session::Get(const std::vector<std::string>& words) {
   Arguments args(words);
-  const auto& rest = args.Positional(1, 64, "get [PATH] NAME...");
+  const bool json = args.Flag("--json");
+  const auto& rest = args.Positional(1, 64, "get [PATH] NAME... [--json]");
   Open();
   // Names of the current node's entries, or a path and names of that node's.
   NodeAt at = Node("");
@@ -154,23 +169,31 @@ int Session::Get(const std::vector<std::string>& words) {
     ListEntries(at.river.get(), entries);
   }
   HRESULT last = S_OK;
+  if (json) m_out << "{\n  \"path\": " << JsonString(ShowPath(at.path)) << ",\n  \"entries\": [";
   for (std::size_t i = pathGiven ? 1 : 0; i < rest.size(); ++i) {
     const std::string& name = rest[i];
     auto found = std::find_if(entries.begin(), entries.end(),
                               [&](const Entry& entry) { return entry.name == name; });
     // get answers success for any name and leaves our buffer alone: look the name up first.
     if (found == entries.end())
-      throw Failure(kExitUnknownName, "unknown entry " + name + " of " + ShowPath(at.path) +
+      throw Failure(kExitUnknownName, "unknown entry " + DisplayText(name) + " of " + ShowPath(at.path) +
                                           " (its entries: " + EntryList(entries) + ")");
-    std::string value;
-    last = GetValue(at.river.get(), name, value);
-    if (m_options.quiet)
-      m_out << value << "\n";
+    Entry read = *found;
+    last = GetValue(at.river.get(), name, read.value);
+    const std::string& value = read.value;
+    if (json)
+      m_out << (i == (pathGiven ? 1u : 0u) ? "\n    " : ",\n    ") << EntryJson(at.kind, read);
+    else if (m_options.quiet)
+      m_out << DisplayText(value) << "\n";
     else
-      m_out << name << " = " << value << "\n";
+      m_out << DisplayText(name) << " = " << DisplayText(value) << "\n";
     if (FAILED(last))
       throw Failure(kExitFailed,
                     "get " + ShowPath(at.path) + " " + name + " returned " + StatusText(last));
+  }
+  if (json) {
+    m_out << "\n  ]\n}\n";
+    return kExitOk;
   }
   StatusLine("get", last, "");
   return kExitOk;

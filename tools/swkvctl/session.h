@@ -18,6 +18,7 @@ struct SessionOptions {
   std::string moduleFile;  // --module: this file instead of the registered component
   Speed speed;             // --speed
   bool quiet = false;      // -q: results only, no status lines
+  std::string color = "auto";  // --color: auto (on a terminal, unless NO_COLOR), always, never
 };
 
 class Session {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/host_system.h"
 #include "tools/swkvctl/line_reader.h"
@@ -94,7 +95,7 @@ std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
     std::vector<Entry> entries;
     ListEntries(at.river.get(), entries);
     for (const Entry& entry : entries)
-      if (entry.IsLink()) candidates.push_back(folder + entry.name + "/");
+      if (entry.IsLink()) candidates.push_back(folder + PathStep(entry.name) + "/");
   } catch (const Failure&) {
   }
   if (command != "get" && command != "set" && command != "invoke") return candidates;
