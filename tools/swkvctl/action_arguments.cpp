@@ -126,8 +126,9 @@ std::string MatchMode(const std::string& action, const std::string& typed,
   std::size_t best = 4;
   for (std::string_view mode : kModes) {
     if (upper == mode) return std::string(mode);
-    const std::size_t distance =
-        mode.starts_with(upper) && !upper.empty() ? 1 : Distance(upper, mode);
+    // "RAID1" and "MIRROR" are near misses of "RAID1(MIRROR)", as a few typing slips are.
+    const bool part = upper.size() >= 3 && mode.find(upper) != std::string_view::npos;
+    const std::size_t distance = part ? 1 : Distance(upper, mode);
     if (distance < best) {
       best = distance;
       nearest = mode;
@@ -225,6 +226,10 @@ std::string ActionTakes(int kind, const std::string& action) {
     if (action == "rename") return "the array's new name";
   }
   return "";
+}
+
+bool TakesText(int kind, const std::string& action) {
+  return kind == kKindArray && action == "rename";
 }
 
 bool FieldIsArrayMember(int kind, const std::string& action, std::size_t index) {

@@ -17,6 +17,8 @@ std::string CheckActionArgument(int kind, const std::string& action, const std::
 // What the action takes, for a person ("a number from 0 to 254"); empty for an action swkvctl
 // knows nothing about.
 std::string ActionTakes(int kind, const std::string& action);
+// Whether the action takes free text (a name), in which nothing is a node path.
+bool TakesText(int kind, const std::string& action);
 // Whether the field at index of the action's argument names a member of the array acted on
 // (RebuildArray's disk), which may be given by its path under its channel as well.
 bool FieldIsArrayMember(int kind, const std::string& action, std::size_t index);

@@ -54,7 +54,8 @@ const char kUsage[] =
     "effect.\n";
 
 int Usage(const std::string& problem) {
-  std::cerr << "swkvctl: " << problem << "\n" << kUsage;
+  std::cerr << "swkvctl: " << problem << "\n"
+            << "usage: swkvctl [OPTIONS] COMMAND [ARGUMENTS] ('swkvctl help' lists them)\n";
   return kExitUsage;
 }
 

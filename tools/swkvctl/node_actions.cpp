@@ -216,13 +216,14 @@ int Session::Invoke(const std::vector<std::string>& words) {
   const Entry* entry = Find(entries, action);
   if (!entry) throw UnknownEntry(at.path, action, "action");
   std::vector<std::string> resolved;
-  if (!raw && entry->IsAction()) {
-    argument = ResolveArgument(m_root.get(), m_current, at, action, argument, resolved);
+  if (!raw && entry->IsAction() && !TakesText(at.kind, action)) {
     try {
+      argument = ResolveArgument(m_root.get(), m_current, at, action, argument, resolved);
       argument = CheckActionArgument(at.kind, action, argument);
     } catch (const Failure& failure) {
       throw Failure(failure.code(), "invoke " + ShowPath(at.path) + " " + DisplayText(action) +
-                                        " " + DisplayText(typed) + ": " + failure.what());
+                                        (typed.empty() ? "" : " " + DisplayText(typed)) + ": " +
+                                        failure.what());
     }
   }
   ChangeReport report(m_root.get());
