@@ -14,20 +14,28 @@ namespace swkv::ctl {
 namespace {
 
 const char kShellHelp[] =
-    "Commands (PATH is taken from the current node; /PATH from the root; .. goes up):\n"
-    "  cd [PATH]                     make PATH the current node (the root without PATH)\n"
-    "  pwd                           show the current node\n"
-    "  ls [PATH] [--json]            the node's entries\n"
-    "  tree [PATH] [--json]          the node and everything below it\n"
-    "  get [PATH] NAME...            read entries\n"
-    "  set [PATH] NAME VALUE         write a property\n"
-    "  invoke [PATH] ACTION [ARG]    run an action; node paths in ARG become handle numbers\n"
-    "  refresh [PATH]                have the node read its device again\n"
-    "  events CONTROLLER [--clear]   the controller's new events\n"
-    "  watch [--seconds N]           notifications, events and activity progress (Ctrl-C stops)\n"
-    "  complete [WORD...]            what Tab offers after these words (the last one typed so far)\n"
-    "  help, exit\n"
-    "Tab completes commands, node paths and entry names.\n";
+    "Commands (PATH is taken from the current node; /PATH from the root; .. goes up; in a name\n"
+    "\\/ stands for '/'):\n"
+    "  cd [PATH]                        make PATH the current node (the root without PATH)\n"
+    "  pwd                              show the current node\n"
+    "  ls [PATH] [--json]               the node's entries\n"
+    "  tree [PATH] [--brief|--json]     the node and everything below it\n"
+    "  get [PATH] NAME... [--json]      read entries\n"
+    "  set [PATH] NAME VALUE [--text-only] [--json]\n"
+    "                                   write a property (--text-only: one that is only the\n"
+    "                                   node's text, such as an array's name)\n"
+    "  invoke [PATH] ACTION [ARG] [--raw] [--json]\n"
+    "                                   run an action; ARG is checked and node paths in it\n"
+    "                                   become handle numbers (--raw: neither)\n"
+    "  refresh [PATH] [--json]          have the node read its device again\n"
+    "  events CONTROLLER [--clear] [--json]\n"
+    "                                   the controller's new events\n"
+    "  watch [--seconds N] [--json]     notifications, events and activity (Ctrl-C stops)\n"
+    "  complete [WORD...]               what Tab offers after these words (the last one\n"
+    "                                   typed so far)\n"
+    "  help; exit or quit (or Ctrl-D)\n"
+    "-q after a command prints its results only. Tab completes commands, node paths and entry\n"
+    "names.\n";
 
 }  // namespace
 
