@@ -31,7 +31,11 @@ std::string EntryList(const std::vector<Entry>& entries) {
 }  // namespace
 
 Session::Session(SessionOptions options, std::ostream& out, std::ostream& err)
-    : m_options(std::move(options)), m_out(out), m_err(err), m_loop(m_options.speed) {}
+    : m_options(std::move(options)),
+      m_out(out),
+      m_err(err),
+      m_style(TerminalStyle::ForStandardOutput(m_options.color)),
+      m_loop(m_options.speed) {}
 
 Session::~Session() {
   // The tree goes first; then the time-lapse ends and the module goes, if it lets itself be
@@ -123,9 +127,9 @@ int Session::Tree(const std::vector<std::string>& words) {
   if (json)
     PrintTreeJson(tree, m_out);
   else if (brief)
-    PrintTreeBrief(tree, m_out);
+    PrintTreeBrief(tree, m_out, m_style);
   else
-    PrintTree(tree, m_out);
+    PrintTree(tree, m_out, m_style);
   return kExitOk;
 }
 

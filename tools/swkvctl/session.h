@@ -11,6 +11,7 @@
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/message_loop.h"
 #include "tools/swkvctl/node_path.h"
+#include "tools/swkvctl/terminal_style.h"
 
 namespace swkv::ctl {
 
@@ -63,6 +64,7 @@ class Session {
   SessionOptions m_options;
   std::ostream& m_out;
   std::ostream& m_err;
+  TerminalStyle m_style;  // of standard output
   ComponentHost m_host;
   // After the host: the lapse ends before the module may be unloaded.
   MessageLoop m_loop;

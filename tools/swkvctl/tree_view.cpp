@@ -174,7 +174,7 @@ Brief Summarise(const NodeRecord& node) {
 
 }  // namespace
 
-void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
+void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out, const TerminalStyle& style) {
   const auto& nodes = tree.nodes();
   const Layout layout = LayOut(tree);
   std::vector<std::string> titles(nodes.size());
@@ -195,13 +195,19 @@ void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
     std::string line = Pad(titles[i], titleWidth) + "  " + Pad(KindName(nodes[i].kind), kindWidth);
     // Sizes right-aligned, so that their units line up.
     line += "  " + std::string(sizeWidth - briefs[i].size.size(), ' ') + briefs[i].size;
-    line += "  " + Pad(briefs[i].state, stateWidth) + "  " + briefs[i].about;
+    line += "  ";
+    const std::size_t stateAt = line.size();
+    line += Pad(briefs[i].state, stateWidth) + "  " + briefs[i].about;
     line.erase(line.find_last_not_of(' ') + 1);
+    line = style.Fit(line);
+    // The state is coloured once the line is cut, so that the colour codes take no columns.
+    if (stateAt < line.size())
+      line = line.substr(0, stateAt) + style.Paint(briefs[i].state, line.substr(stateAt));
     out << line << "\n";
   }
 }
 
-void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
+void PrintTree(const TreeSnapshot& tree, std::ostream& out, const TerminalStyle& style) {
   const auto& nodes = tree.nodes();
   const Layout layout = LayOut(tree);
   // One column for every value in the tree, so that sizes and statuses line up.
@@ -223,7 +229,7 @@ void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
       std::string line = Pad(layout.body[i] + DisplayText(entry.name), nameColumn) + "  " +
                          entry.access + "  " + DisplayText(entry.value);
       const std::string note = ValueNote(node.kind, entry);
-      if (!note.empty()) line += "  (" + note + ")";
+      if (!note.empty()) line += "  (" + style.Paint(note, note) + ")";
       out << line << "\n";
     }
     if (!actions.empty())

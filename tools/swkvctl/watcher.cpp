@@ -175,7 +175,7 @@ void Watcher::ShowArrays(bool first) {
                             ", \"paused\": " + (now.paused ? "true" : "false") +
                             ", \"text\": " + JsonString(now.state));
     else if (show)
-      Line("array", path + "  " + now.state);
+      Line("array", path + "  " + m_style.Paint(now.state, now.state));
     m_arrayStates[path] = now;
   }
   // Reading "Status" has the component notify when it changed; those notifications are ours.
@@ -255,7 +255,7 @@ int Session::Watch(const std::vector<std::string>& words) {
   Open();
   InterruptScope interrupts;
   ClearInterrupt();
-  Watcher watcher(m_root.get(), m_out, json);
+  Watcher watcher(m_root.get(), m_out, json, m_style);
   watcher.Run(m_loop, seconds, m_options.speed.Describe());
   ClearInterrupt();
   return kExitOk;

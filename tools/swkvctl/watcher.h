@@ -11,14 +11,16 @@
 #include "mxaraid/interfaces.h"
 #include "tools/swkvctl/message_loop.h"
 #include "tools/swkvctl/subscriptions.h"
+#include "tools/swkvctl/terminal_style.h"
 
 namespace swkv::ctl {
 
 class Watcher {
  public:
   // json: one JSON object a line, each flushed as it is written, instead of lines for a person.
-  Watcher(IRiver* root, std::ostream& out, bool json = false)
-      : m_root(root), m_out(out), m_json(json) {}
+  Watcher(IRiver* root, std::ostream& out, bool json = false,
+          const TerminalStyle& style = TerminalStyle())
+      : m_root(root), m_out(out), m_json(json), m_style(style) {}
 
   // Watches for seconds of the loop's time (forever when seconds < 0) or until Ctrl-C.
   void Run(MessageLoop& loop, double seconds, const std::string& speed);
@@ -47,6 +49,7 @@ class Watcher {
   ComPtr<IRiver> m_root;
   std::ostream& m_out;
   bool m_json = false;
+  TerminalStyle m_style;
   Subscriptions m_subscriptions;
   std::vector<std::pair<std::string, ComPtr<IRiver>>> m_controllers;  // path, node
   std::vector<std::pair<std::string, ComPtr<IRiver>>> m_arrays;
