@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/swkvctl/command_completion.h"
 #include "tools/swkvctl/command_line.h"
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/failure.h"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "  shell [--echo]                   an interactive console (commands from a script too)\n"
     "  register [MODULE]                register the component (by default this build's)\n"
     "  unregister [MODULE]              unregister it (by default the registered one)\n"
+    "  complete [WORD...]               what Tab offers after these words (the last one typed\n"
+    "                                   so far): for shells' completion\n"
     "  help                             this text\n"
     "\n"
     "Options:\n"
@@ -97,6 +100,7 @@ int Run(int argc, char** argv) {
       return failure.code();
     }
   }
+  if (command == "complete") return RunCompletion(options, words, std::cout);
   Session session(options, std::cout, std::cerr);
   if (command == "shell") {
     bool echo = false;

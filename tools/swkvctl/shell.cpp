@@ -87,6 +87,15 @@ void Shell::Help() { m_out << kShellHelp; }
 
 std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
                                          const std::string& word) {
+  // Only what the word typed so far begins, as Tab offers it.
+  std::vector<std::string> candidates = Candidates(before, word);
+  std::erase_if(candidates,
+                [&](const std::string& candidate) { return candidate.rfind(word, 0) != 0; });
+  return candidates;
+}
+
+std::vector<std::string> Shell::Candidates(const std::vector<std::string>& before,
+                                           const std::string& word) {
   std::vector<std::string> candidates;
   if (before.empty()) {
     for (const std::string& command : Session::ShellCommands()) candidates.push_back(command);
@@ -115,7 +124,8 @@ std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
     ListEntries(at.river.get(), entries);
     for (const Entry& entry : entries) {
       if (entry.IsLink()) continue;
-      if (command == "invoke" ? entry.IsAction() : command == "set" ? entry.IsWritable() : true)
+      if (command == "invoke" ? entry.IsAction()
+                              : command == "set" ? entry.IsWritable() : !entry.IsAction())
         candidates.push_back(entry.name);
     }
   } catch (const Failure&) {
