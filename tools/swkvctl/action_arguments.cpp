@@ -228,6 +228,16 @@ std::string ActionTakes(int kind, const std::string& action) {
   return "";
 }
 
+int FieldKind(int kind, const std::string& action, std::size_t index, std::size_t fields) {
+  if (kind == kKindController) {
+    if (action == "DeleteArray") return index == 0 ? kKindArray : 0;
+    if (action == "CreateArray") return index >= 3 && index + 1 < fields ? kKindDisk : 0;
+    if (action == "ConvArray") return index == 1 ? kKindArray : index >= 5 ? kKindDisk : 0;
+  }
+  if (kind == kKindArray && action == "RebuildArray") return index == 1 ? kKindDisk : 0;
+  return 0;
+}
+
 bool TakesText(int kind, const std::string& action) {
   return kind == kKindArray && action == "rename";
 }

@@ -19,6 +19,9 @@ std::string CheckActionArgument(int kind, const std::string& action, const std::
 std::string ActionTakes(int kind, const std::string& action);
 // Whether the action takes free text (a name), in which nothing is a node path.
 bool TakesText(int kind, const std::string& action);
+// The kind of node the field at index of the action's argument names (an array for DeleteArray's,
+// a disk for CreateArray's disks), or 0 when it names none or swkvctl does not know.
+int FieldKind(int kind, const std::string& action, std::size_t index, std::size_t fields);
 // Whether the field at index of the action's argument names a member of the array acted on
 // (RebuildArray's disk), which may be given by its path under its channel as well.
 bool FieldIsArrayMember(int kind, const std::string& action, std::size_t index);

@@ -69,8 +69,12 @@ NodeAt MemberOf(IRiver* root, const std::string& arrayPath, const NodeAt& node,
     throw Failure(kExitUsage, "in the action's argument: " + field + " is " +
                                   WithArticle(node.kind) + ", not a disk");
   const std::string name = node.path.substr(node.path.rfind('/') + 1);
+  // Disk numbers count within a controller: a disk of another one is no member.
+  const bool sameController =
+      node.path.substr(0, node.path.find('/')) == arrayPath.substr(0, arrayPath.find('/'));
   int number = -1;
-  if (name.rfind("disk", 0) == 0) {
+  if (!sameController) {
+  } else if (name.rfind("disk", 0) == 0) {
     number = std::atoi(name.c_str() + 4) - 1;
   } else if (name == "master" || name == "slave") {
     std::string channel;
@@ -121,6 +125,12 @@ std::string ResolveArgument(IRiver* root, const std::string& current, const Node
                                               " (--raw passes the argument unchanged)");
         }
       }
+      const std::size_t fields = static_cast<std::size_t>(
+          std::count(argument.begin(), argument.end(), '@') + 1);
+      if (const int wanted = FieldKind(target.kind, action, index, fields);
+          wanted != 0 && node.kind != wanted)
+        throw Failure(kExitUsage, "in the action's argument: " + field + " is " +
+                                      WithArticle(node.kind) + ", not " + WithArticle(wanted));
       std::string line = field + " -> ";
       if (member && node.path.rfind(target.path + "/", 0) != 0) {
         node = MemberOf(root, target.path, node, field);
