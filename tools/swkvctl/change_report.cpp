@@ -18,8 +18,10 @@ std::string ChangeJson(const Change& change) {
                      ", \"kindName\": " + JsonString(KindName(change.kind));
   if (change.sign == '+') {
     json += ", \"below\": [";
-    for (std::size_t i = 0; i < change.below.size(); ++i)
-      json += (i == 0 ? "" : ", ") + JsonString(change.below[i]);
+    for (std::size_t i = 0; i < change.below.size(); ++i) {
+      if (i != 0) json += ", ";
+      json += JsonString(change.below[i]);
+    }
     json += "]";
   }
   if (change.sign == '~') {

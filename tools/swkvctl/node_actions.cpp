@@ -89,8 +89,11 @@ NodeAt MemberOf(IRiver* root, const std::string& arrayPath, const NodeAt& node,
   std::string members;
   std::vector<Entry> entries;
   ListEntries(ResolveNode(root, "", arrayPath).river.get(), entries);
-  for (const Entry& entry : entries)
-    if (entry.IsLink()) members += (members.empty() ? "" : ", ") + PathStep(entry.name);
+  for (const Entry& entry : entries) {
+    if (!entry.IsLink()) continue;
+    if (!members.empty()) members += ", ";
+    members += PathStep(entry.name);
+  }
   throw Failure(kExitUsage, "in the action's argument: " + field + " is not a member of " +
                                 ShowPath(arrayPath) + " (its members: " +
                                 (members.empty() ? "none" : members) + ")");

@@ -28,7 +28,11 @@ void AppendNames(std::vector<std::string>& names, std::string_view path) {
 std::string ListOf(const std::vector<std::string>& names) {
   if (names.empty()) return "none";
   std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + PathStep(name);
+  // Appended piece by piece: GCC's -O3 warns falsely on a literal added to a temporary string.
+  for (const std::string& name : names) {
+    if (!text.empty()) text += ", ";
+    text += PathStep(name);
+  }
   return text;
 }
 
@@ -43,12 +47,18 @@ std::vector<std::string> SplitPath(std::string_view current, std::string_view pa
 
 std::string JoinPath(const std::vector<std::string>& names) {
   std::string path;
-  for (const std::string& name : names) path += (path.empty() ? "" : "/") + PathStep(name);
+  for (const std::string& name : names) {
+    if (!path.empty()) path += '/';
+    path += PathStep(name);
+  }
   return path;
 }
 
 std::string ChildPath(const std::string& parent, const std::string& name) {
-  return parent.empty() ? PathStep(name) : parent + "/" + PathStep(name);
+  std::string path = parent;
+  if (!path.empty()) path += '/';
+  path += PathStep(name);
+  return path;
 }
 
 NodeAt ResolveNode(IRiver* root, std::string_view current, std::string_view path) {

@@ -23,8 +23,11 @@ const std::vector<std::string> kShellCommands = {"cd",   "pwd",    "ls",      "t
 
 std::string EntryList(const std::vector<Entry>& entries) {
   std::string list;
-  for (const Entry& entry : entries)
-    if (!entry.IsLink()) list += (list.empty() ? "" : ", ") + DisplayText(entry.name);
+  for (const Entry& entry : entries) {
+    if (entry.IsLink()) continue;
+    if (!list.empty()) list += ", ";
+    list += DisplayText(entry.name);
+  }
   return list.empty() ? "none" : list;
 }
 

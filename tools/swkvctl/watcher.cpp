@@ -82,7 +82,10 @@ void Watcher::ShowNotices(const std::vector<Notice>& notices) {
     }
     for (const auto& [word, paths] : kinds) {
       std::string list;
-      for (const std::string& path : paths) list += (list.empty() ? "" : ", ") + JsonString(path);
+      for (const std::string& path : paths) {
+        if (!list.empty()) list += ", ";
+        list += JsonString(path);
+      }
       JsonLine(word, "\"paths\": [" + list + "]");
     }
     return;
