@@ -152,7 +152,11 @@ void CheckHandle(const std::string& action, const std::string& field, const char
                  const std::string& takes) {
   long long number = 0;
   if (!ParseWhole(field, number) || number <= 0)
-    Refuse(action, std::string(what) + " " + (field.empty() ? "is missing" : field + " is neither a node path nor a handle number"), takes);
+    Refuse(action,
+           std::string(what) + " " +
+               (field.empty() ? "is missing"
+                              : field + " is neither a node path nor a handle number"),
+           takes);
 }
 
 std::string CheckCreate(const std::string& argument) {
@@ -188,7 +192,8 @@ std::string CheckConvert(const std::string& argument) {
     if (fields.size() != 2) Refuse(action, "too many fields for " + fields[0], kConvertTakes);
     return Joined(fields);
   }
-  if (fields.size() < 5) Refuse(action, "start needs a mode, a block size and a count", kConvertTakes);
+  if (fields.size() < 5)
+    Refuse(action, "start needs a mode, a block size and a count", kConvertTakes);
   fields[2] = MatchMode(action, fields[2], kConvertTakes);
   long long block = 0, count = 0;
   if (!ParseWhole(fields[3], block) || block < 0)

@@ -24,7 +24,8 @@ void AppendEscaped(std::string& out, std::string_view text, bool pathStep) {
     } else if (c < 0x20 || c == 0x7F) {
       std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
       out += escaped;
-    } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+    } else if (c == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                static_cast<unsigned char>(text[i + 1]) < 0xA0) {
       // U+0080 to U+009F in UTF-8: the C1 controls, which some terminals obey too.
       std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned char>(text[++i]));

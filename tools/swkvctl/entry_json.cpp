@@ -19,7 +19,8 @@ long long SizeBytes(std::string_view text) {
   used = 0;
   if (std::sscanf(copy.c_str(), "%u.%3u %7s%n", &whole, &thousandths, unit, &used) == 3 &&
       used == static_cast<int>(copy.size())) {
-    const int shift = std::string_view(unit) == "GB" ? 30 : std::string_view(unit) == "MB" ? 20 : -1;
+    const std::string_view name(unit);
+    const int shift = name == "GB" ? 30 : name == "MB" ? 20 : -1;
     if (shift < 0) return -1;
     // The fraction is thousandths of 1024 units of the next size down, rounded down.
     const long long below = (static_cast<long long>(thousandths) * 1024 + 999) / 1000;

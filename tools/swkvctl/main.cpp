@@ -47,7 +47,7 @@ const char kUsage[] =
     "  --speed FACTOR   let the component's timer and the simulated controllers' clock run\n"
     "                   FACTOR times as fast (or 'max': without waiting); POSIX, simulator only\n"
     "  -q, --quiet      print results only, without the status lines\n"
-    "  --color WHEN     colour states: auto (on a terminal, unless NO_COLOR is set), always, never\n"
+    "  --color WHEN     colour states: auto (on a terminal, without NO_COLOR), always, never\n"
     "  --version        swkvctl's version and the registered component's file and version\n"
     "  -h, --help       this text\n"
     "Options may stand anywhere on the line; after '--' every word is the command's.\n"
@@ -89,8 +89,8 @@ int Run(int argc, char** argv) {
   if (command == "register" || command == "unregister") {
     if (words.size() > 2) return Usage(command + " takes at most one module file");
     if (words.size() == 2 && !options.moduleFile.empty() && words[1] != options.moduleFile)
-      return Usage(command + ": two module files given: " + options.moduleFile + " (--module) and " +
-                   words[1]);
+      return Usage(command + ": two module files given: " + options.moduleFile +
+                   " (--module) and " + words[1]);
     try {
       return ComponentHost::RunRegistration(command == "unregister",
                                             words.size() == 2 ? words[1] : options.moduleFile,

@@ -8,7 +8,8 @@ namespace swkv::ctl {
 std::string ControllerWayFor(int kind, const std::string& path, const std::string& name) {
   if (kind != kKindArray) return "";
   if (name == "name")
-    return "'swkvctl invoke " + ShowPath(path) + " rename NAME' renames the array in the controller";
+    return "'swkvctl invoke " + ShowPath(path) +
+           " rename NAME' renames the array in the controller";
   const std::string controller = path.substr(0, path.find('/'));
   if (name == "RAID_Mode" || name == "Block Size")
     return "'swkvctl invoke " + controller + " ConvArray start@" + ShowPath(path) +

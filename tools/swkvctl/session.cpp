@@ -183,7 +183,8 @@ int Session::Get(const std::vector<std::string>& words) {
                               [&](const Entry& entry) { return entry.name == name; });
     // get answers success for any name and leaves our buffer alone: look the name up first.
     if (found == entries.end())
-      throw Failure(kExitUnknownName, "unknown entry " + DisplayText(name) + " of " + ShowPath(at.path) +
+      throw Failure(kExitUnknownName, "unknown entry " + DisplayText(name) + " of " +
+                                          ShowPath(at.path) +
                                           " (its entries: " + EntryList(entries) + ")");
     Entry read = *found;
     last = GetValue(at.river.get(), name, read.value);

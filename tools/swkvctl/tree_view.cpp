@@ -181,8 +181,8 @@ void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out, const TerminalS
   std::vector<Brief> briefs(nodes.size());
   std::size_t titleWidth = 0, kindWidth = 0, sizeWidth = 0, stateWidth = 0;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
-    titles[i] =
-        layout.header[i] + (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : PathStep(nodes[i].name));
+    titles[i] = layout.header[i] +
+                (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : PathStep(nodes[i].name));
     briefs[i] = Summarise(nodes[i]);
     briefs[i].state = DisplayText(briefs[i].state);
     briefs[i].about = DisplayText(briefs[i].about);

@@ -74,7 +74,8 @@ void Watcher::ShowNotices(const std::vector<Notice>& notices) {
     std::vector<std::pair<std::string, std::vector<std::string>>> kinds;
     for (const Notice& notice : notices) {
       const std::string word = NoticeWord(notice.code);
-      auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const auto& k) { return k.first == word; });
+      auto kind = std::find_if(kinds.begin(), kinds.end(),
+                               [&](const auto& known) { return known.first == word; });
       if (kind == kinds.end()) kind = kinds.insert(kinds.end(), {word, {}});
       const std::string path = ShowPath(notice.path);
       if (std::find(kind->second.begin(), kind->second.end(), path) == kind->second.end())
@@ -139,7 +140,8 @@ void Watcher::ShowEvents() {
     for (const EventRecord& record : batch) {
       ++m_eventCount;
       if (m_json) {
-        JsonLine("event", "\"controllers\": " + JsonString(names) + ", \"event\": " + EventJson(record));
+        JsonLine("event", "\"controllers\": " + JsonString(names) +
+                              ", \"event\": " + EventJson(record));
         continue;
       }
       if (!record.parsed) {
@@ -198,13 +200,13 @@ void Watcher::Run(MessageLoop& loop, double seconds, const std::string& speed) {
                           ", \"seconds\": " + (seconds < 0 ? "null" : limit) +
                           ", \"speed\": " + JsonString(speed));
   } else {
-  m_out << "watching " << m_subscriptions.size() << " nodes of " << m_controllers.size()
-        << " controller" << (m_controllers.size() == 1 ? "" : "s");
-  if (seconds >= 0) m_out << " for " << seconds << " s";
-  if (!speed.empty()) m_out << "; " << speed;
-  m_out << (seconds < 0 ? " (Ctrl-C stops)" : "") << "\n";
-  for (const std::string& refusal : m_subscriptions.refusals())
-    m_out << "  (no notifications from " << refusal << ")\n";
+    m_out << "watching " << m_subscriptions.size() << " nodes of " << m_controllers.size()
+          << " controller" << (m_controllers.size() == 1 ? "" : "s");
+    if (seconds >= 0) m_out << " for " << seconds << " s";
+    if (!speed.empty()) m_out << "; " << speed;
+    m_out << (seconds < 0 ? " (Ctrl-C stops)" : "") << "\n";
+    for (const std::string& refusal : m_subscriptions.refusals())
+      m_out << "  (no notifications from " << refusal << ")\n";
   }
   ShowArrays(true);
   m_out.flush();
