@@ -3,7 +3,8 @@
 # POSIX: the programs go to bin; the component module, the controller library and the platform
 # layer's library to lib/swkv, a private folder (nothing else links against them), where swkvctl
 # looks for the component beside its own bin folder; headers to include/swkv, keeping the
-# source tree's paths that they include each other by; README to share/doc/swkv.
+# source tree's paths that they include each other by; README to share/doc/swkv; the manual pages
+# and the shell completion as man_and_completion.cmake says.
 # `cpack -G DEB` in the build folder makes the Debian package.
 #
 # Windows: one flat folder (the component beside the programs, the type library, the register
@@ -59,6 +60,7 @@ else()
   install(FILES packaging/monitoring/swkvctl-serve.service
                 packaging/monitoring/swkv-textfile.service packaging/monitoring/swkv-textfile.timer
           DESTINATION lib/systemd/system)
+  include(${CMAKE_CURRENT_LIST_DIR}/man_and_completion.cmake)
 endif()
 
 set(CPACK_PACKAGE_NAME swkv)

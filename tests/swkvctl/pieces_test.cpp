@@ -5,6 +5,8 @@
 
 #include "river/format.h"
 #include "tools/monitoring/system_state.h"
+#include "tools/swkvctl/display_text.h"
+#include "tools/swkvctl/entry_json.h"
 #include "tools/swkvctl/event_records.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/text.h"
@@ -41,6 +43,33 @@ TEST(SwkvctlPieces, AnEventRecordIsThreeNumbersANameAndAText) {
   EXPECT_EQ(record.name + "|" + record.text, "disk|a@b");
   for (const char* raw : {"@1@2@n@t", "3@@2@n@t", "3@1@@n@t", "3@1@2x@n@t", "3@1@2@n"})
     EXPECT_FALSE(ParseEventRecord(raw, record)) << raw;
+}
+
+// Names the component can hold but the simulated controllers never give: C1 controls, DEL, a
+// trailing backslash. Each is shown without a control character and typed back to itself.
+TEST(SwkvctlPieces, ANameShownInAPathIsTypedBackToItself) {
+  for (const std::string name :
+       {"plain", "a/b", "back\\slash", "\x1b[31mred", "new\nline", "tab\tcr\r", "del\x7f",
+        "c1 \xc2\x85 \xc2\x9b", "\\x41 stays", "ends\\", "\xc2\xa0 no-break space"}) {
+    const std::string step = PathStep(name);
+    for (char c : step) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7f) << step;
+    EXPECT_EQ(step.find("\xc2\x85"), std::string::npos) << step;
+    EXPECT_EQ(NameOfStep(step), name) << step;
+    EXPECT_EQ(StepEnd(step + "/next", 0), step.size()) << step;
+  }
+  EXPECT_EQ(DisplayText("a/b\\c\x1b"), "a/b\\c\\e");
+  EXPECT_EQ(NameOfStep("\\q\\x4"), "\\q\\x4");  // not an escape: the backslash stays
+}
+
+// Sizes as the component writes them, in each of its forms; the GB form is exact to the MB.
+TEST(SwkvctlPieces, ASizeTextGivesItsBytes) {
+  EXPECT_EQ(SizeBytes("74.530 GB"), 80026271744);
+  EXPECT_EQ(SizeBytes("1.250 GB (1280 MB)"), 1280LL << 20);
+  EXPECT_EQ(SizeBytes("12 MB"), 12LL << 20);
+  EXPECT_EQ(SizeBytes("1.500 MB"), (1LL << 20) + (512LL << 10));
+  EXPECT_EQ(SizeBytes("800 Bytes"), 800);
+  for (const char* text : {"", "74.530 TB", "about 3 GB", "74.530 GB extra", "12 MB (x)"})
+    EXPECT_EQ(SizeBytes(text), -1) << text;
 }
 
 }  // namespace

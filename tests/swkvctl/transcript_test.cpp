@@ -9,8 +9,8 @@
 //                                        else the embedded default's file)
 //   exit: 5                              the exit code the session ends with (else 0)
 // A session of "$ COMMAND" lines instead is a console: each command runs through /bin/sh in the
-// sandbox's folder, one after the other, with swkvctl and swkvreg on the PATH and the build's
-// folder in $BUILD; the output follows
+// sandbox's folder, one after the other, with swkvctl and swkvreg on the PATH, the build's
+// folder in $BUILD and the tests' in $TESTS; the output follows
 // each, then "[exit N]" when it was not 0, with the sandbox's folder written $BOX, its registry
 // $REGISTRY and the build's $BUILD. Comment lines ("#"), a blank line before each, may stand
 // between the commands.
@@ -200,6 +200,7 @@ std::string RunConsole(CtlSandbox& box, const std::string& session) {
   const std::string build = fs::canonical(SWKV_CTL).parent_path().parent_path().string();
   box.environment["BOX"] = box.folder();
   box.environment["BUILD"] = build;
+  box.environment["TESTS"] = SWKV_TESTS_DIR;  // helpers such as swkvctl/on_terminal.py
   box.environment["PATH"] = fs::canonical(SWKV_CTL).parent_path().string() + ":/usr/bin:/bin";
   std::vector<std::string> lines;
   std::istringstream in(session);

@@ -139,16 +139,19 @@ SystemState ReadSystemState(const ctl::TreeSnapshot& tree) {
   // A disk shows below its channel and, when it belongs to one, below its array too: the kind of
   // its parent tells which (a name does not: an array may be called "ch1").
   std::vector<int> parentKind(nodes.size(), 0);
-  for (const NodeRecord& node : nodes)
-    for (std::size_t child : node.children) parentKind[child] = node.kind;
+  std::vector<std::size_t> parent(nodes.size(), 0);
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    for (std::size_t child : nodes[i].children) {
+      parentKind[child] = nodes[i].kind;
+      parent[child] = i;
+    }
   // An array lists its members as "disk<number + 1>", the number being twice the channel plus
   // one for a slave.
   std::map<std::string, std::string> memberOf;  // "HBA1 disk3" -> "System"
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].kind != ctl::kKindDisk || parentKind[i] != ctl::kKindArray) continue;
-    const std::string arrayPath = nodes[i].path.substr(0, nodes[i].path.rfind('/'));
-    memberOf[ControllerOf(nodes[i].path) + " " + nodes[i].name] =
-        arrayPath.substr(arrayPath.rfind('/') + 1);
+    // The array's own name, not its step in a path (which escapes '/' and '\\').
+    memberOf[ControllerOf(nodes[i].path) + " " + nodes[i].name] = nodes[parent[i]].name;
   }
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const NodeRecord& node = nodes[i];

@@ -1,9 +1,38 @@
 #include "tools/swkvctl/change_report.h"
 
+#include "tools/swkvctl/entry_json.h"
+#include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/node_path.h"
 #include "tools/swkvctl/river_calls.h"
+#include "tools/swkvctl/value_notes.h"
 
 namespace swkv::ctl {
+
+namespace {
+
+std::string ChangeJson(const Change& change) {
+  std::string json = "{\"change\": " + JsonString(change.sign == '+'   ? "new"
+                                                  : change.sign == '-' ? "gone"
+                                                                       : "entry") +
+                     ", \"path\": " + JsonString(ShowPath(change.path)) +
+                     ", \"kindName\": " + JsonString(KindName(change.kind));
+  if (change.sign == '+') {
+    json += ", \"below\": [";
+    for (std::size_t i = 0; i < change.below.size(); ++i) {
+      if (i != 0) json += ", ";
+      json += JsonString(change.below[i]);
+    }
+    json += "]";
+  }
+  if (change.sign == '~') {
+    json += ", \"entry\": " + JsonString(change.entry);
+    json += ", \"before\": " + (change.was ? EntryJson(change.kind, *change.was) : "null");
+    json += ", \"after\": " + (change.now ? EntryJson(change.kind, *change.now) : "null");
+  }
+  return json + "}";
+}
+
+}  // namespace
 
 void ReadLiveStatus(IRiver* array) {
   std::string ignored;
@@ -22,33 +51,47 @@ ChangeReport::ChangeReport(IRiver* root) : m_root(root) {
 
 ChangeReport::~ChangeReport() { m_subscriptions.Clear(); }
 
-bool ChangeReport::Print(std::ostream& out, const std::string& target) {
+bool ChangeReport::Finish(const std::string& target) {
   if (const NodeRecord* node = m_before.Find(target); node && node->kind == kKindArray)
     ReadLiveStatus(node->river.get());
-  const std::vector<Notice> notices = m_subscriptions.Take();
-  TreeSnapshot after = TreeSnapshot::Take(m_root.get(), "", kKindRoot);
-  const std::vector<std::string> changes = DescribeChanges(m_before, after);
+  m_notices = m_subscriptions.Take();
+  m_after = TreeSnapshot::Take(m_root.get(), "", kKindRoot);
+  m_changes = DescribeChanges(m_before, m_after);
   // Let go of every node now: a removed array node must not live on in our hands.
   m_subscriptions.Clear();
   m_before.ReleaseNodes();
-  after.ReleaseNodes();
-
+  m_after.ReleaseNodes();
   bool targetNotified = false;
-  for (const Notice& notice : notices) targetNotified = targetNotified || notice.path == target;
-  const std::vector<std::string> lines = NoticeLines(notices, 2, 100);
+  for (const Notice& notice : m_notices) targetNotified = targetNotified || notice.path == target;
+  return targetNotified || !m_changes.empty();
+}
+
+void ChangeReport::Print(std::ostream& out) const {
+  const std::vector<std::string> lines = NoticeLines(m_notices, 2, 100);
   if (lines.empty()) {
     out << "notifications: none\n";
   } else {
     out << "notifications:\n";
     for (const std::string& line : lines) out << "  " << line << "\n";
   }
-  if (changes.empty()) {
+  if (m_changes.empty()) {
     out << "changes: none\n";
   } else {
     out << "changes:\n";
-    for (const std::string& line : changes) out << "  " << line << "\n";
+    for (const Change& change : m_changes) out << "  " << ChangeLine(change) << "\n";
   }
-  return targetNotified || !changes.empty();
+}
+
+void ChangeReport::PrintJsonMembers(std::ostream& out) const {
+  out << "\"notifications\": [";
+  for (std::size_t i = 0; i < m_notices.size(); ++i)
+    out << (i == 0 ? "\n    " : ",\n    ") << "{\"notification\": "
+        << JsonString(NoticeWord(m_notices[i].code)) << ", \"path\": "
+        << JsonString(ShowPath(m_notices[i].path)) << "}";
+  out << (m_notices.empty() ? "" : "\n  ") << "],\n  \"changes\": [";
+  for (std::size_t i = 0; i < m_changes.size(); ++i)
+    out << (i == 0 ? "\n    " : ",\n    ") << ChangeJson(m_changes[i]);
+  out << (m_changes.empty() ? "" : "\n  ") << "]";
 }
 
 }  // namespace swkv::ctl

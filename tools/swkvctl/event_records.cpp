@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/text.h"
 
 namespace swkv::ctl {
@@ -85,6 +86,16 @@ HRESULT ReadNewEvents(IEventLog* log, std::vector<EventRecord>& records) {
     records.push_back(std::move(parsed));
   }
   return S_OK;
+}
+
+std::string EventJson(const EventRecord& record) {
+  if (!record.parsed) return "{\"raw\": " + JsonString(record.raw) + "}";
+  return "{\"time\": " + JsonString(record.TimeText()) +
+         ", \"timestamp\": " + std::to_string(record.time) +
+         ", \"severity\": " + std::to_string(record.severity) +
+         ", \"severityWord\": " + JsonString(record.SeverityWord()) +
+         ", \"category\": " + std::to_string(record.category) + ", \"name\": " +
+         JsonString(record.name) + ", \"text\": " + JsonString(record.text) + "}";
 }
 
 }  // namespace swkv::ctl

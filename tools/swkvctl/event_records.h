@@ -28,6 +28,11 @@ struct EventRecord {
 // Splits a record; the text is everything after the fourth '@' (it may hold '@' itself).
 bool ParseEventRecord(const std::string& raw, EventRecord& record);
 
+// The record for scripts: {"time": "2026-12-06 11:44:00", "timestamp": N, "severity": 3,
+// "severityWord": "error", "category": N, "name": ..., "text": ..., ...}; a record that does
+// not parse has its raw text only.
+std::string EventJson(const EventRecord& record);
+
 // The controller node's IEventLog; null when the node has none.
 ComPtr<IEventLog> EventLogOf(IRiver* controller);
 

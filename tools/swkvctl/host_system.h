@@ -58,6 +58,9 @@ void SetEnvironment(const char* name, const std::string& value);
 // COM on the calling thread (Windows) and UTF-8 output on the console.
 void PrepareProcess();
 bool StandardInputIsTerminal();
+// The columns of the terminal that standard output goes to; 0 when it goes to no terminal (a
+// pipe, a file), whose lines are never cut.
+std::size_t StandardOutputColumns();
 
 // While one exists, Ctrl-C does not end the process but asks what runs to stop (a watch, a wait
 // for the timer); the shell keeps one for its whole session. Elsewhere Ctrl-C ends swkvctl.

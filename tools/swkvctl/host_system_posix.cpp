@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -119,6 +120,14 @@ TerminateScope::TerminateScope() {
 TerminateScope::~TerminateScope() { sigaction(SIGTERM, &g_previousTerm, nullptr); }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+std::size_t StandardOutputColumns() {
+  if (isatty(STDOUT_FILENO) != 1) return 0;
+  winsize size{};
+  // A terminal that does not say its width is taken as the classic 80 columns.
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
+}
 bool Interrupted() { return g_interrupted != 0; }
 void ClearInterrupt() { g_interrupted = 0; }
 

@@ -116,6 +116,14 @@ TerminateScope::TerminateScope() = default;
 TerminateScope::~TerminateScope() = default;
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+std::size_t StandardOutputColumns() {
+  if (_isatty(_fileno(stdout)) == 0) return 0;
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 80;
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  return columns > 0 ? static_cast<std::size_t>(columns) : 80;
+}
 bool Interrupted() { return g_interrupted != 0; }
 void ClearInterrupt() { InterlockedExchange(&g_interrupted, 0); }
 

@@ -45,9 +45,17 @@ char** Complete(const char* text, int start, int) {
   g_candidates.clear();
   if (g_completer) {
     const std::string word = text ? text : "";
-    for (std::string& candidate : (*g_completer)(WordsBefore(start), word))
-      if (candidate.compare(0, word.size(), word) == 0)
-        g_candidates.push_back(std::move(candidate));
+    for (std::string& candidate : (*g_completer)(WordsBefore(start), word)) {
+      if (candidate.compare(0, word.size(), word) != 0) continue;
+      // A name with blanks ("Block Size") goes in with them escaped, so that the line splits it
+      // as one word.
+      std::string quoted;
+      for (char c : candidate) {
+        if (c == ' ' || c == '\t' || c == '\\' || c == '\'' || c == '"') quoted += '\\';
+        quoted += c;
+      }
+      g_candidates.push_back(std::move(quoted));
+    }
   }
   if (g_candidates.empty()) return nullptr;
   return rl_completion_matches(text, NextCandidate);

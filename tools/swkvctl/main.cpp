@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "tools/monitoring/commands.h"
+#include "tools/swkvctl/command_completion.h"
+#include "tools/swkvctl/command_line.h"
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/host_system.h"
@@ -18,18 +20,22 @@ namespace {
 using namespace swkv::ctl;
 
 const char kUsage[] =
-    "usage: swkvctl [--module FILE] [--speed FACTOR|max] [-q] COMMAND [ARGUMENTS]\n"
+    "usage: swkvctl [--module FILE] [--speed FACTOR|max] [-q] [--color WHEN] COMMAND [ARGUMENTS]\n"
+    "       swkvctl --version\n"
     "\n"
-    "Commands (PATH names a node by its link names from the root: HBA1/System/disk1):\n"
+    "Commands (PATH names a node by its link names from the root: HBA1/System/disk1; in a\n"
+    "name, \\/ stands for '/', \\\\ for '\\', \\e \\n \\t \\xHH for control characters):\n"
     "  tree [PATH] [--brief|--json]     the tree from the root or from PATH, with every entry\n"
     "  ls PATH [--json]                 a node's entries: name, access, value\n"
-    "  get PATH NAME...                 read entries\n"
-    "  set PATH NAME VALUE              write a property\n"
-    "  invoke PATH ACTION [ARGUMENT]    run an action; fields of ARGUMENT that are node paths\n"
-    "                                   (HBA1/ch1/master) become handle numbers (--raw: not)\n"
-    "  refresh PATH                     have the node read its device again\n"
-    "  events CONTROLLER [--clear]      the controller's new events (after one polling pass)\n"
-    "  watch [--seconds N]              notifications, events and activity progress as they come\n"
+    "  get PATH NAME... [--json]        read entries\n"
+    "  set PATH NAME VALUE [--json]     write a property; one that is only the node's text (an\n"
+    "                                   array's name, mode, geometry) needs --text-only\n"
+    "  invoke PATH ACTION [ARGUMENT]    run an action; ARGUMENT is checked (codes in words:\n"
+    "                                   RebuildArray pause), node paths in it (HBA1/ch1/master)\n"
+    "                                   become handle numbers (--raw: neither); --json\n"
+    "  refresh PATH [--json]            have the node read its device again\n"
+    "  events CONTROLLER [--clear] [--json]  the controller's new events (after one pass)\n"
+    "  watch [--seconds N] [--json]     notifications, events and activity progress as they come\n"
     "  shell [--echo]                   an interactive console (commands from a script too)\n"
     "  health [PATH] [--json] [-w C] [-c C]\n"
     "                                   one verdict over the tree or a controller, as monitoring\n"
@@ -43,6 +49,8 @@ const char kUsage[] =
     "                                   when something changed; Ctrl-C or SIGTERM stops it\n"
     "  register [MODULE]                register the component (by default this build's)\n"
     "  unregister [MODULE]              unregister it (by default the registered one)\n"
+    "  complete [WORD...]               what Tab offers after these words (the last one typed\n"
+    "                                   so far): for shells' completion\n"
     "  help                             this text\n"
     "\n"
     "Options:\n"
@@ -50,41 +58,40 @@ const char kUsage[] =
     "  --speed FACTOR   let the component's timer and the simulated controllers' clock run\n"
     "                   FACTOR times as fast (or 'max': without waiting); POSIX, simulator only\n"
     "  -q, --quiet      print results only, without the status lines\n"
+    "  --color WHEN     colour states: auto (on a terminal, without NO_COLOR), always, never\n"
+    "  --version        swkvctl's version and the registered component's file and version\n"
+    "  -h, --help       this text\n"
+    "Options may stand anywhere on the line; after '--' every word is the command's.\n"
     "\n"
     "Exit codes: 0 done, 1 failed, 2 usage, 3 no component (not found, not registered, cannot\n"
     "be loaded), 4 controller library unavailable, 5 unknown node or entry, 6 refused or no\n"
     "effect.\n";
 
 int Usage(const std::string& problem) {
-  std::cerr << "swkvctl: " << problem << "\n" << kUsage;
+  std::cerr << "swkvctl: " << problem << "\n"
+            << "usage: swkvctl [OPTIONS] COMMAND [ARGUMENTS] ('swkvctl help' lists them)\n";
   return kExitUsage;
 }
 
 int Run(int argc, char** argv) {
   PrepareProcess();
-  SessionOptions options;
-  int i = 1;
-  for (; i < argc && argv[i][0] == '-'; ++i) {
-    const std::string option = argv[i];
-    if (option == "--module" || option == "--speed") {
-      if (i + 1 >= argc) return Usage(option + " needs a value");
-      const std::string value = argv[++i];
-      if (option == "--module") {
-        options.moduleFile = value;
-      } else if (!Speed::Parse(value, options.speed)) {
-        return Usage("--speed takes a factor of 1 or more, or max; not " + value);
-      }
-    } else if (option == "-q" || option == "--quiet") {
-      options.quiet = true;
-    } else if (option == "-h" || option == "--help") {
-      std::cout << kUsage;
-      return kExitOk;
-    } else {
-      return Usage("unknown option " + option);
-    }
+  CommandLine line;
+  try {
+    line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const Failure& failure) {
+    return Usage(failure.what());
   }
-  if (i >= argc) return Usage("no command given");
-  std::vector<std::string> words(argv + i, argv + argc);
+  if (line.help) {
+    std::cout << kUsage;
+    return kExitOk;
+  }
+  if (line.version) {
+    PrintVersion(std::cout);
+    return kExitOk;
+  }
+  const SessionOptions& options = line.options;
+  if (line.words.empty()) return Usage("no command given");
+  const std::vector<std::string>& words = line.words;
   const std::string& command = words[0];
   if (command == "help") {
     std::cout << kUsage;
@@ -92,14 +99,19 @@ int Run(int argc, char** argv) {
   }
   if (command == "register" || command == "unregister") {
     if (words.size() > 2) return Usage(command + " takes at most one module file");
+    if (words.size() == 2 && !options.moduleFile.empty() && words[1] != options.moduleFile)
+      return Usage(command + ": two module files given: " + options.moduleFile +
+                   " (--module) and " + words[1]);
     try {
       return ComponentHost::RunRegistration(command == "unregister",
-                                            words.size() == 2 ? words[1] : "", std::cout);
+                                            words.size() == 2 ? words[1] : options.moduleFile,
+                                            std::cout);
     } catch (const Failure& failure) {
       std::cerr << "swkvctl: " << failure.what() << "\n";
       return failure.code();
     }
   }
+  if (command == "complete") return RunCompletion(options, words, std::cout);
   Session session(options, std::cout, std::cerr);
   if (command == "shell") {
     bool echo = false;

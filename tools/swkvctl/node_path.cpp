@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/status_text.h"
@@ -13,13 +14,12 @@ namespace {
 void AppendNames(std::vector<std::string>& names, std::string_view path) {
   std::size_t start = 0;
   while (start <= path.size()) {
-    std::size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view name = path.substr(start, end - start);
-    if (name == "..") {
+    const std::size_t end = StepEnd(path, start);
+    std::string_view step = path.substr(start, end - start);
+    if (step == "..") {
       if (!names.empty()) names.pop_back();
-    } else if (!name.empty() && name != ".") {
-      names.emplace_back(name);
+    } else if (!step.empty() && step != ".") {
+      names.push_back(NameOfStep(step));
     }
     start = end + 1;
   }
@@ -28,7 +28,11 @@ void AppendNames(std::vector<std::string>& names, std::string_view path) {
 std::string ListOf(const std::vector<std::string>& names) {
   if (names.empty()) return "none";
   std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  // Appended piece by piece: GCC's -O3 warns falsely on a literal added to a temporary string.
+  for (const std::string& name : names) {
+    if (!text.empty()) text += ", ";
+    text += PathStep(name);
+  }
   return text;
 }
 
@@ -43,12 +47,18 @@ std::vector<std::string> SplitPath(std::string_view current, std::string_view pa
 
 std::string JoinPath(const std::vector<std::string>& names) {
   std::string path;
-  for (const std::string& name : names) path += (path.empty() ? "" : "/") + name;
+  for (const std::string& name : names) {
+    if (!path.empty()) path += '/';
+    path += PathStep(name);
+  }
   return path;
 }
 
 std::string ChildPath(const std::string& parent, const std::string& name) {
-  return parent.empty() ? name : parent + "/" + name;
+  std::string path = parent;
+  if (!path.empty()) path += '/';
+  path += PathStep(name);
+  return path;
 }
 
 NodeAt ResolveNode(IRiver* root, std::string_view current, std::string_view path) {
@@ -68,10 +78,10 @@ NodeAt ResolveNode(IRiver* root, std::string_view current, std::string_view path
     const std::string wanted = ChildPath(at.path, name);
     if (!found)
       throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + ShowPath(at.path) +
-                                          " has no child " + name +
+                                          " has no child " + PathStep(name) +
                                           " (its children: " + ListOf(children) + ")");
     if (!found->IsLink())
-      throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + name + " is " +
+      throw Failure(kExitUnknownName, "unknown node " + wanted + ": " + PathStep(name) + " is " +
                                           (found->IsAction() ? "an action" : "a property") +
                                           " of " + ShowPath(at.path) + ", not a node");
     ComPtr<IRiver> child = StepInto(at.river.get(), name, &status);

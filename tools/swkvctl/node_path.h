@@ -1,6 +1,7 @@
 // Node paths: link names from the root, joined by '/': "HBA1/System/disk1". The root is "/" (or
 // the empty path). A path is taken from a current node ("." and ".." as in a file system) unless
-// it begins with '/'.
+// it begins with '/'. A name holding '/' or a control character is written escaped in a path
+// (display_text.h: "HBA1/a\/b"), so a canonical path is always one step per name.
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@
 
 namespace swkv::ctl {
 
-// The names of path taken from the node at current; ".." at the root stays at the root.
+// The names (unescaped) of path taken from the node at current; ".." at the root stays there.
 std::vector<std::string> SplitPath(std::string_view current, std::string_view path);
 // "HBA1/System"; "/" for the root.
 std::string JoinPath(const std::vector<std::string>& names);

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "tools/swkvctl/arguments.h"
+#include "tools/swkvctl/command_line.h"
+#include "tools/swkvctl/display_text.h"
+#include "tools/swkvctl/entry_json.h"
+#include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/status_text.h"
@@ -19,15 +23,22 @@ const std::vector<std::string> kShellCommands = {"cd",   "pwd",    "ls",      "t
 
 std::string EntryList(const std::vector<Entry>& entries) {
   std::string list;
-  for (const Entry& entry : entries)
-    if (!entry.IsLink()) list += (list.empty() ? "" : ", ") + entry.name;
+  for (const Entry& entry : entries) {
+    if (entry.IsLink()) continue;
+    if (!list.empty()) list += ", ";
+    list += DisplayText(entry.name);
+  }
   return list.empty() ? "none" : list;
 }
 
 }  // namespace
 
 Session::Session(SessionOptions options, std::ostream& out, std::ostream& err)
-    : m_options(std::move(options)), m_out(out), m_err(err), m_loop(m_options.speed) {}
+    : m_options(std::move(options)),
+      m_out(out),
+      m_err(err),
+      m_style(TerminalStyle::ForStandardOutput(m_options.color)),
+      m_loop(m_options.speed) {}
 
 Session::~Session() {
   // The tree goes first; then the time-lapse ends and the module goes, if it lets itself be
@@ -49,7 +60,16 @@ void Session::Open() {
   m_root = m_host.CreateRoot();
 }
 
-int Session::Run(const std::vector<std::string>& words) {
+int Session::Run(const std::vector<std::string>& typed) {
+  // -q may stand anywhere in a command's words, as on swkvctl's command line.
+  std::vector<std::string> words = typed;
+  const bool quietBefore = m_options.quiet;
+  if (TakeQuiet(words)) m_options.quiet = true;
+  struct RestoreQuiet {
+    bool& quiet;
+    bool before;
+    ~RestoreQuiet() { quiet = before; }
+  } restore{m_options.quiet, quietBefore};
   try {
     int code = Dispatch(words);
     m_out.flush();
@@ -103,15 +123,16 @@ int Session::Tree(const std::vector<std::string>& words) {
   const bool json = args.Flag("--json");
   const bool brief = args.Flag("--brief");
   const auto& rest = args.Positional(0, 1, "tree [PATH] [--brief | --json]");
+  if (json && brief) throw Failure(kExitUsage, "tree: --brief and --json cannot be used together");
   Open();
   NodeAt at = Node(rest.empty() ? "" : rest[0]);
   TreeSnapshot tree = TreeSnapshot::Take(at.river.get(), at.path, at.kind);
   if (json)
     PrintTreeJson(tree, m_out);
   else if (brief)
-    PrintTreeBrief(tree, m_out);
+    PrintTreeBrief(tree, m_out, m_style);
   else
-    PrintTree(tree, m_out);
+    PrintTree(tree, m_out, m_style);
   return kExitOk;
 }
 
@@ -139,7 +160,8 @@ int Session::List(const std::vector<std::string>& words) {
 
 int Session::Get(const std::vector<std::string>& words) {
   Arguments args(words);
-  const auto& rest = args.Positional(1, 64, "get [PATH] NAME...");
+  const bool json = args.Flag("--json");
+  const auto& rest = args.Positional(1, 64, "get [PATH] NAME... [--json]");
   Open();
   // Names of the current node's entries, or a path and names of that node's.
   NodeAt at = Node("");
@@ -154,23 +176,32 @@ int Session::Get(const std::vector<std::string>& words) {
     ListEntries(at.river.get(), entries);
   }
   HRESULT last = S_OK;
+  if (json) m_out << "{\n  \"path\": " << JsonString(ShowPath(at.path)) << ",\n  \"entries\": [";
   for (std::size_t i = pathGiven ? 1 : 0; i < rest.size(); ++i) {
     const std::string& name = rest[i];
     auto found = std::find_if(entries.begin(), entries.end(),
                               [&](const Entry& entry) { return entry.name == name; });
     // get answers success for any name and leaves our buffer alone: look the name up first.
     if (found == entries.end())
-      throw Failure(kExitUnknownName, "unknown entry " + name + " of " + ShowPath(at.path) +
+      throw Failure(kExitUnknownName, "unknown entry " + DisplayText(name) + " of " +
+                                          ShowPath(at.path) +
                                           " (its entries: " + EntryList(entries) + ")");
-    std::string value;
-    last = GetValue(at.river.get(), name, value);
-    if (m_options.quiet)
-      m_out << value << "\n";
+    Entry read = *found;
+    last = GetValue(at.river.get(), name, read.value);
+    const std::string& value = read.value;
+    if (json)
+      m_out << (i == (pathGiven ? 1u : 0u) ? "\n    " : ",\n    ") << EntryJson(at.kind, read);
+    else if (m_options.quiet)
+      m_out << DisplayText(value) << "\n";
     else
-      m_out << name << " = " << value << "\n";
+      m_out << DisplayText(name) << " = " << DisplayText(value) << "\n";
     if (FAILED(last))
       throw Failure(kExitFailed,
                     "get " + ShowPath(at.path) + " " + name + " returned " + StatusText(last));
+  }
+  if (json) {
+    m_out << "\n  ]\n}\n";
+    return kExitOk;
   }
   StatusLine("get", last, "");
   return kExitOk;

@@ -11,6 +11,7 @@
 #include "tools/swkvctl/component_host.h"
 #include "tools/swkvctl/message_loop.h"
 #include "tools/swkvctl/node_path.h"
+#include "tools/swkvctl/terminal_style.h"
 
 namespace swkv::ctl {
 
@@ -18,6 +19,7 @@ struct SessionOptions {
   std::string moduleFile;  // --module: this file instead of the registered component
   Speed speed;             // --speed
   bool quiet = false;      // -q: results only, no status lines
+  std::string color = "auto";  // --color: auto (on a terminal, unless NO_COLOR), always, never
 };
 
 class Session {
@@ -62,6 +64,7 @@ class Session {
   SessionOptions m_options;
   std::ostream& m_out;
   std::ostream& m_err;
+  TerminalStyle m_style;  // of standard output
   ComponentHost m_host;
   // After the host: the lapse ends before the module may be unloaded.
   MessageLoop m_loop;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/host_system.h"
 #include "tools/swkvctl/line_reader.h"
@@ -13,20 +14,28 @@ namespace swkv::ctl {
 namespace {
 
 const char kShellHelp[] =
-    "Commands (PATH is taken from the current node; /PATH from the root; .. goes up):\n"
-    "  cd [PATH]                     make PATH the current node (the root without PATH)\n"
-    "  pwd                           show the current node\n"
-    "  ls [PATH] [--json]            the node's entries\n"
-    "  tree [PATH] [--json]          the node and everything below it\n"
-    "  get [PATH] NAME...            read entries\n"
-    "  set [PATH] NAME VALUE         write a property\n"
-    "  invoke [PATH] ACTION [ARG]    run an action; node paths in ARG become handle numbers\n"
-    "  refresh [PATH]                have the node read its device again\n"
-    "  events CONTROLLER [--clear]   the controller's new events\n"
-    "  watch [--seconds N]           notifications, events and activity progress (Ctrl-C stops)\n"
-    "  complete [WORD...]            what Tab offers after these words (the last one typed so far)\n"
-    "  help, exit\n"
-    "Tab completes commands, node paths and entry names.\n";
+    "Commands (PATH is taken from the current node; /PATH from the root; .. goes up; in a name\n"
+    "\\/ stands for '/'):\n"
+    "  cd [PATH]                        make PATH the current node (the root without PATH)\n"
+    "  pwd                              show the current node\n"
+    "  ls [PATH] [--json]               the node's entries\n"
+    "  tree [PATH] [--brief|--json]     the node and everything below it\n"
+    "  get [PATH] NAME... [--json]      read entries\n"
+    "  set [PATH] NAME VALUE [--text-only] [--json]\n"
+    "                                   write a property (--text-only: one that is only the\n"
+    "                                   node's text, such as an array's name)\n"
+    "  invoke [PATH] ACTION [ARG] [--raw] [--json]\n"
+    "                                   run an action; ARG is checked and node paths in it\n"
+    "                                   become handle numbers (--raw: neither)\n"
+    "  refresh [PATH] [--json]          have the node read its device again\n"
+    "  events CONTROLLER [--clear] [--json]\n"
+    "                                   the controller's new events\n"
+    "  watch [--seconds N] [--json]     notifications, events and activity (Ctrl-C stops)\n"
+    "  complete [WORD...]               what Tab offers after these words (the last one\n"
+    "                                   typed so far)\n"
+    "  help; exit or quit (or Ctrl-D)\n"
+    "-q after a command prints its results only. Tab completes commands, node paths and entry\n"
+    "names.\n";
 
 }  // namespace
 
@@ -78,6 +87,15 @@ void Shell::Help() { m_out << kShellHelp; }
 
 std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
                                          const std::string& word) {
+  // Only what the word typed so far begins, as Tab offers it.
+  std::vector<std::string> candidates = Candidates(before, word);
+  std::erase_if(candidates,
+                [&](const std::string& candidate) { return candidate.rfind(word, 0) != 0; });
+  return candidates;
+}
+
+std::vector<std::string> Shell::Candidates(const std::vector<std::string>& before,
+                                           const std::string& word) {
   std::vector<std::string> candidates;
   if (before.empty()) {
     for (const std::string& command : Session::ShellCommands()) candidates.push_back(command);
@@ -94,7 +112,7 @@ std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
     std::vector<Entry> entries;
     ListEntries(at.river.get(), entries);
     for (const Entry& entry : entries)
-      if (entry.IsLink()) candidates.push_back(folder + entry.name + "/");
+      if (entry.IsLink()) candidates.push_back(folder + PathStep(entry.name) + "/");
   } catch (const Failure&) {
   }
   if (command != "get" && command != "set" && command != "invoke") return candidates;
@@ -106,7 +124,8 @@ std::vector<std::string> Shell::Complete(const std::vector<std::string>& before,
     ListEntries(at.river.get(), entries);
     for (const Entry& entry : entries) {
       if (entry.IsLink()) continue;
-      if (command == "invoke" ? entry.IsAction() : command == "set" ? entry.IsWritable() : true)
+      if (command == "invoke" ? entry.IsAction()
+                              : command == "set" ? entry.IsWritable() : !entry.IsAction())
         candidates.push_back(entry.name);
     }
   } catch (const Failure&) {

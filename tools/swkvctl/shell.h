@@ -25,11 +25,13 @@ class Shell {
   // code of the last command that failed. echo repeats each line read (with its prompt).
   int Run(bool echo);
 
-  // Completion candidates for word, given the words before it.
+  // Completion candidates for word (those that begin with it), given the words before it.
   std::vector<std::string> Complete(const std::vector<std::string>& before,
                                     const std::string& word);
 
  private:
+  std::vector<std::string> Candidates(const std::vector<std::string>& before,
+                                      const std::string& word);
   std::string Prompt() const;
   void Help();
 

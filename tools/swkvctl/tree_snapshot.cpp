@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/node_path.h"
 
 namespace swkv::ctl {
@@ -19,7 +20,18 @@ bool IsBelow(const std::string& path, const std::string& ancestor) {
          (ancestor.empty() || path[ancestor.size()] == '/');
 }
 
-std::string Show(const std::string& value) { return value.empty() ? "\"\"" : value; }
+std::string Show(const std::string& value) { return value.empty() ? "\"\"" : DisplayText(value); }
+
+Change EntryChange(const NodeRecord& node, const std::string& name, const Entry* was,
+                   const Entry* now) {
+  Change change;
+  change.path = node.path;
+  change.kind = node.kind;
+  change.entry = name;
+  change.was = was;
+  change.now = now;
+  return change;
+}
 
 }  // namespace
 
@@ -83,22 +95,23 @@ void TreeSnapshot::ReleaseNodes() {
   }
 }
 
-std::vector<std::string> DescribeChanges(const TreeSnapshot& before, const TreeSnapshot& after) {
-  std::vector<std::string> lines;
+std::vector<Change> DescribeChanges(const TreeSnapshot& before, const TreeSnapshot& after) {
+  std::vector<Change> changes;
   std::string lastAdded = "\x01", lastRemoved = "\x01";
   for (const NodeRecord& node : after.nodes()) {
     const NodeRecord* old = before.Find(node.path);
     if (!old) {
-      // One line for a new subtree, naming what came with it.
+      // One change for a new subtree, naming what came with it.
       if (lastAdded != "\x01" && IsBelow(node.path, lastAdded)) continue;
       lastAdded = node.path;
-      std::string line = "+ " + ShowPath(node.path) + "  " + KindName(node.kind) + " (new";
-      std::string below;
+      Change change;
+      change.sign = '+';
+      change.path = node.path;
+      change.kind = node.kind;
       for (const NodeRecord& other : after.nodes())
         if (IsBelow(other.path, node.path))
-          below += (below.empty() ? "" : ", ") + other.path.substr(node.path.size() + 1);
-      if (!below.empty()) line += "; below it: " + below;
-      lines.push_back(line + ")");
+          change.below.push_back(other.path.substr(node.path.size() + 1));
+      changes.push_back(change);
       continue;
     }
     std::map<std::string, const Entry*> oldEntries;
@@ -106,30 +119,43 @@ std::vector<std::string> DescribeChanges(const TreeSnapshot& before, const TreeS
     for (const Entry& entry : node.entries) {
       if (entry.IsLink() || entry.name == "handle") continue;
       auto found = oldEntries.find(entry.name);
-      if (found == oldEntries.end()) {
-        lines.push_back("~ " + ShowPath(node.path) + "  " + entry.name + ": (none) -> " +
-                        Show(entry.value));
-      } else if (found->second->value != entry.value || found->second->access != entry.access) {
-        std::string line = "~ " + ShowPath(node.path) + "  " + entry.name + ": " +
-                           Show(found->second->value) + " -> " + Show(entry.value);
-        if (found->second->access != entry.access)
-          line += " (access " + found->second->access + " -> " + entry.access + ")";
-        lines.push_back(line);
-      }
+      const Entry* was = found == oldEntries.end() ? nullptr : found->second;
+      if (!was || was->value != entry.value || was->access != entry.access)
+        changes.push_back(EntryChange(node, entry.name, was, &entry));
     }
     for (const Entry& entry : old->entries) {
       if (entry.IsLink() || node.FindEntry(entry.name)) continue;
-      lines.push_back("~ " + ShowPath(node.path) + "  " + entry.name + ": " + Show(entry.value) +
-                      " -> (none)");
+      changes.push_back(EntryChange(node, entry.name, &entry, nullptr));
     }
   }
   for (const NodeRecord& node : before.nodes()) {
     if (after.Find(node.path)) continue;
     if (lastRemoved != "\x01" && IsBelow(node.path, lastRemoved)) continue;
     lastRemoved = node.path;
-    lines.push_back("- " + ShowPath(node.path) + "  " + KindName(node.kind) + " (gone)");
+    Change gone;
+    gone.sign = '-';
+    gone.path = node.path;
+    gone.kind = node.kind;
+    changes.push_back(gone);
   }
-  return lines;
+  return changes;
+}
+
+std::string ChangeLine(const Change& change) {
+  const std::string path = ShowPath(change.path);
+  if (change.sign == '-') return "- " + path + "  " + KindName(change.kind) + " (gone)";
+  if (change.sign == '+') {
+    std::string line = "+ " + path + "  " + KindName(change.kind) + " (new";
+    for (std::size_t i = 0; i < change.below.size(); ++i)
+      line += (i == 0 ? "; below it: " : ", ") + change.below[i];
+    return line + ")";
+  }
+  std::string line = "~ " + path + "  " + DisplayText(change.entry) + ": " +
+                     (change.was ? Show(change.was->value) : "(none)") + " -> " +
+                     (change.now ? Show(change.now->value) : "(none)");
+  if (change.was && change.now && change.was->access != change.now->access)
+    line += " (access " + change.was->access + " -> " + change.now->access + ")";
+  return line;
 }
 
 }  // namespace swkv::ctl

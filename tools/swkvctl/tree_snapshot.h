@@ -50,8 +50,22 @@ class TreeSnapshot {
   std::vector<NodeRecord> m_nodes;
 };
 
-// What changed between two snapshots of the same part of the tree, one line each:
-// "+ PATH  kind (new[; below it: ...])", "- PATH  kind (gone)", "~ PATH  NAME: OLD -> NEW".
-std::vector<std::string> DescribeChanges(const TreeSnapshot& before, const TreeSnapshot& after);
+// One difference between two snapshots: a node that came ('+', with the paths below it, relative
+// to it), a node that went ('-') or an entry whose value or access changed ('~').
+struct Change {
+  char sign = '~';
+  std::string path;
+  int kind = 0;
+  std::vector<std::string> below;  // '+': what came with the node
+  std::string entry;               // '~': the entry's name
+  const Entry* was = nullptr;      // '~': null when the entry is new (points into a snapshot)
+  const Entry* now = nullptr;      // '~': null when the entry went
+};
+
+// What changed between two snapshots of the same part of the tree (it points into both).
+std::vector<Change> DescribeChanges(const TreeSnapshot& before, const TreeSnapshot& after);
+// The change for a person: "+ PATH  kind (new[; below it: ...])", "- PATH  kind (gone)",
+// "~ PATH  NAME: OLD -> NEW".
+std::string ChangeLine(const Change& change);
 
 }  // namespace swkv::ctl

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/swkvctl/display_text.h"
+#include "tools/swkvctl/entry_json.h"
 #include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/node_path.h"
 #include "tools/swkvctl/value_notes.h"
@@ -31,7 +33,8 @@ std::string Pad(const std::string& text, std::size_t width) {
 
 // The name a node is shown by: its link name, or its path for the node a view starts at.
 std::string Title(const NodeRecord& node) {
-  return (node.depth == 0 ? ShowPath(node.path) : node.name) + "  [" + KindName(node.kind) + "]";
+  return (node.depth == 0 ? ShowPath(node.path) : PathStep(node.name)) + "  [" +
+         KindName(node.kind) + "]";
 }
 
 bool Shown(const Entry& entry) { return !entry.IsLink() && entry.name != "handle"; }
@@ -79,11 +82,6 @@ void PrintWrapped(std::ostream& out, const std::string& prefix,
   out << line << "\n";
 }
 
-void PrintEntryJson(const Entry& entry, std::ostream& out) {
-  out << "{\"name\": " << JsonString(entry.name) << ", \"access\": " << JsonString(entry.access)
-      << ", \"value\": " << JsonString(entry.value) << "}";
-}
-
 void PrintNodeJson(const TreeSnapshot& tree, std::size_t index, const std::string& indent,
                    std::ostream& out) {
   const NodeRecord& node = tree.nodes()[index];
@@ -99,7 +97,7 @@ void PrintNodeJson(const TreeSnapshot& tree, std::size_t index, const std::strin
   for (const Entry& entry : node.entries) {
     if (entry.IsLink()) continue;
     out << (first ? "\n" : ",\n") << in << "  ";
-    PrintEntryJson(entry, out);
+    out << EntryJson(node.kind, entry);
     first = false;
   }
   out << (first ? "" : "\n" + in) << "],\n" << in << "\"children\": [";
@@ -176,15 +174,18 @@ Brief Summarise(const NodeRecord& node) {
 
 }  // namespace
 
-void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
+void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out, const TerminalStyle& style) {
   const auto& nodes = tree.nodes();
   const Layout layout = LayOut(tree);
   std::vector<std::string> titles(nodes.size());
   std::vector<Brief> briefs(nodes.size());
   std::size_t titleWidth = 0, kindWidth = 0, sizeWidth = 0, stateWidth = 0;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
-    titles[i] = layout.header[i] + (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : nodes[i].name);
+    titles[i] = layout.header[i] +
+                (nodes[i].depth == 0 ? ShowPath(nodes[i].path) : PathStep(nodes[i].name));
     briefs[i] = Summarise(nodes[i]);
+    briefs[i].state = DisplayText(briefs[i].state);
+    briefs[i].about = DisplayText(briefs[i].about);
     titleWidth = std::max(titleWidth, Columns(titles[i]));
     kindWidth = std::max(kindWidth, KindName(nodes[i].kind).size());
     sizeWidth = std::max(sizeWidth, briefs[i].size.size());
@@ -194,13 +195,19 @@ void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out) {
     std::string line = Pad(titles[i], titleWidth) + "  " + Pad(KindName(nodes[i].kind), kindWidth);
     // Sizes right-aligned, so that their units line up.
     line += "  " + std::string(sizeWidth - briefs[i].size.size(), ' ') + briefs[i].size;
-    line += "  " + Pad(briefs[i].state, stateWidth) + "  " + briefs[i].about;
+    line += "  ";
+    const std::size_t stateAt = line.size();
+    line += Pad(briefs[i].state, stateWidth) + "  " + briefs[i].about;
     line.erase(line.find_last_not_of(' ') + 1);
+    line = style.Fit(line);
+    // The state is coloured once the line is cut, so that the colour codes take no columns.
+    if (stateAt < line.size())
+      line = line.substr(0, stateAt) + style.Paint(briefs[i].state, line.substr(stateAt));
     out << line << "\n";
   }
 }
 
-void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
+void PrintTree(const TreeSnapshot& tree, std::ostream& out, const TerminalStyle& style) {
   const auto& nodes = tree.nodes();
   const Layout layout = LayOut(tree);
   // One column for every value in the tree, so that sizes and statuses line up.
@@ -208,7 +215,7 @@ void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
   for (std::size_t i = 0; i < nodes.size(); ++i)
     for (const Entry& entry : nodes[i].entries)
       if (Shown(entry) && !entry.IsAction())
-        nameColumn = std::max(nameColumn, layout.body[i].size() + Columns(entry.name));
+        nameColumn = std::max(nameColumn, layout.body[i].size() + Columns(DisplayText(entry.name)));
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const NodeRecord& node = nodes[i];
     out << layout.header[i] << Title(node) << "\n";
@@ -216,13 +223,13 @@ void PrintTree(const TreeSnapshot& tree, std::ostream& out) {
     for (const Entry& entry : node.entries) {
       if (!Shown(entry)) continue;
       if (entry.IsAction()) {
-        actions.push_back(entry.name);
+        actions.push_back(DisplayText(entry.name));
         continue;
       }
-      std::string line =
-          Pad(layout.body[i] + entry.name, nameColumn) + "  " + entry.access + "  " + entry.value;
+      std::string line = Pad(layout.body[i] + DisplayText(entry.name), nameColumn) + "  " +
+                         entry.access + "  " + DisplayText(entry.value);
       const std::string note = ValueNote(node.kind, entry);
-      if (!note.empty()) line += "  (" + note + ")";
+      if (!note.empty()) line += "  (" + style.Paint(note, note) + ")";
       out << line << "\n";
     }
     if (!actions.empty())
@@ -243,16 +250,17 @@ void PrintEntries(const NodeRecord& node, std::ostream& out) {
   out << ShowPath(node.path) << "  [" << KindName(node.kind) << ", handle " << node.handle << "]\n";
   std::size_t nameWidth = 0, valueWidth = 0;
   for (const Entry& entry : node.entries) {
-    nameWidth = std::max(nameWidth, Columns(entry.name));
-    valueWidth = std::max(valueWidth, Columns(entry.value));
+    nameWidth = std::max(nameWidth, Columns(DisplayText(entry.name)));
+    valueWidth = std::max(valueWidth, Columns(DisplayText(entry.value)));
   }
   valueWidth = std::min<std::size_t>(valueWidth, 24);
   for (const Entry& entry : node.entries) {
     std::string note = entry.IsLink()     ? "child " + KindName(std::atoi(entry.value.c_str()))
                        : entry.IsAction() ? "action"
                                           : ValueNote(node.kind, entry);
-    std::string line = "  " + Pad(entry.name, nameWidth) + "  " + entry.access + "  " +
-                       (note.empty() ? entry.value : Pad(entry.value, valueWidth) + "  " + note);
+    const std::string value = DisplayText(entry.value);
+    std::string line = "  " + Pad(DisplayText(entry.name), nameWidth) + "  " + entry.access + "  " +
+                       (note.empty() ? value : Pad(value, valueWidth) + "  " + note);
     out << line << "\n";
   }
 }
@@ -264,7 +272,7 @@ void PrintEntriesJson(const NodeRecord& node, std::ostream& out) {
   bool first = true;
   for (const Entry& entry : node.entries) {
     out << (first ? "\n    " : ",\n    ");
-    PrintEntryJson(entry, out);
+    out << EntryJson(node.kind, entry);
     first = false;
   }
   out << (first ? "" : "\n  ") << "]\n}\n";

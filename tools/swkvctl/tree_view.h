@@ -5,13 +5,18 @@
 
 #include <ostream>
 
+#include "tools/swkvctl/terminal_style.h"
 #include "tools/swkvctl/tree_snapshot.h"
 
 namespace swkv::ctl {
 
-void PrintTree(const TreeSnapshot& tree, std::ostream& out);
-// One line per node: its size, its state in words and what it is, in aligned columns.
-void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out);
+// With a style, state notes are coloured on a terminal.
+void PrintTree(const TreeSnapshot& tree, std::ostream& out,
+               const TerminalStyle& style = TerminalStyle());
+// One line per node: its size, its state in words and what it is, in aligned columns; with a
+// style, states coloured and lines cut to a terminal's width.
+void PrintTreeBrief(const TreeSnapshot& tree, std::ostream& out,
+                    const TerminalStyle& style = TerminalStyle());
 void PrintTreeJson(const TreeSnapshot& tree, std::ostream& out);
 // Every entry of the node, in list order, handle and child links included.
 void PrintEntries(const NodeRecord& node, std::ostream& out);

@@ -6,9 +6,11 @@
 
 #include "tools/swkvctl/arguments.h"
 #include "tools/swkvctl/change_report.h"
+#include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/event_records.h"
 #include "tools/swkvctl/failure.h"
 #include "tools/swkvctl/host_system.h"
+#include "tools/swkvctl/json_text.h"
 #include "tools/swkvctl/node_path.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/session.h"
@@ -36,6 +38,13 @@ void Watcher::Line(const std::string& what, const std::string& text) {
   m_out << lead << text << "\n";
 }
 
+void Watcher::JsonLine(const std::string& type, const std::string& members) {
+  char time[32];
+  std::snprintf(time, sizeof time, "%.1f", Elapsed());
+  m_out << "{\"time\": " << time << ", \"type\": " << JsonString(type)
+        << (members.empty() ? "" : ", " + members) << "}" << std::endl;
+}
+
 void Watcher::FlushRepeats() {
   if (m_repeats == 0) return;
   char line[128];
@@ -60,6 +69,28 @@ void Watcher::Rewalk() {
 
 void Watcher::ShowNotices(const std::vector<Notice>& notices) {
   m_noticeCount += notices.size();
+  if (m_json) {
+    // One line a kind of notification, its nodes in the order heard, each once.
+    std::vector<std::pair<std::string, std::vector<std::string>>> kinds;
+    for (const Notice& notice : notices) {
+      const std::string word = NoticeWord(notice.code);
+      auto kind = std::find_if(kinds.begin(), kinds.end(),
+                               [&](const auto& known) { return known.first == word; });
+      if (kind == kinds.end()) kind = kinds.insert(kinds.end(), {word, {}});
+      const std::string path = ShowPath(notice.path);
+      if (std::find(kind->second.begin(), kind->second.end(), path) == kind->second.end())
+        kind->second.push_back(path);
+    }
+    for (const auto& [word, paths] : kinds) {
+      std::string list;
+      for (const std::string& path : paths) {
+        if (!list.empty()) list += ", ";
+        list += JsonString(path);
+      }
+      JsonLine(word, "\"paths\": [" + list + "]");
+    }
+    return;
+  }
   const std::vector<std::string> lines = NoticeLines(notices, kLead, kWidth);
   std::string key;
   for (const std::string& line : lines) key += line + "\n";
@@ -86,17 +117,25 @@ void Watcher::ShowEvents() {
     if (!log) continue;
     std::vector<EventRecord> records;
     HRESULT status = ReadNewEvents(log.get(), records);
-    if (FAILED(status)) Line("error", "reading the event log of " + path + " failed");
+    if (FAILED(status) && m_json)
+      JsonLine("error", "\"text\": " + JsonString("reading the event log of " + path + " failed"));
+    else if (FAILED(status))
+      Line("error", "reading the event log of " + path + " failed");
     for (const EventRecord& record : records) {
       ++m_eventCount;
+      if (m_json) {
+        JsonLine("event", "\"controller\": " + JsonString(path) +
+                              ", \"event\": " + EventJson(record));
+        continue;
+      }
       if (!record.parsed) {
-        Line("event", path + "  " + record.raw);
+        Line("event", path + "  " + DisplayText(record.raw));
         continue;
       }
       std::string severity = record.SeverityWord();
       severity.resize(std::max<std::size_t>(severity.size(), 7), ' ');
-      Line("event", path + "  " + severity + " " + record.name + ": " + record.text + "  (" +
-                        record.TimeText() + ")");
+      Line("event", path + "  " + severity + " " + DisplayText(record.name) + ": " +
+                        DisplayText(record.text) + "  (" + record.TimeText() + ")");
     }
   }
 }
@@ -118,7 +157,14 @@ void Watcher::ShowArrays(bool first) {
                           ? (!first || now.word != "normal")
                           : known->second.word != now.word || known->second.tenth != now.tenth ||
                                 known->second.paused != now.paused;
-    if (show) Line("array", path + "  " + now.state);
+    if (show && m_json)
+      JsonLine("array", "\"path\": " + JsonString(ShowPath(path)) + ", \"state\": " +
+                            JsonString(now.word) + ", \"status\": " + JsonString(status) +
+                            ", \"percent\": " + (active ? JsonString(percent) : "null") +
+                            ", \"paused\": " + (now.paused ? "true" : "false") +
+                            ", \"text\": " + JsonString(now.state));
+    else if (show)
+      Line("array", path + "  " + m_style.Paint(now.state, now.state));
     m_arrayStates[path] = now;
   }
   // Reading "Status" has the component notify when it changed; those notifications are ours.
@@ -130,13 +176,22 @@ void Watcher::Run(MessageLoop& loop, double seconds, const std::string& speed) {
   m_start = ClockMilliseconds();
   const std::uint64_t deadline =
       seconds < 0 ? UINT64_MAX : m_start + static_cast<std::uint64_t>(seconds * 1000.0 + 0.5);
-  m_out << "watching " << m_subscriptions.size() << " nodes of " << m_controllers.size()
-        << " controller" << (m_controllers.size() == 1 ? "" : "s");
-  if (seconds >= 0) m_out << " for " << seconds << " s";
-  if (!speed.empty()) m_out << "; " << speed;
-  m_out << (seconds < 0 ? " (Ctrl-C stops)" : "") << "\n";
-  for (const std::string& refusal : m_subscriptions.refusals())
-    m_out << "  (no notifications from " << refusal << ")\n";
+  if (m_json) {
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%.1f", seconds);
+    JsonLine("start", "\"nodes\": " + std::to_string(m_subscriptions.size()) +
+                          ", \"controllers\": " + std::to_string(m_controllers.size()) +
+                          ", \"seconds\": " + (seconds < 0 ? "null" : limit) +
+                          ", \"speed\": " + JsonString(speed));
+  } else {
+    m_out << "watching " << m_subscriptions.size() << " nodes of " << m_controllers.size()
+          << " controller" << (m_controllers.size() == 1 ? "" : "s");
+    if (seconds >= 0) m_out << " for " << seconds << " s";
+    if (!speed.empty()) m_out << "; " << speed;
+    m_out << (seconds < 0 ? " (Ctrl-C stops)" : "") << "\n";
+    for (const std::string& refusal : m_subscriptions.refusals())
+      m_out << "  (no notifications from " << refusal << ")\n";
+  }
   ShowArrays(true);
   m_out.flush();
   while (!Interrupted()) {
@@ -154,6 +209,16 @@ void Watcher::Run(MessageLoop& loop, double seconds, const std::string& speed) {
   }
   FlushRepeats();
   const double watched = Elapsed();
+  if (m_json) {
+    JsonLine("end", "\"passes\": " + std::to_string(m_passes) + ", \"notifications\": " +
+                        std::to_string(m_noticeCount) + ", \"events\": " +
+                        std::to_string(m_eventCount) + ", \"stopped\": " +
+                        (Interrupted() ? "true" : "false"));
+    m_subscriptions.Clear();
+    m_controllers.clear();
+    m_arrays.clear();
+    return;
+  }
   char summary[160];
   std::snprintf(summary, sizeof summary,
                 "watched %.1f s: %zu polling passes, %zu notifications, %zu events%s\n", watched,
@@ -166,6 +231,7 @@ void Watcher::Run(MessageLoop& loop, double seconds, const std::string& speed) {
 
 int Session::Watch(const std::vector<std::string>& words) {
   Arguments args(words);
+  const bool json = args.Flag("--json");
   std::string secondsText;
   double seconds = -1;
   if (args.Value("--seconds", secondsText)) {
@@ -174,11 +240,11 @@ int Session::Watch(const std::vector<std::string>& words) {
     if (secondsText.empty() || !end || *end != '\0' || !(seconds >= 0) || seconds > 1e7)
       throw Failure(kExitUsage, "watch: --seconds takes a number of seconds, not " + secondsText);
   }
-  args.Positional(0, 0, "watch [--seconds N]");
+  args.Positional(0, 0, "watch [--seconds N] [--json]");
   Open();
   InterruptScope interrupts;
   ClearInterrupt();
-  Watcher watcher(m_root.get(), m_out);
+  Watcher watcher(m_root.get(), m_out, json, m_style);
   watcher.Run(m_loop, seconds, m_options.speed.Describe());
   ClearInterrupt();
   return kExitOk;

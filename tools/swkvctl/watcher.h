@@ -11,12 +11,16 @@
 #include "mxaraid/interfaces.h"
 #include "tools/swkvctl/message_loop.h"
 #include "tools/swkvctl/subscriptions.h"
+#include "tools/swkvctl/terminal_style.h"
 
 namespace swkv::ctl {
 
 class Watcher {
  public:
-  Watcher(IRiver* root, std::ostream& out) : m_root(root), m_out(out) {}
+  // json: one JSON object a line, each flushed as it is written, instead of lines for a person.
+  Watcher(IRiver* root, std::ostream& out, bool json = false,
+          const TerminalStyle& style = TerminalStyle())
+      : m_root(root), m_out(out), m_json(json), m_style(style) {}
 
   // Watches for seconds of the loop's time (forever when seconds < 0) or until Ctrl-C.
   void Run(MessageLoop& loop, double seconds, const std::string& speed);
@@ -36,12 +40,16 @@ class Watcher {
   // Shows each array whose state word changed or whose progress passed another tenth.
   void ShowArrays(bool first);
   void Line(const std::string& what, const std::string& text);
+  // {"time": T, "type": type, ...members}, flushed.
+  void JsonLine(const std::string& type, const std::string& members);
   // Says how often the last notifications came again unchanged, if they did.
   void FlushRepeats();
   double Elapsed() const;
 
   ComPtr<IRiver> m_root;
   std::ostream& m_out;
+  bool m_json = false;
+  TerminalStyle m_style;
   Subscriptions m_subscriptions;
   std::vector<std::pair<std::string, ComPtr<IRiver>>> m_controllers;  // path, node
   std::vector<std::pair<std::string, ComPtr<IRiver>>> m_arrays;

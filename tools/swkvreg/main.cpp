@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "tools/swkvreg/failure_reports.h"
 #include "tools/swkvreg/registry_view.h"
 
 namespace {
@@ -18,6 +19,7 @@ const char kUsage[] =
 
 int Fail(const std::string& what, LONG status) {
   std::cout.flush();  // what was printed before comes before the message, also in one file
+  if (swkv::tools::RegistryExplainedFailure(status)) return 1;
   const char* meaning = status == ERROR_FILE_NOT_FOUND ? "not found"
                         : status == ERROR_ACCESS_DENIED ? "access denied"
                         : status == ERROR_BADDB         ? "the registry file is damaged"
