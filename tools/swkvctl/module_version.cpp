@@ -1,31 +1,16 @@
 #include "tools/swkvctl/module_version.h"
 
-#include <cstdio>
-#include <vector>
-
-#include "platform/win.h"
+#include "tree/file_version_info.h"
 
 namespace swkv::ctl {
 
 std::string ModuleFileVersion(const std::string& path) {
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-  if (size == 0) return "";
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return "";
-  void* translations = nullptr;
+  // The same reading of the version block as the component's own root node.
+  const FileVersionInfo info(path.c_str());
+  const char* text = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translations, &length) ||
-      length < 4)
-    return "";
-  const auto* words = static_cast<const WORD*>(translations);
-  char subBlock[64];
-  std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%04x%04x\\FileVersion", words[0],
-                words[1]);
-  void* text = nullptr;
-  if (!VerQueryValueA(block.data(), subBlock, &text, &length) || length == 0) return "";
-  const char* chars = static_cast<const char*>(text);
-  std::string version(chars, length);
+  if (!info.QueryVersionString("FileVersion", &text, &length, 0) || length == 0) return "";
+  const std::string version(text, length);
   return version.substr(0, version.find('\0'));
 }
 
