@@ -24,6 +24,11 @@
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
+//   case FUNCTION V... -> PATH NAME...
+//                                  a table's row: the faults cleared, every call of FUNCTION
+//                                  giving V0, V1, ... as its outputs ("-": as the library
+//                                  gives it), PATH refreshed (its status shown only when not
+//                                  S_OK) and the NAMEs shown
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
@@ -584,6 +589,24 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
                                   kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));
   } else if (command == "clear-faults") {
     simClearFaults();
+  } else if (command == "case") {
+    // One row of a table: every fault cleared, every call of FUNCTION giving V0, V1, ... as its
+    // outputs ("-" leaves one as the library gives it), then PATH refreshed (its status shown
+    // when it fails) and its NAMEs shown.
+    const auto arrow = std::find(w.begin(), w.end(), "->");
+    if (arrow == w.end() || w.end() - arrow < 3) throw Usage{"case FUNCTION V... -> PATH NAME..."};
+    simClearFaults();
+    for (auto value = w.begin() + 2; value != arrow; ++value) {
+      if (*value == "-") continue;
+      out += SimRefusal(simMisbehave(w[1].c_str(), -1, 0, SIM_MISBEHAVE_OUTPUT,
+                                     static_cast<std::int32_t>(value - w.begin() - 2),
+                                     Number(*value)));
+    }
+    const HRESULT refreshed = Node(arrow[1])->refresh();
+    if (refreshed != S_OK) out += Status(refreshed);
+    Words shown{"shown"};
+    shown.insert(shown.end(), arrow + 1, w.end());
+    out += Do(shown, "");
   } else if (command == "apply") {
     need(1, "JSON");
     out = SimRefusal(simApply(rest.c_str()));
