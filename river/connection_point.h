@@ -35,8 +35,6 @@ class CRiverConnectionPoint final : public IConnectionPoint {
   void Fire(ULONG code);
 
   std::size_t SinkCount() const;
-  // Places in the table, free ones included (it grows 1, 4, then doubles).
-  std::size_t Capacity() const { return m_sinks.size(); }
 
  private:
   struct Sink {

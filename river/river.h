@@ -145,7 +145,6 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   virtual ~CRiver();
   // The interfaces QueryInterface answers, in order; IUnknown gets the first.
   virtual std::span<const InterfaceEntry> Interfaces();
-  void set_published_kind(std::int32_t kind) { m_publishedKind = kind; }
 
  private:
   int PutDrop(std::string_view name, std::uint32_t flags, std::string_view value, CRiver* child);

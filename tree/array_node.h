@@ -44,7 +44,6 @@ class ArrayNode : public CRiverNode, public CPolledArray {
   std::uint32_t throttle_status() const { return m_throttle; }
   void set_throttle_status(std::uint32_t throttle) { m_throttle = throttle; }
   std::uint32_t block_size() const { return m_blockSize; }
-  std::int32_t raid_mode() const { return m_raidMode; }
   std::int32_t controller() const { return m_controller; }
 
  protected:

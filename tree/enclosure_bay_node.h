@@ -18,7 +18,6 @@ class EnclosureBayNode : public CRiverNode {
   int UpdateProperties() override;
 
   std::int32_t channel() const { return m_channel; }
-  std::int32_t enclosure_type() const { return m_type; }
 
  protected:
   EnclosureBayNode(std::int32_t channel, std::int32_t position, std::int32_t type);

@@ -21,7 +21,6 @@ using REFCLSID = const CLSID&;
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool IsEqualIID(REFIID a, REFIID b) { return IsEqualGUID(a, b); }
-inline bool InlineIsEqualGUID(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
 
 using OLECHAR = WCHAR;
 using LPOLESTR = OLECHAR*;

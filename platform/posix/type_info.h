@@ -67,7 +67,6 @@ class TypeInfo final : public ITypeInfo {
   const GUID& guid() const { return m_guid; }
   const std::u16string& name() const { return m_name; }
   const std::u16string& help() const { return m_help; }
-  WORD type_flags() const { return m_typeFlags; }
 
  private:
   const FuncInfo* FindFunc(MEMBERID memid) const;

@@ -45,15 +45,6 @@ std::vector<std::string> SplitPath(std::string_view current, std::string_view pa
   return names;
 }
 
-std::string JoinPath(const std::vector<std::string>& names) {
-  std::string path;
-  for (const std::string& name : names) {
-    if (!path.empty()) path += '/';
-    path += PathStep(name);
-  }
-  return path;
-}
-
 std::string ChildPath(const std::string& parent, const std::string& name) {
   std::string path = parent;
   if (!path.empty()) path += '/';

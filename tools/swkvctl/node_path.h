@@ -15,8 +15,6 @@ namespace swkv::ctl {
 
 // The names (unescaped) of path taken from the node at current; ".." at the root stays there.
 std::vector<std::string> SplitPath(std::string_view current, std::string_view path);
-// "HBA1/System"; "/" for the root.
-std::string JoinPath(const std::vector<std::string>& names);
 // Display form of a canonical path: "/" for the root, else the path itself.
 inline std::string ShowPath(const std::string& path) { return path.empty() ? "/" : path; }
 // A child's path below parent's ("" for the root).
