@@ -9,7 +9,8 @@
 //   file write|append NAME TEXT / file show|remove|mkdir NAME
 //                                  a file below $TMP ("\n" in TEXT a line end)
 //   state FILE [POINTER]           a state file's JSON document below $TMP, or the part at the
-//                                  pointer, its times from the origin of "sim now"
+//                                  pointer, its times in ms from where the last "sim load" or
+//                                  "sim reset" stopped the clock
 //   spawn COMMAND [; COMMAND]...   commands run in a new process (this program again, on the
 //                                  same environment) while this one goes on; wait shows what
 //                                  each gave, in the order they started
@@ -17,7 +18,6 @@
 //   drain                          the events taken, tallied by their first word: how many,
 //                                  and whether the numbers after it count up from 0
 // Each prints nothing on success or "refused STATUS: REASON" for a refusal of the library.
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
