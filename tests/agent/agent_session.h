@@ -81,7 +81,6 @@ class AgentSession {
   HandleOrdinals m_handles;
   std::string m_folder;                  // what "$TMP" stands for
   std::int64_t m_origin = 0;             // the clock when the scenario loaded
-  std::map<std::string, std::string> m_kept;          // files' texts kept by "file keep"
   bool m_process = false;                             // another process of a session
   std::vector<std::pair<int, std::string>> m_children;  // spawned: process id, output file
 };

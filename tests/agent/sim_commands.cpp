@@ -2,20 +2,15 @@
 // API, its environment and files, and other processes over one state file ("$TMP" in a command
 // is a folder of the session's own, "$TESTS" the tests' source folder, ".tmp.$PID" the ending of
 // this process's temporary files; all are shown so).
-//   sim load FILE|JSON|''          the scenario of FILE (below tests/ or $TMP) or of the text
-//                                  loaded (a "\n" in the text is a line end), no controller open
+//   sim load FILE|JSON             the scenario of FILE (below tests/) or of the text loaded (a
+//                                  "\n" in the text is a line end), no controller open
 //   sim reset                      started over as a new process, on a stopped clock
-//   sim count FUNCTION CONTROLLER  the calls counted; sim reset-counts: counts from zero
-//   sim open                       the controller the library has open
-//   sim now                        the clock, in ms from where it stood at the last scenario
-//   sim follow MS|off              the clock read from a host clock standing at MS (from the
-//                                  same origin), or from its own again
 //   env NAME VALUE|-               an environment variable set or removed
-//   file write|append NAME TEXT / file show|remove|mkdir|keep|same NAME
-//                                  a file below $TMP ("\n" in TEXT a line end); keep remembers
-//                                  its text, same compares the text with it
+//   file write|append NAME TEXT / file show|remove|mkdir NAME
+//                                  a file below $TMP ("\n" in TEXT a line end)
 //   state FILE [POINTER]           a state file's JSON document below $TMP, or the part at the
-//                                  pointer, its times from the origin of "sim now"
+//                                  pointer, its times in ms from where the last "sim load" or
+//                                  "sim reset" stopped the clock
 //   spawn COMMAND [; COMMAND]...   commands run in a new process (this program again, on the
 //                                  same environment) while this one goes on; wait shows what
 //                                  each gave, in the order they started
@@ -23,7 +18,6 @@
 //   drain                          the events taken, tallied by their first word: how many,
 //                                  and whether the numbers after it count up from 0
 // Each prints nothing on success or "refused STATUS: REASON" for a refusal of the library.
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -43,12 +37,6 @@
 #endif
 
 namespace swkv::test {
-namespace {
-
-std::int64_t g_hostClock = 0;
-std::int64_t HostClock() { return g_hostClock; }
-
-}  // namespace
 
 std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
   const std::string& command = w[0];
@@ -58,31 +46,17 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     const std::string& what = w.at(1);
     if (what == "load") {
       std::string text = After(rest, 1);
-      if (text == "''") text.clear();
       ReplaceAll(text, "\\n", "\n");
-      const bool file = !text.empty() && !text.starts_with("{") && !text.starts_with("[");
-      if (file && !text.starts_with(m_folder)) text = std::string(SWKV_TESTS_DIR) + "/" + text;
+      const bool file = !text.starts_with("{") && !text.starts_with("[");
+      if (file) text = std::string(SWKV_TESTS_DIR) + "/" + text;
       out = SimRefusal(file ? simLoadScenarioFile(text.c_str()) : simLoadScenarioText(text.c_str()));
-      simStopClock();
-      m_origin = simNow();
     } else if (what == "reset") {
       out = SimRefusal(simReset());
-      simStopClock();
-      m_origin = simNow();
-    } else if (what == "count") {
-      out = std::to_string(simCallCount(w.at(2).c_str(), std::stoi(w.at(3)))) + "\n";
-    } else if (what == "reset-counts") {
-      simResetCallCounts();
-    } else if (what == "open") {
-      out = std::to_string(simOpenController()) + "\n";
-    } else if (what == "now") {
-      out = std::to_string(simNow() - m_origin) + "\n";
-    } else if (what == "follow") {
-      if (w.at(2) != "off") g_hostClock = m_origin + std::stoll(w[2]);
-      simFollowClock(w[2] == "off" ? nullptr : HostClock);
     } else {
       throw std::invalid_argument("sim: no " + what);
     }
+    simStopClock();
+    m_origin = simNow();
   } else if (command == "env") {
     SetEnv(w.at(1).c_str(), w.at(2) == "-" ? nullptr : w[2].c_str());
   } else if (command == "file") {
@@ -100,10 +74,6 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
       std::filesystem::remove_all(file);
     } else if (w[1] == "mkdir") {
       std::filesystem::create_directories(file);
-    } else if (w[1] == "keep") {
-      m_kept[file] = ReadText(file);
-    } else if (w[1] == "same") {
-      out = ReadText(file) == m_kept[file] ? "the same\n" : "changed\n";
     }
   } else if (command == "state") {
     const std::string text = ReadText(path(w.at(1)));
