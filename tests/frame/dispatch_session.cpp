@@ -315,11 +315,7 @@ class DispatchSession::Arguments {
                           static_cast<UINT>(m_array.size()), static_cast<UINT>(m_named.size())};
   }
   ~Arguments() {
-    for (Slot& slot : m_slots) {
-      VariantClear(&slot.held);
-      SysFreeString(slot.text);
-      if (slot.object) slot.object->Release();
-    }
+    for (Slot& slot : m_slots) VariantClear(&slot.held);
   }
   Arguments(const Arguments&) = delete;
   Arguments& operator=(const Arguments&) = delete;
@@ -336,15 +332,14 @@ class DispatchSession::Arguments {
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
       IUnknown* object = nullptr;
+      const VARIANT& v = slot.held;
       if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
-        out += TextShown(slot.text);
+        out += TextShown(v.bstrVal);
       } else if (slot.word == "&ulong") {
-        out += std::to_string(slot.number);
+        out += std::to_string(v.ulVal);
       } else if (slot.word.starts_with("&unk")) {
-        object = slot.object;
-        out += slot.word == "&unk:null" ? "no place" : describe(object);
+        out += slot.word == "&unk:null" ? "no place" : describe(object = v.punkVal);
       } else {
-        const VARIANT& v = slot.held;
         if (v.vt == VT_EMPTY) out += "VT_EMPTY";
         else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
         else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
@@ -364,10 +359,7 @@ class DispatchSession::Arguments {
     std::string word;  // as typed, without ">NAME"
     std::string keep;
     VARIANT passed{};  // what goes into the call's array
-    VARIANT held{};    // a value, or the script variable passed by reference
-    BSTR text = nullptr;
-    ULONG number = 0;
-    IUnknown* object = nullptr;
+    VARIANT held{};    // a value, the script variable or the place passed by reference
   };
 
   void Add(const std::string& typed) {
@@ -382,12 +374,15 @@ class DispatchSession::Arguments {
     }
     const std::string& word = slot.word;
     if (word.starts_with("&buf:") || word == "&bstr") {
-      if (word != "&bstr") slot.text = ZeroedBuffer(static_cast<UINT>(std::stoul(word.substr(5))));
-      slot.passed = ByRef(VT_BSTR, &slot.text);
+      if (word != "&bstr") slot.held = Value(word.substr(1));
+      slot.held.vt = VT_BSTR;
+      slot.passed = ByRef(VT_BSTR, &slot.held.bstrVal);
     } else if (word == "&ulong") {
-      slot.passed = ByRef(VT_UI4, &slot.number);
+      slot.held.vt = VT_UI4;
+      slot.passed = ByRef(VT_UI4, &slot.held.ulVal);
     } else if (word.starts_with("&unk")) {
-      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.object : nullptr);
+      slot.held.vt = VT_UNKNOWN;
+      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.held.punkVal : nullptr);
     } else if (word.starts_with("&var")) {
       slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
       slot.passed = ByRef(VT_VARIANT, &slot.held);
