@@ -1,3 +1,9 @@
+// Component sessions replayed: each file in sessions/ is a list of calls a host, an installer, a
+// script host or a client makes, each followed by what it gave, typed as lines of text: the
+// component's entry points and class object, its registration and type library, names to dispatch
+// ids and Invoke with arguments of every kind a caller passes. Each session runs against a
+// component of its own; those named posix_* use what only our POSIX type information has.
+//
 // The commands of a component session, one per line. NAME is an object the session keeps:
 //   register / unregister / can-unload
 //                                  the module's entry points; the status
@@ -10,13 +16,13 @@
 //   outer [IID NEW]                the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"
-//   cd NEW NAME CHILD / enum NEW NAME / clone NEW NAME
-//                                  a child link, the dir enumerator, a clone of an enumerator
-//   release NAME|all / same NAME NAME / walk NAME
+//   enum NEW NAME / clone NEW NAME the dir enumerator, a clone of an enumerator
+//   release NAME...|all / same NAME NAME / walk NAME
 //                                  an object let go; whether two are one object; dir, get and cd
 //                                  over the whole tree below a node
 //   reg HKLM|HKCR KEY [NAME|@]     a key's presence or a value ("<missing>")
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
+//   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
 //                                  line of a new one)
 //   registrar register|unregister [NAME=VALUE...]
@@ -29,23 +35,24 @@
 //                                  (none when its load failed)
 //   coclass CLSID                  the class in the last library loaded, its default interface
 //                                  and whether it implements another after it
-//   take TYPE VALUE                POSIX: ITypeInfo::Invoke of a method of the test program's
-//                                  own library that takes a value of TYPE (I1, UI1, ... UI8, BSTR,
-//                                  UNKNOWN, DISPATCH); take-null: the same on no instance
+//   take TYPE VALUE...             POSIX: ITypeInfo::Invoke of a method of the test program's
+//                                  own library that takes a value of TYPE (I1, UI1, ... UI8,
+//                                  BSTR, UNKNOWN, DISPATCH), once per VALUE; take-null: the same
+//                                  on no instance
 //   count NAME                     GetTypeInfoCount
 //   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
 //   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids, "-none": a count of none; "-info": the
-//                                  type information's own, a member's name then its parameters)
+//                                  type information's own, a member's name then its parameters;
+//                                  "-each" first: each word alone, WORD STATUS ID...)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
 //   call-argerr NAME DISPID ARG... the same with a place for the index of an argument in error
 //   call-null NAME DISPID          the same with no arguments at all (a null DISPPARAMS)
-//   get NAME ENTRY / dir NAME / newcount NAME
-//                                  the same operations through the virtual table
+//   get NAME ENTRY                 the same operation through the virtual table
 // The arguments of call:
 //   'TEXT' u:N ui8:N i8:N i4:N i2:N a text, a 32- and a 64-bit unsigned, a 64-, 32- and 16-bit
 //   bool:N  unk:0  disp:0          integer, a VARIANT_BOOL, a null IUnknown or IDispatch
@@ -57,7 +64,7 @@
 //                                  of an earlier value)
 //   >NAME after &unk or &var       the object the call left there is kept as NAME
 // After the status each argument passed by reference shows what it holds.
-#include "tests/frame/dispatch_session.h"
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -65,13 +72,20 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "frame/registrar.h"
+#include "mxaraid/interfaces.h"
+#include "platform/com_ptr.h"
 #include "platform/reg_key.h"
 #include "platform/text.h"
 #include "tests/support/agent.h"
+#include "tests/support/module_loader.h"
 #include "tests/support/registry_sandbox.h"
+#include "tests/support/replay.h"
 #ifndef _WIN32
 #include "platform/posix/typelib_resource.h"
 #endif
@@ -204,7 +218,85 @@ VARIANT Value(const std::string& word) {
   return value;
 }
 
-}  // namespace
+
+// The component as a host sees it: a private copy of the module file, loaded from its own path,
+// reached through its four entry points. Each session has a module of its own (lock count, class
+// object, type information), as a fresh process would.
+class ComponentHost {
+ public:
+  ComponentHost() {
+    if (!m_module.LoadCopy(SWKV_COMPONENT_MODULE)) ADD_FAILURE() << m_module.error();
+  }
+  // An entry point without arguments; E_UNEXPECTED when the module could not be loaded.
+  HRESULT Call(const char* entry) const {
+    auto* function = m_module.Entry<HRESULT()>(entry);
+    return function ? function() : E_UNEXPECTED;
+  }
+  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const {
+    auto* function = m_module.Entry<HRESULT(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    return function ? function(clsid, iid, ppv) : E_UNEXPECTED;
+  }
+  // The module file's path, as registration writes it.
+  const std::string& path() const { return m_module.path(); }
+
+ private:
+  LoadedModule m_module;
+};
+
+// A component loaded as a host loads it, in a registry of its own where nothing is registered yet.
+class DispatchSession {
+ public:
+  // Runs one command line (without its "> ") and returns what it printed, each line with its
+  // line end.
+  std::string Run(const std::string& line);
+
+  class Arguments;
+
+ private:
+  using Words = std::vector<std::string>;
+  std::string Do(const Words& words);
+  IDispatch* Object(const std::string& name) const;
+  ComPtr<IUnknown> Held(const std::string& name) const;
+  // The object kept as name; calls reach it through dispatch (its IRiver when null).
+  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
+  // An object a call left: null, a node by its handle or an enumerator by its list.
+  std::string Describe(IUnknown* object);
+  std::string Handle(const std::string& text) { return m_handles.Shown(text); }
+  std::string Entry(const std::string& entry);
+  std::string Invoke(const Words& words);
+  // What a factory or the module handed to out, kept by the name words give.
+  std::string Made(HRESULT status, void* out, const Words& words);
+
+  // An outer object that aggregates the main class: it answers IUnknown itself and everything
+  // else through the inner object, and counts the references its interfaces get.
+  struct Outer final : IUnknown {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
+      if (!IsEqualIID(iid, IID_IUnknown))
+        return inner ? inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    ULONG refs = 0;
+    IUnknown* inner = nullptr;
+  };
+
+  RegistrySandbox m_registry;
+  ComponentHost m_host;
+  Outer m_outer;  // outlives every object kept
+  ComPtr<ITypeLib> m_library;  // the last one loaded
+  std::string m_script;        // the registrar script typed
+  bool m_scriptRun = false;    // the next script line starts a new one
+  struct Kept {
+    ComPtr<IUnknown> object;
+    IDispatch* dispatch = nullptr;  // the object's IRiver or IEventLog, as the caller holds it
+  };
+  std::map<std::string, Kept> m_objects;
+  HandleOrdinals m_handles;
+};
+
 
 // The arguments of one call, where the callee can write to them; freed after the call as their
 // owner frees them.
@@ -223,11 +315,7 @@ class DispatchSession::Arguments {
                           static_cast<UINT>(m_array.size()), static_cast<UINT>(m_named.size())};
   }
   ~Arguments() {
-    for (Slot& slot : m_slots) {
-      VariantClear(&slot.held);
-      SysFreeString(slot.text);
-      if (slot.object) slot.object->Release();
-    }
+    for (Slot& slot : m_slots) VariantClear(&slot.held);
   }
   Arguments(const Arguments&) = delete;
   Arguments& operator=(const Arguments&) = delete;
@@ -244,20 +332,18 @@ class DispatchSession::Arguments {
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
       IUnknown* object = nullptr;
+      const VARIANT& v = slot.held;
       if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
-        out += TextShown(slot.text);
+        out += TextShown(v.bstrVal);
       } else if (slot.word == "&ulong") {
-        out += std::to_string(slot.number);
+        out += std::to_string(v.ulVal);
       } else if (slot.word.starts_with("&unk")) {
-        object = slot.object;
-        out += slot.word == "&unk:null" ? "no place" : describe(object);
+        out += slot.word == "&unk:null" ? "no place" : describe(object = v.punkVal);
       } else {
-        const VARIANT& v = slot.held;
         if (v.vt == VT_EMPTY) out += "VT_EMPTY";
         else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
         else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
         else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
-        else if (v.vt == VT_UI4) out += "VT_UI4 " + std::to_string(v.ulVal);
         else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + describe(object = v.pdispVal);
         else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + describe(object = v.punkVal);
         else out += "vt " + std::to_string(v.vt);
@@ -273,10 +359,7 @@ class DispatchSession::Arguments {
     std::string word;  // as typed, without ">NAME"
     std::string keep;
     VARIANT passed{};  // what goes into the call's array
-    VARIANT held{};    // a value, or the script variable passed by reference
-    BSTR text = nullptr;
-    ULONG number = 0;
-    IUnknown* object = nullptr;
+    VARIANT held{};    // a value, the script variable or the place passed by reference
   };
 
   void Add(const std::string& typed) {
@@ -291,12 +374,15 @@ class DispatchSession::Arguments {
     }
     const std::string& word = slot.word;
     if (word.starts_with("&buf:") || word == "&bstr") {
-      if (word != "&bstr") slot.text = ZeroedBuffer(static_cast<UINT>(std::stoul(word.substr(5))));
-      slot.passed = ByRef(VT_BSTR, &slot.text);
+      if (word != "&bstr") slot.held = Value(word.substr(1));
+      slot.held.vt = VT_BSTR;
+      slot.passed = ByRef(VT_BSTR, &slot.held.bstrVal);
     } else if (word == "&ulong") {
-      slot.passed = ByRef(VT_UI4, &slot.number);
+      slot.held.vt = VT_UI4;
+      slot.passed = ByRef(VT_UI4, &slot.held.ulVal);
     } else if (word.starts_with("&unk")) {
-      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.object : nullptr);
+      slot.held.vt = VT_UNKNOWN;
+      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.held.punkVal : nullptr);
     } else if (word.starts_with("&var")) {
       slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
       slot.passed = ByRef(VT_VARIANT, &slot.held);
@@ -312,15 +398,17 @@ class DispatchSession::Arguments {
   DISPPARAMS m_params{};
 };
 
-DispatchSession::DispatchSession() = default;
-DispatchSession::~DispatchSession() = default;
-
 std::string DispatchSession::Run(const std::string& line) {
   if (line.starts_with("script ")) {  // the rest of the line as it is
     if (m_scriptRun) m_script.clear();
     m_scriptRun = false;
     m_script += line.substr(7) + "\n";
     return {};
+  }
+  if (line.starts_with("register-script ")) {  // a script of one line, registered at once
+    m_script = line.substr(16) + "\n";
+    m_scriptRun = true;
+    return Status(CRegistrar().Register(m_script));
   }
   std::istringstream in(line);
   Words words;
@@ -355,8 +443,6 @@ void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch*
   if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
   m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
 }
-
-std::string DispatchSession::Handle(const std::string& text) { return m_handles.Shown(text); }
 
 std::string DispatchSession::Entry(const std::string& entry) {
   return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
@@ -416,13 +502,16 @@ std::string DispatchSession::Do(const Words& w) {
   auto need = [&](std::size_t count, const char* usage) {
     if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
   };
-  if (command == "register") return Status(m_host.RegisterServer());
-  if (command == "unregister") return Status(m_host.UnregisterServer());
-  if (command == "can-unload") return Status(m_host.CanUnloadNow());
+  if (command == "register") return Status(m_host.Call("DllRegisterServer"));
+  if (command == "unregister") return Status(m_host.Call("DllUnregisterServer"));
+  if (command == "can-unload") return Status(m_host.Call("DllCanUnloadNow"));
   if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
-    ComPtr<IRiver> root = m_host.CreateRoot();
-    if (!root) return "no root\n";
+    ComPtr<IClassFactory> factory;
+    ComPtr<IRiver> root;
+    if (m_host.GetClassObject(CLSID_SwkvRAID, IID_IClassFactory, factory.put_void()) != S_OK ||
+        factory->CreateInstance(nullptr, IID_IRiver, root.put_void()) != S_OK)
+      return "no root\n";
     Keep("root", root.get());
     ComPtr<IRiver> controller = Cd(root.get(), "HBA1");
     if (!controller) return "no controller\n";
@@ -450,8 +539,8 @@ std::string DispatchSession::Do(const Words& w) {
     return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
   need(1, "NAME ...");
   if (command == "release") {
-    if (w[1] == "all") m_objects.clear();
-    else m_objects.erase(w[1]);
+    for (std::size_t i = 1; i < w.size(); ++i)
+      w[i] == "all" ? m_objects.clear() : (void)m_objects.erase(w[i]);
     return {};
   }
   if (command == "registrar") {
@@ -497,7 +586,7 @@ std::string DispatchSession::Do(const Words& w) {
 #ifdef _WIN32
     throw std::invalid_argument("only the POSIX build has a library of its own");
 #else
-    need(2, "TYPE VALUE");
+    need(2, "TYPE VALUE...");
     for (std::size_t i = 0; i < std::size(kTakers); ++i) {
       g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
       g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
@@ -510,10 +599,14 @@ std::string DispatchSession::Do(const Words& w) {
     MEMBERID taker = MEMBERID_NIL;
     for (const auto& [name, type] : kTakers)
       if (w[1] == name) taker = type;
-    Arguments args(w, 2);
-    return Status(
-        info->Invoke(command == "take" ? &taker : nullptr, taker, DISPATCH_METHOD, args.params(),
-                     nullptr, nullptr, nullptr));
+    std::string out;
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      Arguments args({w[i]}, 0);
+      out += (i > 2 ? ", " : "") + w[i] + " " +
+             StatusName(info->Invoke(command == "take" ? &taker : nullptr, taker, DISPATCH_METHOD,
+                                     args.params(), nullptr, nullptr, nullptr));
+    }
+    return out + "\n";
 #endif
   }
   if (command == "coclass") {
@@ -565,13 +658,6 @@ std::string DispatchSession::Do(const Words& w) {
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
-  }
-  if (command == "cd") {
-    need(3, "NAME FROM CHILD");
-    ComPtr<IRiver> child = Cd(Held(w[2]).As<IRiver>(IID_IRiver).get(), w[3]);
-    if (!child) return "no child " + w[3] + "\n";
-    Keep(w[1], child.get());
-    return Describe(child.get()) + "\n";
   }
   if (command == "enum" || command == "clone") {
     // enum NAME FROM: the node's dir enumerator; clone NAME FROM: a clone of an enumerator.
@@ -634,6 +720,14 @@ std::string DispatchSession::Do(const Words& w) {
     }
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
   }
+  if (command == "ids" && w.size() > 3 && w[2] == "-each") {
+    std::string out;
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      const std::string one = Do({"ids", w[1], w[i]});
+      out += (i > 3 ? ", " : "") + w[i] + " " + one.substr(2, one.size() - 3);
+    }
+    return out + "\n";
+  }
   if (command == "ids") {
     auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
     std::vector<OleString> names;
@@ -658,18 +752,12 @@ std::string DispatchSession::Do(const Words& w) {
     const std::string value = Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]);
     return w[2] + " = " + (w[2] == "handle" ? Handle(value) : value) + "\n";
   }
-  if (command == "dir") {
-    std::string out;
-    for (const std::string& entry : Dir(Held(w[1]).As<IRiver>(IID_IRiver).get()))
-      out += Entry(entry) + "\n";
-    return out;
-  }
-  if (command == "newcount") {
-    ULONG count = 0;
-    const HRESULT status = Held(w[1]).As<IEventLog>(IID_IEventLog)->GetNewCount(&count);
-    return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
-  }
   throw std::invalid_argument("no such command: " + command);
 }
 
+
+SWKV_SESSION_TESTS(DispatchSessionTest, DispatchSession,
+                   std::string(SWKV_TESTS_DIR) + "/frame/sessions");
+
+}  // namespace
 }  // namespace swkv::test

@@ -28,11 +28,16 @@
 //   family [nt|9x]                  the system family the settings store works for (shown)
 //   family-of VERSION|system        the family of a version word, or of GetVersion's
 //   store NAME VALUE                StoreAdapterSetting: stored or refused
+//   adapters                        the AdapterSettings of every instance below HKLM\Enum\PCI
+//   rewrite TYPE DATA NAME VALUE    the NT driver's text set as with set, NAME stored, the text
+//                                   queried
 //   parse-key TEXT / export TEXT / list TEXT [VALUE]   swkvreg's key names, export and query
 // Only in posix_* sessions ("$ROOT" is the registry root; what a command writes to stderr is
 // shown after it):
 //   writers N M KEY                 N processes at once, each setting M values wNvM and
 //                                   creating M subkeys of KEY; how many failed
+//   hive TEXT                       local_machine.hive written with TEXT (as DATA), and HKLM\SYSTEM
+//                                   opened
 //   file FILE / write-file FILE TEXT   a file below the root (<XX>: a byte that is not plain
 //                                   text); the text written is the rest of the line
 //   files                           the names of the files below the root
@@ -215,14 +220,13 @@ class RegistrySession {
 #else
     testing::internal::CaptureStderr();
     std::string out = Execute(line), errors = testing::internal::GetCapturedStderr();
-    for (std::size_t at; (at = errors.find(m_sandbox.root())) != errors.npos;)
-      errors.replace(at, m_sandbox.root().size(), "$ROOT");
-    const std::string stopped = "process " + std::to_string(m_stopped);
-    for (std::size_t at; m_stopped && (at = errors.find(stopped)) != errors.npos;)
-      errors.replace(at, stopped.size(), "process $STOPPED");
-    const std::string self = "process " + std::to_string(::getpid());
-    for (std::size_t at; (at = errors.find(self)) != errors.npos;)
-      errors.replace(at, self.size(), "process $SELF");
+    auto replace = [&](const std::string& from, const char* to) {
+      for (std::size_t at; (at = errors.find(from)) != errors.npos;)
+        errors.replace(at, from.size(), to);
+    };
+    replace(m_sandbox.root(), "$ROOT");
+    if (m_stopped) replace("process " + std::to_string(m_stopped), "process $STOPPED");
+    replace("process " + std::to_string(::getpid()), "process $SELF");
     std::istringstream lines(errors);
     for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
     return out;
@@ -234,8 +238,9 @@ class RegistrySession {
 
   std::string Execute(const std::string& line) {
     try {
-      // What write-file writes is taken as it is, quotes and all.
-      std::size_t end = line.starts_with("write-file ") ? line.find(' ', 11) : line.npos;
+      // What write-file and hive write is taken as it is, quotes and all.
+      std::size_t end = line.starts_with("write-file ") ? line.find(' ', 11)
+                        : line.starts_with("hive")      ? 4 : line.npos;
       std::vector<Word> w = Split(line.substr(0, end));
       std::string name = w[1] == "=" ? w[0].value_or("") : "";
       if (!name.empty()) w.erase(w.begin(), w.begin() + 2);
@@ -255,6 +260,19 @@ class RegistrySession {
     else if (m_handles.contains(key.name)) key.base = m_handles[key.name].first;
     else throw Usage{"no key " + key.name};
     return key;
+  }
+
+  // The names of the subkeys of HKLM\path, in the order the registry lists them.
+  static std::vector<std::string> Subkeys(const std::string& path) {
+    std::vector<std::string> names;
+    UniqueHkey key;
+    char name[256];
+    DWORD length = sizeof name;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS)
+      while (RegEnumKeyExA(key.get(), static_cast<DWORD>(names.size()), name, &length, nullptr,
+                           nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        names.emplace_back(name, length), length = sizeof name;
+    return names;
   }
 
   std::string Do(const std::string& name, const std::vector<Word>& w,
@@ -309,6 +327,23 @@ class RegistrySession {
     }
     if (command == "store")
       return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
+    if (command == "adapters") {
+      std::string out;
+      for (const std::string& device : Subkeys("Enum\\PCI"))
+        for (const std::string& instance : Subkeys("Enum\\PCI\\" + device))
+          out += device + "\\" + instance + ": " +
+                 Do({}, {"query", "HKLM\\Enum\\PCI\\" + device + "\\" + instance, "AdapterSettings",
+                         "1024", "", "", "", ""}, line);
+      return out;
+    }
+    if (command == "rewrite") {
+      const std::string device =
+          "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
+      std::string out = Do({}, {"set", device, "DriverParameter", w[1], w[2], "", "", ""}, line);
+      if (out == "ERROR_SUCCESS\n") out.clear();
+      out += Do({}, {"store", w[3], w[4], "", "", "", "", ""}, line);
+      return out + Do({}, {"query", device, "DriverParameter", "2048", "", "", "", ""}, line);
+    }
     if (command == "parse-key" || command == "export" || command == "list") {
       tools::KeyName view;
       if (!tools::ParseKeyName(text(1), view)) return "not a key name\n";
@@ -513,6 +548,10 @@ class RegistrySession {
     } else if (command == "write-file") {
       std::size_t at = line.find(' ', 11);
       WriteText(path(1), at == line.npos ? "" : Decode(line.substr(at + 1)));
+    } else if (command == "hive") {
+      WriteText(m_sandbox.root() + "/local_machine.hive",
+                Decode(line.substr(std::min<std::size_t>(5, line.size()))));
+      out = Execute("open HKLM\\SYSTEM");
     } else if (command == "link") {
       std::filesystem::create_hard_link(path(1), path(2));
     } else if (command == "files") {
