@@ -29,6 +29,9 @@
 //                                  giving V0, V1, ... as its outputs ("-": as the library
 //                                  gives it), PATH refreshed (its status shown only when not
 //                                  S_OK) and the NAMEs shown
+//   case-get FUNCTION V... -> PATH NAME...
+//                                  the same row without the refresh: the first NAME read
+//                                  through get, the others shown
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
@@ -766,6 +769,23 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "call") {
     need(1, "FUNCTION ARG...");
     out = CallLibrary(w);
+  } else if (command == "case-get") {
+    // A row read through get: the outputs set as case sets them, then no refresh: the first NAME
+    // read through get (its hook runs) and the others shown as the listing has them.
+    const auto arrow = std::find(w.begin(), w.end(), "->");
+    if (arrow == w.end() || w.end() - arrow < 3)
+      throw Usage{"case-get FUNCTION V... -> PATH NAME..."};
+    simClearFaults();
+    for (auto value = w.begin() + 2; value != arrow; ++value)
+      if (*value != "-")
+        out += Do({"misbehave", w[1], "-1", "0", "output",
+                   std::to_string(value - w.begin() - 2), *value}, "");
+    out += Do({"get", arrow[1], arrow[2]}, "");
+    if (w.end() - arrow > 3) {
+      Words shown{"shown", arrow[1]};
+      shown.insert(shown.end(), arrow + 3, w.end());
+      out += Do(shown, "");
+    }
   } else {
     out = SimCommand(w, rest);
   }
