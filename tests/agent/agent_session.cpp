@@ -375,16 +375,13 @@ std::string AgentSession::CallLibrary(const Words& w) {
   constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
   std::int32_t value = kUnwritten, index = 0, *selection = &index, room[4];
   std::uint32_t count = kUnwritten, items[RA_MAX_LIST + 1], u[4];
-  std::uint16_t reading = 0x2A2A;
-  char name[RA_NAME_SIZE] = {}, second[RA_VERSION_SIZE] = {}, version[RA_VERSION_SIZE] = {};
+  char name[RA_NAME_SIZE] = {};
   RaArrayInfo info{};
-  RaControllerInfo controller{};
   RaEventRecord records[RA_MAX_EVENTS + 1];
   std::memset(room, 0x2A, sizeof room);
   std::memset(items, 0x2A, sizeof items);
   std::memset(u, 0x2A, sizeof u);
   std::memset(records, 0x2A, sizeof records);
-  bool valueIn = false;
   std::int32_t status = -1;
   std::string shown;
   auto listed = [&] {
@@ -394,35 +391,11 @@ std::string AgentSession::CallLibrary(const Words& w) {
       shown += std::to_string(items[i]);
     }
   };
-  using Reading = std::int32_t(RAAPI*)(std::int32_t*);
-  using Setting = std::int32_t(RAAPI*)(std::int32_t, std::int32_t*);
-  using Battery = std::int32_t(RAAPI*)(std::uint16_t*);
-  using Device = std::int32_t(RAAPI*)(std::uint32_t, std::int32_t*);
-  const std::map<std::string, Reading> readings = {
-      {"raNeedUpdate", raNeedUpdate}, {"raGetMaxChannelsPerAdapter", raGetMaxChannelsPerAdapter},
-      {"raCheckBatteryBackModule", raCheckBatteryBackModule},
-      {"raCheckBatteryPack", raCheckBatteryPack}, {"raGetChargeStatus", raGetChargeStatus}};
-  const std::map<std::string, Setting> settings = {
-      {"raOriginalChannelCount", raOriginalChannelCount}, {"raGetRebuildRate", raGetRebuildRate},
-      {"raReadThreshold", raReadThreshold}, {"raWriteThreshold", raWriteThreshold},
-      {"raSmartCheckEnabled", raSmartCheckEnabled}, {"raWriteMode", raWriteMode},
-      {"raChannelThreshold", raChannelThreshold},
-      {"raSubmitChannelThreshold", raSubmitChannelThreshold}};
-  const std::map<std::string, Battery> battery = {
-      {"raGetChargeCycle", raGetChargeCycle}, {"raGetBatteryTemperature", raGetBatteryTemperature},
-      {"raGetBatteryVoltage", raGetBatteryVoltage}};
-  const std::map<std::string, Device> devices = {{"raGetDiskTiming", raGetDiskTiming},
-                                                 {"raEnclosureType", raEnclosureType}};
-  if (readings.count(f)) {
-    status = readings.at(f)(&value);
-  } else if (settings.count(f)) {
-    valueIn = true;
-    value = w.size() > 3 ? arg(1) : 0;
-    status = settings.at(f)(arg(0), &value);
-  } else if (battery.count(f)) {
-    status = battery.at(f)(&reading);
-  } else if (devices.count(f)) {
-    status = devices.at(f)(arg(0), null(1) ? nullptr : &value);
+  if (f == "raNeedUpdate") {
+    status = raNeedUpdate(&value);
+  } else if (f == "raGetDiskTiming" || f == "raEnclosureType") {
+    status = (f == "raEnclosureType" ? raEnclosureType : raGetDiskTiming)(
+        arg(0), null(1) ? nullptr : &value);
   } else if (f == "raInitialize") {
     index = null(0) ? 0 : arg(0);
     status = raInitialize(null(0) ? nullptr : &selection);
@@ -430,8 +403,6 @@ std::string AgentSession::CallLibrary(const Words& w) {
     status = raTerminate(selection);
   } else if (f == "raClearLog") {
     status = raClearLog();
-  } else if (f == "raSetRebuildRate") {
-    status = raSetRebuildRate(arg(0), arg(1));
   } else if (f == "raGetEvents") {
     status = raGetEvents(null(0) ? nullptr : records, &value);
     for (std::int32_t i = 0; status == 0 && i < value && i < RA_MAX_EVENTS; ++i)
@@ -442,15 +413,8 @@ std::string AgentSession::CallLibrary(const Words& w) {
       shown += "\n  record 20: " + std::to_string(records[RA_MAX_EVENTS - 1].code) + ", past the room: " +
                (records[RA_MAX_EVENTS].code == kUnwritten ? "unwritten" : "written");
     }
-  } else if (f == "raGetControllerInfo") {
-    status = raGetControllerInfo(arg(0), &controller);
-    shown = "-> irq " + std::to_string(controller.irq) + " bmb " + Hex(controller.bmb) +
-            " sdram " + Hex(controller.sdramBase);
-  } else if (f == "raGetDriverVersion") {
-    status = raGetDriverVersion(version, second);
-    shown = "-> " + Text(version, sizeof version) + " " + Text(second, sizeof second);
-  } else if (f == "raEnumerateAllArrays" || f == "raEnumerateAllDisks") {
-    status = (f == "raEnumerateAllDisks" ? raEnumerateAllDisks : raEnumerateAllArrays)(&count, items);
+  } else if (f == "raEnumerateAllArrays") {
+    status = raEnumerateAllArrays(&count, items);
     listed();
   } else if (f == "raEnumerateDisksInArray") {
     status = raEnumerateDisksInArray(arg(0), &count, items);
@@ -463,16 +427,12 @@ std::string AgentSession::CallLibrary(const Words& w) {
             std::to_string(info.cylinders) + "/" + std::to_string(info.heads) + "/" +
             std::to_string(info.sectorsPerTrack) + " " +
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
-  } else if (f == "raGetArrayDescription") {
-    status = raGetArrayDescription(arg(0), &room[0], &room[1], &u[0]);
   } else if (f == "raGetArrayStatus") {
     status = raGetArrayStatus(arg(0), &u[0], &u[1], &room[0]);
   } else if (f == "raGetDiskStatus") {
     status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
   } else if (f == "raGetDiskDescription") {
     status = raGetDiskDescription(arg(0), &u[0], &u[1], &u[2], &u[3]);
-  } else if (f == "raGetEnclosureStatus") {
-    status = raGetEnclosureStatus(arg(0), &value, &index, room);
   } else if (f == "raGetDeviceName") {
     std::memset(name, 'X', sizeof name);
     status = raGetDeviceName(arg(0), null(1) ? nullptr : name);
@@ -505,8 +465,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
     return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0x2A; });
   };
   if (status != 0 && !(unwritten(u, sizeof u) && unwritten(room, sizeof room) &&
-                       unwritten(&count, sizeof count) && unwritten(&reading, sizeof reading) &&
-                       (valueIn || unwritten(&value, sizeof value))))
+                       unwritten(&count, sizeof count) && unwritten(&value, sizeof value)))
     out += "  outputs written\n";
   return out;
 }
