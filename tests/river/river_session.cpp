@@ -27,7 +27,8 @@
 //                                  goes by address, which an object deleted may pass on)
 //   next E COUNT [ROOM|null|none] / skip E COUNT / reset E ("none": no array at all)
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
-//   advise OBJECT NODE / unadvise NODE COOKIE / fire NODE CODE
+//   advise NODE OBJECT...          each object advised in turn (a name not known yet: a new sink)
+//   unadvise NODE COOKIE / fire NODE CODE
 //   connections NODE [STEP...] / points NODE [STEP...]
 //                                  what EnumConnections and EnumConnectionPoints hand out after
 //                                  the steps: a number skips, reset, clone (go on with the copy),
@@ -313,9 +314,14 @@ class RiverSession {
       };
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRAIDEvent*>(sink.get()));
     } else if (command == "advise") {
-      DWORD cookie = 99;
-      const HRESULT hr = Point(word(2))->Advise(Object(w[1]), &cookie);
-      return "= " + StatusName(hr) + ", cookie " + std::to_string(cookie) + "\n";
+      std::string out;
+      for (std::size_t i = 2; i < w.size(); ++i) {
+        if (!m_held.count(w[i]) && !TestNode::byLabel.count(w[i])) Do({"sink", w[i]});
+        DWORD cookie = 99;
+        const HRESULT hr = Point(w[1])->Advise(Object(w[i]), &cookie);
+        out += w[i] + " = " + StatusName(hr) + ", cookie " + std::to_string(cookie) + "\n";
+      }
+      return out;
     } else if (command == "unadvise") {
       return status(Point(w[1])->Unadvise(number(2, 0)));
     } else if (command == "connections") {

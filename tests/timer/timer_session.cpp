@@ -16,6 +16,8 @@
 //   thread T / on T COMMAND / start T COMMAND / join T / end T
 //                                   a thread that runs commands: at once, or started and
 //                                   waited for; end lets the thread return
+//   steps MS STEP                   the manual clock moved on STEP at a time up to MS, every
+//                                   message dispatched after each step: when some came
 //   date MS / advance MS / wall / due [MS] / time / waited NAME
 //                                   the manual clock set to MS after the session's origin (the
 //                                   date only), moved on, left for the wall clock; the next
@@ -242,6 +244,14 @@ class TimerSession {
       if (!m_tick) m_tick = GetTickCount64();
     } else if (c == "advance") {
       SwkvTestClockAdvance(std::stoull(w.at(1)));
+    } else if (c == "steps") {
+      for (UINT at = number(2); at <= number(1); at += number(2)) {
+        SwkvTestClockAdvance(number(2));
+        if (const int n = swkv::test::PumpMessages()) out << "+" << at << ": " << n << " messages\n";
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (const std::string& call : g_fired) out << "  " << call << "\n";
+        g_fired.clear();
+      }
     } else if (c == "wall") {
       const ULONGLONG manual = GetTickCount64();
       SwkvTestClockReset();
