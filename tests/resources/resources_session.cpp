@@ -17,7 +17,6 @@
 //                                    VerQueryValueA on the file's block (posix_*: with no
 //                                    sub-block, no value or no length)
 //   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
-//   show TEXT                        ShowMessage, the message taken by the tests
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
@@ -51,7 +50,6 @@
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"
 #include "tests/support/files.h"
-#include "tests/support/message_capture.h"
 #include "tests/support/replay.h"
 #include "tree/file_version_info.h"
 
@@ -160,11 +158,6 @@ class ResourceSession {
       return out;
     }
     w.resize(std::max<std::size_t>(w.size(), 6));
-    auto rest = [&](std::size_t words) {  // the line after its first words
-      std::size_t at = words;
-      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
-      return at < line.size() ? line.substr(at) : std::string();
-    };
     std::ostringstream out;
     if (c == "string") {
       char buffer[65];
@@ -236,12 +229,8 @@ class ResourceSession {
       } else {
         out << "none" << (text ? ", text set\n" : "\n");
       }
-    } else if (c == "show") {
-      MessageCapture capture;
-      ShowMessage(rest(1));
-      for (const std::string& text : capture.texts()) out << "message: " << text << "\n";
 #ifndef _WIN32
-    } else if (!Posix(w, rest, out)) {
+    } else if (!Posix(w, line, out)) {
 #else
     } else {
 #endif
@@ -251,8 +240,12 @@ class ResourceSession {
   }
 
 #ifndef _WIN32
-  template <class Rest>
-  bool Posix(const std::vector<std::string>& w, Rest rest, std::ostringstream& out) {
+  bool Posix(const std::vector<std::string>& w, const std::string& line, std::ostringstream& out) {
+    auto rest = [&](std::size_t words) {  // the line after its first words
+      std::size_t at = words;
+      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
+      return at < line.size() ? line.substr(at) : std::string();
+    };
     const std::string& c = w[0];
     const std::string path = File(w[1]);
     if (c == "box" || c == "message-box") {

@@ -5,7 +5,7 @@
 //   arm NAME MS [record|nested|quiet]  a new timer (nested: its procedure pumps messages too)
 //   rearm NAME MS [PROC]            SetTimer again with the timer's identifier
 //   arm-window MS                   SetTimer on a window handle that is none
-//   kill NAME                       KillTimer
+//   kill NAME...                    KillTimer, of each in turn
 //   pump                            every message the queue yields now, dispatched
 //   peek [remove] [FIRST LAST] / get / dispatch
 //                                   PeekMessage (PM_NOREMOVE unless "remove") or GetMessage:
@@ -193,7 +193,8 @@ class TimerSession {
       const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Quiet);
       out << id << " error " << GetLastError() << "\n";
     } else if (c == "kill") {
-      out << (KillTimer(nullptr, m_ids.at(w.at(1))) ? "killed\n" : "not killed\n");
+      for (std::size_t i = 1; i < w.size(); ++i)
+        out << (KillTimer(nullptr, m_ids.at(w[i])) ? "killed\n" : "not killed\n");
     } else if (c == "pump") {
       out << swkv::test::PumpMessages() << " messages\n";
     } else if (c == "peek") {
