@@ -7,16 +7,16 @@
 // program (this program's own), null, inside (an address 16 bytes into the versioned module)
 // or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
 // and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
-//   string MODULE ID [ROOM]          LoadStringA into ROOM characters (64): what was read
+//   string MODULE ID[/ROOM]...       LoadStringA into ROOM characters (64): what was read
 //   path MODULE [+N|-N|0 [ends]]     GetModuleFileNameA: the file's name; with a room of the
 //                                    path's length and N, the result and what the buffer holds
 //                                    (with ends: how it ends)
-//   size FILE / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
+//   size FILE... / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
 //                                    a room of the block's size and N, or into none
-//   query FILE SUBBLOCK [null-path|null-value|null-length]   VerQueryValueA on the file's
-//                                    block (posix_*: with no sub-block, no value or no length)
+//   query FILE SUBBLOCK... | query FILE SUBBLOCK null-path|null-value|null-length
+//                                    VerQueryValueA on the file's block (posix_*: with no
+//                                    sub-block, no value or no length)
 //   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
-//   show TEXT                        ShowMessage, the message taken by the tests
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
@@ -50,7 +50,6 @@
 #include "platform/win.h"
 #include "tests/resources/test_modules.h"
 #include "tests/support/files.h"
-#include "tests/support/message_capture.h"
 #include "tests/support/replay.h"
 #include "tree/file_version_info.h"
 
@@ -148,18 +147,23 @@ class ResourceSession {
     std::istringstream in(line);
     std::vector<std::string> w;
     for (std::string word; in >> word;) w.push_back(word);
+    const std::string c = w.empty() ? std::string() : w[0];
+    // Several names: each looked up in turn and shown after it.
+    const std::size_t first = c == "size" ? 1 : 2;
+    if ((c == "string" || c == "size" || c == "query") && w.size() > first + 1 &&
+        !w.back().starts_with("null-")) {
+      std::string out;
+      for (std::size_t i = first; i < w.size(); ++i)
+        out += w[i] + ": " + Run(c + (first == 2 ? " " + w[1] : "") + " " + w[i]);
+      return out;
+    }
     w.resize(std::max<std::size_t>(w.size(), 6));
-    const std::string& c = w[0];
-    auto rest = [&](std::size_t words) {  // the line after its first words
-      std::size_t at = words;
-      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
-      return at < line.size() ? line.substr(at) : std::string();
-    };
     std::ostringstream out;
     if (c == "string") {
       char buffer[65];
       std::memset(buffer, 'x', sizeof buffer);
-      const int room = w[3].empty() ? 64 : std::stoi(w[3]);
+      const std::size_t slash = w[2].find('/');
+      const int room = slash == w[2].npos ? 64 : std::stoi(w[2].substr(slash + 1));
       out << LoadStringA(Module(w[1]), std::stoul(w[2]), buffer, room) << " \""
           << std::string(buffer, strnlen(buffer, 64)) << "\""
           << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
@@ -225,12 +229,8 @@ class ResourceSession {
       } else {
         out << "none" << (text ? ", text set\n" : "\n");
       }
-    } else if (c == "show") {
-      MessageCapture capture;
-      ShowMessage(rest(1));
-      for (const std::string& text : capture.texts()) out << "message: " << text << "\n";
 #ifndef _WIN32
-    } else if (!Posix(w, rest, out)) {
+    } else if (!Posix(w, line, out)) {
 #else
     } else {
 #endif
@@ -240,8 +240,12 @@ class ResourceSession {
   }
 
 #ifndef _WIN32
-  template <class Rest>
-  bool Posix(const std::vector<std::string>& w, Rest rest, std::ostringstream& out) {
+  bool Posix(const std::vector<std::string>& w, const std::string& line, std::ostringstream& out) {
+    auto rest = [&](std::size_t words) {  // the line after its first words
+      std::size_t at = words;
+      for (std::size_t i = 0; i < words; ++i) at += w[i].size();
+      return at < line.size() ? line.substr(at) : std::string();
+    };
     const std::string& c = w[0];
     const std::string path = File(w[1]);
     if (c == "box" || c == "message-box") {

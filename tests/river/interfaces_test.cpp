@@ -18,27 +18,29 @@ TEST(Interfaces, EachObjectAnswersItsOwnInterfacesAndRefusesNullPlaces) {
   ASSERT_EQ(node->dir(listing.put()), S_OK);
   ComPtr<IConnectionPoint> point;
   ASSERT_EQ(node->FindConnectionPoint(IID_IRAIDEvent, point.put()), S_OK);
+  ComPtr<IEnumConnectionPoints> points;
+  ASSERT_EQ(node->EnumConnectionPoints(points.put()), S_OK);
   IUnknown* river = static_cast<IRiver*>(node.get());
   const std::tuple<IUnknown*, const IID*, HRESULT> cases[] = {
       {river, &IID_IUnknown, S_OK},          {river, &IID_IRiver, S_OK},
       {river, &IID_IDispatch, S_OK},         {river, &IID_IConnectionPointContainer, S_OK},
       {river, &IID_IEnumString, E_NOINTERFACE}, {listing.get(), &IID_IEnumString, S_OK},
       {listing.get(), &IID_IRiver, E_NOINTERFACE}, {point.get(), &IID_IConnectionPoint, S_OK},
-      {point.get(), &IID_IRiver, E_NOINTERFACE}};
+      {point.get(), &IID_IRiver, E_NOINTERFACE}, {points.get(), &IID_IEnumConnectionPoints, S_OK},
+      {points.get(), &IID_IEnumString, E_NOINTERFACE}};
   for (const auto& [object, iid, status] : cases) {
     ComPtr<IUnknown> answer;
     EXPECT_EQ(object->QueryInterface(*iid, answer.put_void()), status);
     EXPECT_EQ(answer.get() != nullptr, status == S_OK);
   }
-  // The point's container is the node; the container lists that one point.
+  // The point's container is the node; the container lists that one point (its enumerator
+  // steps as the one of the connections does).
   IID iid{};
   EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
   EXPECT_TRUE(IsEqualIID(iid, IID_IRAIDEvent));
   ComPtr<IConnectionPointContainer> back;
   EXPECT_EQ(point->GetConnectionPointContainer(back.put()), S_OK);
   EXPECT_EQ(back.get(), static_cast<IConnectionPointContainer*>(node.get()));
-  ComPtr<IEnumConnectionPoints> points;
-  ASSERT_EQ(node->EnumConnectionPoints(points.put()), S_OK);
   IConnectionPoint* listed[2] = {};
   ULONG fetched = 0;
   EXPECT_EQ(points->Next(2, listed, &fetched), S_FALSE);

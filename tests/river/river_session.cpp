@@ -27,11 +27,11 @@
 //                                  goes by address, which an object deleted may pass on)
 //   next E COUNT [ROOM|null|none] / skip E COUNT / reset E ("none": no array at all)
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
-//   advise OBJECT NODE / unadvise NODE COOKIE / fire NODE CODE
-//   connections NODE [STEP...] / points NODE [STEP...]
-//                                  what EnumConnections and EnumConnectionPoints hand out after
-//                                  the steps: a number skips, reset, clone (go on with the copy),
-//                                  qi (IUnknown, the enumerator's own interface, IEnumString)
+//   advise NODE OBJECT...          each object advised in turn (a name not known yet: a new sink)
+//   unadvise NODE COOKIE / fire NODE CODE
+//   connections NODE [STEP...]     what EnumConnections hands out after the steps: a number
+//                                  skips, reset, clone (go on with the copy), qi (IUnknown, the
+//                                  enumerator's own interface, IEnumString)
 //   refs NAME / locks / release NAME|all
 //                                  the count of an object; module locks since the session began;
 //                                  a reference the session holds let go
@@ -157,13 +157,14 @@ class RiverSession {
     if (entry.empty()) return "(empty)";
     return entry.starts_with("handle@pr-@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
   }
-  // What an enumerator hands out after the steps: a number skips that many, "reset" starts
+  // What EnumConnections hands out after the steps: a number skips that many, "reset" starts
   // again, "clone" goes on with a copy, "qi" asks it for IUnknown, itself and IEnumString.
-  template <class Item, class Enum, class Show>
-  static std::string Walk(ComPtr<Enum> e, const IID& own, const Words& w, Show show) {
+  std::string Connections(const Words& w) {
+    ComPtr<IEnumConnections> e;
+    Point(w[1])->EnumConnections(e.put());
     std::string out;
     for (std::size_t i = 2; i < w.size(); ++i) {
-      ComPtr<Enum> copy;
+      ComPtr<IEnumConnections> copy;
       ComPtr<IUnknown> asked;
       if (w[i] == "reset") {
         out += "reset = " + StatusName(e->Reset()) + "\n";
@@ -172,7 +173,7 @@ class RiverSession {
         e = copy;
       } else if (w[i] == "qi") {
         out += "qi =";
-        for (const IID& iid : {IID_IUnknown, own, IID_IEnumString}) {
+        for (const IID& iid : {IID_IUnknown, IID_IEnumConnections, IID_IEnumString}) {
           out += " " + StatusName(e->QueryInterface(iid, asked.put_void()));
         }
         out += "\n";
@@ -180,11 +181,17 @@ class RiverSession {
         out += "skip " + w[i] + " = " + StatusName(e->Skip(std::stoul(w[i]))) + "\n";
       }
     }
-    Item items[16]{};
+    CONNECTDATA items[16]{};
     ULONG fetched = 0;
     const HRESULT hr = e->Next(16, items, &fetched);
     out += "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
-    for (ULONG i = 0; i < fetched; ++i) out += "  " + show(items[i]) + "\n";
+    for (ULONG i = 0; i < fetched; ++i) {
+      std::string sink = "another object";
+      for (const auto& [name, held] : m_held)
+        if (held.get() == items[i].pUnk) sink = name;
+      items[i].pUnk->Release();
+      out += "  cookie " + std::to_string(items[i].dwCookie) + ": " + sink + "\n";
+    }
     return out;
   }
   // A new enumerator kept as name: its ordinal among the objects the session saw.
@@ -313,30 +320,18 @@ class RiverSession {
       };
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRAIDEvent*>(sink.get()));
     } else if (command == "advise") {
-      DWORD cookie = 99;
-      const HRESULT hr = Point(word(2))->Advise(Object(w[1]), &cookie);
-      return "= " + StatusName(hr) + ", cookie " + std::to_string(cookie) + "\n";
+      std::string out;
+      for (std::size_t i = 2; i < w.size(); ++i) {
+        if (!m_held.count(w[i]) && !TestNode::byLabel.count(w[i])) Do({"sink", w[i]});
+        DWORD cookie = 99;
+        const HRESULT hr = Point(w[1])->Advise(Object(w[i]), &cookie);
+        out += w[i] + " = " + StatusName(hr) + ", cookie " + std::to_string(cookie) + "\n";
+      }
+      return out;
     } else if (command == "unadvise") {
       return status(Point(w[1])->Unadvise(number(2, 0)));
     } else if (command == "connections") {
-      ComPtr<IEnumConnections> connections;
-      Point(w[1])->EnumConnections(connections.put());
-      return Walk<CONNECTDATA>(connections, IID_IEnumConnections, w, [&](CONNECTDATA& data) {
-        std::string sink = "another object";
-        for (const auto& [name, held] : m_held)
-          if (held.get() == data.pUnk) sink = name;
-        data.pUnk->Release();
-        return "cookie " + std::to_string(data.dwCookie) + ": " + sink;
-      });
-    } else if (command == "points") {
-      ComPtr<IEnumConnectionPoints> points;
-      Node(w[1])->EnumConnectionPoints(points.put());
-      return Walk<IConnectionPoint*>(points, IID_IEnumConnectionPoints, w,
-                                     [&](IConnectionPoint*& point) {
-        const bool same = point == Point(w[1]).get();
-        point->Release();
-        return same ? std::string("the IRAIDEvent point") : std::string("another point");
-      });
+      return Connections(w);
     } else if (command == "fire") {
       Node(w[1])->FireNotification(number(2, 0));
     } else if (command == "refs") {

@@ -5,7 +5,7 @@
 //   arm NAME MS [record|nested|quiet]  a new timer (nested: its procedure pumps messages too)
 //   rearm NAME MS [PROC]            SetTimer again with the timer's identifier
 //   arm-window MS                   SetTimer on a window handle that is none
-//   kill NAME                       KillTimer
+//   kill NAME...                    KillTimer, of each in turn
 //   pump                            every message the queue yields now, dispatched
 //   peek [remove] [FIRST LAST] / get / dispatch
 //                                   PeekMessage (PM_NOREMOVE unless "remove") or GetMessage:
@@ -16,6 +16,8 @@
 //   thread T / on T COMMAND / start T COMMAND / join T / end T
 //                                   a thread that runs commands: at once, or started and
 //                                   waited for; end lets the thread return
+//   steps MS STEP                   the manual clock moved on STEP at a time up to MS, every
+//                                   message dispatched after each step: when some came
 //   date MS / advance MS / wall / due [MS] / time / waited NAME
 //                                   the manual clock set to MS after the session's origin (the
 //                                   date only), moved on, left for the wall clock; the next
@@ -191,7 +193,8 @@ class TimerSession {
       const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Quiet);
       out << id << " error " << GetLastError() << "\n";
     } else if (c == "kill") {
-      out << (KillTimer(nullptr, m_ids.at(w.at(1))) ? "killed\n" : "not killed\n");
+      for (std::size_t i = 1; i < w.size(); ++i)
+        out << (KillTimer(nullptr, m_ids.at(w[i])) ? "killed\n" : "not killed\n");
     } else if (c == "pump") {
       out << swkv::test::PumpMessages() << " messages\n";
     } else if (c == "peek") {
@@ -242,6 +245,14 @@ class TimerSession {
       if (!m_tick) m_tick = GetTickCount64();
     } else if (c == "advance") {
       SwkvTestClockAdvance(std::stoull(w.at(1)));
+    } else if (c == "steps") {
+      for (UINT at = number(2); at <= number(1); at += number(2)) {
+        SwkvTestClockAdvance(number(2));
+        if (const int n = swkv::test::PumpMessages()) out << "+" << at << ": " << n << " messages\n";
+        std::lock_guard<std::mutex> lock(g_mutex);
+        for (const std::string& call : g_fired) out << "  " << call << "\n";
+        g_fired.clear();
+      }
     } else if (c == "wall") {
       const ULONGLONG manual = GetTickCount64();
       SwkvTestClockReset();
