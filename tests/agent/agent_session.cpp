@@ -24,6 +24,7 @@
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
+//   silent FUNCTION...             every call of each FUNCTION succeeds without writing its outputs
 //   case FUNCTION V... -> PATH NAME...
 //                                  a table's row: the faults cleared, every call of FUNCTION
 //                                  giving V0, V1, ... as its outputs ("-": as the library
@@ -745,6 +746,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       shown.insert(shown.end(), arrow + 3, w.end());
       out += Do(shown, "");
     }
+  } else if (command == "silent") {
+    need(1, "FUNCTION...");
+    for (std::size_t i = 1; i < w.size(); ++i)
+      out += SimRefusal(simMisbehave(w[i].c_str(), -1, 0, SIM_MISBEHAVE_SILENT, 0, 0));
   } else {
     out = SimCommand(w, rest);
   }
