@@ -206,25 +206,18 @@ TEST_F(FaultSweep, CleanSessionIsRepeatableAndLeavesNothingBehind) {
     EXPECT_GT(firstCounts[function], 0) << function;
 }
 
-// The samples: about forty runs each, a few seconds under the sanitizers.
-TEST_F(FaultSweep, EachFunctionFailingAtItsFirstCall) {
-  Sweep([](auto& f, std::int64_t, Faults& faults) { faults.push_back({&f, 1}); });
-}
-
-TEST_F(FaultSweep, EachFunctionFailingAtItsLastCall) {
+// The samples: about eighty runs each, a few seconds under the sanitizers.
+TEST_F(FaultSweep, EachFunctionFailingAtItsFirstAndAtItsLastCall) {
   Sweep([](auto& f, std::int64_t count, Faults& faults) {
+    faults.push_back({&f, 1});
     if (count > 1) faults.push_back({&f, count});
   });
 }
 
-TEST_F(FaultSweep, NegativeValuesAndUnterminatedTextsAtTheFirstCall) {
-  Sweep([](auto& f, std::int64_t, Faults& faults) {
-    AddMisbehaviours(f, 1, Values::kNegative, faults);
-  });
-}
-
-TEST_F(FaultSweep, HugeValuesAtTheLastCall) {
+// Negative values and unterminated texts at the first call, huge values at the last.
+TEST_F(FaultSweep, EachFunctionMisbehavingAtItsFirstAndAtItsLastCall) {
   Sweep([](auto& f, std::int64_t count, Faults& faults) {
+    AddMisbehaviours(f, 1, Values::kNegative, faults);
     AddMisbehaviours(f, count, Values::kHuge, faults);
   });
 }

@@ -31,22 +31,6 @@ using test::Narrow;
 using test::RecordingSink;
 using ::testing::Contains;
 
-// One node of a walk: its path of link names from the root, and its dir entries
-// ("name@access@value") in order.
-struct VisitedNode {
-  std::string path;
-  std::vector<std::string> entries;
-};
-
-// The operations a walk needs, through one way of calling the component: through the virtual
-// table (DirectCaller) or through IDispatch (DispatchCaller: names to dispatch ids, then Invoke
-// with the types a C++ client passes).
-struct Caller {
-  std::function<std::vector<std::string>(IRiver*)> dir;
-  std::function<std::string(IRiver*, const std::string&)> get;
-  std::function<ComPtr<IRiver>(IRiver*, const std::string&)> cd;
-};
-
 // An entry's name and its access letters ("pr-", "o--", ...).
 std::string EntryName(const std::string& entry) { return entry.substr(0, entry.find('@')); }
 std::string EntryAccess(const std::string& entry) {
@@ -83,58 +67,45 @@ HRESULT CallOnName(IDispatch* target, const wchar_t* method, const std::string& 
                     {Argument(VT_BSTR, wide.get()), Argument(resultType | VT_BYREF, result)});
 }
 
-void WalkFrom(IRiver* node, const std::string& path, const Caller& caller,
-              std::vector<VisitedNode>& visited) {
-  VisitedNode here{path, caller.dir(node)};
-  visited.push_back(here);
-  for (const std::string& entry : here.entries) {
-    const std::string name = EntryName(entry);
-    caller.get(node, name);
-    if (EntryAccess(entry) != "o--") continue;
-    ComPtr<IRiver> child = caller.cd(node, name);
-    if (!child) {
-      visited.push_back({path + "/" + name + "!", {}});
-      continue;
-    }
-    WalkFrom(child.get(), path + "/" + name, caller, visited);
+// dir, get and cd through IDispatch, with the types a C++ client passes.
+std::vector<std::string> DispatchDir(IRiver* node) {
+  ComPtr<IUnknown> listing;
+  if (CallMethod(node, L"dir", {Argument(VT_UNKNOWN | VT_BYREF, listing.put())}) != S_OK) return {};
+  return test::Entries(listing.get());
+}
+void DispatchGet(IRiver* node, const std::string& name) {
+  UniqueBstr buffer = UniqueBstr::Buffer(1024);
+  BSTR value = buffer.get();
+  CallOnName(node, L"get", name, VT_BSTR, &value);
+}
+ComPtr<IRiver> DispatchCd(IRiver* node, const std::string& name) {
+  ComPtr<IUnknown> child;
+  if (CallOnName(node, L"cd", name, VT_UNKNOWN, child.put()) != S_OK) return {};
+  return child.As<IRiver>(IID_IRiver);
+}
+
+// Walks the tree below one node through the virtual table (direct) and through IDispatch
+// (dispatched: every IRiver is an IDispatch, the dual interface's first part) side by side,
+// every entry read with get both ways on the way: both list the same entries, and cd both ways
+// reaches every child. count counts the nodes.
+void WalkBothWays(IRiver* direct, IRiver* dispatched, const std::string& path, std::size_t& count) {
+  ++count;
+  const std::vector<std::string> entries = test::Dir(direct), other = DispatchDir(dispatched);
+  ASSERT_EQ(entries.size(), other.size()) << path;
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    const std::string name = EntryName(entries[e]);
+    // A changing value (a progress, say) may move on between the two listings.
+    if (EntryAccess(entries[e]) == "prv")
+      EXPECT_EQ(name, EntryName(other[e])) << path;
+    else
+      EXPECT_EQ(entries[e], other[e]) << path;
+    test::Get(direct, name);
+    DispatchGet(dispatched, name);
+    if (EntryAccess(entries[e]) != "o--") continue;
+    ComPtr<IRiver> child = test::Cd(direct, name), otherChild = DispatchCd(dispatched, name);
+    EXPECT_TRUE(child && otherChild) << "cd refused " << path << "/" << name;
+    if (child && otherChild) WalkBothWays(child.get(), otherChild.get(), path + "/" + name, count);
   }
-}
-
-Caller DirectCaller() {
-  return {[](IRiver* node) { return test::Dir(node); },
-          [](IRiver* node, const std::string& name) { return test::Get(node, name); },
-          [](IRiver* node, const std::string& name) { return test::Cd(node, name); }};
-}
-
-Caller DispatchCaller() {
-  // Every IRiver is an IDispatch: the dual interface's first part.
-  return {[](IRiver* node) {
-            ComPtr<IUnknown> listing;
-            if (CallMethod(node, L"dir", {Argument(VT_UNKNOWN | VT_BYREF, listing.put())}) != S_OK)
-              return std::vector<std::string>{};
-            return test::Entries(listing.get());
-          },
-          [](IRiver* node, const std::string& name) {
-            UniqueBstr buffer = UniqueBstr::Buffer(1024);
-            BSTR value = buffer.get();
-            if (CallOnName(node, L"get", name, VT_BSTR, &value) != S_OK)
-              return std::string("<failed>");
-            return test::Narrow(buffer.get());
-          },
-          [](IRiver* node, const std::string& name) {
-            ComPtr<IUnknown> child;
-            if (CallOnName(node, L"cd", name, VT_UNKNOWN, child.put()) != S_OK)
-              return ComPtr<IRiver>();
-            return child.As<IRiver>(IID_IRiver);
-          }};
-}
-
-// Every node below root, depth first, every entry read with get on the way. A link that cd
-// refuses is recorded as the path with "!" appended.
-std::vector<VisitedNode> Walk(IRiver* root, const Caller& caller) {
-  std::vector<VisitedNode> visited;
-  WalkFrom(root, "", caller, visited);
-  return visited;
 }
 
 // Handles the thread's messages (timers included) until done() holds or timeoutMs passes;
@@ -198,24 +169,10 @@ TEST(Creation, ByProgramIdentifierAndByClassIdentifier) {
 TEST(TreeWalk, TheVirtualTableAndIDispatchSeeTheSameWholeTree) {
   ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
   ASSERT_TRUE(root);
-  const std::vector<VisitedNode> direct = Walk(root.get(), DirectCaller());
-  const std::vector<VisitedNode> dispatched = Walk(root.get(), DispatchCaller());
+  std::size_t nodes = 0;
+  WalkBothWays(root.get(), root.get(), "", nodes);
   // root, 2 controllers, 8 channels, 2 enclosures, 4 bays, 1 battery, 5 arrays, their disks.
-  EXPECT_GT(direct.size(), 40u);
-  ASSERT_EQ(direct.size(), dispatched.size());
-  for (std::size_t i = 0; i < direct.size(); ++i) {
-    EXPECT_EQ(direct[i].path.find('!'), std::string::npos) << "cd refused " << direct[i].path;
-    ASSERT_EQ(direct[i].path, dispatched[i].path);
-    ASSERT_EQ(direct[i].entries.size(), dispatched[i].entries.size()) << direct[i].path;
-    for (std::size_t e = 0; e < direct[i].entries.size(); ++e) {
-      const std::string& entry = direct[i].entries[e];
-      // A changing value (a progress, say) may move on between the two walks.
-      if (EntryAccess(entry) == "prv")
-        EXPECT_EQ(EntryName(entry), EntryName(dispatched[i].entries[e]));
-      else
-        EXPECT_EQ(entry, dispatched[i].entries[e]) << direct[i].path;
-    }
-  }
+  EXPECT_GT(nodes, 40u);
 
   // The module's own resources, read by the system: its version block and its string table.
   EXPECT_EQ(Get(root.get(), "FileVersion"), "1.0.0001 Build 1");
@@ -234,11 +191,12 @@ TEST(CrossApartment, GetAndCdReturnTheirValuesToAMultithreadedApartment) {
   IStream* stream = nullptr;
   ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IRiver, root.get(), &stream), S_OK);
   // get into the caller's buffer: through the marshaler the value comes back as a new string.
+  using Reply = std::pair<HRESULT, std::string>;
   auto get = [](IRiver* node, const char* name) {
     UniqueBstr wide = UniqueBstr::FromAnsi(name);
     BSTR value = SysAllocStringLen(nullptr, 128);
     const HRESULT status = node->get(wide.get(), &value);
-    return std::pair<HRESULT, std::string>(status, Take(value));
+    return Reply(status, Take(value));
   };
   HANDLE finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_TRUE(finished);
@@ -249,13 +207,12 @@ TEST(CrossApartment, GetAndCdReturnTheirValuesToAMultithreadedApartment) {
       EXPECT_EQ(CoGetInterfaceAndReleaseStream(stream, IID_IRiver, remote.put_void()), S_OK);
       EXPECT_NE(remote.get(), root.get()) << "the other apartment calls through a proxy";
       if (remote) {
-        EXPECT_EQ(get(remote.get(), "Type"), std::pair<HRESULT, std::string>(S_OK, type));
+        EXPECT_EQ(get(remote.get(), "Type"), Reply(S_OK, type));
         UniqueBstr controller = UniqueBstr::FromAnsi("HBA1");
         ComPtr<IUnknown> child;
         EXPECT_EQ(remote->cd(controller.get(), child.put()), S_OK);
         ComPtr<IRiver> river = child.As<IRiver>(IID_IRiver);
-        EXPECT_TRUE(river && get(river.get(), "handle") ==
-                                 std::pair<HRESULT, std::string>(S_OK, controllerHandle))
+        EXPECT_TRUE(river && get(river.get(), "handle") == Reply(S_OK, controllerHandle))
             << "cd's child comes back, the same node";
         ULONG count = 0xFFFFFFFF;
         ComPtr<IEventLog> log = child.As<IEventLog>(IID_IEventLog);
