@@ -59,16 +59,10 @@ struct Fault {
 
   std::string Label() const {
     std::string label = std::string(function->name) + " call " + std::to_string(call);
-    switch (kind) {
-      case 0:
-        return label + " fails";
-      case SIM_MISBEHAVE_COUNT:
-        return label + " reports count " + std::to_string(value);
-      case SIM_MISBEHAVE_UNTERMINATED:
-        return label + " leaves its texts unterminated";
-      default:
-        return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
-    }
+    if (kind == 0) return label + " fails";
+    if (kind == SIM_MISBEHAVE_COUNT) return label + " reports count " + std::to_string(value);
+    if (kind == SIM_MISBEHAVE_UNTERMINATED) return label + " leaves its texts unterminated";
+    return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
   }
   void Apply() const {
     if (kind == 0)
