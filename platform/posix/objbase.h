@@ -32,28 +32,18 @@ using VARTYPE = USHORT;
 using VARIANT_BOOL = SHORT;
 using DATE = double;
 
-constexpr VARIANT_BOOL VARIANT_TRUE = -1;
-constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 constexpr DISPID DISPID_UNKNOWN = -1;
-constexpr DISPID DISPID_VALUE = 0;
-constexpr DISPID DISPID_PROPERTYPUT = -3;
 
 enum VARENUM : VARTYPE {
   VT_EMPTY = 0,
-  VT_NULL = 1,
   VT_I2 = 2,
   VT_I4 = 3,
-  VT_R4 = 4,
   VT_R8 = 5,
-  VT_CY = 6,
-  VT_DATE = 7,
   VT_BSTR = 8,
   VT_DISPATCH = 9,
-  VT_ERROR = 10,
   VT_BOOL = 11,
   VT_VARIANT = 12,
   VT_UNKNOWN = 13,
-  VT_DECIMAL = 14,
   VT_I1 = 16,
   VT_UI1 = 17,
   VT_UI2 = 18,
@@ -62,10 +52,8 @@ enum VARENUM : VARTYPE {
   VT_UI8 = 21,
   VT_INT = 22,
   VT_UINT = 23,
-  VT_VOID = 24,
   VT_HRESULT = 25,
   VT_PTR = 26,
-  VT_USERDEFINED = 29,
   VT_BYREF = 0x4000,
 };
 

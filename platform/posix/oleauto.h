@@ -22,7 +22,7 @@ HRESULT VariantClear(VARIANT* variant);
 // Type-library services. A type library is carried by the module it describes and registered
 // under HKEY_CLASSES_ROOT\TypeLib, as on Windows; how a POSIX module carries its library is said
 // in platform/posix/typelib_resource.h.
-enum REGKIND : int { REGKIND_DEFAULT = 0, REGKIND_REGISTER = 1, REGKIND_NONE = 2 };
+enum REGKIND : int { REGKIND_REGISTER = 1, REGKIND_NONE = 2 };
 
 extern "C" {
 // Loads the type library of the module file. TYPE_E_CANTLOADLIBRARY when the file is not a

@@ -24,7 +24,6 @@ constexpr UINT MB_APPLMODAL = 0x00000000;
 constexpr UINT MB_TASKMODAL = 0x00002000;
 
 constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
 
 extern "C" {
 

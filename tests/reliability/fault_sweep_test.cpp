@@ -10,11 +10,8 @@
 //   SWKV_SWEEP=full build/dev/bin/swkv_reliability_tests --gtest_filter='FaultSweep.Every*'
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,6 +22,8 @@
 #include "sim/sim_control.h"
 #include "tests/reliability/common/agent_session.h"
 #include "tests/reliability/common/library_functions.h"
+#include "tests/reliability/common/memory_usage.h"
+#include "tests/support/files.h"
 #include "tests/support/message_capture.h"
 #include "tests/support/registry_sandbox.h"
 #include "events/polled_nodes.h"
@@ -33,8 +32,6 @@
 #include <sanitizer/common_interface_defs.h>
 #include <sanitizer/lsan_interface.h>
 #define SWKV_LEAK_CHECK 1
-// The sanitizer runtime's heap statistics (GCC ships no header for them).
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace swkv::test {
@@ -62,16 +59,10 @@ struct Fault {
 
   std::string Label() const {
     std::string label = std::string(function->name) + " call " + std::to_string(call);
-    switch (kind) {
-      case 0:
-        return label + " fails";
-      case SIM_MISBEHAVE_COUNT:
-        return label + " reports count " + std::to_string(value);
-      case SIM_MISBEHAVE_UNTERMINATED:
-        return label + " leaves its texts unterminated";
-      default:
-        return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
-    }
+    if (kind == 0) return label + " fails";
+    if (kind == SIM_MISBEHAVE_COUNT) return label + " reports count " + std::to_string(value);
+    if (kind == SIM_MISBEHAVE_UNTERMINATED) return label + " leaves its texts unterminated";
+    return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
   }
   void Apply() const {
     if (kind == 0)
@@ -110,10 +101,7 @@ void NameTheRun() {
 }
 #endif
 
-bool FullSweep() {
-  const char* sweep = std::getenv("SWKV_SWEEP");
-  return sweep && std::strcmp(sweep, "full") == 0;
-}
+bool FullSweep() { return GetEnv("SWKV_SWEEP") == "full"; }
 
 class FaultSweep : public ::testing::Test {
  protected:
@@ -123,7 +111,7 @@ class FaultSweep : public ::testing::Test {
 #endif
   }
 
-  using Counts = std::map<const LibraryFunction*, std::int64_t>;
+  using Counts = std::map<std::string, std::int64_t>;  // calls per function
 
   // Runs the session with the fault (none for a clean run); the problems it left, or "". The
   // session's tally and its library calls per function go to the optional outputs.
@@ -136,8 +124,8 @@ class FaultSweep : public ::testing::Test {
     AgentSession session;
     session.RunAll();
     if (tally) *tally = session.tally();
-    if (counts)
-      for (const LibraryFunction& f : kLibraryFunctions) (*counts)[&f] = simCallCount(f.name, -1);
+    for (const LibraryFunction& f : kLibraryFunctions)
+      if (counts) (*counts)[f.name] = simCallCount(f.name, -1);
 
     std::string problems;
     auto note = [&problems](bool found, std::size_t count, const char* what) {
@@ -165,7 +153,7 @@ class FaultSweep : public ::testing::Test {
   // later runs are not checked (the check at the end of the process still sees everything).
   bool Leaked() {
     ResetComponentAndLibrary();
-    std::size_t before = std::exchange(m_heapInUse, __sanitizer_get_current_allocated_bytes());
+    std::size_t before = std::exchange(m_heapInUse, HeapBytes());
     if (m_leakFound || m_heapInUse <= before) return false;
     m_leakFound = __lsan_do_recoverable_leak_check() != 0;
     return m_leakFound;
@@ -174,34 +162,20 @@ class FaultSweep : public ::testing::Test {
   std::size_t m_heapInUse = 0;
 #endif
 
-  // Calls per function of a clean session.
-  Counts CountCalls() {
-    Counts counts;
-    std::string problems = Run(nullptr, nullptr, &counts);
-    EXPECT_EQ(problems, "") << "the clean session:" << problems;
-    return counts;
-  }
-
   // Runs every fault that make gives for the functions of a clean session (with their calls in
   // it); fails the test with the list of runs that left problems.
-  void Sweep(const char* what,
-             const std::function<void(const LibraryFunction&, std::int64_t, Faults&)>& make) {
+  void Sweep(const std::function<void(const LibraryFunction&, std::int64_t, Faults&)>& make) {
+    Counts counts;
+    ASSERT_EQ(Run(nullptr, nullptr, &counts), "") << "the clean session";
     Faults faults;
-    for (const auto& [function, count] : CountCalls())
-      if (count > 0) make(*function, count, faults);
+    for (const LibraryFunction& f : kLibraryFunctions)
+      if (counts[f.name] > 0) make(f, counts[f.name], faults);
     ASSERT_FALSE(faults.empty());
-    auto started = std::chrono::steady_clock::now();
-    std::vector<std::string> failures;
-    for (const Fault& fault : faults) {
-      std::string problems = Run(&fault);
-      if (!problems.empty()) failures.push_back(fault.Label() + ":" + problems);
-    }
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%s: %zu runs in %.1f s\n", what, faults.size(), seconds);
-    std::string list;
-    for (const std::string& failure : failures) list += "\n  " + failure;
-    EXPECT_TRUE(failures.empty()) << failures.size() << " of " << faults.size() << " runs:" << list;
+    std::string failures;
+    for (const Fault& fault : faults)
+      if (std::string problems = Run(&fault); !problems.empty())
+        failures += "\n  " + fault.Label() + ":" + problems;
+    EXPECT_EQ(failures, "") << "of " << faults.size() << " runs";
   }
 
   RegistrySandbox registry;
@@ -209,69 +183,49 @@ class FaultSweep : public ::testing::Test {
 };
 
 TEST_F(FaultSweep, CleanSessionIsRepeatableAndLeavesNothingBehind) {
-  AgentSession::Tally first;
-  Counts firstCounts;
+  AgentSession::Tally first, second;
+  Counts firstCounts, secondCounts;
   ASSERT_EQ(Run(nullptr, &first, &firstCounts), "");
-  AgentSession::Tally second;
-  Counts secondCounts;
   ASSERT_EQ(Run(nullptr, &second, &secondCounts), "");
-  std::map<std::string, std::int64_t> counts;
-  for (const LibraryFunction& f : kLibraryFunctions) {
-    EXPECT_EQ(secondCounts[&f], firstCounts[&f]) << f.name;
-    counts[f.name] = firstCounts[&f];
-  }
-
+  EXPECT_EQ(secondCounts, firstCounts);
+  EXPECT_EQ(first.nodes, second.nodes);
   // The session reached what the sweep means it to reach: the whole tree, the new array, the
   // rebuild, the events.
-  EXPECT_EQ(first.nodes, second.nodes);
   EXPECT_GT(first.nodes, 80);  // two walks of more than 40 nodes
   EXPECT_GT(first.events, 0);
   for (const char* function :
        {"raCreateArray", "raDeleteArray", "raArrayRebuildDisk", "raArraySynchronize",
         "raRenameArray", "raSetRebuildRate", "raGetEvents", "raClearLog", "raGetEnclosureStatus",
         "raGetChargeCycle"})
-    EXPECT_GT(counts[function], 0) << function;
-  std::int64_t total = 0;
-  for (const auto& [name, count] : counts) total += count;
-  std::printf("the session makes %lld library calls; its two walks read %d entries of %d nodes\n",
-              static_cast<long long>(total), first.entries, first.nodes);
+    EXPECT_GT(firstCounts[function], 0) << function;
 }
 
-// The samples: about forty runs each, a few seconds under the sanitizers.
-TEST_F(FaultSweep, EachFunctionFailingAtItsFirstCall) {
-  Sweep("failing calls, first of each function",
-        [](const LibraryFunction& f, std::int64_t, Faults& faults) { faults.push_back({&f, 1}); });
-}
-
-TEST_F(FaultSweep, EachFunctionFailingAtItsLastCall) {
-  Sweep("failing calls, last of each function", [](auto& f, std::int64_t count, Faults& faults) {
+// The samples: about eighty runs each, a few seconds under the sanitizers.
+TEST_F(FaultSweep, EachFunctionFailingAtItsFirstAndAtItsLastCall) {
+  Sweep([](auto& f, std::int64_t count, Faults& faults) {
+    faults.push_back({&f, 1});
     if (count > 1) faults.push_back({&f, count});
   });
 }
 
-TEST_F(FaultSweep, NegativeValuesAndUnterminatedTextsAtTheFirstCall) {
-  Sweep("misbehaving calls, first of each function", [](auto& f, std::int64_t, Faults& faults) {
+// Negative values and unterminated texts at the first call, huge values at the last.
+TEST_F(FaultSweep, EachFunctionMisbehavingAtItsFirstAndAtItsLastCall) {
+  Sweep([](auto& f, std::int64_t count, Faults& faults) {
     AddMisbehaviours(f, 1, Values::kNegative, faults);
+    AddMisbehaviours(f, count, Values::kHuge, faults);
   });
-}
-
-TEST_F(FaultSweep, HugeValuesAtTheLastCall) {
-  Sweep("misbehaving calls, last of each function",
-        [](auto& f, std::int64_t count, Faults& faults) {
-          AddMisbehaviours(f, count, Values::kHuge, faults);
-        });
 }
 
 TEST_F(FaultSweep, EveryCallFailing) {
   if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  Sweep("failing calls (full)", [](auto& f, std::int64_t count, Faults& faults) {
+  Sweep([](auto& f, std::int64_t count, Faults& faults) {
     for (std::int64_t call = 1; call <= count; ++call) faults.push_back({&f, call});
   });
 }
 
 TEST_F(FaultSweep, EveryCallMisbehaving) {
   if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  Sweep("misbehaving calls (full)", [](auto& f, std::int64_t count, Faults& faults) {
+  Sweep([](auto& f, std::int64_t count, Faults& faults) {
     for (std::int64_t call = 1; call <= count; ++call)
       AddMisbehaviours(f, call, Values::kAll, faults);
   });

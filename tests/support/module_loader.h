@@ -14,9 +14,8 @@ class LoadedModule {
   LoadedModule(const LoadedModule&) = delete;
   LoadedModule& operator=(const LoadedModule&) = delete;
 
-  // Loads the file at path; false (with the system's reason in error()) when it cannot.
-  bool Load(const std::string& path);
-  // Copies the file at path into a fresh temporary directory and loads the copy.
+  // Copies the file at path into a fresh temporary directory and loads the copy; false (with
+  // the reason in error()) when it cannot.
   bool LoadCopy(const std::string& path);
   // Unloads the module and removes the copy, if any.
   void Unload();
@@ -33,7 +32,9 @@ class LoadedModule {
   const std::string& error() const { return m_error; }
 
  private:
+  // The system's part: loading a file, unloading it.
   bool Open(const std::string& path);
+  void Close();
 
   void* m_handle = nullptr;
   std::string m_path;

@@ -27,6 +27,10 @@ std::vector<std::string> SessionNames(const std::string& folder) {
   return names;
 }
 
+namespace {
+
+// The session as it runs now: the file's commands, comments and blank lines, each command
+// followed by what run gave for it (each line with its line end).
 std::string ReplayCommands(const std::string& text,
                            const std::function<std::string(const std::string&)>& run) {
   std::istringstream in(text);
@@ -40,6 +44,8 @@ std::string ReplayCommands(const std::string& text,
   }
   return out;
 }
+
+}  // namespace
 
 void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run) {

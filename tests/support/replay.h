@@ -33,11 +33,6 @@ class HandleOrdinals {
 // The names (without ".txt") of the sessions in folder, sorted.
 std::vector<std::string> SessionNames(const std::string& folder);
 
-// The session as it runs now: the file's commands, comments and blank lines, each command
-// followed by what run gave for it (each line with its line end).
-std::string ReplayCommands(const std::string& text,
-                           const std::function<std::string(const std::string&)>& run);
-
 // Replays the session file at path with run and fails the test where its output differs.
 void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run);

@@ -12,10 +12,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "mxaraid/interfaces.h"
+#include "platform/com_ptr.h"
 #include "tests/support/agent.h"
-#include "tests/wine/com_client.h"
 
 namespace swkv::client {
 namespace {
@@ -25,6 +30,101 @@ using test::Get;
 using test::Narrow;
 using test::RecordingSink;
 using ::testing::Contains;
+
+// An entry's name and its access letters ("pr-", "o--", ...).
+std::string EntryName(const std::string& entry) { return entry.substr(0, entry.find('@')); }
+std::string EntryAccess(const std::string& entry) {
+  const std::size_t at = entry.find('@');
+  return at == std::string::npos ? std::string() : entry.substr(at + 1, 3);
+}
+
+// IDispatch::Invoke of a method, by its name, with the arguments given first first.
+HRESULT CallMethod(IDispatch* target, const wchar_t* method, std::vector<VARIANT> args) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(method)};
+  DISPID id = DISPID_UNKNOWN;
+  if (FAILED(target->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+    return DISP_E_UNKNOWNNAME;
+  std::reverse(args.begin(), args.end());
+  DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+  return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, nullptr);
+}
+
+// An argument of the type given; a text (VT_BSTR) or a reference (VT_BYREF with its type).
+VARIANT Argument(VARTYPE type, void* value) {
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = type;
+  argument.byref = value;  // bstrVal shares its place
+  return argument;
+}
+
+// get or cd: a name, and a reference for what comes back.
+HRESULT CallOnName(IDispatch* target, const wchar_t* method, const std::string& name,
+                   VARTYPE resultType, void* result) {
+  UniqueBstr wide = UniqueBstr::FromAnsi(name);
+  return CallMethod(target, method,
+                    {Argument(VT_BSTR, wide.get()), Argument(resultType | VT_BYREF, result)});
+}
+
+// dir, get and cd through IDispatch, with the types a C++ client passes.
+std::vector<std::string> DispatchDir(IRiver* node) {
+  ComPtr<IUnknown> listing;
+  if (CallMethod(node, L"dir", {Argument(VT_UNKNOWN | VT_BYREF, listing.put())}) != S_OK) return {};
+  return test::Entries(listing.get());
+}
+void DispatchGet(IRiver* node, const std::string& name) {
+  UniqueBstr buffer = UniqueBstr::Buffer(1024);
+  BSTR value = buffer.get();
+  CallOnName(node, L"get", name, VT_BSTR, &value);
+}
+ComPtr<IRiver> DispatchCd(IRiver* node, const std::string& name) {
+  ComPtr<IUnknown> child;
+  if (CallOnName(node, L"cd", name, VT_UNKNOWN, child.put()) != S_OK) return {};
+  return child.As<IRiver>(IID_IRiver);
+}
+
+// Walks the tree below one node through the virtual table (direct) and through IDispatch
+// (dispatched: every IRiver is an IDispatch, the dual interface's first part) side by side,
+// every entry read with get both ways on the way: both list the same entries, and cd both ways
+// reaches every child. count counts the nodes.
+void WalkBothWays(IRiver* direct, IRiver* dispatched, const std::string& path, std::size_t& count) {
+  ++count;
+  const std::vector<std::string> entries = test::Dir(direct), other = DispatchDir(dispatched);
+  ASSERT_EQ(entries.size(), other.size()) << path;
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    const std::string name = EntryName(entries[e]);
+    // A changing value (a progress, say) may move on between the two listings.
+    if (EntryAccess(entries[e]) == "prv")
+      EXPECT_EQ(name, EntryName(other[e])) << path;
+    else
+      EXPECT_EQ(entries[e], other[e]) << path;
+    test::Get(direct, name);
+    DispatchGet(dispatched, name);
+    if (EntryAccess(entries[e]) != "o--") continue;
+    ComPtr<IRiver> child = test::Cd(direct, name), otherChild = DispatchCd(dispatched, name);
+    EXPECT_TRUE(child && otherChild) << "cd refused " << path << "/" << name;
+    if (child && otherChild) WalkBothWays(child.get(), otherChild.get(), path + "/" + name, count);
+  }
+}
+
+// Handles the thread's messages (timers included) until done() holds or timeoutMs passes;
+// whether done() held.
+bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(100, timeoutMs - elapsed),
+                              QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return true;
+}
 
 ComPtr<IRiver> Create(REFCLSID clsid) {
   ComPtr<IRiver> root;
@@ -69,26 +169,12 @@ TEST(Creation, ByProgramIdentifierAndByClassIdentifier) {
 TEST(TreeWalk, TheVirtualTableAndIDispatchSeeTheSameWholeTree) {
   ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
   ASSERT_TRUE(root);
-  const std::vector<VisitedNode> direct = Walk(root.get(), DirectCaller());
-  const std::vector<VisitedNode> dispatched = Walk(root.get(), DispatchCaller());
+  std::size_t nodes = 0;
+  WalkBothWays(root.get(), root.get(), "", nodes);
   // root, 2 controllers, 8 channels, 2 enclosures, 4 bays, 1 battery, 5 arrays, their disks.
-  EXPECT_GT(direct.size(), 40u);
-  ASSERT_EQ(direct.size(), dispatched.size());
-  for (std::size_t i = 0; i < direct.size(); ++i) {
-    EXPECT_EQ(direct[i].path.find('!'), std::string::npos) << "cd refused " << direct[i].path;
-    ASSERT_EQ(direct[i].path, dispatched[i].path);
-    ASSERT_EQ(direct[i].entries.size(), dispatched[i].entries.size()) << direct[i].path;
-    for (std::size_t e = 0; e < direct[i].entries.size(); ++e) {
-      const std::string& entry = direct[i].entries[e];
-      // A changing value (a progress, say) may move on between the two walks.
-      if (EntryAccess(entry) == "prv")
-        EXPECT_EQ(EntryName(entry), EntryName(dispatched[i].entries[e]));
-      else
-        EXPECT_EQ(entry, dispatched[i].entries[e]) << direct[i].path;
-    }
-  }
+  EXPECT_GT(nodes, 40u);
 
-  // The module's own resources: its version block and its string table.
+  // The module's own resources, read by the system: its version block and its string table.
   EXPECT_EQ(Get(root.get(), "FileVersion"), "1.0.0001 Build 1");
   ComPtr<IRiver> data = Cd(Cd(root.get(), "HBA1").get(), "Data");
   ASSERT_TRUE(data);
@@ -104,41 +190,34 @@ TEST(CrossApartment, GetAndCdReturnTheirValuesToAMultithreadedApartment) {
 
   IStream* stream = nullptr;
   ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IRiver, root.get(), &stream), S_OK);
-  struct Outcome {
-    HRESULT unmarshal = E_FAIL, get = E_FAIL, cd = E_FAIL, childGet = E_FAIL, count = E_FAIL;
-    bool proxy = false;
-    std::string value, childHandle;
-    ULONG newCount = 0xFFFFFFFF;
-  } outcome;
+  // get into the caller's buffer: through the marshaler the value comes back as a new string.
+  using Reply = std::pair<HRESULT, std::string>;
+  auto get = [](IRiver* node, const char* name) {
+    UniqueBstr wide = UniqueBstr::FromAnsi(name);
+    BSTR value = SysAllocStringLen(nullptr, 128);
+    const HRESULT status = node->get(wide.get(), &value);
+    return Reply(status, Take(value));
+  };
   HANDLE finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_TRUE(finished);
   std::thread worker([&] {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     {
       ComPtr<IRiver> remote;
-      outcome.unmarshal = CoGetInterfaceAndReleaseStream(stream, IID_IRiver, remote.put_void());
+      EXPECT_EQ(CoGetInterfaceAndReleaseStream(stream, IID_IRiver, remote.put_void()), S_OK);
+      EXPECT_NE(remote.get(), root.get()) << "the other apartment calls through a proxy";
       if (remote) {
-        outcome.proxy = remote.get() != root.get();
-        // The call goes through the marshaler: the buffer comes back as a new string.
-        BSTR name = SysAllocString(L"Type");
-        BSTR value = SysAllocStringLen(nullptr, 128);
-        outcome.get = remote->get(name, &value);
-        outcome.value = Take(value);
-        SysFreeString(name);
-
-        BSTR controller = SysAllocString(L"HBA1");
+        EXPECT_EQ(get(remote.get(), "Type"), Reply(S_OK, type));
+        UniqueBstr controller = UniqueBstr::FromAnsi("HBA1");
         ComPtr<IUnknown> child;
-        outcome.cd = remote->cd(controller, child.put());
-        SysFreeString(controller);
-        if (ComPtr<IRiver> river = child.As<IRiver>(IID_IRiver)) {
-          BSTR handle = SysAllocString(L"handle");
-          BSTR buffer = SysAllocStringLen(nullptr, 64);
-          outcome.childGet = river->get(handle, &buffer);
-          outcome.childHandle = Take(buffer);
-          SysFreeString(handle);
-        }
-        if (ComPtr<IEventLog> log = child.As<IEventLog>(IID_IEventLog))
-          outcome.count = log->GetNewCount(&outcome.newCount);
+        EXPECT_EQ(remote->cd(controller.get(), child.put()), S_OK);
+        ComPtr<IRiver> river = child.As<IRiver>(IID_IRiver);
+        EXPECT_TRUE(river && get(river.get(), "handle") == Reply(S_OK, controllerHandle))
+            << "cd's child comes back, the same node";
+        ULONG count = 0xFFFFFFFF;
+        ComPtr<IEventLog> log = child.As<IEventLog>(IID_IEventLog);
+        EXPECT_TRUE(log && log->GetNewCount(&count) == S_OK && count != 0xFFFFFFFF)
+            << "GetNewCount's count comes back";
       }
     }
     CoUninitialize();
@@ -149,16 +228,7 @@ TEST(CrossApartment, GetAndCdReturnTheirValuesToAMultithreadedApartment) {
       [&] { return WaitForSingleObject(finished, 0) == WAIT_OBJECT_0; }, 60000);
   worker.join();
   CloseHandle(finished);
-  ASSERT_TRUE(done);
-  ASSERT_EQ(outcome.unmarshal, S_OK);
-  EXPECT_TRUE(outcome.proxy) << "the other apartment calls through a proxy";
-  EXPECT_EQ(outcome.get, S_OK);
-  EXPECT_EQ(outcome.value, type) << "get's value comes back";
-  EXPECT_EQ(outcome.cd, S_OK);
-  EXPECT_EQ(outcome.childGet, S_OK);
-  EXPECT_EQ(outcome.childHandle, controllerHandle) << "cd's child comes back, the same node";
-  EXPECT_EQ(outcome.count, S_OK);
-  EXPECT_NE(outcome.newCount, 0xFFFFFFFFu) << "GetNewCount's count comes back";
+  EXPECT_TRUE(done);
 }
 
 // A resource of the module as its bytes (in the given language, or in any when 0); empty when
@@ -172,7 +242,7 @@ std::string Resource(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language =
                : std::string();
 }
 
-TEST(Resources, TheModuleCarriesItsTypeLibraryScriptsStringsAndVersion) {
+TEST(Resources, TheModuleCarriesItsTypeLibraryScriptsAndStrings) {
   ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
   ASSERT_TRUE(root);
   HMODULE module = GetModuleHandleW(L"mxaRAID.dll");
@@ -196,19 +266,6 @@ TEST(Resources, TheModuleCarriesItsTypeLibraryScriptsStringsAndVersion) {
   for (UINT block : {1260u / 16 + 1, 1267u / 16 + 1})
     EXPECT_FALSE(Resource(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block), english).empty())
         << "string block " << block << " in language 1033";
-
-  wchar_t path[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameW(module, path, MAX_PATH), 0u);
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  ASSERT_GT(size, 0u) << "the module has its version block";
-  std::vector<char> block(size);
-  ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, block.data()));
-  wchar_t* version = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
-                             reinterpret_cast<void**>(&version), &length));
-  EXPECT_EQ(Narrow(version), "1.0.0001 Build 1");
 }
 
 TEST(Timeline, PollingFollowsAFailingDiskWithNotificationsAndEvents) {

@@ -1,6 +1,7 @@
 ' The component from a script, as an administrator drives it: created by its program id, the
 ' root's controllers found with cd, properties read with get into a buffer, a settings action
-' invoked and the registry value it wrote read back. Prints one line per check and a closing
+' invoked and the registry value it wrote read back (what the client program checks through
+' the virtual tables and IDispatch is not checked again here). Prints one line per check and a closing
 ' "N passed, M failed" line; run with cscript after the component was registered.
 Option Explicit
 
@@ -30,9 +31,6 @@ End Function
 Dim root
 Set root = CreateObject("TessaryRAID.SwkvRAID")
 Check IsObject(root), "CreateObject of the version-independent program id"
-Dim versioned
-Set versioned = CreateObject("TessaryRAID.SwkvRAID.1")
-Check IsObject(versioned), "CreateObject of the program id"
 Check Value(root, "Type") = "TESSARY SwiftbayRAIDKv9", "root Type is " & Value(root, "Type")
 
 ' The root's children: cd gives each controller node, and Nothing for a name that is no child.
@@ -50,7 +48,6 @@ Check found = "HBA1 HBA2 ", "controllers found with cd: " & found
 
 Dim hba1
 root.cd "HBA1", hba1
-Check TypeName(hba1) <> "Nothing" And IsObject(hba1), "cd HBA1 gives an object"
 Check InStr(Value(hba1, "handle"), ";26") > 0, "HBA1 handle is " & Value(hba1, "handle")
 
 ' A settings action that reaches the controller only through the driver's registry parameters.
@@ -61,17 +58,6 @@ Dim shell, stored
 Set shell = CreateObject("WScript.Shell")
 stored = shell.RegRead("HKLM\SYSTEM\CurrentControlSet\Services\Swiftbay\Parameters\Device\DriverParameter")
 Check InStr(stored, "WRITEBACKCACHE=1;") > 0, "DriverParameter is " & stored
-
-' A setting that goes through the controller library.
-hba1.invoke "SetReadThreshold", "16"
-Check Value(hba1, "ReadThreshold") = "16", "ReadThreshold after SetReadThreshold 16 is " & _
-    Value(hba1, "ReadThreshold")
-
-' Two levels down: an array and its mode text from the component's string table.
-Dim data
-hba1.cd "Data", data
-Check IsObject(data), "cd Data gives an object"
-Check Value(data, "RAID_Mode") = "DISTRIBUTED PARITY", "Data RAID_Mode is " & Value(data, "RAID_Mode")
 
 WScript.Echo passed & " passed, " & failed & " failed"
 If failed > 0 Then WScript.Quit 1

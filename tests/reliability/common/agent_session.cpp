@@ -1,17 +1,14 @@
 #include "tests/reliability/common/agent_session.h"
 
 #include <algorithm>
-#include <cstdlib>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <utility>
 
 #include "events/poll_timer.h"
 #include "events/polled_nodes.h"
 #include "raidlib/selection.h"
 #include "sim/sim_control.h"
 #include "tests/support/agent.h"
+#include "tests/support/files.h"
 #include "tree/controller_node.h"
 
 namespace swkv::test {
@@ -22,19 +19,18 @@ namespace {
 // deeper one would mean a node that links to itself.
 constexpr int kMaxDepth = 8;
 
-void UseManualClock() {
-#ifdef _WIN32
-  SetEnvironmentVariableA("SWKV_SIM_CLOCK", "manual");
-#else
-  ::setenv("SWKV_SIM_CLOCK", "manual", 1);
-#endif
+// The address part of a node's handle ("1234;28" gives "1234"); empty when it has none.
+std::string HandleAddress(const ComPtr<IRiver>& node) {
+  if (!node) return {};
+  std::string handle = Get(node.get(), "handle");
+  return handle.substr(0, handle.find(';'));
 }
 
 }  // namespace
 
 void ResetComponentAndLibrary() {
   // A manual clock from the start: the scenario's timeline falls due at the same pass every run.
-  UseManualClock();
+  SetEnv("SWKV_SIM_CLOCK", "manual");
   simReset();
   simStopClock();
   ResetSelection();
@@ -58,17 +54,11 @@ ComPtr<IRiver> AgentSession::At(std::string_view path) const {
   return node;
 }
 
-std::string AgentSession::HandleAddress(IRiver* node) {
-  if (!node) return {};
-  std::string handle = Get(node, "handle");
-  return handle.substr(0, handle.find(';'));
-}
-
 void AgentSession::Walk(IRiver* node, int depth) {
   ++m_tally.nodes;
   for (const std::string& entry : Dir(node)) {
     ++m_tally.entries;
-    if (entry.size() > m_tally.longest) m_tally.longest = entry.size();
+    m_tally.longest = std::max(m_tally.longest, entry.size());
     std::string name = entry.substr(0, entry.find('@'));
     Get(node, name);
     if (depth < kMaxDepth && entry.find("@o--@") != std::string::npos) {
@@ -82,29 +72,24 @@ void AgentSession::WalkAll() {
 }
 
 void AgentSession::ChangeSettings() {
-  ComPtr<IRiver> controller = At("HBA1");
-  if (!controller) return;
-  Invoke(controller.get(), "SetCachePolicy", "0");
-  Invoke(controller.get(), "SetSmart", "1");
-  Invoke(controller.get(), "SetPCIBus", "75");
-  Invoke(controller.get(), "SetDisableHotSpare", "1");
-  Invoke(controller.get(), "SetMaintenanceRate", "6");
-  Invoke(controller.get(), "SetReadThreshold", "16");
-  Invoke(controller.get(), "SetWriteThreshold", "12");
-  Invoke(controller.get(), "SetSubmitChannelThreshold", "3");
-  Invoke(controller.get(), "SetWriteMode", "1");
+  if (ComPtr<IRiver> controller = At("HBA1")) {
+    for (const auto& [action, value] : {std::pair{"SetCachePolicy", "0"}, {"SetSmart", "1"},
+             {"SetPCIBus", "75"}, {"SetDisableHotSpare", "1"}, {"SetMaintenanceRate", "6"},
+             {"SetReadThreshold", "16"}, {"SetWriteThreshold", "12"},
+             {"SetSubmitChannelThreshold", "3"}, {"SetWriteMode", "1"}})
+      Invoke(controller.get(), action, value);
+  }
 }
 
 void AgentSession::WorkOnArrays() {
   if (ComPtr<IRiver> second = At("HBA2")) {
     // Disk 7, the only free disk of the second controller, becomes an array of its own.
-    std::string disk = HandleAddress(At("HBA2/ch4/slave").get());
+    std::string disk = HandleAddress(At("HBA2/ch4/slave"));
     if (!disk.empty()) Invoke(second.get(), "CreateArray", "Spare@SPAN@1@" + disk + "@0");
     // With no spare left, the parity array stays critical until it is rebuilt by request.
     simApply(R"({"controller":1,"disk":3,"do":"fail"})");
     if (ComPtr<IRiver> ledger = At("HBA2/Ledger")) {
-      std::string member = HandleAddress(At("HBA2/Ledger/disk4").get());
-      Invoke(ledger.get(), "RebuildArray", "512@" + member);
+      Invoke(ledger.get(), "RebuildArray", "512@" + HandleAddress(At("HBA2/Ledger/disk4")));
       Invoke(ledger.get(), "RebuildArray", "1024");
       Invoke(ledger.get(), "RebuildArray", "256");
       Get(ledger.get(), "Status");
@@ -118,7 +103,7 @@ void AgentSession::WorkOnArrays() {
   }
   if (ComPtr<IRiver> system = At("HBA1/System")) Invoke(system.get(), "rename", "Boot");
   if (ComPtr<IRiver> second = At("HBA2")) {
-    std::string spare = HandleAddress(At("HBA2/Spare").get());
+    std::string spare = HandleAddress(At("HBA2/Spare"));
     if (!spare.empty()) Invoke(second.get(), "DeleteArray", spare);
   }
 }
@@ -128,34 +113,37 @@ void AgentSession::Poll(int passes) {
     simAdvanceClock(1000);
     if (pass % 5 == 0) {
       // Known and unknown codes and severity classes, on either controller.
-      int code = (pass * 7) % 32 - 2;
       std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
-                          std::to_string(code) + R"(,"severity":)" + std::to_string(pass % 4) +
-                          R"(,"text":"event at second )" + std::to_string(pass) + R"("}})";
+                          std::to_string((pass * 7) % 32 - 2) + R"(,"severity":)" +
+                          std::to_string(pass % 4) + R"(,"text":"event at second )" +
+                          std::to_string(pass) + R"("}})";
       simApply(event.c_str());
     }
     RunPollingPass();
   }
 }
 
-void AgentSession::ReadEventLogs() {
-  for (const char* name : {"HBA1", "HBA2"}) {
-    ComPtr<IRiver> controller = At(name);
-    ComPtr<IEventLog> log = controller.As<IEventLog>(IID_IEventLog);
-    if (!log) continue;
-    ULONG count = 0;
-    if (log->GetNewCount(&count) != S_OK) continue;
-    // One read past the count: the agent is expected not to, but may.
-    for (ULONG i = 0; i <= count && i <= RA_MAX_EVENTS; ++i) {
-      BSTR record = nullptr;
-      ULONG size = 0;
-      if (log->ReadEventLog(&record, &size) == S_OK) {
-        ++m_tally.events;
-        m_tally.longestRecord = std::max<std::size_t>(m_tally.longestRecord, SysStringLen(record));
-      }
-      SysFreeString(record);
+int ReadNewEvents(IEventLog* log, ULONG extra, std::size_t* longest) {
+  ULONG count = 0;
+  if (!log || log->GetNewCount(&count) != S_OK) return 0;
+  int read = 0;
+  for (ULONG i = 0; i < count + extra && i <= RA_MAX_EVENTS; ++i) {
+    BSTR record = nullptr;
+    ULONG size = 0;
+    if (log->ReadEventLog(&record, &size) == S_OK) {
+      ++read;
+      if (longest) *longest = std::max<std::size_t>(*longest, SysStringLen(record));
     }
+    SysFreeString(record);
   }
+  return read;
+}
+
+void AgentSession::ReadEventLogs() {
+  // One read past the count: the agent is expected not to, but may.
+  for (const char* name : {"HBA1", "HBA2"})
+    m_tally.events += ReadNewEvents(At(name).As<IEventLog>(IID_IEventLog).get(), 1,
+                                    &m_tally.longestRecord);
   if (ComPtr<IEventLog> log = At("HBA1").As<IEventLog>(IID_IEventLog)) log->ClearLog();
 }
 

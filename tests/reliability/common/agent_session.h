@@ -23,6 +23,10 @@ void ResetComponentAndLibrary();
 // One polling pass, as the timer would run it.
 void RunPollingPass();
 
+// Reads the controller's new events and extra more (capped at the log's size), as the agent
+// does after a pass; the records read. The longest record's length goes to longest.
+int ReadNewEvents(IEventLog* log, ULONG extra = 0, std::size_t* longest = nullptr);
+
 class AgentSession {
  public:
   // What the session saw; the fault sweep only checks that nothing is out of bounds.
@@ -38,22 +42,16 @@ class AgentSession {
   void Build();
   // dir on every node, get of every entry, cd into every child link, depth first.
   void WalkAll();
-  // Every settings action of the first controller.
-  void ChangeSettings();
-  // On the second controller: create a spanning array on the free disk; a member of the parity
-  // array fails and is rebuilt in place, paused and resumed. On the first: the distributed
-  // parity array is synchronised and stopped, the mirror renamed. Then the new array is deleted.
-  void WorkOnArrays();
-  // passes polling passes, one per second of the library's clock, with an event queued on one of
-  // the controllers every fifth second (the scenario's own timeline runs meanwhile).
-  void Poll(int passes);
-  // Reads every new event of both controllers through IEventLog, one past the count, and clears
-  // the first controller's log.
-  void ReadEventLogs();
   // Releases the root and everything the session still holds.
   void Release();
 
-  // The whole sequence, from Build to Release.
+  // The whole sequence: Build, WalkAll, every settings action of the first controller, the
+  // work on arrays (on the second controller a spanning array created on the free disk, a member
+  // of the parity array failed and rebuilt in place, paused and resumed; on the first the
+  // distributed parity array synchronised and stopped, the mirror renamed; then the new array
+  // deleted), passes polling passes (one per second of the library's clock, an event queued on
+  // one of the controllers every fifth second), every new event of both controllers read one
+  // past the count and the first controller's log cleared, WalkAll again, Release.
   void RunAll(int passes = 30);
 
   const Tally& tally() const { return m_tally; }
@@ -61,11 +59,13 @@ class AgentSession {
 
   // The node at a path of link names below the root ("HBA2/ch4/slave"); null when absent.
   ComPtr<IRiver> At(std::string_view path) const;
-  // The address part of a node's handle ("1234;28" gives "1234"); empty when it has none.
-  static std::string HandleAddress(IRiver* node);
 
  private:
   void Walk(IRiver* node, int depth);
+  void ChangeSettings();
+  void WorkOnArrays();
+  void Poll(int passes);
+  void ReadEventLogs();
 
   ComPtr<RootNode> m_root;
   Tally m_tally;

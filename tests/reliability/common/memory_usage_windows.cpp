@@ -24,12 +24,6 @@ std::size_t HeapBytes() {
   return inUse;
 }
 
-std::size_t HeapNoise() {
-#if defined(__SANITIZE_ADDRESS__)
-  return 0;
-#else
-  return 8192;
-#endif
-}
+std::size_t HeapNoise() { return 8192; }
 
 }  // namespace swkv::test

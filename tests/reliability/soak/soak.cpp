@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,22 +27,6 @@ extern const char* const kDefaultScenarioText;
 namespace {
 
 constexpr const char* kControllers[] = {"HBA1", "HBA2"};
-
-// Reads every new event of the controller, as the agent does after a pass.
-std::int64_t ReadNewEvents(IEventLog* log) {
-  ULONG count = 0;
-  if (!log || log->GetNewCount(&count) != S_OK) return 0;
-  std::int64_t read = 0;
-  for (ULONG i = 0; i < count; ++i) {
-    BSTR record = nullptr;
-    ULONG size = 0;
-    HRESULT hr = log->ReadEventLog(&record, &size);
-    SysFreeString(record);
-    if (hr != S_OK) break;
-    ++read;
-  }
-  return read;
-}
 
 // One scrape of swkvctl serve: the tree read through IRiver, then the metrics and the verdict.
 void Scrape(IRiver* root) {
