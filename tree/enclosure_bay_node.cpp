@@ -6,14 +6,12 @@
 
 namespace swkv {
 
-EnclosureBayNode* EnclosureBayNode::New(std::int32_t channel, std::int32_t position,
-                                        std::int32_t type) {
-  return new EnclosureBayNode(channel, position, type);
+EnclosureBayNode* EnclosureBayNode::New(std::int32_t channel, std::int32_t position) {
+  return new EnclosureBayNode(channel, position);
 }
 
-EnclosureBayNode::EnclosureBayNode(std::int32_t channel, std::int32_t position,
-                                   std::int32_t type)
-    : m_channel(channel), m_position(position), m_type(type) {
+EnclosureBayNode::EnclosureBayNode(std::int32_t channel, std::int32_t position)
+    : m_channel(channel), m_position(position) {
   set_kind(kKind);
 }
 

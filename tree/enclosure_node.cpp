@@ -78,7 +78,7 @@ CRiver* EnclosureNode::BuildChildren(std::int32_t channel, std::int32_t position
     existing->FireNotification(kNotifyChanged);
     return existing;
   }
-  return AdoptChild(EnclosureBayNode::New(channel, position, type),
+  return AdoptChild(EnclosureBayNode::New(channel, position),
                     [&](EnclosureBayNode& bay) { return bay.Init(this, name, position, 0, 0); });
 }
 
