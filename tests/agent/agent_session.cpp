@@ -552,12 +552,13 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
                                   kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));
   } else if (command == "clear-faults") {
     simClearFaults();
-  } else if (command == "case") {
+  } else if (command == "case" || command == "case-get") {
     // One row of a table: every fault cleared, every call of FUNCTION giving V0, V1, ... as its
-    // outputs ("-" leaves one as the library gives it), then PATH refreshed (its status shown
-    // when it fails) and its NAMEs shown.
+    // outputs ("-" leaves one as the library gives it). case: PATH refreshed (its status shown
+    // when it fails) and its NAMEs shown; case-get: no refresh, the first NAME read through get
+    // (its hook runs) and the others shown as the listing has them.
     const auto arrow = std::find(w.begin(), w.end(), "->");
-    if (arrow == w.end() || w.end() - arrow < 3) throw Usage{"case FUNCTION V... -> PATH NAME..."};
+    if (arrow == w.end() || w.end() - arrow < 3) throw Usage{command + " FUNCTION V... -> PATH NAME..."};
     simClearFaults();
     for (auto value = w.begin() + 2; value != arrow; ++value) {
       if (*value == "-") continue;
@@ -565,11 +566,18 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
                                      static_cast<std::int32_t>(value - w.begin() - 2),
                                      Number(*value)));
     }
-    const HRESULT refreshed = Node(arrow[1])->refresh();
-    if (refreshed != S_OK) out += Status(refreshed);
-    Words shown{"shown"};
-    shown.insert(shown.end(), arrow + 1, w.end());
-    out += Do(shown, "");
+    auto names = arrow + 2;
+    if (command == "case") {
+      const HRESULT refreshed = Node(arrow[1])->refresh();
+      if (refreshed != S_OK) out += Status(refreshed);
+    } else {
+      out += Do({"get", arrow[1], *names++}, "");
+    }
+    if (names != w.end()) {
+      Words shown{"shown", arrow[1]};
+      shown.insert(shown.end(), names, w.end());
+      out += Do(shown, "");
+    }
   } else if (command == "apply") {
     need(1, "JSON");
     out = SimRefusal(simApply(rest.c_str()));
@@ -729,23 +737,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "call") {
     need(1, "FUNCTION ARG...");
     out = CallLibrary(w);
-  } else if (command == "case-get") {
-    // A row read through get: the outputs set as case sets them, then no refresh: the first NAME
-    // read through get (its hook runs) and the others shown as the listing has them.
-    const auto arrow = std::find(w.begin(), w.end(), "->");
-    if (arrow == w.end() || w.end() - arrow < 3)
-      throw Usage{"case-get FUNCTION V... -> PATH NAME..."};
-    simClearFaults();
-    for (auto value = w.begin() + 2; value != arrow; ++value)
-      if (*value != "-")
-        out += Do({"misbehave", w[1], "-1", "0", "output",
-                   std::to_string(value - w.begin() - 2), *value}, "");
-    out += Do({"get", arrow[1], arrow[2]}, "");
-    if (w.end() - arrow > 3) {
-      Words shown{"shown", arrow[1]};
-      shown.insert(shown.end(), arrow + 3, w.end());
-      out += Do(shown, "");
-    }
   } else if (command == "silent") {
     need(1, "FUNCTION...");
     for (std::size_t i = 1; i < w.size(); ++i)
