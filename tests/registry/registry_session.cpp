@@ -7,8 +7,7 @@
 // after a backslash: "HKLM" alone passes no subkey, "HKLM\" an empty one. A word may be quoted
 // ("a b"); "-" is a null name; %XX is the byte XX, {TEXT*N} TEXT N times (each # in it the count
 // from 0), {bytes} every byte from 0 to 255. Data is shown the same way.
-//   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, write, all, max, query, set,
-//                                   create, enum, delete, or a number, joined by |)
+//   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, all, max, set or create)
 //   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
 //   close NAME|HKLM                 RegCloseKey
 //   set KEY VALUE TYPE DATA         RegSetValueEx: TYPE sz (DATA and a terminator), bare-sz,
@@ -20,18 +19,17 @@
 //   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
 //                                   name buffer of SIZE (the class buffer is of 8)
 //   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue likewise
-//   info KEY [all|no-room]          RegQueryInfoKey (all: also the security descriptor's size
-//                                   and the last write time; no-room: those, and the class
-//                                   buffer of 8 given a room of 0)
+//   info KEY [no-room]              RegQueryInfoKey (no-room: the class buffer of 8 given a
+//                                   room of 0, and also the security descriptor's size and the
+//                                   last write time)
 //   delete-value KEY VALUE / delete-key KEY / delete-tree KEY
 //   read-only HIVE\PATH             the key may only be read from now on (its ACL on Windows)
 //   family [nt|9x]                  the system family the settings store works for (shown)
-//   family-of VERSION|system        the family of a version word, or of GetVersion's
+//   family-of VERSION               the family of a version word
 //   store NAME VALUE                StoreAdapterSetting: stored or refused
-//   adapters                        the AdapterSettings of every instance below HKLM\Enum\PCI
 //   rewrite TYPE DATA NAME VALUE    the NT driver's text set as with set, NAME stored, the text
 //                                   queried
-//   parse-key TEXT / export TEXT / list TEXT [VALUE]   swkvreg's key names, export and query
+//   export TEXT / list TEXT         swkvreg's export and query of the key named TEXT
 // Only in posix_* sessions ("$ROOT" is the registry root; what a command writes to stderr is
 // shown after it):
 //   writers N M KEY                 N processes at once, each setting M values wNvM and
@@ -182,15 +180,13 @@ std::vector<Word> Split(std::string line) {
   return words;
 }
 
-REGSAM Rights(const std::string& text) {
-  REGSAM rights = 0;
-  std::istringstream in(text);
-  for (std::string name; std::getline(in, name, '|');)
-    rights |= name == "read" ? KEY_READ : name == "all" ? KEY_ALL_ACCESS
-            : name == "max" ? MAXIMUM_ALLOWED : name == "set" ? KEY_SET_VALUE
-            : name == "create" ? KEY_CREATE_SUB_KEY
-                               : static_cast<REGSAM>(std::stoul(name, nullptr, 0));
-  return rights;
+REGSAM Rights(const std::string& name) {
+  static const std::map<std::string, REGSAM> kRights = {{"read", KEY_READ},
+                                                        {"all", KEY_ALL_ACCESS},
+                                                        {"max", MAXIMUM_ALLOWED},
+                                                        {"set", KEY_SET_VALUE},
+                                                        {"create", KEY_CREATE_SUB_KEY}};
+  return kRights.at(name);
 }
 
 // Text shown line by line after "| " (<XX>: a byte that is not plain text).
@@ -262,19 +258,6 @@ class RegistrySession {
     return key;
   }
 
-  // The names of the subkeys of HKLM\path, in the order the registry lists them.
-  static std::vector<std::string> Subkeys(const std::string& path) {
-    std::vector<std::string> names;
-    UniqueHkey key;
-    char name[256];
-    DWORD length = sizeof name;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS)
-      while (RegEnumKeyExA(key.get(), static_cast<DWORD>(names.size()), name, &length, nullptr,
-                           nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-        names.emplace_back(name, length), length = sizeof name;
-    return names;
-  }
-
   std::string Do(const std::string& name, const std::vector<Word>& w,
                  [[maybe_unused]] const std::string& line) {
     auto text = [&](std::size_t i) { return w[i].value_or("-"); };
@@ -322,20 +305,11 @@ class RegistrySession {
         OverrideSystemFamilyForTesting(text(1) == "nt" ? SystemFamily::kWindowsNt
                                                        : SystemFamily::kWindows9x);
       SystemFamily family = command == "family" ? CurrentSystemFamily()
-                            : FamilyOfVersion(text(1) == "system" ? GetVersion() : size(1));
+                                                : FamilyOfVersion(size(1));
       return family == SystemFamily::kWindowsNt ? "nt\n" : "9x\n";
     }
     if (command == "store")
       return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
-    if (command == "adapters") {
-      std::string out;
-      for (const std::string& device : Subkeys("Enum\\PCI"))
-        for (const std::string& instance : Subkeys("Enum\\PCI\\" + device))
-          out += device + "\\" + instance + ": " +
-                 Do({}, {"query", "HKLM\\Enum\\PCI\\" + device + "\\" + instance, "AdapterSettings",
-                         "1024", "", "", "", ""}, line);
-      return out;
-    }
     if (command == "rewrite") {
       const std::string device =
           "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
@@ -344,16 +318,11 @@ class RegistrySession {
       out += Do({}, {"store", w[3], w[4], "", "", "", "", ""}, line);
       return out + Do({}, {"query", device, "DriverParameter", "2048", "", "", "", ""}, line);
     }
-    if (command == "parse-key" || command == "export" || command == "list") {
+    if (command == "export" || command == "list") {
       tools::KeyName view;
       if (!tools::ParseKeyName(text(1), view)) return "not a key name\n";
       std::ostringstream out;
-      if (command == "parse-key")
-        out << view.Full() << (view.hive == HKEY_LOCAL_MACHINE ? " (HKLM)\n" : "\n");
-      LONG status = command == "parse-key" ? ERROR_SUCCESS
-                    : command == "export"  ? tools::ExportKey(view, out)
-                    : text(2).empty()      ? tools::QueryKey(view, out)
-                                           : tools::QueryValue(view, text(2), out);
+      LONG status = command == "export" ? tools::ExportKey(view, out) : tools::QueryKey(view, out);
       return Lines(out.str()) + (status == ERROR_SUCCESS ? "" : Status(status) + "\n");
     }
 #ifndef _WIN32
