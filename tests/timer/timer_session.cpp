@@ -1,8 +1,9 @@
 // Sessions of a host's message loop: each file in sessions/ is a list of calls of the thread
-// message queue and the window-less timers, each followed by what it gave. Sessions named
-// "clock_..." step the POSIX library's manual clock and run there only; "timer_ids..." and
-// "message_limit" hold on Windows and on the POSIX library, not on Wine; the others everywhere.
-//   arm NAME MS [record|nested|quiet]  a new timer (nested: its procedure pumps messages too)
+// message queue and the window-less timers, each followed by what it gave. The sessions named
+// posix_* run on our POSIX layer only: "posix_clock_..." step its manual clock, and the others
+// hold on Windows too but not on Wine (which numbers timers per thread, calls any procedure
+// named and posts without bound).
+//   arm NAME MS [record|nested]     a new timer (nested: its procedure pumps messages too)
 //   rearm NAME MS [PROC]            SetTimer again with the timer's identifier
 //   arm-window MS                   SetTimer on a window handle that is none
 //   kill NAME...                    KillTimer, of each in turn
@@ -13,7 +14,7 @@
 //   forge NAME                      a WM_TIMER of NAME's identifier naming another procedure,
 //                                   dispatched
 //   post THREAD MESSAGE WPARAM [LPARAM [TIMES]] / quit CODE   (TIMES: up to the first refused)
-//   thread T / on T COMMAND / start T COMMAND / join T / end T
+//   on T COMMAND / start T COMMAND / join T / end T
 //                                   a thread that runs commands: at once, or started and
 //                                   waited for; end lets the thread return
 //   steps MS STEP                   the manual clock moved on STEP at a time up to MS, every
@@ -38,7 +39,6 @@
 #include "platform/win.h"
 #include "tests/support/agent.h"
 #include "tests/support/replay.h"
-#include "tests/support/system_traits.h"
 
 namespace {
 
@@ -66,13 +66,11 @@ void CALLBACK Nested(HWND window, UINT message, UINT_PTR id, DWORD time) {
   swkv::test::PumpMessages();
   --g_depth;
 }
-void CALLBACK Quiet(HWND, UINT, UINT_PTR, DWORD) {}
 void CALLBACK Stray(HWND, UINT, UINT_PTR id, DWORD) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_fired.push_back("stray " + Name(id));
 }
-const std::map<std::string, TIMERPROC> kProcedures = {
-    {"record", Record}, {"nested", Nested}, {"quiet", Quiet}, {"stray", Stray}};
+const std::map<std::string, TIMERPROC> kProcedures = {{"record", Record}, {"nested", Nested}};
 
 std::string Describe(const MSG& m) {
   std::string text = m.message == WM_TIMER ? "timer " + Name(m.wParam)
@@ -190,7 +188,7 @@ class TimerSession {
       std::lock_guard<std::mutex> lock(g_mutex);
       g_names[id] = w[1];
     } else if (c == "arm-window") {
-      const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Quiet);
+      const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Record);
       out << id << " error " << GetLastError() << "\n";
     } else if (c == "kill") {
       for (std::size_t i = 1; i < w.size(); ++i)
@@ -222,8 +220,6 @@ class TimerSession {
       }
     } else if (c == "quit") {
       PostQuitMessage(static_cast<int>(number(1)));
-    } else if (c == "thread") {
-      Thread(w.at(1));
     } else if (c == "on" || c == "start") {
       const std::size_t at = line.find(w.at(1), line.find(c) + c.size()) + w[1].size() + 1;
       std::future<std::string> result =
@@ -286,24 +282,7 @@ class TimerSession {
   ULONGLONG m_tick = 0;
 };
 
-std::string SessionsDir() { return std::string(SWKV_TESTS_DIR) + "/timer/sessions"; }
-
-class TimerSessionTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(TimerSessionTest, ReplaysTheSession) {
-#ifdef _WIN32
-  if (GetParam().starts_with("clock")) GTEST_SKIP() << "the manual clock is the POSIX library's";
-#endif
-  const bool notWine = GetParam().starts_with("timer_ids") || GetParam() == "message_limit";
-  if (notWine && swkv::test::RunningOnWine())
-    GTEST_SKIP() << "Wine numbers timers per thread, calls any procedure named, posts unbounded";
-  TimerSession session;
-  swkv::test::CheckSession(SessionsDir() + "/" + GetParam() + ".txt",
-                           [&](const std::string& command) { return session.Run(command); });
-}
-
-INSTANTIATE_TEST_SUITE_P(Sessions, TimerSessionTest,
-                         ::testing::ValuesIn(swkv::test::SessionNames(SessionsDir())),
-                         [](const auto& test) { return test.param; });
+SWKV_SESSION_TESTS(TimerSessionTest, TimerSession,
+                   std::string(SWKV_TESTS_DIR) + "/timer/sessions");
 
 }  // namespace
