@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# A real Prometheus server scrapes `swkvctl serve`, and a real node_exporter reads the textfile
+# swkv's monitoring against Debian's own programs. promtool accepts swkvctl's metrics (the
+# textfile of the default scenario, and the metrics of a scenario where everything goes wrong and
+# a name needs escaping) and the alert rules, and the rules' unit tests pass. Then a real
+# Prometheus server scrapes `swkvctl serve`, and a real node_exporter reads the textfile
 # that serve writes, while the default timeline fails a disk (on a controller without hot spares,
 # so that the array goes critical and stays so). Through Prometheus's query API both show the
 # array go from normal to critical and the failure counted as an event; a second serve on the
 # port is refused and SIGTERM stops serve cleanly. Loopback only, ports chosen free here, every
 # wait bounded. Skipped (77) only when a program is missing.
 set -euo pipefail
-swkvctl=$1 scenario=$2
-for program in prometheus prometheus-node-exporter python3; do
+swkvctl=$1 scenario=$2 rules=$3 rule_tests=$4 troubles=$5
+for program in promtool prometheus prometheus-node-exporter python3; do
   if ! command -v "$program" > /dev/null; then
     echo "skipped: $program is not installed (scripts/setup installs it)"
     exit 77
@@ -25,6 +28,17 @@ export SWKV_REGISTRY_ROOT=$box/registry XDG_STATE_HOME=$box/state HOME=$box/home
 export SWKV_SIM_STATE=$box/sim-state.json SWKV_SIM_CLOCK=manual
 export SWKV_SIM_SCENARIO=$box/scenario.json
 unset SWKV_SIM_TRACE
+SWKV_SIM_SCENARIO= "$swkvctl" metrics --textfile "$box/before.prom" 2> /dev/null
+SWKV_SIM_STATE= SWKV_SIM_SCENARIO=$troubles "$swkvctl" metrics > "$box/troubles.prom"
+for file in before troubles; do
+  promtool check metrics < "$box/$file.prom"
+  grep -q '^swkv_up 1$' "$box/$file.prom"
+done
+promtool check rules "$rules"
+cp "$rules" "$rule_tests" "$box/"
+(cd "$box" && promtool test rules "$(basename "$rule_tests")")
+rm "$box/sim-state.json"
+
 python3 - "$scenario" "$box/scenario.json" <<'PY'
 import json, sys
 scenario = json.load(open(sys.argv[1]))
