@@ -53,24 +53,15 @@ fail() {
   for log in "$box"/*.log; do echo "--- $log"; tail -n 20 "$log"; done >&2
   exit 1
 }
-# Polls Prometheus until the query's values sum to the value wanted, for at most the seconds given.
+# Polls Prometheus until the sum of the query's values is the value wanted, for at most the
+# seconds given.
 await() {
-  python3 - "$prometheus_port" "$@" <<'PY' || fail "$2 did not give $1 within $3 s"
-import json, sys, time, urllib.parse, urllib.request
-port, wanted, expression, seconds = sys.argv[1:]
-url = "http://127.0.0.1:%s/api/v1/query?query=%s" % (port, urllib.parse.quote(expression))
-deadline, got = time.monotonic() + float(seconds), "none"
-while time.monotonic() < deadline:
-    try:
-        result = json.load(urllib.request.urlopen(url, timeout=2))["data"]["result"]
-    except OSError:
-        result = []
-    got = "%g" % sum(float(r["value"][1]) for r in result) if result else "none"
-    if got == wanted:
-        sys.exit(0)
-    time.sleep(0.5)
-sys.exit("%s gave %s" % (expression, got))
-PY
+  local got deadline=$((SECONDS + $3))
+  until got=$(promtool query instant "http://127.0.0.1:$prometheus_port" "sum($2)" 2>&1) &&
+    [[ $got == *"=> $1 @"* ]]; do
+    ((SECONDS < deadline)) || fail "$2 gave ${got:-no series}, not $1, within $3 s"
+    sleep 0.5
+  done
 }
 
 "$swkvctl" register > /dev/null
