@@ -203,15 +203,13 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
 
   const bool update = GetEnv("SWKV_UPDATE_TRANSCRIPTS").has_value();
   const CtlSandbox box;
-  const std::string ctl = std::string("'") + SWKV_CTL + "'";
-  if (!transcript.console) EXPECT_EQ(box.Run(ctl + " register").exitCode, 0);
   WriteText(box.Path("scenario.json"),
             FixedStartScenario(std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
                                                                   ? "/../sim/default_scenario.json"
                                                                   : "/" + transcript.scenario)));
-  const CtlResult run =
-      transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
-                         : box.Run("exec " + ctl + " --speed max shell --echo", transcript.commands);
+  const std::string shell = "swkvctl register > /dev/null && exec swkvctl --speed max shell --echo";
+  const CtlResult run = transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
+                                           : box.Run(shell, transcript.commands);
 
   if ((run.out != transcript.session || run.exitCode != transcript.exitCode) && update) {
     WriteText(path, WithExitCode(transcript.header, run.exitCode) + run.out);
