@@ -2,7 +2,8 @@
 #
 # Installs the build into PREFIX (emptied first), then runs PREFIX/bin/swkvctl tree --brief with
 # a new home and state folder and nothing registered, from outside the build tree, and checks
-# that it registered the installed component (not the build's) and shows HBA1 and HBA2.
+# that it registered the installed component (not the build's) and read the tree (a controller
+# library it cannot load or that finds no controller fails the command).
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -10,8 +11,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-foreach(file bin/swkvctl bin/swkvreg lib/swkv/mxaRAID.so lib/swkv/libraidapikv9k.so
-             include/swkv/mxaraid/interfaces.h include/swkv/raidlib/raidapikv9k.h
+# What the run below does not use.
+foreach(file bin/swkvreg include/swkv/mxaraid/interfaces.h include/swkv/raidlib/raidapikv9k.h
              include/swkv/platform/win.h share/doc/swkv/README.md)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
@@ -28,11 +29,6 @@ execute_process(
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "swkvctl tree --brief failed (${result}):\n${out}${err}")
 endif()
-foreach(controller HBA1 HBA2)
-  if(NOT out MATCHES "${controller}")
-    message(FATAL_ERROR "no ${controller} in the installed swkvctl's tree:\n${out}${err}")
-  endif()
-endforeach()
 
 # On standard error it said which component it registered: the installed one.
 if(NOT err MATCHES "${PREFIX}/lib/swkv/mxaRAID.so")

@@ -20,6 +20,8 @@ TEST(Interfaces, EachObjectAnswersItsOwnInterfacesAndRefusesNullPlaces) {
   ASSERT_EQ(node->FindConnectionPoint(IID_IRAIDEvent, point.put()), S_OK);
   ComPtr<IEnumConnectionPoints> points;
   ASSERT_EQ(node->EnumConnectionPoints(points.put()), S_OK);
+  ComPtr<IEnumConnections> connections;
+  ASSERT_EQ(point->EnumConnections(connections.put()), S_OK);
   IUnknown* river = static_cast<IRiver*>(node.get());
   const std::tuple<IUnknown*, const IID*, HRESULT> cases[] = {
       {river, &IID_IUnknown, S_OK},          {river, &IID_IRiver, S_OK},
@@ -27,7 +29,9 @@ TEST(Interfaces, EachObjectAnswersItsOwnInterfacesAndRefusesNullPlaces) {
       {river, &IID_IEnumString, E_NOINTERFACE}, {listing.get(), &IID_IEnumString, S_OK},
       {listing.get(), &IID_IRiver, E_NOINTERFACE}, {point.get(), &IID_IConnectionPoint, S_OK},
       {point.get(), &IID_IRiver, E_NOINTERFACE}, {points.get(), &IID_IEnumConnectionPoints, S_OK},
-      {points.get(), &IID_IEnumString, E_NOINTERFACE}};
+      {points.get(), &IID_IEnumString, E_NOINTERFACE},
+      {connections.get(), &IID_IEnumConnections, S_OK},
+      {connections.get(), &IID_IEnumString, E_NOINTERFACE}};
   for (const auto& [object, iid, status] : cases) {
     ComPtr<IUnknown> answer;
     EXPECT_EQ(object->QueryInterface(*iid, answer.put_void()), status);

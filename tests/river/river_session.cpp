@@ -30,8 +30,7 @@
 //   advise NODE OBJECT...          each object advised in turn (a name not known yet: a new sink)
 //   unadvise NODE COOKIE / fire NODE CODE
 //   connections NODE [STEP...]     what EnumConnections hands out after the steps: a number
-//                                  skips, reset, clone (go on with the copy), qi (IUnknown, the
-//                                  enumerator's own interface, IEnumString)
+//                                  skips, reset, clone (go on with the copy)
 //   refs NAME / locks / release NAME|all
 //                                  the count of an object; module locks since the session began;
 //                                  a reference the session holds let go
@@ -158,25 +157,18 @@ class RiverSession {
     return entry.starts_with("handle@pr-@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
   }
   // What EnumConnections hands out after the steps: a number skips that many, "reset" starts
-  // again, "clone" goes on with a copy, "qi" asks it for IUnknown, itself and IEnumString.
+  // again, "clone" goes on with a copy.
   std::string Connections(const Words& w) {
     ComPtr<IEnumConnections> e;
     Point(w[1])->EnumConnections(e.put());
     std::string out;
     for (std::size_t i = 2; i < w.size(); ++i) {
       ComPtr<IEnumConnections> copy;
-      ComPtr<IUnknown> asked;
       if (w[i] == "reset") {
         out += "reset = " + StatusName(e->Reset()) + "\n";
       } else if (w[i] == "clone") {
         out += "clone = " + StatusName(e->Clone(copy.put())) + "\n";
         e = copy;
-      } else if (w[i] == "qi") {
-        out += "qi =";
-        for (const IID& iid : {IID_IUnknown, IID_IEnumConnections, IID_IEnumString}) {
-          out += " " + StatusName(e->QueryInterface(iid, asked.put_void()));
-        }
-        out += "\n";
       } else {
         out += "skip " + w[i] + " = " + StatusName(e->Skip(std::stoul(w[i]))) + "\n";
       }

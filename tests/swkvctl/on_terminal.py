@@ -9,13 +9,10 @@ fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
 process = subprocess.Popen(sys.argv[1:], stdout=slave, stderr=slave)
 os.close(slave)
 got = b""
-while True:
-    try:
-        chunk = os.read(master, 65536)
-    except OSError:  # the terminal is closed once the command ended and everything was read
-        break
-    if not chunk:
-        break
-    got += chunk
+try:
+    while chunk := os.read(master, 65536):
+        got += chunk
+except OSError:  # the terminal is closed once the command ended and everything was read
+    pass
 sys.stdout.write(got.decode("utf-8", "replace").replace("\r\n", "\n"))
 sys.exit(process.wait())

@@ -18,15 +18,12 @@
 // review the difference before committing it.
 #ifndef _WIN32
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -48,84 +45,60 @@ constexpr std::string_view kPromptStart = "swkvctl:";
 constexpr const char* kStartMs = "1796557440000";
 
 struct CtlResult {
-  int exitCode = -1;  // -1 when the process did not exit normally (it crashed)
+  int exitCode = -1;  // -1 when the shell did not exit normally
   std::string out;    // standard output and standard error together, as a terminal shows them
 };
 
-// swkvctl (or another program) run as a process, the way an operator or a script runs it, in a
-// sandbox of its own: a private registry, a private state folder, the simulated controller
-// library with a state file and a stopped clock, and nothing of the caller's swkv environment.
+// A folder where swkvctl and other programs run through /bin/sh, the way an operator or a script
+// runs them: a private registry, a private state folder, the simulated controller library with a
+// state file and a stopped clock, and none of the caller's swkv variables (this process's
+// environment is the sandbox's while it exists).
 class CtlSandbox {
  public:
   CtlSandbox() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/swkvctl-test-XXXXXX";
     if (!::mkdtemp(pattern.data())) ADD_FAILURE() << "cannot make a folder from " << pattern;
-    m_folder = pattern;
+    folder = pattern;
     fs::create_directories(Path("registry"));
-    environment = {{"SWKV_REGISTRY_ROOT", Path("registry")}, {"HOME", Path("home")},
-                   {"XDG_STATE_HOME", Path("state")}, {"SWKV_SIM_STATE", Path("sim-state.json")},
-                   {"SWKV_SIM_CLOCK", "manual"}};
+    std::vector<std::string> callers;
+    for (char** entry = environ; *entry; ++entry) {
+      const std::string variable = *entry, name = variable.substr(0, variable.find('='));
+      if (name.starts_with("SWKV_") || name == "LD_LIBRARY_PATH") callers.push_back(name);
+    }
+    for (const std::string& name : callers) m_env.Set(name.c_str(), nullptr);
+    const std::string ctlFolder = fs::canonical(SWKV_CTL).parent_path().string();
+    build = fs::path(ctlFolder).parent_path().string();
+    const std::pair<const char*, std::string> variables[] = {
+        {"SWKV_REGISTRY_ROOT", Path("registry")}, {"HOME", Path("home")},
+        {"XDG_STATE_HOME", Path("state")},        {"SWKV_SIM_STATE", Path("sim-state.json")},
+        {"SWKV_SIM_CLOCK", "manual"},             {"SWKV_SIM_SCENARIO", Path("scenario.json")},
+        {"BOX", folder},                          {"BUILD", build},
+        {"TESTS", SWKV_TESTS_DIR},                {"PATH", ctlFolder + ":/usr/bin:/bin"}};
+    for (const auto& [name, value] : variables) m_env.Set(name, value.c_str());
   }
   ~CtlSandbox() {
     std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
+    fs::remove_all(folder, ignored);
   }
   CtlSandbox(const CtlSandbox&) = delete;
   CtlSandbox& operator=(const CtlSandbox&) = delete;
 
-  CtlResult Run(const std::string& program, const std::vector<std::string>& args,
-                const std::string& input = "");
-  const std::string& folder() const { return m_folder; }
-  std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+  // The shell command line run in the folder, with input on its standard input.
+  CtlResult Run(const std::string& line, const std::string& input = "") const {
+    WriteText(Path("command.sh"), line + "\n");
+    WriteText(Path("stdin.txt"), input);
+    const int status = std::system(
+        ("cd '" + folder + "' && /bin/sh command.sh < stdin.txt > stdout.txt 2>&1").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(Path("stdout.txt"))};
+  }
+  std::string Path(const std::string& name) const { return folder + "/" + name; }
 
-  std::map<std::string, std::string> environment;  // for the next runs
+  std::string folder, build;
 
  private:
-  std::string m_folder;
+  ScopedEnv m_env;
 };
-
-CtlResult CtlSandbox::Run(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& input) {
-  WriteText(Path("stdin.txt"), input);
-  std::vector<std::string> variables;
-  for (char** entry = environ; *entry; ++entry) {
-    // The caller's variables that would change what swkvctl finds stay behind.
-    const std::string variable = *entry, name = variable.substr(0, variable.find('='));
-    if (!name.starts_with("SWKV_") && name != "XDG_STATE_HOME" && name != "HOME" &&
-        name != "LD_LIBRARY_PATH")
-      variables.push_back(variable);
-  }
-  for (const auto& [name, value] : environment) variables.push_back(name + "=" + value);
-  std::vector<std::string> words = {program};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> envp, argv;
-  for (std::string& variable : variables) envp.push_back(variable.data());
-  for (std::string& word : words) argv.push_back(word.data());
-  envp.push_back(nullptr);
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 0, Path("stdin.txt").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&files, 1, Path("stdout.txt").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&files, 1, 2);
-  CtlResult result;
-  pid_t pid = 0;
-  int failure = posix_spawn(&pid, program.c_str(), &files, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&files);
-  if (failure != 0) {
-    ADD_FAILURE() << "cannot start " << program << " (error " << failure << ")";
-    return result;
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  result.out = ReadText(Path("stdout.txt"));
-  return result;
-}
 
 // A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
 bool IsPrompt(const std::string& line) {
@@ -196,12 +169,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 // The console session as it runs now: its commands, comments and blank lines, each command with
 // what it printed.
-std::string RunConsole(CtlSandbox& box, const std::string& session) {
-  const std::string build = fs::canonical(SWKV_CTL).parent_path().parent_path().string();
-  box.environment["BOX"] = box.folder();
-  box.environment["BUILD"] = build;
-  box.environment["TESTS"] = SWKV_TESTS_DIR;  // helpers such as swkvctl/on_terminal.py
-  box.environment["PATH"] = fs::canonical(SWKV_CTL).parent_path().string() + ":/usr/bin:/bin";
+std::string RunConsole(const CtlSandbox& box, const std::string& session) {
   std::vector<std::string> lines;
   std::istringstream in(session);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -214,9 +182,9 @@ std::string RunConsole(CtlSandbox& box, const std::string& session) {
     if (separator || line.starts_with("#")) {
       out += line + "\n";
     } else if (line.starts_with("$ ")) {
-      const CtlResult run = box.Run("/bin/sh", {"-c", "cd \"$BOX\" && " + line.substr(2)});
-      std::string printed = Replaced(run.out, box.environment["SWKV_REGISTRY_ROOT"], "$REGISTRY");
-      out += line + "\n" + Replaced(Replaced(printed, box.folder(), "$BOX"), build, "$BUILD");
+      const CtlResult run = box.Run(line.substr(2));
+      const std::string printed = Replaced(run.out, box.Path("registry"), "$REGISTRY");
+      out += line + "\n" + Replaced(Replaced(printed, box.folder, "$BOX"), box.build, "$BUILD");
       if (!out.ends_with("\n")) out += "\n";
       if (run.exitCode != 0) out += "[exit " + std::to_string(run.exitCode) + "]\n";
     }
@@ -233,21 +201,17 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   const Transcript transcript = Parse(ReadText(path));
   ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
 
-  CtlSandbox box;
-  if (!transcript.console) {
-    EXPECT_EQ(box.Run(SWKV_CTL, {"register"}).exitCode, 0);
-  }
+  const bool update = GetEnv("SWKV_UPDATE_TRANSCRIPTS").has_value();
+  const CtlSandbox box;
   WriteText(box.Path("scenario.json"),
             FixedStartScenario(std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
                                                                   ? "/../sim/default_scenario.json"
                                                                   : "/" + transcript.scenario)));
-  box.environment["SWKV_SIM_SCENARIO"] = box.Path("scenario.json");
-  const CtlResult run =
-      transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
-                         : box.Run(SWKV_CTL, {"--speed", "max", "shell", "--echo"}, transcript.commands);
+  const std::string shell = "swkvctl register > /dev/null && exec swkvctl --speed max shell --echo";
+  const CtlResult run = transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
+                                           : box.Run(shell, transcript.commands);
 
-  if ((run.out != transcript.session || run.exitCode != transcript.exitCode) &&
-      GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
+  if ((run.out != transcript.session || run.exitCode != transcript.exitCode) && update) {
     WriteText(path, WithExitCode(transcript.header, run.exitCode) + run.out);
     ADD_FAILURE() << path << " written again from swkvctl's output";
     return;
