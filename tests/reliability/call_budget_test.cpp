@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "bench/prescribed_calls.h"
 #include "sim/sim_control.h"
@@ -40,47 +41,32 @@ class CallBudget : public ::testing::Test {
           << bench::OperationName(op) << ": " << function;
     }
   }
-  void ExpectRefresh(Op op, const char* path) {
-    ComPtr<IRiver> node = session.At(path);
-    ASSERT_TRUE(node) << path;
-    ExpectPrescribed(op, [&] { node->refresh(); });
-  }
 
   RegistrySandbox registry;
   MessageCapture messages;
   AgentSession session;
 };
 
-TEST_F(CallBudget, BuildingTheTree) {
+// Each operation after the others, in its steady state.
+TEST_F(CallBudget, EachCountedOperationMakesThePrescribedCalls) {
   ExpectPrescribed(Op::kBuildTree, [] {
     AgentSession another;
     another.Build();
     another.Release();
   });
-}
-
-TEST_F(CallBudget, WalkingTheTree) {
   ExpectPrescribed(Op::kWalkTree, [&] { session.WalkAll(); });
-}
-
-TEST_F(CallBudget, RefreshOfEachNodeKind) {
-  ExpectRefresh(Op::kRefreshRoot, "");
-  ExpectRefresh(Op::kRefreshController, "HBA1");
-  ExpectRefresh(Op::kRefreshChannel, "HBA1/ch2");
-  ExpectRefresh(Op::kRefreshDisk, "HBA1/ch2/master");
-  ExpectRefresh(Op::kRefreshArray, "HBA1/Data");
-  ExpectRefresh(Op::kRefreshEnclosure, "HBA1/enclosure1");
-  ExpectRefresh(Op::kRefreshBay, "HBA1/enclosure1/quickbay1");
-  ExpectRefresh(Op::kRefreshBattery, "HBA1/battery");
-}
-
-TEST_F(CallBudget, GetOfArrayStatus) {
+  const std::pair<Op, const char*> refreshes[] = {
+      {Op::kRefreshRoot, ""}, {Op::kRefreshController, "HBA1"}, {Op::kRefreshChannel, "HBA1/ch2"},
+      {Op::kRefreshDisk, "HBA1/ch2/master"}, {Op::kRefreshArray, "HBA1/Data"},
+      {Op::kRefreshEnclosure, "HBA1/enclosure1"}, {Op::kRefreshBay, "HBA1/enclosure1/quickbay1"},
+      {Op::kRefreshBattery, "HBA1/battery"}};
+  for (const auto& [op, path] : refreshes) {
+    ComPtr<IRiver> node = session.At(path);
+    ASSERT_TRUE(node) << path;
+    ExpectPrescribed(op, [&] { node->refresh(); });
+  }
   ComPtr<IRiver> array = session.At("HBA1/Data");
-  ASSERT_TRUE(array);
   ExpectPrescribed(Op::kGetStatus, [&] { Get(array.get(), "Status"); });
-}
-
-TEST_F(CallBudget, OnePollingPass) {
   ExpectPrescribed(Op::kPollingPass, [] { RunPollingPass(); });
 }
 

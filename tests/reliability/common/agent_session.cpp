@@ -57,7 +57,6 @@ ComPtr<IRiver> AgentSession::At(std::string_view path) const {
 void AgentSession::Walk(IRiver* node, int depth) {
   ++m_tally.nodes;
   for (const std::string& entry : Dir(node)) {
-    ++m_tally.entries;
     m_tally.longest = std::max(m_tally.longest, entry.size());
     std::string name = entry.substr(0, entry.find('@'));
     Get(node, name);
