@@ -21,34 +21,26 @@ using bench::CallCounts;
 using bench::Fn;
 using bench::Op;
 
-class CallBudget : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetComponentAndLibrary();
-    session.Build();
+// The calls of the operation's second run: the first leaves the selection as it stays.
+void ExpectPrescribed(Op op, const std::function<void()>& operation) {
+  operation();
+  simResetCallCounts();
+  operation();
+  CallCounts prescribed = bench::PrescribedCalls(op);
+  for (int i = 0; i < bench::kFunctionCount; ++i) {
+    const char* function = bench::FunctionName(static_cast<Fn>(i));
+    EXPECT_EQ(simCallCount(function, -1), prescribed[static_cast<std::size_t>(i)])
+        << bench::OperationName(op) << ": " << function;
   }
-  void TearDown() override { session.Release(); }
-
-  // The calls of the operation's second run: the first leaves the selection as it stays.
-  void ExpectPrescribed(Op op, const std::function<void()>& operation) {
-    operation();
-    simResetCallCounts();
-    operation();
-    CallCounts prescribed = bench::PrescribedCalls(op);
-    for (int i = 0; i < bench::kFunctionCount; ++i) {
-      const char* function = bench::FunctionName(static_cast<Fn>(i));
-      EXPECT_EQ(simCallCount(function, -1), prescribed[static_cast<std::size_t>(i)])
-          << bench::OperationName(op) << ": " << function;
-    }
-  }
-
-  RegistrySandbox registry;
-  MessageCapture messages;
-  AgentSession session;
-};
+}
 
 // Each operation after the others, in its steady state.
-TEST_F(CallBudget, EachCountedOperationMakesThePrescribedCalls) {
+TEST(CallBudget, EachCountedOperationMakesThePrescribedCalls) {
+  RegistrySandbox registry;
+  MessageCapture messages;
+  ResetComponentAndLibrary();
+  AgentSession session;
+  session.Build();
   ExpectPrescribed(Op::kBuildTree, [] {
     AgentSession another;
     another.Build();

@@ -118,7 +118,8 @@ class FaultSweep : public ::testing::Test {
     AgentSession session;
     session.RunAll();
     Outcome outcome{"", session.tally(), {}};
-    for (const LibraryFunction& f : kLibraryFunctions) outcome.calls[f.name] = simCallCount(f.name, -1);
+    for (const LibraryFunction& f : kLibraryFunctions)
+      outcome.calls[f.name] = simCallCount(f.name, -1);
 
     auto note = [&outcome](bool found, std::size_t count, const char* what) {
       if (found) outcome.problems.append(" ").append(std::to_string(count)).append(what);
