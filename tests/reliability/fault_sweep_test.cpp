@@ -58,6 +58,7 @@ struct Fault {
     if (kind == 0) return label + " fails";
     if (kind == SIM_MISBEHAVE_COUNT) return label + " reports count " + std::to_string(value);
     if (kind == SIM_MISBEHAVE_UNTERMINATED) return label + " leaves its texts unterminated";
+    if (kind == SIM_MISBEHAVE_SILENT) return label + " leaves its values unwritten";
     return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
   }
   void Apply() const {
