@@ -96,6 +96,9 @@ void NameTheRun() {
 }
 #endif
 
+// SWKV_SWEEP=full: every call of every function, else its first and its last.
+bool FullSweep() { return GetEnv("SWKV_SWEEP") == "full"; }
+
 class FaultSweep : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -162,7 +165,7 @@ class FaultSweep : public ::testing::Test {
                                       Faults&)>& make) {
     const Outcome clean = Run(nullptr);
     ASSERT_EQ(clean.problems, "") << "the clean session";
-    const bool full = GetEnv("SWKV_SWEEP") == "full";
+    const bool full = FullSweep();
     Faults faults;
     for (const LibraryFunction& f : kLibraryFunctions) {
       const std::int64_t last = clean.calls.at(f.name);
@@ -203,7 +206,7 @@ TEST_F(FaultSweep, EachFunctionFailing) {
 }
 
 TEST_F(FaultSweep, EachFunctionMisbehaving) {
-  const bool full = GetEnv("SWKV_SWEEP") == "full";
+  const bool full = FullSweep();
   Sweep([full](auto& f, std::int64_t call, std::int64_t last, Faults& faults) {
     AddMisbehaviours(f, call, full || call == 1, full || call == last, faults);
   });

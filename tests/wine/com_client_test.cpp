@@ -57,14 +57,6 @@ VARIANT Argument(VARTYPE type, void* value) {
   return argument;
 }
 
-// get or cd: a name, and a reference for what comes back.
-HRESULT CallOnName(IDispatch* target, const wchar_t* method, const std::string& name,
-                   VARTYPE resultType, void* result) {
-  UniqueBstr wide = UniqueBstr::FromAnsi(name);
-  return CallMethod(target, method,
-                    {Argument(VT_BSTR, wide.get()), Argument(resultType | VT_BYREF, result)});
-}
-
 // dir, get and cd through IDispatch, with the types a C++ client passes.
 std::vector<std::string> DispatchDir(IRiver* node) {
   ComPtr<IUnknown> listing;
@@ -72,14 +64,16 @@ std::vector<std::string> DispatchDir(IRiver* node) {
   return test::Entries(listing.get());
 }
 void DispatchGet(IRiver* node, const std::string& name) {
-  UniqueBstr buffer = UniqueBstr::Buffer(1024);
+  UniqueBstr wide = UniqueBstr::FromAnsi(name), buffer = UniqueBstr::Buffer(1024);
   BSTR value = buffer.get();
-  CallOnName(node, L"get", name, VT_BSTR, &value);
+  CallMethod(node, L"get", {Argument(VT_BSTR, wide.get()), Argument(VT_BSTR | VT_BYREF, &value)});
 }
 ComPtr<IRiver> DispatchCd(IRiver* node, const std::string& name) {
+  UniqueBstr wide = UniqueBstr::FromAnsi(name);
   ComPtr<IUnknown> child;
-  if (CallOnName(node, L"cd", name, VT_UNKNOWN, child.put()) != S_OK) return {};
-  return child.As<IRiver>(IID_IRiver);
+  const HRESULT status = CallMethod(
+      node, L"cd", {Argument(VT_BSTR, wide.get()), Argument(VT_UNKNOWN | VT_BYREF, child.put())});
+  return status == S_OK ? child.As<IRiver>(IID_IRiver) : ComPtr<IRiver>();
 }
 
 // Walks the tree below one node through the virtual table (direct) and through IDispatch
