@@ -10,7 +10,6 @@
 #include "platform/text.h"
 
 using swkv::AnsiText;
-using swkv::CopyToBstrBuffer;
 using swkv::UniqueBstr;
 
 TEST(Bstr, BlockHasByteLengthPrefixAndTerminatorAndNullStringsAreEmpty) {
@@ -47,17 +46,6 @@ TEST(Text, WholeTextsRoundTripAndForeignCharactersBecomeQuestionMarks) {
   EXPECT_EQ(UniqueBstr::FromAnsi(all).get()[0xE9 - 1], 0xE9);
   const OLECHAR foreign[] = {'x', 0x4E2D, 'y'};
   EXPECT_EQ(AnsiText(foreign, 3).view(), "x?y");
-}
-
-// A copy into a BSTR buffer the caller allocated: cut to its length, and terminated.
-TEST(Text, CopyIntoABstrBufferIsCutToItsLengthAndTerminated) {
-  for (const auto& [text, copied] : {std::pair<const char*, const char*>{"abcdefgh", "abcd"},
-                                     {"abcde", "abcd"}, {"ab", "ab"}, {"", ""}}) {
-    UniqueBstr buffer = UniqueBstr::FromAnsi("wxyz");
-    EXPECT_EQ(CopyToBstrBuffer(text, buffer.get()), std::strlen(copied));
-    EXPECT_STREQ(AnsiText(buffer.get()).c_str(), copied);
-    EXPECT_EQ(std::pair(int{buffer.get()[4]}, SysStringLen(buffer.get())), std::pair(0, 4u));
-  }
 }
 
 // The conversions refuse what the system refuses, and report the room they need.

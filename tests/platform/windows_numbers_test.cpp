@@ -1,5 +1,8 @@
-// The numbers the platform layer gives the system's names are the system's own (the table is
-// windows_numbers.txt). On Windows the same table checks itself against the system's headers.
+// The numbers the platform layer gives the system's names are the system's own: the name, then
+// its number (or, for an interface, its id as registry keys and type libraries write it).
+// Operators read the error numbers in messages, type libraries carry the variant and kind codes,
+// and a vendor library built for the system passes them. On Windows the same table checks
+// itself against the system's headers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +11,6 @@
 
 namespace {
 
-TEST(WindowsNumbers, EveryNameHasTheSystemsNumberAndEveryInterfaceItsId) {
 #define SWKV_NUMBER(name, value) EXPECT_EQ(static_cast<long long>(name), value) << #name;
 #define SWKV_ID(name, text)                                               \
   {                                                                       \
@@ -16,9 +18,103 @@ TEST(WindowsNumbers, EveryNameHasTheSystemsNumberAndEveryInterfaceItsId) {
     EXPECT_EQ(StringFromGUID2(name, wide, 40), 39) << #name;              \
     EXPECT_EQ(std::string(wide, wide + 38), text) << #name;               \
   }
-#include "windows_numbers.inc"
-#undef SWKV_NUMBER
-#undef SWKV_ID
+
+TEST(WindowsNumbers, EveryNameHasTheSystemsNumberAndEveryInterfaceItsId) {
+  SWKV_NUMBER(TRUE, 1)
+  SWKV_NUMBER(FALSE, 0)
+  SWKV_NUMBER(MAX_PATH, 260)
+  SWKV_NUMBER(S_OK, 0)
+  SWKV_NUMBER(S_FALSE, 1)
+  SWKV_NUMBER(CP_ACP, 0)
+  SWKV_NUMBER(IDOK, 1)
+
+  SWKV_NUMBER(DISPID_UNKNOWN, -1)
+
+  SWKV_NUMBER(VT_EMPTY, 0)
+  SWKV_NUMBER(VT_I2, 2)
+  SWKV_NUMBER(VT_I4, 3)
+  SWKV_NUMBER(VT_R8, 5)
+  SWKV_NUMBER(VT_BSTR, 8)
+  SWKV_NUMBER(VT_DISPATCH, 9)
+  SWKV_NUMBER(VT_BOOL, 11)
+  SWKV_NUMBER(VT_VARIANT, 12)
+  SWKV_NUMBER(VT_UNKNOWN, 13)
+  SWKV_NUMBER(VT_I1, 16)
+  SWKV_NUMBER(VT_UI1, 17)
+  SWKV_NUMBER(VT_UI2, 18)
+  SWKV_NUMBER(VT_UI4, 19)
+  SWKV_NUMBER(VT_I8, 20)
+  SWKV_NUMBER(VT_UI8, 21)
+  SWKV_NUMBER(VT_INT, 22)
+  SWKV_NUMBER(VT_UINT, 23)
+  SWKV_NUMBER(VT_HRESULT, 25)
+  SWKV_NUMBER(VT_PTR, 26)
+
+  SWKV_NUMBER(TKIND_INTERFACE, 3)
+  SWKV_NUMBER(TKIND_DISPATCH, 4)
+  SWKV_NUMBER(TKIND_COCLASS, 5)
+
+  SWKV_NUMBER(SYS_WIN32, 1)
+  SWKV_NUMBER(SYS_WIN64, 3)
+
+  SWKV_NUMBER(FUNC_PUREVIRTUAL, 1)
+  SWKV_NUMBER(FUNC_DISPATCH, 4)
+
+  SWKV_NUMBER(INVOKE_FUNC, 1)
+
+  SWKV_NUMBER(CC_STDCALL, 4)
+
+  SWKV_NUMBER(REGKIND_REGISTER, 1)
+  SWKV_NUMBER(REGKIND_NONE, 2)
+
+  SWKV_NUMBER(REG_NONE, 0)
+  SWKV_NUMBER(REG_SZ, 1)
+  SWKV_NUMBER(REG_EXPAND_SZ, 2)
+  SWKV_NUMBER(REG_BINARY, 3)
+  SWKV_NUMBER(REG_DWORD, 4)
+  SWKV_NUMBER(REG_MULTI_SZ, 7)
+  SWKV_NUMBER(REG_QWORD, 11)
+  SWKV_NUMBER(REG_CREATED_NEW_KEY, 1)
+  SWKV_NUMBER(REG_OPENED_EXISTING_KEY, 2)
+
+  SWKV_NUMBER(ERROR_SUCCESS, 0)
+  SWKV_NUMBER(ERROR_FILE_NOT_FOUND, 2)
+  SWKV_NUMBER(ERROR_PATH_NOT_FOUND, 3)
+  SWKV_NUMBER(ERROR_ACCESS_DENIED, 5)
+  SWKV_NUMBER(ERROR_INVALID_HANDLE, 6)
+  SWKV_NUMBER(ERROR_NOT_ENOUGH_MEMORY, 8)
+  SWKV_NUMBER(ERROR_BAD_FORMAT, 11)
+  SWKV_NUMBER(ERROR_INVALID_DATA, 13)
+  SWKV_NUMBER(ERROR_INVALID_PARAMETER, 87)
+  SWKV_NUMBER(ERROR_INSUFFICIENT_BUFFER, 122)
+  SWKV_NUMBER(ERROR_MOD_NOT_FOUND, 126)
+  SWKV_NUMBER(ERROR_BAD_PATHNAME, 161)
+  SWKV_NUMBER(ERROR_MORE_DATA, 234)
+  SWKV_NUMBER(ERROR_NO_MORE_ITEMS, 259)
+  SWKV_NUMBER(ERROR_NOACCESS, 998)
+  SWKV_NUMBER(ERROR_BADDB, 1009)
+  SWKV_NUMBER(ERROR_CANTREAD, 1012)
+  SWKV_NUMBER(ERROR_CANTWRITE, 1013)
+  SWKV_NUMBER(ERROR_KEY_DELETED, 1018)
+  SWKV_NUMBER(ERROR_INVALID_WINDOW_HANDLE, 1400)
+  SWKV_NUMBER(ERROR_INVALID_THREAD_ID, 1444)
+  SWKV_NUMBER(ERROR_RESOURCE_DATA_NOT_FOUND, 1812)
+  SWKV_NUMBER(ERROR_RESOURCE_TYPE_NOT_FOUND, 1813)
+  SWKV_NUMBER(ERROR_RESOURCE_NAME_NOT_FOUND, 1814)
+  SWKV_NUMBER(ERROR_NOT_ENOUGH_QUOTA, 1816)
+
+  SWKV_ID(GUID_NULL, "{00000000-0000-0000-0000-000000000000}")
+  SWKV_ID(IID_IUnknown, "{00000000-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_IClassFactory, "{00000001-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_IDispatch, "{00020400-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_ITypeInfo, "{00020401-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_ITypeLib, "{00020402-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_IEnumString, "{00000101-0000-0000-C000-000000000046}")
+  SWKV_ID(IID_IConnectionPoint, "{B196B286-BAB4-101A-B69C-00AA00341D07}")
+  SWKV_ID(IID_IConnectionPointContainer, "{B196B284-BAB4-101A-B69C-00AA00341D07}")
+  SWKV_ID(IID_IEnumConnections, "{B196B287-BAB4-101A-B69C-00AA00341D07}")
+  SWKV_ID(IID_IEnumConnectionPoints, "{B196B285-BAB4-101A-B69C-00AA00341D07}")
+
   OLECHAR shortBuffer[38];
   EXPECT_EQ(StringFromGUID2(IID_IUnknown, shortBuffer, 38), 0) << "no room for the terminator";
 }

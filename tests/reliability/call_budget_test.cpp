@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "bench/prescribed_calls.h"
 #include "sim/sim_control.h"
@@ -20,67 +21,44 @@ using bench::CallCounts;
 using bench::Fn;
 using bench::Op;
 
-class CallBudget : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetComponentAndLibrary();
-    session.Build();
+// The calls of the operation's second run: the first leaves the selection as it stays.
+void ExpectPrescribed(Op op, const std::function<void()>& operation) {
+  operation();
+  simResetCallCounts();
+  operation();
+  CallCounts prescribed = bench::PrescribedCalls(op);
+  for (int i = 0; i < bench::kFunctionCount; ++i) {
+    const char* function = bench::FunctionName(static_cast<Fn>(i));
+    EXPECT_EQ(simCallCount(function, -1), prescribed[static_cast<std::size_t>(i)])
+        << bench::OperationName(op) << ": " << function;
   }
-  void TearDown() override { session.Release(); }
+}
 
-  // The calls of the operation's second run: the first leaves the selection as it stays.
-  void ExpectPrescribed(Op op, const std::function<void()>& operation) {
-    operation();
-    simResetCallCounts();
-    operation();
-    CallCounts prescribed = bench::PrescribedCalls(op);
-    for (int i = 0; i < bench::kFunctionCount; ++i) {
-      const char* function = bench::FunctionName(static_cast<Fn>(i));
-      EXPECT_EQ(simCallCount(function, -1), prescribed[static_cast<std::size_t>(i)])
-          << bench::OperationName(op) << ": " << function;
-    }
-  }
-  void ExpectRefresh(Op op, const char* path) {
-    ComPtr<IRiver> node = session.At(path);
-    ASSERT_TRUE(node) << path;
-    ExpectPrescribed(op, [&] { node->refresh(); });
-  }
-
+// Each operation after the others, in its steady state.
+TEST(CallBudget, EachCountedOperationMakesThePrescribedCalls) {
   RegistrySandbox registry;
   MessageCapture messages;
+  ResetComponentAndLibrary();
   AgentSession session;
-};
-
-TEST_F(CallBudget, BuildingTheTree) {
+  session.Build();
   ExpectPrescribed(Op::kBuildTree, [] {
     AgentSession another;
     another.Build();
     another.Release();
   });
-}
-
-TEST_F(CallBudget, WalkingTheTree) {
   ExpectPrescribed(Op::kWalkTree, [&] { session.WalkAll(); });
-}
-
-TEST_F(CallBudget, RefreshOfEachNodeKind) {
-  ExpectRefresh(Op::kRefreshRoot, "");
-  ExpectRefresh(Op::kRefreshController, "HBA1");
-  ExpectRefresh(Op::kRefreshChannel, "HBA1/ch2");
-  ExpectRefresh(Op::kRefreshDisk, "HBA1/ch2/master");
-  ExpectRefresh(Op::kRefreshArray, "HBA1/Data");
-  ExpectRefresh(Op::kRefreshEnclosure, "HBA1/enclosure1");
-  ExpectRefresh(Op::kRefreshBay, "HBA1/enclosure1/quickbay1");
-  ExpectRefresh(Op::kRefreshBattery, "HBA1/battery");
-}
-
-TEST_F(CallBudget, GetOfArrayStatus) {
+  const std::pair<Op, const char*> refreshes[] = {
+      {Op::kRefreshRoot, ""}, {Op::kRefreshController, "HBA1"}, {Op::kRefreshChannel, "HBA1/ch2"},
+      {Op::kRefreshDisk, "HBA1/ch2/master"}, {Op::kRefreshArray, "HBA1/Data"},
+      {Op::kRefreshEnclosure, "HBA1/enclosure1"}, {Op::kRefreshBay, "HBA1/enclosure1/quickbay1"},
+      {Op::kRefreshBattery, "HBA1/battery"}};
+  for (const auto& [op, path] : refreshes) {
+    ComPtr<IRiver> node = session.At(path);
+    ASSERT_TRUE(node) << path;
+    ExpectPrescribed(op, [&] { node->refresh(); });
+  }
   ComPtr<IRiver> array = session.At("HBA1/Data");
-  ASSERT_TRUE(array);
   ExpectPrescribed(Op::kGetStatus, [&] { Get(array.get(), "Status"); });
-}
-
-TEST_F(CallBudget, OnePollingPass) {
   ExpectPrescribed(Op::kPollingPass, [] { RunPollingPass(); });
 }
 

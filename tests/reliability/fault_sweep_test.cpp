@@ -1,13 +1,13 @@
 // The fault sweep: the agent's whole session over the default two-controller system, repeated
-// with exactly one library call failing or misbehaving, for every call the session makes. Every
-// run must end with the root released, no node left (module lock count 0, both node lists
-// empty), no text out of bounds, no crash, no sanitizer report and no leak.
+// with exactly one library call failing or misbehaving. Every run must end with the root
+// released, no node left (module lock count 0, both node lists empty), no text out of bounds, no
+// crash, no sanitizer report and no leak.
 //
-// The test command runs samples: every function failing at its first and at its last call, and
-// every misbehaviour the simulated library offers for a function at its first call (negative
-// values, unterminated texts) and at its last (huge values). With SWKV_SWEEP=full the two full
-// sweeps run every misbehaviour at every call of the session:
-//   SWKV_SWEEP=full build/dev/bin/swkv_reliability_tests --gtest_filter='FaultSweep.Every*'
+// The test command faults each function at its first and at its last call: failing, and with
+// every misbehaviour the simulated library offers (negative values, unterminated texts and
+// unwritten values at the first call, huge values at the last). With SWKV_SWEEP=full every
+// misbehaviour is tried at every call of the session:
+//   SWKV_SWEEP=full build/dev/bin/swkv_reliability_tests --gtest_filter='FaultSweep.*'
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "com/module_lock.h"
+#include "events/polled_nodes.h"
 #include "sim/sim_control.h"
 #include "tests/reliability/common/agent_session.h"
 #include "tests/reliability/common/library_functions.h"
@@ -26,7 +27,6 @@
 #include "tests/support/files.h"
 #include "tests/support/message_capture.h"
 #include "tests/support/registry_sandbox.h"
-#include "events/polled_nodes.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -39,10 +39,6 @@ namespace {
 
 // A status no library function returns by itself.
 constexpr std::int32_t kFailStatus = 0x7E57;
-// Replacement values: a negative one (an index below every table; 65529 as a 16-bit reading)
-// and a huge one (past every table and every buffer).
-constexpr std::int32_t kNegativeValue = -7;
-constexpr std::int32_t kHugeValue = 0x7FFFFFF0;
 // The longest entry text a node may show: "DV@pr-@" and a driver text that fills its whole
 // buffer of 256 bytes (the component takes an unterminated one as it is).
 constexpr std::size_t kLongestEntry = 7 + RA_VERSION_SIZE;
@@ -62,6 +58,7 @@ struct Fault {
     if (kind == 0) return label + " fails";
     if (kind == SIM_MISBEHAVE_COUNT) return label + " reports count " + std::to_string(value);
     if (kind == SIM_MISBEHAVE_UNTERMINATED) return label + " leaves its texts unterminated";
+    if (kind == SIM_MISBEHAVE_SILENT) return label + " leaves its values unwritten";
     return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
   }
   void Apply() const {
@@ -71,15 +68,13 @@ struct Fault {
       simMisbehave(function->name, -1, static_cast<std::int32_t>(call), kind, output, value);
   }
 };
-
-// The misbehaviours of one call of a function: with the negative values, the huge ones, or
-// both (the text buffers left unterminated and the values left unwritten go with the negative
-// ones).
-enum class Values { kNegative, kHuge, kAll };
 using Faults = std::vector<Fault>;
-void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values, Faults& faults) {
-  bool negative = values != Values::kHuge;
-  bool huge = values != Values::kNegative;
+
+// The misbehaviours of one call: with the negative values (-7 is an index below every table, and
+// 65529 as a 16-bit reading; the texts left unterminated and the values unwritten go with
+// them), the huge ones (past every table and every buffer), or both.
+void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, bool negative, bool huge,
+                      Faults& faults) {
   if (f.room > 0) {
     if (negative) faults.push_back({&f, call, SIM_MISBEHAVE_COUNT, 0, -1});
     faults.push_back({&f, call, SIM_MISBEHAVE_COUNT, 0, f.room + 1});
@@ -88,8 +83,8 @@ void AddMisbehaviours(const LibraryFunction& f, std::int64_t call, Values values
   if (f.texts && negative) faults.push_back({&f, call, SIM_MISBEHAVE_UNTERMINATED, 0, 0});
   if (f.outputs > 0 && negative) faults.push_back({&f, call, SIM_MISBEHAVE_SILENT, 0, 0});
   for (std::int32_t output = 0; output < f.outputs; ++output) {
-    if (negative) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, kNegativeValue});
-    if (huge) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, kHugeValue});
+    if (negative) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, -7});
+    if (huge) faults.push_back({&f, call, SIM_MISBEHAVE_OUTPUT, output, 0x7FFFFFF0});
   }
 }
 
@@ -101,6 +96,7 @@ void NameTheRun() {
 }
 #endif
 
+// SWKV_SWEEP=full: every call of every function, else its first and its last.
 bool FullSweep() { return GetEnv("SWKV_SWEEP") == "full"; }
 
 class FaultSweep : public ::testing::Test {
@@ -111,38 +107,38 @@ class FaultSweep : public ::testing::Test {
 #endif
   }
 
-  using Counts = std::map<std::string, std::int64_t>;  // calls per function
+  struct Outcome {
+    std::string problems;  // "" when the run left none
+    AgentSession::Tally tally;
+    std::map<std::string, std::int64_t> calls;  // per function
+  };
 
-  // Runs the session with the fault (none for a clean run); the problems it left, or "". The
-  // session's tally and its library calls per function go to the optional outputs.
-  std::string Run(const Fault* fault, AgentSession::Tally* tally = nullptr,
-                  Counts* counts = nullptr) {
+  // Runs the session with the fault (none for a clean run).
+  Outcome Run(const Fault* fault) {
     std::snprintf(g_currentRun, sizeof g_currentRun, "%s",
                   fault ? fault->Label().c_str() : "the clean session");
     ResetComponentAndLibrary();
     if (fault) fault->Apply();
     AgentSession session;
     session.RunAll();
-    if (tally) *tally = session.tally();
+    Outcome outcome{"", session.tally(), {}};
     for (const LibraryFunction& f : kLibraryFunctions)
-      if (counts) (*counts)[f.name] = simCallCount(f.name, -1);
+      outcome.calls[f.name] = simCallCount(f.name, -1);
 
-    std::string problems;
-    auto note = [&problems](bool found, std::size_t count, const char* what) {
-      if (found) problems.append(" ").append(std::to_string(count)).append(what);
+    auto note = [&outcome](bool found, std::size_t count, const char* what) {
+      if (found) outcome.problems.append(" ").append(std::to_string(count)).append(what);
     };
     const long locks = ModuleLockCount();
     note(locks != 0, static_cast<std::size_t>(locks), " module locks held;");
     note(!ArrayNodeList().empty(), ArrayNodeList().size(), " array nodes alive;");
     note(!ControllerNodeList().empty(), ControllerNodeList().size(), " controller nodes alive;");
-    note(session.tally().longest > kLongestEntry, session.tally().longest,
-         " characters in an entry;");
-    note(session.tally().longestRecord > kLongestRecord, session.tally().longestRecord,
+    note(outcome.tally.longest > kLongestEntry, outcome.tally.longest, " characters in an entry;");
+    note(outcome.tally.longestRecord > kLongestRecord, outcome.tally.longestRecord,
          " characters in an event record;");
 #if defined(SWKV_LEAK_CHECK)
-    if (Leaked()) problems += " leaked memory;";
+    if (Leaked()) outcome.problems += " leaked memory;";
 #endif
-    return problems;
+    return outcome;
   }
 
 #if defined(SWKV_LEAK_CHECK)
@@ -162,18 +158,23 @@ class FaultSweep : public ::testing::Test {
   std::size_t m_heapInUse = 0;
 #endif
 
-  // Runs every fault that make gives for the functions of a clean session (with their calls in
-  // it); fails the test with the list of runs that left problems.
-  void Sweep(const std::function<void(const LibraryFunction&, std::int64_t, Faults&)>& make) {
-    Counts counts;
-    ASSERT_EQ(Run(nullptr, nullptr, &counts), "") << "the clean session";
+  // Runs the faults that make gives for each function of a clean session at the calls chosen:
+  // the first and the last, or with SWKV_SWEEP=full every one; fails the test with the list of
+  // runs that left problems.
+  void Sweep(const std::function<void(const LibraryFunction&, std::int64_t call, std::int64_t last,
+                                      Faults&)>& make) {
+    const Outcome clean = Run(nullptr);
+    ASSERT_EQ(clean.problems, "") << "the clean session";
+    const bool full = FullSweep();
     Faults faults;
-    for (const LibraryFunction& f : kLibraryFunctions)
-      if (counts[f.name] > 0) make(f, counts[f.name], faults);
-    ASSERT_FALSE(faults.empty());
+    for (const LibraryFunction& f : kLibraryFunctions) {
+      const std::int64_t last = clean.calls.at(f.name);
+      for (std::int64_t call = 1; call <= last; call = full || call == last ? call + 1 : last)
+        make(f, call, last, faults);
+    }
     std::string failures;
     for (const Fault& fault : faults)
-      if (std::string problems = Run(&fault); !problems.empty())
+      if (std::string problems = Run(&fault).problems; !problems.empty())
         failures += "\n  " + fault.Label() + ":" + problems;
     EXPECT_EQ(failures, "") << "of " << faults.size() << " runs";
   }
@@ -182,52 +183,32 @@ class FaultSweep : public ::testing::Test {
   MessageCapture messages;
 };
 
-TEST_F(FaultSweep, CleanSessionIsRepeatableAndLeavesNothingBehind) {
-  AgentSession::Tally first, second;
-  Counts firstCounts, secondCounts;
-  ASSERT_EQ(Run(nullptr, &first, &firstCounts), "");
-  ASSERT_EQ(Run(nullptr, &second, &secondCounts), "");
-  EXPECT_EQ(secondCounts, firstCounts);
-  EXPECT_EQ(first.nodes, second.nodes);
-  // The session reached what the sweep means it to reach: the whole tree, the new array, the
-  // rebuild, the events.
-  EXPECT_GT(first.nodes, 80);  // two walks of more than 40 nodes
-  EXPECT_GT(first.events, 0);
+// The session is the same every time, and reaches what the sweep means it to reach: the whole
+// tree, the new array, the rebuild, the events.
+TEST_F(FaultSweep, CleanSessionIsRepeatableAndReachesEveryPart) {
+  const Outcome first = Run(nullptr), second = Run(nullptr);
+  EXPECT_EQ(first.problems + second.problems, "");
+  EXPECT_EQ(second.calls, first.calls);
+  EXPECT_EQ(second.tally.nodes, first.tally.nodes);
+  EXPECT_GT(first.tally.nodes, 80);  // two walks of more than 40 nodes
+  EXPECT_GT(first.tally.events, 0);
   for (const char* function :
        {"raCreateArray", "raDeleteArray", "raArrayRebuildDisk", "raArraySynchronize",
         "raRenameArray", "raSetRebuildRate", "raGetEvents", "raClearLog", "raGetEnclosureStatus",
         "raGetChargeCycle"})
-    EXPECT_GT(firstCounts[function], 0) << function;
+    EXPECT_GT(first.calls.at(function), 0) << function;
 }
 
-// The samples: about eighty runs each, a few seconds under the sanitizers.
-TEST_F(FaultSweep, EachFunctionFailingAtItsFirstAndAtItsLastCall) {
-  Sweep([](auto& f, std::int64_t count, Faults& faults) {
-    faults.push_back({&f, 1});
-    if (count > 1) faults.push_back({&f, count});
+TEST_F(FaultSweep, EachFunctionFailing) {
+  Sweep([](auto& f, std::int64_t call, std::int64_t, Faults& faults) {
+    faults.push_back({&f, call});
   });
 }
 
-// Negative values and unterminated texts at the first call, huge values at the last.
-TEST_F(FaultSweep, EachFunctionMisbehavingAtItsFirstAndAtItsLastCall) {
-  Sweep([](auto& f, std::int64_t count, Faults& faults) {
-    AddMisbehaviours(f, 1, Values::kNegative, faults);
-    AddMisbehaviours(f, count, Values::kHuge, faults);
-  });
-}
-
-TEST_F(FaultSweep, EveryCallFailing) {
-  if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  Sweep([](auto& f, std::int64_t count, Faults& faults) {
-    for (std::int64_t call = 1; call <= count; ++call) faults.push_back({&f, call});
-  });
-}
-
-TEST_F(FaultSweep, EveryCallMisbehaving) {
-  if (!FullSweep()) GTEST_SKIP() << "SWKV_SWEEP=full runs it";
-  Sweep([](auto& f, std::int64_t count, Faults& faults) {
-    for (std::int64_t call = 1; call <= count; ++call)
-      AddMisbehaviours(f, call, Values::kAll, faults);
+TEST_F(FaultSweep, EachFunctionMisbehaving) {
+  const bool full = FullSweep();
+  Sweep([full](auto& f, std::int64_t call, std::int64_t last, Faults& faults) {
+    AddMisbehaviours(f, call, full || call == 1, full || call == last, faults);
   });
 }
 

@@ -104,12 +104,6 @@ std::vector<std::string> Entries(IUnknown* listing) {
   return entries;
 }
 
-std::vector<std::string> Names(IRiver* node) {
-  std::vector<std::string> names;
-  for (const std::string& entry : Dir(node)) names.push_back(entry.substr(0, entry.find('@')));
-  return names;
-}
-
 std::string Entry(IRiver* node, std::string_view name) {
   for (const std::string& entry : Dir(node))
     if (entry.substr(0, entry.find('@')) == name) return entry;

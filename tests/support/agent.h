@@ -34,8 +34,6 @@ ComPtr<IRiver> Cd(IRiver* node, std::string_view name);
 std::vector<std::string> Dir(IRiver* node);
 // Every entry of the enumerator that dir gave (Reset, Next one at a time).
 std::vector<std::string> Entries(IUnknown* listing);
-// The names of the node's entries, in order.
-std::vector<std::string> Names(IRiver* node);
 // The entry "name@access@value" of one name, or empty when there is none.
 std::string Entry(IRiver* node, std::string_view name);
 

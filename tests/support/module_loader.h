@@ -26,7 +26,6 @@ class LoadedModule {
     return reinterpret_cast<Function*>(Symbol(name));
   }
 
-  bool loaded() const { return m_handle != nullptr; }
   // The path the module was loaded from.
   const std::string& path() const { return m_path; }
   const std::string& error() const { return m_error; }

@@ -6,14 +6,6 @@
 
 namespace swkv::test {
 
-void CreateKey(HKEY hive, const std::string& path) {
-  UniqueHkey key;
-  ASSERT_EQ(RegCreateKeyExA(hive, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-            ERROR_SUCCESS)
-      << path;
-}
-
 void SetString(HKEY hive, const std::string& path, const char* name, const std::string& text) {
   UniqueHkey key;
   ASSERT_EQ(RegCreateKeyExA(hive, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,

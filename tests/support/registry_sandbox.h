@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win.h"
+#include "tests/support/files.h"
 
 namespace swkv::test {
 
@@ -27,14 +28,12 @@ class RegistrySandbox {
 
  private:
   std::string m_root;          // POSIX: the temporary root directory
-  std::string m_previousRoot;  // POSIX: SWKV_REGISTRY_ROOT before the sandbox
-  bool m_hadPreviousRoot = false;
+  ScopedEnv m_environment;     // POSIX: SWKV_REGISTRY_ROOT naming it
   std::string m_scratchKey;    // Windows: the current user's key the hives are redirected to
   std::vector<std::pair<HKEY, std::string>> m_readOnly;
 };
 
 // Helpers for arranging and checking registry contents in tests.
-void CreateKey(HKEY hive, const std::string& path);
 void SetString(HKEY hive, const std::string& path, const char* name, const std::string& text);
 // The value's data as text (its terminator removed); "<missing>" when the key or value is absent.
 std::string GetString(HKEY hive, const std::string& path, const char* name);

@@ -57,7 +57,6 @@ ComPtr<IRiver> AgentSession::At(std::string_view path) const {
 void AgentSession::Walk(IRiver* node, int depth) {
   ++m_tally.nodes;
   for (const std::string& entry : Dir(node)) {
-    ++m_tally.entries;
     m_tally.longest = std::max(m_tally.longest, entry.size());
     std::string name = entry.substr(0, entry.find('@'));
     Get(node, name);
@@ -71,41 +70,38 @@ void AgentSession::WalkAll() {
   if (root()) Walk(root(), 0);
 }
 
+void AgentSession::Act(std::string_view path, std::string_view action,
+                       const std::string& argument) {
+  if (ComPtr<IRiver> node = At(path)) Invoke(node.get(), action, argument);
+}
+
+void AgentSession::ReadLive(std::string_view path, std::string_view name) {
+  if (ComPtr<IRiver> node = At(path)) Get(node.get(), name);
+}
+
 void AgentSession::ChangeSettings() {
-  if (ComPtr<IRiver> controller = At("HBA1")) {
-    for (const auto& [action, value] : {std::pair{"SetCachePolicy", "0"}, {"SetSmart", "1"},
-             {"SetPCIBus", "75"}, {"SetDisableHotSpare", "1"}, {"SetMaintenanceRate", "6"},
-             {"SetReadThreshold", "16"}, {"SetWriteThreshold", "12"},
-             {"SetSubmitChannelThreshold", "3"}, {"SetWriteMode", "1"}})
-      Invoke(controller.get(), action, value);
-  }
+  for (const auto& [action, value] : {std::pair{"SetCachePolicy", "0"}, {"SetSmart", "1"},
+           {"SetPCIBus", "75"}, {"SetDisableHotSpare", "1"}, {"SetMaintenanceRate", "6"},
+           {"SetReadThreshold", "16"}, {"SetWriteThreshold", "12"},
+           {"SetSubmitChannelThreshold", "3"}, {"SetWriteMode", "1"}})
+    Act("HBA1", action, value);
 }
 
 void AgentSession::WorkOnArrays() {
-  if (ComPtr<IRiver> second = At("HBA2")) {
-    // Disk 7, the only free disk of the second controller, becomes an array of its own.
-    std::string disk = HandleAddress(At("HBA2/ch4/slave"));
-    if (!disk.empty()) Invoke(second.get(), "CreateArray", "Spare@SPAN@1@" + disk + "@0");
-    // With no spare left, the parity array stays critical until it is rebuilt by request.
-    simApply(R"({"controller":1,"disk":3,"do":"fail"})");
-    if (ComPtr<IRiver> ledger = At("HBA2/Ledger")) {
-      Invoke(ledger.get(), "RebuildArray", "512@" + HandleAddress(At("HBA2/Ledger/disk4")));
-      Invoke(ledger.get(), "RebuildArray", "1024");
-      Invoke(ledger.get(), "RebuildArray", "256");
-      Get(ledger.get(), "Status");
-    }
-  }
-  if (ComPtr<IRiver> data = At("HBA1/Data")) {
-    Invoke(data.get(), "SyncArray", "256");
-    Get(data.get(), "Status");
-    Invoke(data.get(), "SyncArray", "2048");
-    Invoke(data.get(), "GUI_Status", "");
-  }
-  if (ComPtr<IRiver> system = At("HBA1/System")) Invoke(system.get(), "rename", "Boot");
-  if (ComPtr<IRiver> second = At("HBA2")) {
-    std::string spare = HandleAddress(At("HBA2/Spare"));
-    if (!spare.empty()) Invoke(second.get(), "DeleteArray", spare);
-  }
+  // Disk 7, the only free disk of the second controller, becomes an array of its own.
+  Act("HBA2", "CreateArray", "Spare@SPAN@1@" + HandleAddress(At("HBA2/ch4/slave")) + "@0");
+  // With no spare left, the parity array stays critical until it is rebuilt by request.
+  simApply(R"({"controller":1,"disk":3,"do":"fail"})");
+  Act("HBA2/Ledger", "RebuildArray", "512@" + HandleAddress(At("HBA2/Ledger/disk4")));
+  Act("HBA2/Ledger", "RebuildArray", "1024");
+  Act("HBA2/Ledger", "RebuildArray", "256");
+  ReadLive("HBA2/Ledger", "Status");
+  Act("HBA1/Data", "SyncArray", "256");
+  ReadLive("HBA1/Data", "Status");
+  Act("HBA1/Data", "SyncArray", "2048");
+  Act("HBA1/Data", "GUI_Status", "");
+  Act("HBA1/System", "rename", "Boot");
+  Act("HBA2", "DeleteArray", HandleAddress(At("HBA2/Spare")));
 }
 
 void AgentSession::Poll(int passes) {

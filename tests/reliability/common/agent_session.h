@@ -32,7 +32,6 @@ class AgentSession {
   // What the session saw; the fault sweep only checks that nothing is out of bounds.
   struct Tally {
     int nodes = 0;                  // nodes visited by the walks
-    int entries = 0;                // entries read
     std::size_t longest = 0;        // the longest entry text dir returned
     int events = 0;                 // event records read through IEventLog
     std::size_t longestRecord = 0;  // the longest of them
@@ -62,6 +61,9 @@ class AgentSession {
 
  private:
   void Walk(IRiver* node, int depth);
+  // invoke of the action, or get of the entry, on the node at path; nothing when it is absent.
+  void Act(std::string_view path, std::string_view action, const std::string& argument);
+  void ReadLive(std::string_view path, std::string_view name);
   void ChangeSettings();
   void WorkOnArrays();
   void Poll(int passes);
