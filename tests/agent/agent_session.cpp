@@ -28,7 +28,8 @@
 //   case FUNCTION V... -> [get|invoke] PATH [ACTION] NAME...
 //                                  a table's row: the faults cleared, every call of FUNCTION
 //                                  giving V0, V1, ... as its outputs ("-": as the library
-//                                  gives it), PATH refreshed (or the ACTION run on it, without
+//                                  gives it; "fail:STATUS", "count:N" or "unterminated": every
+//                                  call so failing or misbehaving instead), PATH refreshed (or the ACTION run on it, without
 //                                  argument; its status shown only when not S_OK) and the NAMEs
 //                                  shown; get: no refresh, the first NAME read through get
 //   apply JSON                     a timeline action happens now (or its status, when refused)
@@ -566,10 +567,18 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       throw Usage{command + " FUNCTION V... -> [get|invoke] PATH [ACTION] NAME..."};
     simClearFaults();
     for (auto value = w.begin() + 2; value != arrow; ++value) {
+      const char* function = w[1].c_str();
       if (*value == "-") continue;
-      out += SimRefusal(simMisbehave(w[1].c_str(), -1, 0, SIM_MISBEHAVE_OUTPUT,
-                                     static_cast<std::int32_t>(value - w.begin() - 2),
-                                     Number(*value)));
+      if (value->starts_with("fail:"))
+        out += SimRefusal(simFailCall(function, -1, 0, Number(value->substr(5))));
+      else if (value->starts_with("count:"))
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_COUNT, 0, Number(value->substr(6))));
+      else if (*value == "unterminated")
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0));
+      else
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_OUTPUT,
+                                       static_cast<std::int32_t>(value - w.begin() - 2),
+                                       Number(*value)));
     }
     if (step == "get") {
       out += Do({"get", *path, *names++}, "");
