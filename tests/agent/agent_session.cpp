@@ -11,7 +11,6 @@
 //                                  child's below its link; a node met again: " = " its handle
 //   get PATH NAME...               entries read through get, into a 1024-character buffer
 //   shown PATH NAME...             entries as the listing shows them (no hook runs, "-": none)
-//   set PATH NAME VALUE            a property written; the status
 //   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line ("@PATH": that node's
 //                                  handle; "{PATH}" in it: that node's handle number); the status
 //   refresh PATH                   the node's refresh; the status
@@ -502,9 +501,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       out += entry.empty() ? w[i] + " -\n"
                            : w[i] + " = " + (w[i] == "handle" ? Handle(shown) : shown) + "\n";
     }
-  } else if (command == "set") {
-    need(3, "PATH NAME VALUE");
-    out = Status(Set(Node(w[1]).get(), w[2], w[3]));
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
     std::string argument = rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
