@@ -11,9 +11,8 @@
 //                                  child's below its link; a node met again: " = " its handle
 //   get PATH NAME...               entries read through get, into a 1024-character buffer
 //   shown PATH NAME...             entries as the listing shows them (no hook runs, "-": none)
-//   set PATH NAME VALUE            a property written; the status
 //   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line ("@PATH": that node's
-//                                  handle); the status
+//                                  handle; "{PATH}" in it: that node's handle number); the status
 //   refresh PATH                   the node's refresh; the status
 //   watch PATH                     a sink on the node; what it gets is shown after each command
 //   on PATH|message [at N] COMMAND the command run inside each notification of the sink of
@@ -25,14 +24,13 @@
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
 //   silent FUNCTION...             every call of each FUNCTION succeeds without writing its outputs
-//   case FUNCTION V... -> PATH NAME...
+//   case FUNCTION V... -> [get|invoke] PATH [ACTION] NAME...
 //                                  a table's row: the faults cleared, every call of FUNCTION
 //                                  giving V0, V1, ... as its outputs ("-": as the library
-//                                  gives it), PATH refreshed (its status shown only when not
-//                                  S_OK) and the NAMEs shown
-//   case-get FUNCTION V... -> PATH NAME...
-//                                  the same row without the refresh: the first NAME read
-//                                  through get, the others shown
+//                                  gives it; "fail:STATUS", "count:N" or "unterminated": every
+//                                  call so failing or misbehaving instead), PATH refreshed (or the ACTION run on it, without
+//                                  argument; its status shown only when not S_OK) and the NAMEs
+//                                  shown; get: no refresh, the first NAME read through get
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
@@ -61,9 +59,6 @@
 //                                  the controller node's sensor poll N times (1); what each gave
 //   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
 //                                  none; with names, its entries read through get
-//   invoke-at PATH ACTION PREFIX TARGET [SUFFIX [TARGET SUFFIX]...]
-//                                  an action run with PREFIX, the handle number of TARGET, SUFFIX,
-//                                  and so on for each further TARGET
 //   nodes                          controllers discovered, controller and array nodes alive
 //   locks                          the module's locks beyond those at the session's start
 //   qi PATH INTERFACE...           the pointer cd hands out for the node (p1), then each
@@ -506,13 +501,16 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       out += entry.empty() ? w[i] + " -\n"
                            : w[i] + " = " + (w[i] == "handle" ? Handle(shown) : shown) + "\n";
     }
-  } else if (command == "set") {
-    need(3, "PATH NAME VALUE");
-    out = Status(Set(Node(w[1]).get(), w[2], w[3]));
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
-    out = Status(Invoke(Node(w[1]).get(), w[2],
-                        rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest));
+    std::string argument = rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
+    for (std::size_t open; (open = argument.find('{')) != std::string::npos;) {
+      const std::size_t close = argument.find('}', open);
+      if (close == std::string::npos) throw Usage{"invoke: a { without its }"};
+      const std::string handle = Get(Node(argument.substr(open + 1, close - open - 1)).get(), "handle");
+      argument.replace(open, close - open + 1, handle.substr(0, handle.find(';')));
+    }
+    out = Status(Invoke(Node(w[1]).get(), w[2], argument));
   } else if (command == "refresh") {
     need(1, "PATH");
     out = Status(Node(w[1])->refresh());
@@ -552,29 +550,41 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
                                   kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));
   } else if (command == "clear-faults") {
     simClearFaults();
-  } else if (command == "case" || command == "case-get") {
+  } else if (command == "case") {
     // One row of a table: every fault cleared, every call of FUNCTION giving V0, V1, ... as its
-    // outputs ("-" leaves one as the library gives it). case: PATH refreshed (its status shown
-    // when it fails) and its NAMEs shown; case-get: no refresh, the first NAME read through get
-    // (its hook runs) and the others shown as the listing has them.
+    // outputs ("-" leaves one as the library gives it); then PATH refreshed, or its ACTION run,
+    // (the status shown when it fails) and its NAMEs shown; get: no refresh, the first NAME read
+    // through get (its hook runs) and the others shown as the listing has them.
     const auto arrow = std::find(w.begin(), w.end(), "->");
-    if (arrow == w.end() || w.end() - arrow < 3) throw Usage{command + " FUNCTION V... -> PATH NAME..."};
+    const std::string step = arrow == w.end() || arrow + 1 == w.end() ? "" : arrow[1];
+    auto path = arrow + (step == "get" || step == "invoke" ? 2 : 1);
+    auto names = path + (step == "invoke" ? 2 : 1);
+    if (arrow == w.end() || names > w.end() || (step == "get" && names == w.end()))
+      throw Usage{command + " FUNCTION V... -> [get|invoke] PATH [ACTION] NAME..."};
     simClearFaults();
     for (auto value = w.begin() + 2; value != arrow; ++value) {
+      const char* function = w[1].c_str();
       if (*value == "-") continue;
-      out += SimRefusal(simMisbehave(w[1].c_str(), -1, 0, SIM_MISBEHAVE_OUTPUT,
-                                     static_cast<std::int32_t>(value - w.begin() - 2),
-                                     Number(*value)));
+      if (value->starts_with("fail:"))
+        out += SimRefusal(simFailCall(function, -1, 0, Number(value->substr(5))));
+      else if (value->starts_with("count:"))
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_COUNT, 0, Number(value->substr(6))));
+      else if (*value == "unterminated")
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0));
+      else
+        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_OUTPUT,
+                                       static_cast<std::int32_t>(value - w.begin() - 2),
+                                       Number(*value)));
     }
-    auto names = arrow + 2;
-    if (command == "case") {
-      const HRESULT refreshed = Node(arrow[1])->refresh();
-      if (refreshed != S_OK) out += Status(refreshed);
+    if (step == "get") {
+      out += Do({"get", *path, *names++}, "");
     } else {
-      out += Do({"get", arrow[1], *names++}, "");
+      const HRESULT status = step == "invoke" ? Invoke(Node(*path).get(), path[1], "")
+                                              : Node(*path)->refresh();
+      if (status != S_OK) out += Status(status);
     }
     if (names != w.end()) {
-      Words shown{"shown", arrow[1]};
+      Words shown{"shown", *path};
       shown.insert(shown.end(), names, w.end());
       out += Do(shown, "");
     }
@@ -686,14 +696,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
         out = "no node there now\n";
       }
     }
-  } else if (command == "invoke-at") {
-    need(4, "PATH ACTION PREFIX TARGET [SUFFIX [TARGET SUFFIX]...]");
-    std::string argument = w[3];
-    for (std::size_t i = 4; i < w.size(); i += 2) {
-      const std::string handle = Get(Node(w[i]).get(), "handle");
-      argument += handle.substr(0, handle.find(';')) + (i + 1 < w.size() ? w[i + 1] : "");
-    }
-    out = Status(Invoke(Node(w[1]).get(), w[2], argument));
   } else if (command == "nodes") {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
