@@ -15,10 +15,9 @@
 //                                  handle; "{PATH}" in it: that node's handle number); the status
 //   refresh PATH                   the node's refresh; the status
 //   watch PATH                     a sink on the node; what it gets is shown after each command
-//   on PATH|message [at N] COMMAND the command run inside each notification of the sink of
-//                                  "watch PATH" (or inside each message the component shows,
-//                                  before it returns), or only the N-th; what it caused and
-//                                  printed follows the notification or the message, indented
+//   on PATH [at N] COMMAND         the command run inside each notification of the sink of
+//                                  "watch PATH", or only the N-th; what it caused and printed
+//                                  follows the notification, indented
 //   hold PATH / unhold PATH        a reference to the node kept, as the agent keeps one
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
@@ -172,7 +171,6 @@ AgentSession::AgentSession(std::string tracePath, std::string folder)
   m_locks = ModuleLockCount();
   m_shownBefore = SetMessageHandler([this](std::string_view text) {
     m_messages.push_back("message: " + std::string(text));
-    React("message", m_messages);
   });
 }
 
@@ -525,9 +523,9 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     if (!sink->AdviseOn(Node(w[1]).get())) throw Usage{"cannot watch " + w[1]};
     m_sinks.emplace_back(label, sink);
   } else if (command == "on") {
-    need(2, "PATH|message [at N] COMMAND");
+    need(2, "PATH [at N] COMMAND");
     const bool at = w[2] == "at";
-    if (at) need(4, "PATH|message at N COMMAND");
+    if (at) need(4, "PATH at N COMMAND");
     m_actions[w[1]].emplace_back(at ? Number(w[3]) : 0, After(rest, at ? 3 : 1));
   } else if (command == "hold") {
     need(1, "PATH");
