@@ -27,9 +27,10 @@
 //                                  a table's row: the faults cleared, every call of FUNCTION
 //                                  giving V0, V1, ... as its outputs ("-": as the library
 //                                  gives it; "fail:STATUS", "count:N" or "unterminated": every
-//                                  call so failing or misbehaving instead), PATH refreshed (or the ACTION run on it, without
-//                                  argument; its status shown only when not S_OK) and the NAMEs
-//                                  shown; get: no refresh, the first NAME read through get
+//                                  call so failing or misbehaving instead), PATH refreshed (or
+//                                  the ACTION run on it, without argument; its status shown only
+//                                  when not S_OK) and the NAMEs shown; get: no refresh, the first
+//                                  NAME read through get
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
