@@ -20,7 +20,8 @@
 //   release NAME...|all / same NAME NAME / walk NAME
 //                                  an object let go; whether two are one object; dir, get and cd
 //                                  over the whole tree below a node
-//   reg HKLM|HKCR KEY [NAME|@]     a key's presence or a value ("<missing>")
+//   keys HKLM|HKCR KEY             the key and every key below it, one a line, with its values
+//                                  sorted ("@" the default, a number "dword N"), or "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
@@ -178,18 +179,6 @@ VARIANT ByRef(VARTYPE type, void* place) {
   return arg;
 }
 
-// A value shown as text, a number as "dword N".
-std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
-  UniqueHkey key;
-  DWORD type = 0, number = 0, size = sizeof number;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
-      RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&number),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_DWORD)
-    return "dword " + std::to_string(number);
-  return GetString(hive, path, name);
-}
-
 // A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
 // bool:N), an interface pointer (unk:0, disp:0) or stale.
 VARIANT Value(const std::string& word) {
@@ -263,6 +252,7 @@ class DispatchSession {
   std::string Describe(IUnknown* object);
   std::string Handle(const std::string& text) { return m_handles.Shown(text); }
   std::string Entry(const std::string& entry);
+  std::string Keys(HKEY hive, const std::string& path, const std::string& shown);
   std::string Invoke(const Words& words);
   // What a factory or the module handed to out, kept by the name words give.
   std::string Made(HRESULT status, void* out, const Words& words);
@@ -448,6 +438,41 @@ std::string DispatchSession::Entry(const std::string& entry) {
   return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
 }
 
+std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std::string& shown) {
+  UniqueHkey key;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    return "<missing>\n";
+  std::vector<std::string> values, subkeys;
+  char name[256];
+  char data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = sizeof name, size = sizeof data, type = 0, number = 0;
+    if (RegEnumValueA(key.get(), i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &size) != ERROR_SUCCESS)
+      break;
+    std::memcpy(&number, data, sizeof number);
+    std::string text = type == REG_DWORD ? "dword " + std::to_string(number)
+                                         : std::string(data, strnlen(data, size));
+    if (text == m_host.path()) text = "<the module's path>";
+    values.push_back((length ? std::string(name, length) : "@") + " = " + text);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    subkeys.emplace_back(name, length);
+  }
+  std::sort(values.begin(), values.end());
+  std::sort(subkeys.begin(), subkeys.end());
+  std::string out = shown;
+  for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : ": ") + values[i];
+  out += "\n";
+  for (const std::string& subkey : subkeys)
+    out += Keys(hive, path + "\\" + subkey, shown + "\\" + subkey);
+  return out;
+}
+
 std::string DispatchSession::Describe(IUnknown* object) {
   if (!object) return "null";
   if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
@@ -520,18 +545,13 @@ std::string DispatchSession::Do(const Words& w) {
     Keep("log", log.get(), log.get());
     return {};
   }
-  if (command == "reg" || command == "reg-set") {
-    need(2, "HKLM|HKCR KEY [NAME|@ [TEXT]]");
+  if (command == "keys" || command == "reg-set") {
+    need(2, "HKLM|HKCR KEY [NAME|@ TEXT]");
     const HKEY hive = w[1] == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-    const char* name = w.size() > 3 && w[3] != "@" ? w[3].c_str() : nullptr;
-    if (command == "reg-set") {
-      need(4, "HKLM|HKCR KEY NAME|@ TEXT");
-      SetString(hive, w[2], name, w[4]);
-      return {};
-    }
-    if (w.size() < 4) return KeyExists(hive, w[2]) ? "key\n" : "<missing>\n";
-    const std::string value = ValueShown(hive, w[2], name);
-    return (value == m_host.path() ? "<the module's path>" : value) + "\n";
+    if (command == "keys") return Keys(hive, w[2], "key");
+    need(4, "HKLM|HKCR KEY NAME|@ TEXT");
+    SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
+    return {};
   }
   if (command == "typelib-register")
     return Status(RegisterTypeLib(m_library.get(), Ole(m_host.path()).data(), nullptr));
