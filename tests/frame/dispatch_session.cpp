@@ -208,33 +208,12 @@ VARIANT Value(const std::string& word) {
 }
 
 
-// The component as a host sees it: a private copy of the module file, loaded from its own path,
-// reached through its four entry points. Each session has a module of its own (lock count, class
-// object, type information), as a fresh process would.
-class ComponentHost {
- public:
-  ComponentHost() {
-    if (!m_module.LoadCopy(SWKV_COMPONENT_MODULE)) ADD_FAILURE() << m_module.error();
-  }
-  // An entry point without arguments; E_UNEXPECTED when the module could not be loaded.
-  HRESULT Call(const char* entry) const {
-    auto* function = m_module.Entry<HRESULT()>(entry);
-    return function ? function() : E_UNEXPECTED;
-  }
-  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const {
-    auto* function = m_module.Entry<HRESULT(REFCLSID, REFIID, void**)>("DllGetClassObject");
-    return function ? function(clsid, iid, ppv) : E_UNEXPECTED;
-  }
-  // The module file's path, as registration writes it.
-  const std::string& path() const { return m_module.path(); }
-
- private:
-  LoadedModule m_module;
-};
-
 // A component loaded as a host loads it, in a registry of its own where nothing is registered yet.
 class DispatchSession {
  public:
+  DispatchSession() {
+    if (!m_module.LoadCopy(SWKV_COMPONENT_MODULE)) ADD_FAILURE() << m_module.error();
+  }
   // Runs one command line (without its "> ") and returns what it printed, each line with its
   // line end.
   std::string Run(const std::string& line);
@@ -254,8 +233,12 @@ class DispatchSession {
   std::string Entry(const std::string& entry);
   std::string Keys(HKEY hive, const std::string& path, const std::string& shown);
   std::string Invoke(const Words& words);
-  // What a factory or the module handed to out, kept by the name words give.
-  std::string Made(HRESULT status, void* out, const Words& words);
+  // An entry point of the module; E_UNEXPECTED when the module could not be loaded.
+  template <class... Args>
+  HRESULT Call(const char* entry, Args... args) const {
+    auto* function = m_module.Entry<HRESULT(Args...)>(entry);
+    return function ? function(args...) : E_UNEXPECTED;
+  }
 
   // An outer object that aggregates the main class: it answers IUnknown itself and everything
   // else through the inner object, and counts the references its interfaces get.
@@ -274,7 +257,9 @@ class DispatchSession {
   };
 
   RegistrySandbox m_registry;
-  ComponentHost m_host;
+  // A private copy of the module file, loaded from its own path: each session has a module of
+  // its own (lock count, class object, type information), as a fresh process would.
+  LoadedModule m_module;
   Outer m_outer;  // outlives every object kept
   ComPtr<ITypeLib> m_library;  // the last one loaded
   std::string m_script;        // the registrar script typed
@@ -453,7 +438,7 @@ std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std:
     std::memcpy(&number, data, sizeof number);
     std::string text = type == REG_DWORD ? "dword " + std::to_string(number)
                                          : std::string(data, strnlen(data, size));
-    if (text == m_host.path()) text = "<the module's path>";
+    if (text == m_module.path()) text = "<the module's path>";
     values.push_back((length ? std::string(name, length) : "@") + " = " + text);
   }
   for (DWORD i = 0;; ++i) {
@@ -509,32 +494,20 @@ std::string DispatchSession::Invoke(const Words& words) {
                           [&](const std::string& name, IUnknown* object) { Keep(name, object); });
 }
 
-// The commands that hand out an object take "-" for no place: out stays null then, and a failure
-// that leaves the place as it was (0x1) shows.
-std::string DispatchSession::Made(HRESULT status, void* out, const Words& w) {
-  if (status == S_OK) {
-    auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
-    if (w[0] == "create-inner") m_outer.inner = object.get();
-    if (w.size() > 3)
-      m_objects[w[3]] = {object, w[0] == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
-  }
-  return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
-         "\n";
-}
-
 std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
   auto need = [&](std::size_t count, const char* usage) {
     if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
   };
-  if (command == "register") return Status(m_host.Call("DllRegisterServer"));
-  if (command == "unregister") return Status(m_host.Call("DllUnregisterServer"));
-  if (command == "can-unload") return Status(m_host.Call("DllCanUnloadNow"));
+  if (command == "register") return Status(Call("DllRegisterServer"));
+  if (command == "unregister") return Status(Call("DllUnregisterServer"));
+  if (command == "can-unload") return Status(Call("DllCanUnloadNow"));
   if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
     ComPtr<IClassFactory> factory;
     ComPtr<IRiver> root;
-    if (m_host.GetClassObject(CLSID_SwkvRAID, IID_IClassFactory, factory.put_void()) != S_OK ||
+    if (Call<REFCLSID, REFIID, void**>("DllGetClassObject", CLSID_SwkvRAID, IID_IClassFactory,
+                                       factory.put_void()) != S_OK ||
         factory->CreateInstance(nullptr, IID_IRiver, root.put_void()) != S_OK)
       return "no root\n";
     Keep("root", root.get());
@@ -554,9 +527,17 @@ std::string DispatchSession::Do(const Words& w) {
     return {};
   }
   if (command == "typelib-register")
-    return Status(RegisterTypeLib(m_library.get(), Ole(m_host.path()).data(), nullptr));
-  if (command == "outer" && w.size() == 1)
-    return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
+    return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
+  if (command == "outer") {
+    std::string out;
+    if (w.size() > 2) {
+      ComPtr<IUnknown> object;
+      const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
+      if (status == S_OK) Keep(w[2], object.get());
+      out = Status(status);
+    }
+    return out + "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
+  }
   need(1, "NAME ...");
   if (command == "release") {
     for (std::size_t i = 1; i < w.size(); ++i)
@@ -574,7 +555,7 @@ std::string DispatchSession::Do(const Words& w) {
     m_library.reset();
     HRESULT status;
     if (command == "typelib-file") {
-      const auto file = Ole(m_host.path() + (w[1][0] == '-' ? "" : w[1]));
+      const auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
     } else {
@@ -647,31 +628,29 @@ std::string DispatchSession::Do(const Words& w) {
     bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
     return out + (none ? "; none after it\n" : "; more\n");
   }
-  if (command == "class-object") {
-    need(2, "CLSID IID [NAME|-]");
+  if (command == "class-object" || command == "create" || command == "create-inner") {
+    // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
+    // shows.
+    need(2, "CLSID|FACTORY IID [NAME|-]");
     void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
-    const HRESULT status = m_host.GetClassObject(Id(w[1]), Id(w[2]), out ? &out : nullptr);
-    return Made(status, out, w);
+    void** place = out ? &out : nullptr;
+    const HRESULT status =
+        command == "class-object"
+            ? Call<REFCLSID, REFIID, void**>("DllGetClassObject", Id(w[1]), Id(w[2]), place)
+            : Held(w[1]).As<IClassFactory>(IID_IClassFactory)
+                  ->CreateInstance(command == "create" ? nullptr : &m_outer, Id(w[2]), place);
+    if (status == S_OK) {
+      auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
+      if (command == "create-inner") m_outer.inner = object.get();
+      if (w.size() > 3)
+        m_objects[w[3]] = {object, command == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
+    }
+    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+           "\n";
   }
   if (command == "lock") {
     need(2, "FACTORY 1|0");
     return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
-  }
-  if (command == "create" || command == "create-inner") {
-    need(2, "FACTORY IID [NAME|-]");
-    void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
-    const HRESULT status = Held(w[1]).As<IClassFactory>(IID_IClassFactory)->CreateInstance(
-        command == "create" ? nullptr : &m_outer, Id(w[2]), out ? &out : nullptr);
-    return Made(status, out, w);
-  }
-  if (command == "outer") {
-    need(2, "IID NAME");
-    ComPtr<IUnknown> object;
-    const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
-    if (status == S_OK) Keep(w[2], object.get());
-    object.reset();
-    return Status(status) + "the outer object counts " + std::to_string(m_outer.refs) +
-           " references\n";
   }
   if (command == "same") {
     need(2, "NAME NAME");
@@ -769,8 +748,7 @@ std::string DispatchSession::Do(const Words& w) {
   }
   if (command == "get") {
     need(2, "OBJECT NAME");
-    const std::string value = Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]);
-    return w[2] + " = " + (w[2] == "handle" ? Handle(value) : value) + "\n";
+    return w[2] + " = " + Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]) + "\n";
   }
   throw std::invalid_argument("no such command: " + command);
 }

@@ -26,6 +26,7 @@
 //                                    those before its version block
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
+//                                    (in a copy of the versioned module when NAME is not there)
 //   rename NAME NEW / remove NAME
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
 //       [names-uncounted] [block-nobits]   a file laid out by hand: the block in the last
@@ -274,7 +275,7 @@ class ResourceSession {
       WriteText(path, m_module.substr(0, w[2] == "block" ? m_block
                                          : w[2].empty()  ? m_module.npos : std::stoul(w[2])));
     } else if (c == "poke" || c == "edit") {
-      std::string bytes = ReadText(path);
+      std::string bytes = std::filesystem::exists(path) ? ReadText(path) : m_module;
       std::size_t at = bytes.find(c == "poke" ? w[2] + '\0' : w[2], m_block);
       if (at == bytes.npos) return out << "not in the block\n", true;
       if (c == "edit") {
