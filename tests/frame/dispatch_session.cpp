@@ -63,7 +63,6 @@
 //   &var[:VALUE]                   a script variable by reference, empty or holding VALUE
 //                                  ('TEXT', buf:N, i4:N, i2:N, or stale: empty with the bytes
 //                                  of an earlier value)
-//   >NAME after &unk or &var       the object the call left there is kept as NAME
 // After the status each argument passed by reference shows what it holds.
 #include <gtest/gtest.h>
 
@@ -221,7 +220,10 @@ class DispatchSession {
   class Arguments;
 
  private:
-  using Words = std::vector<std::string>;
+  // A command's words; a word the command needs that the line does not have is an error.
+  struct Words : std::vector<std::string> {
+    const std::string& operator[](std::size_t i) const { return at(i); }
+  };
   std::string Do(const Words& words);
   IDispatch* Object(const std::string& name) const;
   ComPtr<IUnknown> Held(const std::string& name) const;
@@ -229,8 +231,6 @@ class DispatchSession {
   void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
   // An object a call left: null, a node by its handle or an enumerator by its list.
   std::string Describe(IUnknown* object);
-  std::string Handle(const std::string& text) { return m_handles.Shown(text); }
-  std::string Entry(const std::string& entry);
   std::string Keys(HKEY hive, const std::string& path, const std::string& shown);
   std::string Invoke(const Words& words);
   // An entry point of the module; E_UNEXPECTED when the module could not be loaded.
@@ -297,42 +297,38 @@ class DispatchSession::Arguments {
 
   DISPPARAMS* params() { return &m_params; }
 
-  // What each argument passed by reference holds now, one line each; objects kept by name are
-  // handed to keep.
-  template <class Describe, class Keep>
-  std::string Shown(const Describe& describe, const Keep& keep) {
+  // What each argument passed by reference holds now, one line each, objects as the session
+  // describes them.
+  std::string Shown(DispatchSession& session) {
     std::string out;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
       Slot& slot = m_slots[i];
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
-      IUnknown* object = nullptr;
       const VARIANT& v = slot.held;
       if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
         out += TextShown(v.bstrVal);
       } else if (slot.word == "&ulong") {
         out += std::to_string(v.ulVal);
       } else if (slot.word.starts_with("&unk")) {
-        out += slot.word == "&unk:null" ? "no place" : describe(object = v.punkVal);
+        out += slot.word == "&unk:null" ? "no place" : session.Describe(v.punkVal);
       } else {
         if (v.vt == VT_EMPTY) out += "VT_EMPTY";
         else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
         else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
         else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
-        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + describe(object = v.pdispVal);
-        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + describe(object = v.punkVal);
+        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
+        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
         else out += "vt " + std::to_string(v.vt);
       }
       out += "\n";
-      if (!slot.keep.empty() && object) keep(slot.keep, object);
     }
     return out;
   }
 
  private:
   struct Slot {
-    std::string word;  // as typed, without ">NAME"
-    std::string keep;
+    std::string word;  // as typed
     VARIANT passed{};  // what goes into the call's array
     VARIANT held{};    // a value, the script variable or the place passed by reference
   };
@@ -341,13 +337,7 @@ class DispatchSession::Arguments {
     Slot& slot = m_slots.emplace_back();
     VariantInit(&slot.held);
     VariantInit(&slot.passed);
-    slot.word = typed;
-    const bool keeps = typed.starts_with("&unk") || typed.starts_with("&var");
-    if (std::size_t mark = typed.find('>'); keeps && mark != std::string::npos) {
-      slot.word = typed.substr(0, mark);
-      slot.keep = typed.substr(mark + 1);
-    }
-    const std::string& word = slot.word;
+    const std::string& word = slot.word = typed;
     if (word.starts_with("&buf:") || word == "&bstr") {
       if (word != "&bstr") slot.held = Value(word.substr(1));
       slot.held.vt = VT_BSTR;
@@ -419,10 +409,6 @@ void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch*
   m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
 }
 
-std::string DispatchSession::Entry(const std::string& entry) {
-  return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
-}
-
 std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std::string& shown) {
   UniqueHkey key;
   if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
@@ -461,7 +447,7 @@ std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std:
 std::string DispatchSession::Describe(IUnknown* object) {
   if (!object) return "null";
   if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
-    return "node " + Handle(Get(river.get(), "handle"));
+    return "node " + m_handles.Shown(Get(river.get(), "handle"));
   ComPtr<IEnumString> entries = ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString);
   if (!entries) return "an object of another kind";
   std::string listed = "enumerator:";
@@ -470,13 +456,14 @@ std::string DispatchSession::Describe(IUnknown* object) {
     UniqueBstr element = UniqueBstr::Buffer(256);
     LPOLESTR place = element.get();
     if (entries->Next(1, &place, &fetched) != S_OK) break;
-    listed += " " + Entry(Narrow(element.get()));
+    const std::string entry = Narrow(element.get());
+    listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
+                                                  : entry);
   }
   return listed;
 }
 
 std::string DispatchSession::Invoke(const Words& words) {
-  if (words.size() < 3) throw std::invalid_argument("usage: call OBJECT DISPID ARG...");
   IDispatch* target = Object(words[1]);
   Arguments args(words, 3);
   EXCEPINFO exception{};
@@ -490,15 +477,11 @@ std::string DispatchSession::Invoke(const Words& words) {
   for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
     SysFreeString(text);
   if (argErr != 99) out += "  argument in error: " + std::to_string(argErr) + "\n";
-  return out + args.Shown([&](IUnknown* object) { return Describe(object); },
-                          [&](const std::string& name, IUnknown* object) { Keep(name, object); });
+  return out + args.Shown(*this);
 }
 
 std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
-  auto need = [&](std::size_t count, const char* usage) {
-    if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
-  };
   if (command == "register") return Status(Call("DllRegisterServer"));
   if (command == "unregister") return Status(Call("DllUnregisterServer"));
   if (command == "can-unload") return Status(Call("DllCanUnloadNow"));
@@ -519,10 +502,8 @@ std::string DispatchSession::Do(const Words& w) {
     return {};
   }
   if (command == "keys" || command == "reg-set") {
-    need(2, "HKLM|HKCR KEY [NAME|@ TEXT]");
     const HKEY hive = w[1] == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
     if (command == "keys") return Keys(hive, w[2], "key");
-    need(4, "HKLM|HKCR KEY NAME|@ TEXT");
     SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
     return {};
   }
@@ -538,7 +519,6 @@ std::string DispatchSession::Do(const Words& w) {
     }
     return out + "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
   }
-  need(1, "NAME ...");
   if (command == "release") {
     for (std::size_t i = 1; i < w.size(); ++i)
       w[i] == "all" ? m_objects.clear() : (void)m_objects.erase(w[i]);
@@ -559,7 +539,6 @@ std::string DispatchSession::Do(const Words& w) {
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
     } else {
-      need(3, "MAJOR MINOR LCID");
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
                               static_cast<WORD>(std::stoul(w[2])),
                               static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
@@ -587,7 +566,6 @@ std::string DispatchSession::Do(const Words& w) {
 #ifdef _WIN32
     throw std::invalid_argument("only the POSIX build has a library of its own");
 #else
-    need(2, "TYPE VALUE...");
     for (std::size_t i = 0; i < std::size(kTakers); ++i) {
       g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
       g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
@@ -602,7 +580,7 @@ std::string DispatchSession::Do(const Words& w) {
       if (w[1] == name) taker = type;
     std::string out;
     for (std::size_t i = 2; i < w.size(); ++i) {
-      Arguments args({w[i]}, 0);
+      Arguments args(Words{{w[i]}}, 0);
       out += (i > 2 ? ", " : "") + w[i] + " " +
              StatusName(info->Invoke(command == "take" ? &taker : nullptr, taker, DISPATCH_METHOD,
                                      args.params(), nullptr, nullptr, nullptr));
@@ -631,7 +609,6 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "class-object" || command == "create" || command == "create-inner") {
     // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
     // shows.
-    need(2, "CLSID|FACTORY IID [NAME|-]");
     void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
     void** place = out ? &out : nullptr;
     const HRESULT status =
@@ -649,18 +626,15 @@ std::string DispatchSession::Do(const Words& w) {
            "\n";
   }
   if (command == "lock") {
-    need(2, "FACTORY 1|0");
     return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
   }
   if (command == "same") {
-    need(2, "NAME NAME");
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
   }
   if (command == "enum" || command == "clone") {
     // enum NAME FROM: the node's dir enumerator; clone NAME FROM: a clone of an enumerator.
-    need(2, "NAME FROM");
     ComPtr<IUnknown> object;
     HRESULT status;
     if (command == "enum") {
@@ -696,7 +670,6 @@ std::string DispatchSession::Do(const Words& w) {
     return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
   }
   if (command == "typeinfo" || command == "doc") {
-    need(2, "OBJECT INDEX|MEMBER");
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
     const HRESULT status =
         target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
@@ -722,7 +695,7 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "ids" && w.size() > 3 && w[2] == "-each") {
     std::string out;
     for (std::size_t i = 3; i < w.size(); ++i) {
-      const std::string one = Do({"ids", w[1], w[i]});
+      const std::string one = Do(Words{{"ids", w[1], w[i]}});
       out += (i > 3 ? ", " : "") + w[i] + " " + one.substr(2, one.size() - 3);
     }
     return out + "\n";
@@ -747,7 +720,6 @@ std::string DispatchSession::Do(const Words& w) {
     return out + "\n";
   }
   if (command == "get") {
-    need(2, "OBJECT NAME");
     return w[2] + " = " + Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]) + "\n";
   }
   throw std::invalid_argument("no such command: " + command);
