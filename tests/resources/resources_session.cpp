@@ -16,7 +16,9 @@
 //   query FILE SUBBLOCK... | query FILE SUBBLOCK null-path|null-value|null-length
 //                                    VerQueryValueA on the file's block (posix_*: with no
 //                                    sub-block, no value or no length)
-//   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
+//   info FILE [NAME|-[@count]...]   the root node's reader of the block: its translations, or
+//                                    the NAMEs (- none) in the first translation (or in the one
+//                                    after the last)
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
@@ -151,7 +153,7 @@ class ResourceSession {
     const std::string c = w.empty() ? std::string() : w[0];
     // Several names: each looked up in turn and shown after it.
     const std::size_t first = c == "size" ? 1 : 2;
-    if ((c == "string" || c == "size" || c == "query") && w.size() > first + 1 &&
+    if ((c == "string" || c == "size" || c == "query" || c == "info") && w.size() > first + 1 &&
         !w.back().starts_with("null-")) {
       std::string out;
       for (std::size_t i = first; i < w.size(); ++i)
@@ -223,9 +225,9 @@ class ResourceSession {
       if (w[2].empty()) {
         out << (info.valid() ? "translations: " + std::to_string(info.translation_count()) + "\n"
                              : "not valid\n");
-      } else if (info.QueryVersionString(w[2] == "-" ? nullptr : w[2].c_str(), &text, &length,
-                                         w[3] == "count" ? info.translation_count()
-                                         : w[3].empty()  ? 0 : std::stoul(w[3]))) {
+      } else if (const std::string name = w[2].substr(0, w[2].find('@'));
+                 info.QueryVersionString(name == "-" ? nullptr : name.c_str(), &text, &length,
+                                         w[2].ends_with("@count") ? info.translation_count() : 0)) {
         out << "\"" << text << "\", " << length << " characters\n";
       } else {
         out << "none" << (text ? ", text set\n" : "\n");
