@@ -21,7 +21,8 @@
 //                                  an object let go; whether two are one object; dir, get and cd
 //                                  over the whole tree below a node
 //   keys HKLM|HKCR KEY             the key and every key below it, one a line, with its values
-//                                  sorted ("@" the default, a number "dword N"), or "<missing>"
+//                                  sorted ("@" the default, a number "dword N", the module's file
+//                                  "<the module's path>"), or "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
