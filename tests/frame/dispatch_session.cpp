@@ -20,7 +20,9 @@
 //   release NAME...|all / same NAME NAME / walk NAME
 //                                  an object let go; whether two are one object; dir, get and cd
 //                                  over the whole tree below a node
-//   reg HKLM|HKCR KEY [NAME|@]     a key's presence or a value ("<missing>")
+//   keys HKLM|HKCR KEY             the key and every key below it, one a line, with its values
+//                                  sorted ("@" the default, a number "dword N", the module's file
+//                                  "<the module's path>"), or "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
@@ -62,7 +64,6 @@
 //   &var[:VALUE]                   a script variable by reference, empty or holding VALUE
 //                                  ('TEXT', buf:N, i4:N, i2:N, or stale: empty with the bytes
 //                                  of an earlier value)
-//   >NAME after &unk or &var       the object the call left there is kept as NAME
 // After the status each argument passed by reference shows what it holds.
 #include <gtest/gtest.h>
 
@@ -178,18 +179,6 @@ VARIANT ByRef(VARTYPE type, void* place) {
   return arg;
 }
 
-// A value shown as text, a number as "dword N".
-std::string ValueShown(HKEY hive, const std::string& path, const char* name) {
-  UniqueHkey key;
-  DWORD type = 0, number = 0, size = sizeof number;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
-      RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&number),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_DWORD)
-    return "dword " + std::to_string(number);
-  return GetString(hive, path, name);
-}
-
 // A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
 // bool:N), an interface pointer (unk:0, disp:0) or stale.
 VARIANT Value(const std::string& word) {
@@ -219,33 +208,12 @@ VARIANT Value(const std::string& word) {
 }
 
 
-// The component as a host sees it: a private copy of the module file, loaded from its own path,
-// reached through its four entry points. Each session has a module of its own (lock count, class
-// object, type information), as a fresh process would.
-class ComponentHost {
- public:
-  ComponentHost() {
-    if (!m_module.LoadCopy(SWKV_COMPONENT_MODULE)) ADD_FAILURE() << m_module.error();
-  }
-  // An entry point without arguments; E_UNEXPECTED when the module could not be loaded.
-  HRESULT Call(const char* entry) const {
-    auto* function = m_module.Entry<HRESULT()>(entry);
-    return function ? function() : E_UNEXPECTED;
-  }
-  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const {
-    auto* function = m_module.Entry<HRESULT(REFCLSID, REFIID, void**)>("DllGetClassObject");
-    return function ? function(clsid, iid, ppv) : E_UNEXPECTED;
-  }
-  // The module file's path, as registration writes it.
-  const std::string& path() const { return m_module.path(); }
-
- private:
-  LoadedModule m_module;
-};
-
 // A component loaded as a host loads it, in a registry of its own where nothing is registered yet.
 class DispatchSession {
  public:
+  DispatchSession() {
+    if (!m_module.LoadCopy(SWKV_COMPONENT_MODULE)) ADD_FAILURE() << m_module.error();
+  }
   // Runs one command line (without its "> ") and returns what it printed, each line with its
   // line end.
   std::string Run(const std::string& line);
@@ -253,7 +221,10 @@ class DispatchSession {
   class Arguments;
 
  private:
-  using Words = std::vector<std::string>;
+  // A command's words; a word the command needs that the line does not have is an error.
+  struct Words : std::vector<std::string> {
+    const std::string& operator[](std::size_t i) const { return at(i); }
+  };
   std::string Do(const Words& words);
   IDispatch* Object(const std::string& name) const;
   ComPtr<IUnknown> Held(const std::string& name) const;
@@ -261,11 +232,14 @@ class DispatchSession {
   void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
   // An object a call left: null, a node by its handle or an enumerator by its list.
   std::string Describe(IUnknown* object);
-  std::string Handle(const std::string& text) { return m_handles.Shown(text); }
-  std::string Entry(const std::string& entry);
+  std::string Keys(HKEY hive, const std::string& path, const std::string& shown);
   std::string Invoke(const Words& words);
-  // What a factory or the module handed to out, kept by the name words give.
-  std::string Made(HRESULT status, void* out, const Words& words);
+  // An entry point of the module; E_UNEXPECTED when the module could not be loaded.
+  template <class... Args>
+  HRESULT Call(const char* entry, Args... args) const {
+    auto* function = m_module.Entry<HRESULT(Args...)>(entry);
+    return function ? function(args...) : E_UNEXPECTED;
+  }
 
   // An outer object that aggregates the main class: it answers IUnknown itself and everything
   // else through the inner object, and counts the references its interfaces get.
@@ -284,7 +258,9 @@ class DispatchSession {
   };
 
   RegistrySandbox m_registry;
-  ComponentHost m_host;
+  // A private copy of the module file, loaded from its own path: each session has a module of
+  // its own (lock count, class object, type information), as a fresh process would.
+  LoadedModule m_module;
   Outer m_outer;  // outlives every object kept
   ComPtr<ITypeLib> m_library;  // the last one loaded
   std::string m_script;        // the registrar script typed
@@ -322,42 +298,38 @@ class DispatchSession::Arguments {
 
   DISPPARAMS* params() { return &m_params; }
 
-  // What each argument passed by reference holds now, one line each; objects kept by name are
-  // handed to keep.
-  template <class Describe, class Keep>
-  std::string Shown(const Describe& describe, const Keep& keep) {
+  // What each argument passed by reference holds now, one line each, objects as the session
+  // describes them.
+  std::string Shown(DispatchSession& session) {
     std::string out;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
       Slot& slot = m_slots[i];
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
-      IUnknown* object = nullptr;
       const VARIANT& v = slot.held;
       if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
         out += TextShown(v.bstrVal);
       } else if (slot.word == "&ulong") {
         out += std::to_string(v.ulVal);
       } else if (slot.word.starts_with("&unk")) {
-        out += slot.word == "&unk:null" ? "no place" : describe(object = v.punkVal);
+        out += slot.word == "&unk:null" ? "no place" : session.Describe(v.punkVal);
       } else {
         if (v.vt == VT_EMPTY) out += "VT_EMPTY";
         else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
         else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
         else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
-        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + describe(object = v.pdispVal);
-        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + describe(object = v.punkVal);
+        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
+        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
         else out += "vt " + std::to_string(v.vt);
       }
       out += "\n";
-      if (!slot.keep.empty() && object) keep(slot.keep, object);
     }
     return out;
   }
 
  private:
   struct Slot {
-    std::string word;  // as typed, without ">NAME"
-    std::string keep;
+    std::string word;  // as typed
     VARIANT passed{};  // what goes into the call's array
     VARIANT held{};    // a value, the script variable or the place passed by reference
   };
@@ -366,13 +338,7 @@ class DispatchSession::Arguments {
     Slot& slot = m_slots.emplace_back();
     VariantInit(&slot.held);
     VariantInit(&slot.passed);
-    slot.word = typed;
-    const bool keeps = typed.starts_with("&unk") || typed.starts_with("&var");
-    if (std::size_t mark = typed.find('>'); keeps && mark != std::string::npos) {
-      slot.word = typed.substr(0, mark);
-      slot.keep = typed.substr(mark + 1);
-    }
-    const std::string& word = slot.word;
+    const std::string& word = slot.word = typed;
     if (word.starts_with("&buf:") || word == "&bstr") {
       if (word != "&bstr") slot.held = Value(word.substr(1));
       slot.held.vt = VT_BSTR;
@@ -444,14 +410,45 @@ void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch*
   m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
 }
 
-std::string DispatchSession::Entry(const std::string& entry) {
-  return entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std::string& shown) {
+  UniqueHkey key;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    return "<missing>\n";
+  std::vector<std::string> values, subkeys;
+  char name[256];
+  char data[2048];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = sizeof name, size = sizeof data, type = 0, number = 0;
+    if (RegEnumValueA(key.get(), i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &size) != ERROR_SUCCESS)
+      break;
+    std::memcpy(&number, data, sizeof number);
+    std::string text = type == REG_DWORD ? "dword " + std::to_string(number)
+                                         : std::string(data, strnlen(data, size));
+    if (text == m_module.path()) text = "<the module's path>";
+    values.push_back((length ? std::string(name, length) : "@") + " = " + text);
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    subkeys.emplace_back(name, length);
+  }
+  std::sort(values.begin(), values.end());
+  std::sort(subkeys.begin(), subkeys.end());
+  std::string out = shown;
+  for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : ": ") + values[i];
+  out += "\n";
+  for (const std::string& subkey : subkeys)
+    out += Keys(hive, path + "\\" + subkey, shown + "\\" + subkey);
+  return out;
 }
 
 std::string DispatchSession::Describe(IUnknown* object) {
   if (!object) return "null";
   if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
-    return "node " + Handle(Get(river.get(), "handle"));
+    return "node " + m_handles.Shown(Get(river.get(), "handle"));
   ComPtr<IEnumString> entries = ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString);
   if (!entries) return "an object of another kind";
   std::string listed = "enumerator:";
@@ -460,13 +457,14 @@ std::string DispatchSession::Describe(IUnknown* object) {
     UniqueBstr element = UniqueBstr::Buffer(256);
     LPOLESTR place = element.get();
     if (entries->Next(1, &place, &fetched) != S_OK) break;
-    listed += " " + Entry(Narrow(element.get()));
+    const std::string entry = Narrow(element.get());
+    listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
+                                                  : entry);
   }
   return listed;
 }
 
 std::string DispatchSession::Invoke(const Words& words) {
-  if (words.size() < 3) throw std::invalid_argument("usage: call OBJECT DISPID ARG...");
   IDispatch* target = Object(words[1]);
   Arguments args(words, 3);
   EXCEPINFO exception{};
@@ -480,36 +478,20 @@ std::string DispatchSession::Invoke(const Words& words) {
   for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
     SysFreeString(text);
   if (argErr != 99) out += "  argument in error: " + std::to_string(argErr) + "\n";
-  return out + args.Shown([&](IUnknown* object) { return Describe(object); },
-                          [&](const std::string& name, IUnknown* object) { Keep(name, object); });
-}
-
-// The commands that hand out an object take "-" for no place: out stays null then, and a failure
-// that leaves the place as it was (0x1) shows.
-std::string DispatchSession::Made(HRESULT status, void* out, const Words& w) {
-  if (status == S_OK) {
-    auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
-    if (w[0] == "create-inner") m_outer.inner = object.get();
-    if (w.size() > 3)
-      m_objects[w[3]] = {object, w[0] == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
-  }
-  return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
-         "\n";
+  return out + args.Shown(*this);
 }
 
 std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
-  auto need = [&](std::size_t count, const char* usage) {
-    if (w.size() < count + 1) throw std::invalid_argument("usage: " + command + " " + usage);
-  };
-  if (command == "register") return Status(m_host.Call("DllRegisterServer"));
-  if (command == "unregister") return Status(m_host.Call("DllUnregisterServer"));
-  if (command == "can-unload") return Status(m_host.Call("DllCanUnloadNow"));
+  if (command == "register") return Status(Call("DllRegisterServer"));
+  if (command == "unregister") return Status(Call("DllUnregisterServer"));
+  if (command == "can-unload") return Status(Call("DllCanUnloadNow"));
   if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
     ComPtr<IClassFactory> factory;
     ComPtr<IRiver> root;
-    if (m_host.GetClassObject(CLSID_SwkvRAID, IID_IClassFactory, factory.put_void()) != S_OK ||
+    if (Call<REFCLSID, REFIID, void**>("DllGetClassObject", CLSID_SwkvRAID, IID_IClassFactory,
+                                       factory.put_void()) != S_OK ||
         factory->CreateInstance(nullptr, IID_IRiver, root.put_void()) != S_OK)
       return "no root\n";
     Keep("root", root.get());
@@ -520,24 +502,24 @@ std::string DispatchSession::Do(const Words& w) {
     Keep("log", log.get(), log.get());
     return {};
   }
-  if (command == "reg" || command == "reg-set") {
-    need(2, "HKLM|HKCR KEY [NAME|@ [TEXT]]");
+  if (command == "keys" || command == "reg-set") {
     const HKEY hive = w[1] == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-    const char* name = w.size() > 3 && w[3] != "@" ? w[3].c_str() : nullptr;
-    if (command == "reg-set") {
-      need(4, "HKLM|HKCR KEY NAME|@ TEXT");
-      SetString(hive, w[2], name, w[4]);
-      return {};
-    }
-    if (w.size() < 4) return KeyExists(hive, w[2]) ? "key\n" : "<missing>\n";
-    const std::string value = ValueShown(hive, w[2], name);
-    return (value == m_host.path() ? "<the module's path>" : value) + "\n";
+    if (command == "keys") return Keys(hive, w[2], "key");
+    SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
+    return {};
   }
   if (command == "typelib-register")
-    return Status(RegisterTypeLib(m_library.get(), Ole(m_host.path()).data(), nullptr));
-  if (command == "outer" && w.size() == 1)
-    return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
-  need(1, "NAME ...");
+    return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
+  if (command == "outer") {
+    std::string out;
+    if (w.size() > 2) {
+      ComPtr<IUnknown> object;
+      const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
+      if (status == S_OK) Keep(w[2], object.get());
+      out = Status(status);
+    }
+    return out + "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
+  }
   if (command == "release") {
     for (std::size_t i = 1; i < w.size(); ++i)
       w[i] == "all" ? m_objects.clear() : (void)m_objects.erase(w[i]);
@@ -554,11 +536,10 @@ std::string DispatchSession::Do(const Words& w) {
     m_library.reset();
     HRESULT status;
     if (command == "typelib-file") {
-      const auto file = Ole(m_host.path() + (w[1][0] == '-' ? "" : w[1]));
+      const auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
     } else {
-      need(3, "MAJOR MINOR LCID");
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
                               static_cast<WORD>(std::stoul(w[2])),
                               static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
@@ -586,7 +567,6 @@ std::string DispatchSession::Do(const Words& w) {
 #ifdef _WIN32
     throw std::invalid_argument("only the POSIX build has a library of its own");
 #else
-    need(2, "TYPE VALUE...");
     for (std::size_t i = 0; i < std::size(kTakers); ++i) {
       g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
       g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
@@ -601,7 +581,7 @@ std::string DispatchSession::Do(const Words& w) {
       if (w[1] == name) taker = type;
     std::string out;
     for (std::size_t i = 2; i < w.size(); ++i) {
-      Arguments args({w[i]}, 0);
+      Arguments args(Words{{w[i]}}, 0);
       out += (i > 2 ? ", " : "") + w[i] + " " +
              StatusName(info->Invoke(command == "take" ? &taker : nullptr, taker, DISPATCH_METHOD,
                                      args.params(), nullptr, nullptr, nullptr));
@@ -627,41 +607,35 @@ std::string DispatchSession::Do(const Words& w) {
     bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
     return out + (none ? "; none after it\n" : "; more\n");
   }
-  if (command == "class-object") {
-    need(2, "CLSID IID [NAME|-]");
+  if (command == "class-object" || command == "create" || command == "create-inner") {
+    // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
+    // shows.
     void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
-    const HRESULT status = m_host.GetClassObject(Id(w[1]), Id(w[2]), out ? &out : nullptr);
-    return Made(status, out, w);
+    void** place = out ? &out : nullptr;
+    const HRESULT status =
+        command == "class-object"
+            ? Call<REFCLSID, REFIID, void**>("DllGetClassObject", Id(w[1]), Id(w[2]), place)
+            : Held(w[1]).As<IClassFactory>(IID_IClassFactory)
+                  ->CreateInstance(command == "create" ? nullptr : &m_outer, Id(w[2]), place);
+    if (status == S_OK) {
+      auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
+      if (command == "create-inner") m_outer.inner = object.get();
+      if (w.size() > 3)
+        m_objects[w[3]] = {object, command == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
+    }
+    return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
+           "\n";
   }
   if (command == "lock") {
-    need(2, "FACTORY 1|0");
     return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
   }
-  if (command == "create" || command == "create-inner") {
-    need(2, "FACTORY IID [NAME|-]");
-    void* out = w.size() > 3 && w[3] == "-" ? nullptr : reinterpret_cast<void*>(0x1);
-    const HRESULT status = Held(w[1]).As<IClassFactory>(IID_IClassFactory)->CreateInstance(
-        command == "create" ? nullptr : &m_outer, Id(w[2]), out ? &out : nullptr);
-    return Made(status, out, w);
-  }
-  if (command == "outer") {
-    need(2, "IID NAME");
-    ComPtr<IUnknown> object;
-    const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
-    if (status == S_OK) Keep(w[2], object.get());
-    object.reset();
-    return Status(status) + "the outer object counts " + std::to_string(m_outer.refs) +
-           " references\n";
-  }
   if (command == "same") {
-    need(2, "NAME NAME");
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
   }
   if (command == "enum" || command == "clone") {
     // enum NAME FROM: the node's dir enumerator; clone NAME FROM: a clone of an enumerator.
-    need(2, "NAME FROM");
     ComPtr<IUnknown> object;
     HRESULT status;
     if (command == "enum") {
@@ -697,7 +671,6 @@ std::string DispatchSession::Do(const Words& w) {
     return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
   }
   if (command == "typeinfo" || command == "doc") {
-    need(2, "OBJECT INDEX|MEMBER");
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
     const HRESULT status =
         target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
@@ -723,7 +696,7 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "ids" && w.size() > 3 && w[2] == "-each") {
     std::string out;
     for (std::size_t i = 3; i < w.size(); ++i) {
-      const std::string one = Do({"ids", w[1], w[i]});
+      const std::string one = Do(Words{{"ids", w[1], w[i]}});
       out += (i > 3 ? ", " : "") + w[i] + " " + one.substr(2, one.size() - 3);
     }
     return out + "\n";
@@ -748,9 +721,7 @@ std::string DispatchSession::Do(const Words& w) {
     return out + "\n";
   }
   if (command == "get") {
-    need(2, "OBJECT NAME");
-    const std::string value = Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]);
-    return w[2] + " = " + (w[2] == "handle" ? Handle(value) : value) + "\n";
+    return w[2] + " = " + Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]) + "\n";
   }
   throw std::invalid_argument("no such command: " + command);
 }

@@ -16,7 +16,9 @@
 //   query FILE SUBBLOCK... | query FILE SUBBLOCK null-path|null-value|null-length
 //                                    VerQueryValueA on the file's block (posix_*: with no
 //                                    sub-block, no value or no length)
-//   info FILE [NAME|- [TRANSLATION|count]]   the root node's reader of the block
+//   info FILE [NAME|-[@count]...]   the root node's reader of the block: its translations, or
+//                                    the NAMEs (- none) in the first translation (or in the one
+//                                    after the last)
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
@@ -26,6 +28,7 @@
 //                                    those before its version block
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
+//                                    (in a copy of the versioned module when NAME is not there)
 //   rename NAME NEW / remove NAME
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
 //       [names-uncounted] [block-nobits]   a file laid out by hand: the block in the last
@@ -150,7 +153,7 @@ class ResourceSession {
     const std::string c = w.empty() ? std::string() : w[0];
     // Several names: each looked up in turn and shown after it.
     const std::size_t first = c == "size" ? 1 : 2;
-    if ((c == "string" || c == "size" || c == "query") && w.size() > first + 1 &&
+    if ((c == "string" || c == "size" || c == "query" || c == "info") && w.size() > first + 1 &&
         !w.back().starts_with("null-")) {
       std::string out;
       for (std::size_t i = first; i < w.size(); ++i)
@@ -222,9 +225,9 @@ class ResourceSession {
       if (w[2].empty()) {
         out << (info.valid() ? "translations: " + std::to_string(info.translation_count()) + "\n"
                              : "not valid\n");
-      } else if (info.QueryVersionString(w[2] == "-" ? nullptr : w[2].c_str(), &text, &length,
-                                         w[3] == "count" ? info.translation_count()
-                                         : w[3].empty()  ? 0 : std::stoul(w[3]))) {
+      } else if (const std::string name = w[2].substr(0, w[2].find('@'));
+                 info.QueryVersionString(name == "-" ? nullptr : name.c_str(), &text, &length,
+                                         w[2].ends_with("@count") ? info.translation_count() : 0)) {
         out << "\"" << text << "\", " << length << " characters\n";
       } else {
         out << "none" << (text ? ", text set\n" : "\n");
@@ -274,7 +277,7 @@ class ResourceSession {
       WriteText(path, m_module.substr(0, w[2] == "block" ? m_block
                                          : w[2].empty()  ? m_module.npos : std::stoul(w[2])));
     } else if (c == "poke" || c == "edit") {
-      std::string bytes = ReadText(path);
+      std::string bytes = std::filesystem::exists(path) ? ReadText(path) : m_module;
       std::size_t at = bytes.find(c == "poke" ? w[2] + '\0' : w[2], m_block);
       if (at == bytes.npos) return out << "not in the block\n", true;
       if (c == "edit") {
