@@ -20,9 +20,8 @@
 //   release NAME...|all / same NAME NAME / walk NAME
 //                                  an object let go; whether two are one object; dir, get and cd
 //                                  over the whole tree below a node
-//   keys HKLM|HKCR KEY             the key and every key below it, one a line, with its values
-//                                  sorted ("@" the default, a number "dword N", the module's file
-//                                  "<the module's path>"), or "<missing>"
+//   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them (the
+//                                  module's file shown as "<the module's path>"), or "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
@@ -87,6 +86,7 @@
 #include "tests/support/module_loader.h"
 #include "tests/support/registry_sandbox.h"
 #include "tests/support/replay.h"
+#include "tools/swkvreg/registry_view.h"
 #ifndef _WIN32
 #include "platform/posix/typelib_resource.h"
 #endif
@@ -232,7 +232,8 @@ class DispatchSession {
   void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
   // An object a call left: null, a node by its handle or an enumerator by its list.
   std::string Describe(IUnknown* object);
-  std::string Keys(HKEY hive, const std::string& path, const std::string& shown);
+  // The key named and everything below it, as the registry viewer exports them.
+  std::string Keys(const std::string& name);
   std::string Invoke(const Words& words);
   // An entry point of the module; E_UNEXPECTED when the module could not be loaded.
   template <class... Args>
@@ -410,39 +411,25 @@ void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch*
   m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
 }
 
-std::string DispatchSession::Keys(HKEY hive, const std::string& path, const std::string& shown) {
-  UniqueHkey key;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-    return "<missing>\n";
-  std::vector<std::string> values, subkeys;
-  char name[256];
-  char data[2048];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = sizeof name, size = sizeof data, type = 0, number = 0;
-    if (RegEnumValueA(key.get(), i, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                      &size) != ERROR_SUCCESS)
-      break;
-    std::memcpy(&number, data, sizeof number);
-    std::string text = type == REG_DWORD ? "dword " + std::to_string(number)
-                                         : std::string(data, strnlen(data, size));
-    if (text == m_module.path()) text = "<the module's path>";
-    values.push_back((length ? std::string(name, length) : "@") + " = " + text);
+std::string DispatchSession::Keys(const std::string& name) {
+  tools::KeyName key;
+  std::ostringstream exported;
+  if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
+  if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
+  // The module file's path differs from run to run; the export quotes it as it quotes any text.
+  std::string path;
+  for (char c : m_module.path()) {
+    if (c == '\\' || c == '"') path += '\\';
+    path += c;
   }
-  for (DWORD i = 0;; ++i) {
-    DWORD length = sizeof name;
-    if (RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    subkeys.emplace_back(name, length);
-  }
-  std::sort(values.begin(), values.end());
-  std::sort(subkeys.begin(), subkeys.end());
-  std::string out = shown;
-  for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : ": ") + values[i];
-  out += "\n";
-  for (const std::string& subkey : subkeys)
-    out += Keys(hive, path + "\\" + subkey, shown + "\\" + subkey);
-  return out;
+  // A session's output has no blank lines: the export's, before each key, go.
+  std::string text;
+  std::istringstream lines(exported.str());
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) text += line + "\n";
+  for (std::size_t at; (at = text.find(path)) != std::string::npos;)
+    text.replace(at, path.size(), "<the module's path>");
+  return text;
 }
 
 std::string DispatchSession::Describe(IUnknown* object) {
@@ -502,9 +489,9 @@ std::string DispatchSession::Do(const Words& w) {
     Keep("log", log.get(), log.get());
     return {};
   }
-  if (command == "keys" || command == "reg-set") {
+  if (command == "keys") return Keys(w[1] + "\\" + w[2]);
+  if (command == "reg-set") {
     const HKEY hive = w[1] == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-    if (command == "keys") return Keys(hive, w[2], "key");
     SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
     return {};
   }
