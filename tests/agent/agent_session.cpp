@@ -502,11 +502,13 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     }
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
-    std::string argument = rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
+    std::string argument =
+        rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
     for (std::size_t open; (open = argument.find('{')) != std::string::npos;) {
       const std::size_t close = argument.find('}', open);
       if (close == std::string::npos) throw Usage{"invoke: a { without its }"};
-      const std::string handle = Get(Node(argument.substr(open + 1, close - open - 1)).get(), "handle");
+      const std::string handle =
+          Get(Node(argument.substr(open + 1, close - open - 1)).get(), "handle");
       argument.replace(open, close - open + 1, handle.substr(0, handle.find(';')));
     }
     out = Status(Invoke(Node(w[1]).get(), w[2], argument));
@@ -567,7 +569,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       if (value->starts_with("fail:"))
         out += SimRefusal(simFailCall(function, -1, 0, Number(value->substr(5))));
       else if (value->starts_with("count:"))
-        out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_COUNT, 0, Number(value->substr(6))));
+        out += SimRefusal(
+            simMisbehave(function, -1, 0, SIM_MISBEHAVE_COUNT, 0, Number(value->substr(6))));
       else if (*value == "unterminated")
         out += SimRefusal(simMisbehave(function, -1, 0, SIM_MISBEHAVE_UNTERMINATED, 0, 0));
       else
