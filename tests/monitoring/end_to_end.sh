@@ -28,26 +28,17 @@ export SWKV_REGISTRY_ROOT=$box/registry XDG_STATE_HOME=$box/state HOME=$box/home
 export SWKV_SIM_STATE=$box/sim-state.json SWKV_SIM_CLOCK=manual
 export SWKV_SIM_SCENARIO=$box/scenario.json
 unset SWKV_SIM_TRACE
-SWKV_SIM_SCENARIO= "$swkvctl" metrics --textfile "$box/before.prom" 2> /dev/null
+sed 's/"hotSpares": 1,/"hotSpares": 0,/' "$scenario" > "$box/scenario.json"
+"$swkvctl" register > /dev/null
+"$swkvctl" metrics --textfile "$box/before.prom"
 SWKV_SIM_STATE= SWKV_SIM_SCENARIO=$troubles "$swkvctl" metrics > "$box/troubles.prom"
 for file in before troubles; do
   promtool check metrics < "$box/$file.prom"
   grep -q '^swkv_up 1$' "$box/$file.prom"
 done
 promtool check rules "$rules"
-cp "$rules" "$rule_tests" "$box/"
-(cd "$box" && promtool test rules "$(basename "$rule_tests")")
-rm "$box/sim-state.json"
+promtool test rules "$rule_tests"
 
-python3 - "$scenario" "$box/scenario.json" <<'PY'
-import json, sys
-scenario = json.load(open(sys.argv[1]))
-scenario["controllers"][0].setdefault("settings", {})["hotSpares"] = 0
-json.dump(scenario, open(sys.argv[2], "w"))
-PY
-free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
 fail() {
   echo "end_to_end: $*" >&2
   for log in "$box"/*.log; do echo "--- $log"; tail -n 20 "$log"; done >&2
@@ -64,8 +55,9 @@ await() {
   done
 }
 
-"$swkvctl" register > /dev/null
-
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
 serve_port=$(free_port) node_port=$(free_port) prometheus_port=$(free_port)
 mkdir -p "$box/textfile" "$box/data"
 cat > "$box/prometheus.yml" <<YML
