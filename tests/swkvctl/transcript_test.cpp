@@ -24,9 +24,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "tests/support/files.h"
@@ -40,7 +40,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kPromptStart = "swkvctl:";
 // 2026-12-06 11:44:00 UTC: the event records' times do not depend on the day the tests run.
 constexpr const char* kStartMs = "1796557440000";
 
@@ -100,12 +99,11 @@ class CtlSandbox {
   ScopedEnv m_env;
 };
 
-// A prompt line: "swkvctl:PATH> COMMAND" (a message starts "swkvctl: " instead).
+// A console's "$ COMMAND" or a shell's prompt "swkvctl:PATH> COMMAND" (a message starts
+// "swkvctl: " instead).
 bool IsPrompt(const std::string& line) {
-  if (line.starts_with("$ ")) return true;
-  return line.starts_with(kPromptStart) && line.size() > kPromptStart.size() &&
-         line[kPromptStart.size()] != ' ' &&
-         line.find("> ") != std::string::npos;
+  static const std::regex prompt(R"(^(\$ |swkvctl:[^ ]*> ))");
+  return std::regex_search(line, prompt);
 }
 
 struct Transcript {
