@@ -37,10 +37,9 @@ TEST(SwkvctlPieces, AnEntryHasANameAndSplitsAtItsAccess) {
   }
 }
 
-TEST(SwkvctlPieces, AnEventRecordIsThreeNumbersANameAndAText) {
+// A record the component writes is read in events.txt; these are records it never writes.
+TEST(SwkvctlPieces, ARecordWithoutThreeNumbersANameAndATextIsNoEvent) {
   EventRecord record;
-  ASSERT_TRUE(ParseEventRecord("3@1700000000@2@disk@a@b", record));
-  EXPECT_EQ(record.name + "|" + record.text, "disk|a@b");
   for (const char* raw : {"@1@2@n@t", "3@@2@n@t", "3@1@@n@t", "3@1@2x@n@t", "3@1@2@n"})
     EXPECT_FALSE(ParseEventRecord(raw, record)) << raw;
 }
@@ -61,9 +60,9 @@ TEST(SwkvctlPieces, ANameShownInAPathIsTypedBackToItself) {
   EXPECT_EQ(NameOfStep("\\q\\x4"), "\\q\\x4");  // not an escape: the backslash stays
 }
 
-// Sizes as the component writes them, in each of its forms; the GB form is exact to the MB.
+// Sizes as the component writes them, in each of its forms but the plain GB one (which the
+// sessions' JSON listings show).
 TEST(SwkvctlPieces, ASizeTextGivesItsBytes) {
-  EXPECT_EQ(SizeBytes("74.530 GB"), 80026271744);
   EXPECT_EQ(SizeBytes("1.250 GB (1280 MB)"), 1280LL << 20);
   EXPECT_EQ(SizeBytes("12 MB"), 12LL << 20);
   EXPECT_EQ(SizeBytes("1.500 MB"), (1LL << 20) + (512LL << 10));
