@@ -3,8 +3,6 @@
 // character past U+00FF nor a lone surrogate, and it gives no entry of an empty name.
 #include <gtest/gtest.h>
 
-#include "river/format.h"
-#include "tools/monitoring/system_state.h"
 #include "tools/swkvctl/display_text.h"
 #include "tools/swkvctl/entry_json.h"
 #include "tools/swkvctl/event_records.h"
@@ -73,31 +71,3 @@ TEST(SwkvctlPieces, ASizeTextGivesItsBytes) {
 
 }  // namespace
 }  // namespace swkv::ctl
-
-namespace swkv::mon {
-namespace {
-
-// The metrics give sizes in bytes, read back from the component's own size text: every form it
-// writes comes back as near as its digits tell.
-TEST(MonitoringPieces, ASizeTextGivesItsBytesBack) {
-  constexpr std::uint64_t kMiB = std::uint64_t{1} << 20, kGiB = std::uint64_t{1} << 30;
-  const std::uint64_t sizes[] = {512, 3 * kMiB / 2 + 77, 40 * kMiB + 12345,
-                                 3 * kGiB + 7 * kMiB + 1, 80025978143, 1024 * kGiB + 5};
-  for (const std::uint64_t bytes : sizes) {
-    const std::string text = FormatSizeText(bytes);
-    const auto read = BytesFromSizeText(text);
-    ASSERT_TRUE(read) << text;
-    // What the text's last digit stands for: a thousandth of its unit, or a whole MB.
-    const std::uint64_t step = bytes >= 10 * kGiB ? kGiB / 1000 + kMiB
-                               : bytes >= 10 * kMiB ? kMiB
-                               : bytes >= kMiB      ? kMiB / 1000 + 1024
-                                                    : 1;
-    const std::uint64_t off = *read > bytes ? *read - bytes : bytes - *read;
-    EXPECT_LT(off, step) << text << " gave " << *read << " for " << bytes;
-  }
-  for (const char* text : {"", "big", "12 TB", "1.5 PB"})
-    EXPECT_FALSE(BytesFromSizeText(text)) << text;
-}
-
-}  // namespace
-}  // namespace swkv::mon

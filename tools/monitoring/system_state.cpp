@@ -1,9 +1,9 @@
 #include "tools/monitoring/system_state.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <map>
 
+#include "tools/swkvctl/entry_json.h"
 #include "tools/swkvctl/river_calls.h"
 #include "tools/swkvctl/value_notes.h"
 
@@ -24,6 +24,13 @@ const std::vector<std::string> kBatteryWords = {
 std::string ValueOf(const NodeRecord& node, const char* name) {
   const Entry* entry = node.FindEntry(name);
   return entry ? entry->value : "";
+}
+
+// A size text in bytes, as swkvctl's JSON gives it; nothing for another text.
+std::optional<std::uint64_t> SizeOf(const std::string& text) {
+  const long long bytes = ctl::SizeBytes(text);
+  if (bytes < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(bytes);
 }
 
 // A whole number; nothing for an empty or malformed text.
@@ -93,7 +100,7 @@ void ReadArray(const NodeRecord& node, SystemState& state) {
     array.paused = throttle == "4";
   }
   array.described = ctl::DescribeArrayState(array.status, throttle, active ? percent : "");
-  array.sizeBytes = BytesFromSizeText(ValueOf(node, "Size"));
+  array.sizeBytes = SizeOf(ValueOf(node, "Size"));
   if (const auto kb = Number(ValueOf(node, "Block Size").substr(
           0, ValueOf(node, "Block Size").find(' ')));
       kb && *kb > 0)
@@ -111,27 +118,6 @@ std::string BatteryWord(const std::string& status) {
 }
 
 const std::vector<std::string>& BatteryWords() { return kBatteryWords; }
-
-std::optional<std::uint64_t> BytesFromSizeText(const std::string& text) {
-  unsigned long long whole = 0, fraction = 0, mib = 0;
-  char unit[8] = {};
-  if (std::sscanf(text.c_str(), "%llu.%3llu GB (%llu MB)", &whole, &fraction, &mib) == 3)
-    return mib << 20;
-  if (std::sscanf(text.c_str(), "%llu.%3llu %7s", &whole, &fraction, unit) == 3) {
-    const std::string u = unit;
-    const int shift = u == "GB" ? 30 : u == "MB" ? 20 : -1;
-    if (shift < 0) return std::nullopt;
-    return static_cast<std::uint64_t>(
-        std::llround(static_cast<double>(whole * 1000 + fraction) / 1000.0 *
-                     static_cast<double>(1ull << shift)));
-  }
-  if (std::sscanf(text.c_str(), "%llu %7s", &whole, unit) == 2) {
-    const std::string u = unit;
-    if (u == "MB") return whole << 20;
-    if (u == "Bytes") return whole;
-  }
-  return std::nullopt;
-}
 
 SystemState ReadSystemState(const ctl::TreeSnapshot& tree) {
   SystemState state;
@@ -171,7 +157,7 @@ SystemState ReadSystemState(const ctl::TreeSnapshot& tree) {
         disk.smart = SmartWord(ValueOf(node, "smart"));
         disk.model = ValueOf(node, "model");
         disk.sizeText = ValueOf(node, "Size");
-        disk.sizeBytes = BytesFromSizeText(disk.sizeText);
+        disk.sizeBytes = SizeOf(disk.sizeText);
         if (disk.channel >= 0) {
           const int number = 2 * disk.channel + (disk.position == "slave" ? 1 : 0);
           auto found = memberOf.find(disk.controller + " disk" + std::to_string(number + 1));

@@ -71,8 +71,5 @@ SystemState ReadSystemState(const ctl::TreeSnapshot& tree);
 // BATTERY_FULLY_CHARGED; every word the component may give, in its order.
 std::string BatteryWord(const std::string& status);
 const std::vector<std::string>& BatteryWords();
-// A size as the component writes it ("74.530 GB", "1.000 GB (1024 MB)", "40 MB", "512 Bytes")
-// in bytes, as near as the text tells; nothing for another text.
-std::optional<std::uint64_t> BytesFromSizeText(const std::string& text);
 
 }  // namespace swkv::mon
