@@ -44,17 +44,9 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
   std::string out;
   if (command == "sim") {
     const std::string& what = w.at(1);
-    if (what == "load") {
-      std::string text = After(rest, 1);
-      ReplaceAll(text, "\\n", "\n");
-      const bool file = !text.starts_with("{") && !text.starts_with("[");
-      if (file) text = std::string(SWKV_TESTS_DIR) + "/" + text;
-      out = SimRefusal(file ? simLoadScenarioFile(text.c_str()) : simLoadScenarioText(text.c_str()));
-    } else if (what == "reset") {
-      out = SimRefusal(simReset());
-    } else {
-      throw std::invalid_argument("sim: no " + what);
-    }
+    if (what == "load") return LoadModel(After(rest, 1));
+    if (what != "reset") throw std::invalid_argument("sim: no " + what);
+    out = SimRefusal(simReset());
     simStopClock();
     m_origin = simNow();
   } else if (command == "env") {
