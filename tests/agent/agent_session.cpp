@@ -352,11 +352,11 @@ std::string AgentSession::CallLibrary(const Words& w) {
   };
   auto arg = [&](std::size_t i) { return static_cast<std::int32_t>(std::stoll(word(i), nullptr, 0)); };
   auto null = [&](std::size_t i) { return w.size() > i + 2 && w[i + 2] == "null"; };
-  std::string texts[2];
+  std::string typed;  // the one text argument
   auto text = [&](std::size_t i) -> const char* {
     if (null(i)) return nullptr;
-    texts[i % 2] = word(i) == "''" ? "" : Unescaped(word(i));
-    return texts[i % 2].c_str();
+    typed = word(i) == "''" ? "" : Unescaped(word(i));
+    return typed.c_str();
   };
   std::vector<std::uint32_t> disks;
   auto list = [&](std::size_t i) -> const std::uint32_t* {
@@ -367,12 +367,11 @@ std::string AgentSession::CallLibrary(const Words& w) {
   };
   // The outputs start as 0x2A bytes: a failed call must write none of them.
   constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
-  std::int32_t value = kUnwritten, index = 0, *selection = &index, room[4];
+  std::int32_t value = kUnwritten, index = 0, *selection = &index;
   std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[4];
   char name[RA_NAME_SIZE] = {};
   RaArrayInfo info{};
   RaEventRecord records[RA_MAX_EVENTS];
-  std::memset(room, 0x2A, sizeof room);
   std::memset(u, 0x2A, sizeof u);
   std::int32_t status = -1;
   std::string shown;
@@ -416,7 +415,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
             std::to_string(info.sectorsPerTrack) + " " +
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
   } else if (f == "raGetArrayStatus") {
-    status = raGetArrayStatus(arg(0), &u[0], &u[1], &room[0]);
+    status = raGetArrayStatus(arg(0), &u[0], &u[1], &value);
   } else if (f == "raGetDiskStatus") {
     status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
   } else if (f == "raGetDeviceName") {
@@ -447,8 +446,8 @@ std::string AgentSession::CallLibrary(const Words& w) {
     const auto* bytes = static_cast<const unsigned char*>(output);
     return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0x2A; });
   };
-  if (status != 0 && !(unwritten(u, sizeof u) && unwritten(room, sizeof room) &&
-                       unwritten(&count, sizeof count) && unwritten(&value, sizeof value)))
+  if (status != 0 && !(unwritten(u, sizeof u) && unwritten(&count, sizeof count) &&
+                       unwritten(&value, sizeof value)))
     out += "  outputs written\n";
   return out;
 }
@@ -477,16 +476,12 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(2, "PATH NAME...");
     ComPtr<IRiver> node = Node(w[1]);
     for (std::size_t i = 2; i < w.size(); ++i) {
-      if (command == "get") {
-        const std::string value = Get(node.get(), w[i]);
-        out += w[i] + " = " + (w[i] == "handle" ? m_handles.Shown(value) : value) + "\n";
-        continue;
-      }
-      std::string entry = Entry(node.get(), w[i]);
-      std::size_t value = entry.find('@', entry.find('@') + 1);
-      const std::string shown = entry.substr(value + 1);
+      // As a listing's entry, NAME@ACCESS@VALUE; none ("-") when the listing has no such name.
+      const std::string entry =
+          command == "get" ? "@@" + Get(node.get(), w[i]) : Entry(node.get(), w[i]);
+      const std::string value = entry.substr(entry.find('@', entry.find('@') + 1) + 1);
       out += entry.empty() ? w[i] + " -\n"
-                           : w[i] + " = " + (w[i] == "handle" ? m_handles.Shown(shown) : shown) + "\n";
+                           : w[i] + " = " + (w[i] == "handle" ? m_handles.Shown(value) : value) + "\n";
     }
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
@@ -528,8 +523,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     m_held.erase(w[1]);
   } else if (command == "fail") {
     need(3, "FUNCTION CONTROLLER CALL [STATUS]");
-    out = SimRefusal(simFailCall(w[1] == "null" ? nullptr : w[1].c_str(), Number(w[2]),
-                                 Number(w[3]), w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
+    out = SimRefusal(simFailCall(w[1].c_str(), Number(w[2]), Number(w[3]),
+                                 w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
   } else if (command == "misbehave") {
     need(6, "FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE");
     int kind = w[4] == "count"          ? SIM_MISBEHAVE_COUNT
