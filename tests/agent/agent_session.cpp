@@ -14,7 +14,7 @@
 //   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line ("@PATH": that node's
 //                                  handle; "{PATH}" in it: that node's handle number); the status
 //   refresh PATH                   the node's refresh; the status
-//   watch PATH                     a sink on the node; what it gets is shown after each command
+//   watch PATH...                  a sink on each node; what it gets is shown after each command
 //   on PATH [at N] COMMAND         the command run inside each notification of the sink of
 //                                  "watch PATH", or only the N-th; what it caused and printed
 //                                  follows the notification, indented
@@ -22,7 +22,8 @@
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
-//   silent FUNCTION...             every call of each FUNCTION succeeds without writing its outputs
+//   silent FUNCTION...             every call of each FUNCTION succeeds without writing its
+//                                  outputs; then the tree built again
 //   case FUNCTION V... -> [get|invoke] PATH [ACTION] NAME...
 //                                  a table's row: the faults cleared, every call of FUNCTION
 //                                  giving V0, V1, ... as its outputs ("-": as the library
@@ -37,9 +38,9 @@
 //   clock                          (POSIX) the manual clock, at 2023-11-14 22:13:20 UTC; the
 //                                  controllers of later scenarios follow it, the records' times
 //                                  are shown as T+SECONDS from the scenario's start
-//   tick [MS]                      MS (1000) pass on the manual clock and the thread's queue is
+//   tick [MS...]                   MS (1000) pass on the manual clock and the thread's queue is
 //                                  pumped as the agent's message loop pumps it: the messages
-//                                  dispatched
+//                                  dispatched; then the next MS
 //   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
 //                                  calls of the functions named)
 //   count PATH [null] / read PATH [N|null] / clear-log PATH
@@ -288,23 +289,22 @@ void AgentSession::Start(const std::string& scenarioFile) {
   simReset();
   simClearFaults();
   if (m_clock) simFollowClock(UnixMillisecondsNow);
-  LoadModel(scenarioFile);
-  m_origin = simNow();
+  const std::string refused = LoadModel(scenarioFile);
+  if (!refused.empty()) throw Usage{refused};
   m_handles = HandleOrdinals();
   m_root = ComPtr<RootNode>(RootNode::New());
 }
 
-void AgentSession::LoadModel(const std::string& scenario) {
-  const std::string text = scenario.starts_with("{")
-                               ? scenario
-                               : ReadText(std::string(SWKV_TESTS_DIR) + "/" + scenario);
-  if (text.empty()) throw Usage{"cannot read " + scenario};
-  if (simLoadScenarioText(text.c_str()) != 0)
-    throw Usage{"scenario " + scenario + " refused: " + simLastError()};
+std::string AgentSession::LoadModel(std::string scenario) {
+  ReplaceAll(scenario, "\\n", "\n");
+  const std::string file = std::string(SWKV_TESTS_DIR) + "/" + scenario;
+  const bool text = scenario.starts_with("{") || scenario.starts_with("[");
+  const std::string refused =
+      SimRefusal(text ? simLoadScenarioText(scenario.c_str()) : simLoadScenarioFile(file.c_str()));
   simStopClock();
+  m_origin = simNow();
+  return refused;
 }
-
-std::string AgentSession::Handle(const std::string& text) { return m_handles.Shown(text); }
 
 std::string AgentSession::Tree(IRiver* node, int depth, std::set<std::string>& seen) {
   std::string out;
@@ -312,7 +312,7 @@ std::string AgentSession::Tree(IRiver* node, int depth, std::set<std::string>& s
     const std::string name = entry.substr(0, entry.find('@'));
     out += std::string(2 * depth, ' ');
     if (name == "handle") seen.insert(entry.substr(11));
-    out += name == "handle" ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
+    out += name == "handle" ? "handle@pr-@" + m_handles.Shown(entry.substr(11)) : entry;
     if (entry.compare(name.size(), 5, "@o--@") != 0) {
       out += "\n";
       continue;
@@ -320,7 +320,7 @@ std::string AgentSession::Tree(IRiver* node, int depth, std::set<std::string>& s
     ComPtr<IRiver> child = Cd(node, name);
     const std::string handle = child ? Get(child.get(), "handle") : "(no node)";
     out += child && !seen.contains(handle) ? "\n" + Tree(child.get(), depth + 1, seen)
-                                           : " = " + Handle(handle) + "\n";
+                                           : " = " + m_handles.Shown(handle) + "\n";
   }
   return out;
 }
@@ -352,11 +352,11 @@ std::string AgentSession::CallLibrary(const Words& w) {
   };
   auto arg = [&](std::size_t i) { return static_cast<std::int32_t>(std::stoll(word(i), nullptr, 0)); };
   auto null = [&](std::size_t i) { return w.size() > i + 2 && w[i + 2] == "null"; };
-  std::string texts[2];
+  std::string typed;  // the one text argument
   auto text = [&](std::size_t i) -> const char* {
     if (null(i)) return nullptr;
-    texts[i % 2] = word(i) == "''" ? "" : Unescaped(word(i));
-    return texts[i % 2].c_str();
+    typed = word(i) == "''" ? "" : Unescaped(word(i));
+    return typed.c_str();
   };
   std::vector<std::uint32_t> disks;
   auto list = [&](std::size_t i) -> const std::uint32_t* {
@@ -365,18 +365,14 @@ std::string AgentSession::CallLibrary(const Words& w) {
     for (std::string item; std::getline(in, item, ',');) disks.push_back(Number(item));
     return disks.data();
   };
-  // The outputs start as 0x2A bytes, and lists and records have room for one more than the
-  // library may fill: a failed call must write none of them, a successful one no more than that.
+  // The outputs start as 0x2A bytes: a failed call must write none of them.
   constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
-  std::int32_t value = kUnwritten, index = 0, *selection = &index, room[4];
-  std::uint32_t count = kUnwritten, items[RA_MAX_LIST + 1], u[4];
+  std::int32_t value = kUnwritten, index = 0, *selection = &index;
+  std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[4];
   char name[RA_NAME_SIZE] = {};
   RaArrayInfo info{};
-  RaEventRecord records[RA_MAX_EVENTS + 1];
-  std::memset(room, 0x2A, sizeof room);
-  std::memset(items, 0x2A, sizeof items);
+  RaEventRecord records[RA_MAX_EVENTS];
   std::memset(u, 0x2A, sizeof u);
-  std::memset(records, 0x2A, sizeof records);
   std::int32_t status = -1;
   std::string shown;
   auto listed = [&] {
@@ -404,10 +400,6 @@ std::string AgentSession::CallLibrary(const Words& w) {
       shown += (i ? "\n  " : "") + std::to_string(records[i].code) + " " +
                std::to_string(records[i].severityClass) + " " +
                Text(records[i].text, sizeof records[i].text, false);
-    if (status == 0 && value > RA_MAX_EVENTS) {
-      shown += "\n  record 20: " + std::to_string(records[RA_MAX_EVENTS - 1].code) + ", past the room: " +
-               (records[RA_MAX_EVENTS].code == kUnwritten ? "unwritten" : "written");
-    }
   } else if (f == "raEnumerateAllArrays") {
     status = raEnumerateAllArrays(&count, items);
     listed();
@@ -423,11 +415,9 @@ std::string AgentSession::CallLibrary(const Words& w) {
             std::to_string(info.sectorsPerTrack) + " " +
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
   } else if (f == "raGetArrayStatus") {
-    status = raGetArrayStatus(arg(0), &u[0], &u[1], &room[0]);
+    status = raGetArrayStatus(arg(0), &u[0], &u[1], &value);
   } else if (f == "raGetDiskStatus") {
     status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
-  } else if (f == "raGetDiskDescription") {
-    status = raGetDiskDescription(arg(0), &u[0], &u[1], &u[2], &u[3]);
   } else if (f == "raGetDeviceName") {
     std::memset(name, 'X', sizeof name);
     status = raGetDeviceName(arg(0), null(1) ? nullptr : name);
@@ -452,15 +442,12 @@ std::string AgentSession::CallLibrary(const Words& w) {
   }
   std::string out = NewTraceLines(true);
   if (status == 0 && !shown.empty()) out += "  " + shown + "\n";
-  if (status == 0 && count > RA_MAX_LIST && count != static_cast<std::uint32_t>(kUnwritten))
-    out += items[RA_MAX_LIST] == static_cast<std::uint32_t>(kUnwritten) ? "  past the room: unwritten\n"
-                                                                        : "  past the room: written\n";
   auto unwritten = [](const void* output, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(output);
     return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0x2A; });
   };
-  if (status != 0 && !(unwritten(u, sizeof u) && unwritten(room, sizeof room) &&
-                       unwritten(&count, sizeof count) && unwritten(&value, sizeof value)))
+  if (status != 0 && !(unwritten(u, sizeof u) && unwritten(&count, sizeof count) &&
+                       unwritten(&value, sizeof value)))
     out += "  outputs written\n";
   return out;
 }
@@ -480,7 +467,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "ls") {
     need(1, "PATH");
     for (const std::string& entry : Dir(Node(w[1]).get()))
-      out += (entry.starts_with("handle@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry) + "\n";
+      out += (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11)) : entry) + "\n";
   } else if (command == "tree") {
     need(1, "PATH");
     std::set<std::string> seen;
@@ -489,16 +476,12 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(2, "PATH NAME...");
     ComPtr<IRiver> node = Node(w[1]);
     for (std::size_t i = 2; i < w.size(); ++i) {
-      if (command == "get") {
-        const std::string value = Get(node.get(), w[i]);
-        out += w[i] + " = " + (w[i] == "handle" ? Handle(value) : value) + "\n";
-        continue;
-      }
-      std::string entry = Entry(node.get(), w[i]);
-      std::size_t value = entry.find('@', entry.find('@') + 1);
-      const std::string shown = entry.substr(value + 1);
+      // As a listing's entry, NAME@ACCESS@VALUE; none ("-") when the listing has no such name.
+      const std::string entry =
+          command == "get" ? "@@" + Get(node.get(), w[i]) : Entry(node.get(), w[i]);
+      const std::string value = entry.substr(entry.find('@', entry.find('@') + 1) + 1);
       out += entry.empty() ? w[i] + " -\n"
-                           : w[i] + " = " + (w[i] == "handle" ? Handle(shown) : shown) + "\n";
+                           : w[i] + " = " + (w[i] == "handle" ? m_handles.Shown(value) : value) + "\n";
     }
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");
@@ -516,15 +499,17 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "PATH");
     out = Status(Node(w[1])->refresh());
   } else if (command == "watch") {
-    need(1, "PATH");
-    ComPtr<RecordingSink> sink = RecordingSink::Create();
-    const std::string label = w[1];
-    sink->onNotify = [this, label](ULONG code) {
-      m_notifications.push_back("notify " + label + " " + Hex(code));
-      React(label, m_notifications);
-    };
-    if (!sink->AdviseOn(Node(w[1]).get())) throw Usage{"cannot watch " + w[1]};
-    m_sinks.emplace_back(label, sink);
+    need(1, "PATH...");
+    for (std::size_t i = 1; i < w.size(); ++i) {
+      ComPtr<RecordingSink> sink = RecordingSink::Create();
+      const std::string label = w[i];
+      sink->onNotify = [this, label](ULONG code) {
+        m_notifications.push_back("notify " + label + " " + Hex(code));
+        React(label, m_notifications);
+      };
+      if (!sink->AdviseOn(Node(label).get())) throw Usage{"cannot watch " + label};
+      m_sinks.emplace_back(label, sink);
+    }
   } else if (command == "on") {
     need(2, "PATH [at N] COMMAND");
     const bool at = w[2] == "at";
@@ -538,8 +523,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     m_held.erase(w[1]);
   } else if (command == "fail") {
     need(3, "FUNCTION CONTROLLER CALL [STATUS]");
-    out = SimRefusal(simFailCall(w[1] == "null" ? nullptr : w[1].c_str(), Number(w[2]),
-                                 Number(w[3]), w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
+    out = SimRefusal(simFailCall(w[1].c_str(), Number(w[2]), Number(w[3]),
+                                 w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
   } else if (command == "misbehave") {
     need(6, "FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE");
     int kind = w[4] == "count"          ? SIM_MISBEHAVE_COUNT
@@ -607,8 +592,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       SwkvTestClockSet(kClockStart);
       m_clock = true;
     } else {
-      SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[1])) : 1000);
-      out = "dispatched " + std::to_string(PumpMessages()) + "\n";
+      for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
+        SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[i])) : 1000);
+        out += "dispatched " + std::to_string(PumpMessages()) + "\n";
+      }
     }
 #endif
   } else if (command == "trace") {
@@ -656,7 +643,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, w[1].c_str());
   } else if (command == "model") {
     need(1, "FILE|JSON");
-    LoadModel(rest);
+    out = LoadModel(rest);
     ResetSelection();
   } else if (command == "select") {
     need(1, "N|none");
@@ -745,6 +732,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "FUNCTION...");
     for (std::size_t i = 1; i < w.size(); ++i)
       out += SimRefusal(simMisbehave(w[i].c_str(), -1, 0, SIM_MISBEHAVE_SILENT, 0, 0));
+    out += Do({"build"}, "");
   } else {
     out = SimCommand(w, rest);
   }

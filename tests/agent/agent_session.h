@@ -51,12 +51,13 @@ class AgentSession {
   ComPtr<IRiver> Node(const std::string& path) const;
   ComPtr<IEventLog> Log(const std::string& path) const;
   void Start(const std::string& scenarioFile);
-  void LoadModel(const std::string& scenario);
+  // The scenario of FILE (below tests/) or of the JSON text ("\n" in it a line end) loaded, its
+  // clock stopped: the library's refusal, or "".
+  std::string LoadModel(std::string scenario);
   void Release();
   std::string CallLibrary(const Words& words);
   // The commands of sim_commands.cpp.
   std::string SimCommand(const Words& words, const std::string& rest);
-  std::string Handle(const std::string& text);
   // The node's entries and, below each link, its child's, two spaces a level deeper; a node met
   // before (seen: their handles) shows only its handle.
   std::string Tree(IRiver* node, int depth, std::set<std::string>& seen);

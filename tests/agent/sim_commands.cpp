@@ -7,7 +7,8 @@
 //   sim reset                      started over as a new process, on a stopped clock
 //   env NAME VALUE|-               an environment variable set or removed
 //   file write|append NAME TEXT / file show|remove|mkdir NAME
-//                                  a file below $TMP ("\n" in TEXT a line end)
+//                                  a file below $TMP ("\n" in TEXT a line end); write and
+//                                  mkdir replace whatever was there
 //   state FILE [POINTER]           a state file's JSON document below $TMP, or the part at the
 //                                  pointer, its times in ms from where the last "sim load" or
 //                                  "sim reset" stopped the clock
@@ -44,17 +45,9 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
   std::string out;
   if (command == "sim") {
     const std::string& what = w.at(1);
-    if (what == "load") {
-      std::string text = After(rest, 1);
-      ReplaceAll(text, "\\n", "\n");
-      const bool file = !text.starts_with("{") && !text.starts_with("[");
-      if (file) text = std::string(SWKV_TESTS_DIR) + "/" + text;
-      out = SimRefusal(file ? simLoadScenarioFile(text.c_str()) : simLoadScenarioText(text.c_str()));
-    } else if (what == "reset") {
-      out = SimRefusal(simReset());
-    } else {
-      throw std::invalid_argument("sim: no " + what);
-    }
+    if (what == "load") return LoadModel(After(rest, 1));
+    if (what != "reset") throw std::invalid_argument("sim: no " + what);
+    out = SimRefusal(simReset());
     simStopClock();
     m_origin = simNow();
   } else if (command == "env") {
@@ -64,14 +57,14 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     const std::string file = path(w.at(2));
     std::string text = After(rest, 2);
     ReplaceAll(text, "\\n", "\n");
+    // What was there before goes, a folder too.
+    if (w[1] != "append" && w[1] != "show") std::filesystem::remove_all(file);
     if (w[1] == "write" || w[1] == "append") {
       std::filesystem::create_directories(std::filesystem::path(file).parent_path());
       WriteText(file, (w[1] == "append" ? ReadText(file) : "") + text);
     } else if (w[1] == "show") {
       out = std::filesystem::exists(file) ? ReadText(file) : "<missing>";
       if (!out.ends_with('\n')) out += "\n";
-    } else if (w[1] == "remove") {
-      std::filesystem::remove_all(file);
     } else if (w[1] == "mkdir") {
       std::filesystem::create_directories(file);
     }
