@@ -14,6 +14,8 @@
 //   invoke PATH ACTION [ARGUMENT]  an action run with the rest of the line ("@PATH": that node's
 //                                  handle; "{PATH}" in it: that node's handle number); the status
 //   refresh PATH                   the node's refresh; the status
+//   invoke|refresh|poll ... -> NAME...
+//                                  the command, then the NAMEs of its PATH read through get
 //   watch PATH...                  a sink on each node; what it gets is shown after each command
 //   on PATH [at N] COMMAND         the command run inside each notification of the sink of
 //                                  "watch PATH", or only the N-th; what it caused and printed
@@ -199,7 +201,13 @@ void AgentSession::Release() {
   m_root = nullptr;
 }
 
-std::string AgentSession::Attempt(const std::string& line) {
+std::string AgentSession::Attempt(const std::string& typed) {
+  // "invoke|refresh|poll PATH ... -> NAME...": the command, then the node's NAMEs read through get.
+  const std::size_t arrow = typed.find(" -> ");
+  const bool then = arrow != std::string::npos && (typed.starts_with("invoke ") ||
+                                                   typed.starts_with("refresh ") ||
+                                                   typed.starts_with("poll "));
+  const std::string line = then ? typed.substr(0, arrow) : typed;
   std::istringstream in(line);
   Words words;
   for (std::string word; in >> word;) words.push_back(word);
@@ -207,7 +215,14 @@ std::string AgentSession::Attempt(const std::string& line) {
     if (words.empty()) throw Usage{"an empty command"};
     // The text after the command's fixed words, as typed (JSON, an argument with spaces).
     std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
-    return Do(words, rest);
+    std::string out = Do(words, rest);
+    if (then) {
+      Words get{"get", words.size() > 1 ? words[1] : ""};
+      std::istringstream names(typed.substr(arrow + 4));
+      for (std::string name; names >> name;) get.push_back(name);
+      out += Do(get, "");
+    }
+    return out;
   } catch (const Usage& usage) {
     return "usage: " + usage.text + "\n";
   } catch (const std::exception& e) {
