@@ -11,10 +11,10 @@
 //   remove NODE NAME [OWNER]       RemoveChild of the drop NAME of OWNER (NODE's own by default)
 //   remove-all NODE / refresh NODE
 //   dir NODE                       the dir listing as the agent reads it
-//   get NODE [NAME [ROOM|null]]... get of each name into an agent buffer of ROOM characters (64),
-//                                  which held '#' before (with ROOM: how many after the zero
-//                                  still do); "null": the agent passes no buffer
-//   set NODE [NAME VALUE]... / invoke NODE NAME [ARGUMENT...]
+//   get NODE NAME [ROOM|null]      get into an agent buffer of ROOM characters (64), which held
+//                                  '#' before (with ROOM: how many after the zero still do);
+//                                  "null": the agent passes no buffer
+//   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
 //                                  the status; "null" passes a null text, '' is an empty word
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
 //   property NODE NAME [FALLBACK]  GetProperty, as node classes read their entries
@@ -193,25 +193,14 @@ class RiverSession {
     return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
   }
 
-  // A room for an agent buffer: a number, "null" (no buffer) or "none" (no array of them).
-  static bool IsRoom(const std::string& word) {
-    return std::isdigit(static_cast<unsigned char>(word[0])) || word == "null" || word == "none";
-  }
-  // get of name into an agent buffer of room characters ("": 64, "null": none).
-  std::string GetInto(TestNode* node, const std::string& name, const std::string& room) {
-    const bool none = room == "null";
-    const UINT length = none ? 0 : static_cast<UINT>(std::stoul(room.empty() ? "64" : room));
-    UniqueBstr buffer = none ? UniqueBstr() : AgentBuffer(length);
-    BSTR place = buffer.get();
-    const HRESULT hr = node->get(Text(name).get(), &place);
-    const std::string shown =
-        place ? Handle(Written(place, length, !room.empty())) : "(still null)";
-    return name + " = " + shown + (hr == S_OK ? "" : " " + StatusName(hr)) + "\n";
-  }
   // The step "next COUNT [ROOM|null|none]" of walk at w[i], i moved past it.
   std::string Next(IEnumString* e, const Words& w, std::size_t& i) {
     const ULONG count = std::stoul(w.at(++i));
-    const std::string room = i + 1 < w.size() && IsRoom(w[i + 1]) ? w[++i] : "64";
+    // A room follows as a number, "null" (no buffer) or "none" (no array of them).
+    const std::string after = i + 1 < w.size() ? w[i + 1] : "";
+    const bool roomed = after == "null" || after == "none" ||
+                        std::isdigit(static_cast<unsigned char>(after[0]));
+    const std::string room = roomed ? w[++i] : "64";
     const bool noArray = room == "none", noBuffer = noArray || room == "null";
     const UINT length = noBuffer ? 0 : static_cast<UINT>(std::stoul(room));
     std::vector<UniqueBstr> buffers;
@@ -265,19 +254,14 @@ class RiverSession {
       for (const std::string& entry : Dir(Node(w[1]))) out += Entry(entry) + "\n";
       return out;
     } else if (command == "get") {
-      std::string out;
-      for (std::size_t i = 2; i < w.size(); ++i) {
-        const std::string& name = w[i];
-        out += GetInto(Node(w[1]), name, i + 1 < w.size() && IsRoom(w[i + 1]) ? w[++i] : "");
-      }
-      return out;
+      const UINT room = word(3) == "null" ? 0 : number(3, 64);
+      UniqueBstr buffer = word(3) == "null" ? UniqueBstr() : AgentBuffer(room);
+      BSTR place = buffer.get();
+      const HRESULT hr = Node(w[1])->get(Text(word(2)).get(), &place);
+      const std::string shown = place ? Handle(Written(place, room, w.size() > 3)) : "(still null)";
+      return word(2) + " = " + shown + (hr == S_OK ? "" : " " + StatusName(hr)) + "\n";
     } else if (command == "set") {
-      std::string out;
-      for (std::size_t i = 2; i + 1 < w.size(); i += 2) {
-        const HRESULT hr = Node(w[1])->set(Text(w[i]).get(), Text(w[i + 1]).get(), 0);
-        out += w[i] + " = " + StatusName(hr) + "\n";
-      }
-      return out;
+      return status(Node(w[1])->set(Text(word(2)).get(), Text(word(3)).get(), 0));
     } else if (command == "invoke") {
       return status(Node(w[1])->invoke(Text(word(2)).get(), Text(Rest(w, 3)).get()));
     } else if (command == "cd") {
