@@ -100,14 +100,8 @@
 namespace swkv::test {
 namespace {
 
-std::string Hex(unsigned long value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", value);
-  return text;
-}
-
 std::string Status(HRESULT status) {
-  return "= " + Hex(static_cast<std::uint32_t>(status)) + "\n";
+  return "= " + Hex(static_cast<std::uint32_t>(status), 8) + "\n";
 }
 
 int Number(const std::string& word) { return static_cast<int>(std::stol(word, nullptr, 0)); }
@@ -123,7 +117,7 @@ constexpr std::uint64_t kClockStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
 // Non-ASCII bytes as \xNN, so that a session file stays plain text.
 std::string Escaped(const std::string& text) {
   std::string out;
-  for (unsigned char c : text) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + Hex(c).substr(8);
+  for (unsigned char c : text) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + Hex(c, 2).substr(2);
   return out;
 }
 
@@ -277,15 +271,8 @@ std::string AgentSession::Run(const std::string& typed) {
 
 ComPtr<IRiver> AgentSession::Node(const std::string& path) const {
   if (!m_root) throw Usage{"no tree: start with a scenario"};
-  ComPtr<IRiver> node(static_cast<IRiver*>(m_root.get()));
-  std::string_view rest = path == "/" ? std::string_view() : std::string_view(path);
-  while (!rest.empty()) {
-    std::size_t slash = rest.find('/');
-    std::string_view name = rest.substr(0, slash);
-    node = Cd(node.get(), name);
-    if (!node) throw Usage{"no node " + path};
-    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-  }
+  ComPtr<IRiver> node = CdPath(m_root.get(), path == "/" ? "" : path);
+  if (!node) throw Usage{"no node " + path};
   return node;
 }
 
@@ -519,7 +506,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       ComPtr<RecordingSink> sink = RecordingSink::Create();
       const std::string label = w[i];
       sink->onNotify = [this, label](ULONG code) {
-        m_notifications.push_back("notify " + label + " " + Hex(code));
+        m_notifications.push_back("notify " + label + " " + Hex(code, 8));
         React(label, m_notifications);
       };
       if (!sink->AdviseOn(Node(label).get())) throw Usage{"cannot watch " + label};
@@ -717,7 +704,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     std::vector<IUnknown*> seen;            // the different ones, in order
     HRESULT status = Node(slash == std::string::npos ? "/" : w[1].substr(0, slash))
                          ->cd(name.get(), held[0].put());
-    if (FAILED(status)) throw Usage{"cd refused: " + Hex(static_cast<std::uint32_t>(status))};
+    if (FAILED(status)) throw Usage{"cd refused: " + Hex(static_cast<std::uint32_t>(status), 8)};
     auto shown = [&](IUnknown* part) {
       auto at = std::find(seen.begin(), seen.end(), part);
       if (at == seen.end()) at = seen.insert(seen.end(), part);
@@ -731,7 +718,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       void* part = reinterpret_cast<void*>(1);
       status = held.back()->QueryInterface(kInterfaces.at(w[i]), &part);
       if (FAILED(status)) {
-        out += w[i] + " refused " + Hex(static_cast<std::uint32_t>(status)) +
+        out += w[i] + " refused " + Hex(static_cast<std::uint32_t>(status), 8) +
                (part ? ", out written\n" : "\n");
         continue;
       }

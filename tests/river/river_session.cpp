@@ -6,8 +6,8 @@
 //                                  reference
 //   blank NAME                     a node never initialised, held by the session
 //   link PARENT NODE [AS]          AddChild (under the node's own name unless AS): 1 or 0
-//   put NODE NAME FLAGS VALUE      an entry stored (FLAGS a number: 0x1 property, 0x2 read,
-//                                  0x4 write, 0x8 volatile, 0x100 action, 0x10000 link)
+//   put NODE [NAME FLAGS VALUE]... entries stored in turn (FLAGS a number: 0x1 property,
+//                                  0x2 read, 0x4 write, 0x8 volatile, 0x100 action, 0x10000 link)
 //   remove NODE NAME [OWNER]       RemoveChild of the drop NAME of OWNER (NODE's own by default)
 //   remove-all NODE / refresh NODE
 //   dir NODE                       the dir listing as the agent reads it
@@ -19,19 +19,21 @@
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
 //   property NODE NAME [FALLBACK]  GetProperty, as node classes read their entries
 //   children NODE [NAME...]        the links GetNextChild walks to, those named removed as reached
-//   find NODE name|handle|id|descendant WHAT [KIND]
-//                                  GetChild of a name, FindNodeByHandle of node WHAT's handle (or
-//                                  the number), FindChildById and FindDescendantById of an id
+//   find NODE name|handle|id|descendant WHAT[:KIND]...
+//                                  for each WHAT: GetChild of a name, FindNodeByHandle of node
+//                                  WHAT's handle (or the number), FindChildById and
+//                                  FindDescendantById of an id; KIND 28 unless given
 //   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
 //                                  objects seen ("again": one handed out before; the number
 //                                  goes by address, which an object deleted may pass on)
-//   next E COUNT [ROOM|null|none] / skip E COUNT / reset E ("none": no array at all)
+//   walk E STEP...                 the enumerator's steps in turn: reset, skip COUNT, clone (go
+//                                  on with the copy), next COUNT [ROOM|null|none] ("none": no
+//                                  array at all)
 //   sink S [COMMAND...]            a sink that runs COMMAND each time it is notified
 //   advise NODE OBJECT...          each object advised in turn (a name not known yet: a new sink)
 //   unadvise NODE COOKIE / fire NODE CODE
-//   connections NODE [STEP...]     what EnumConnections hands out after the steps: a number
-//                                  skips, reset, clone (go on with the copy)
-//   refs NAME / locks / release NAME|all
+//   connections NODE [STEP...]     what EnumConnections hands out after the steps of walk
+//   refs NAME / locks / release NAME...|all
 //                                  the count of an object; module locks since the session began;
 //                                  a reference the session holds let go
 // After each command come the hooks the nodes ran, the nodes destroyed ("gone NAME") and the
@@ -41,6 +43,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -54,12 +57,6 @@ namespace swkv::test {
 namespace {
 
 using Words = std::vector<std::string>;
-
-std::string Hex(unsigned long value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%lX", value);
-  return text;
-}
 
 // The word as a text the agent passes; "null" a null one.
 UniqueBstr Text(const std::string& word) {
@@ -156,23 +153,25 @@ class RiverSession {
     if (entry.empty()) return "(empty)";
     return entry.starts_with("handle@pr-@") ? "handle@pr-@" + Handle(entry.substr(11)) : entry;
   }
-  // What EnumConnections hands out after the steps: a number skips that many, "reset" starts
-  // again, "clone" goes on with a copy.
+  // The step of walk at w[i] (reset, skip COUNT, clone) on either enumerator, i moved past it.
+  template <class Enumerator>
+  static std::string Step(ComPtr<Enumerator>& e, const Words& w, std::size_t& i) {
+    if (w[i] == "reset") return "reset = " + StatusName(e->Reset()) + "\n";
+    if (w[i] == "clone") {
+      ComPtr<Enumerator> copy;
+      const HRESULT hr = e->Clone(copy.put());
+      e = copy;
+      return "clone = " + StatusName(hr) + "\n";
+    }
+    if (w[i] != "skip" || ++i == w.size()) throw std::invalid_argument("no such step: " + w[i - 1]);
+    return "skip " + w[i] + " = " + StatusName(e->Skip(std::stoul(w[i]))) + "\n";
+  }
+  // What EnumConnections hands out after the steps.
   std::string Connections(const Words& w) {
     ComPtr<IEnumConnections> e;
     Point(w[1])->EnumConnections(e.put());
     std::string out;
-    for (std::size_t i = 2; i < w.size(); ++i) {
-      ComPtr<IEnumConnections> copy;
-      if (w[i] == "reset") {
-        out += "reset = " + StatusName(e->Reset()) + "\n";
-      } else if (w[i] == "clone") {
-        out += "clone = " + StatusName(e->Clone(copy.put())) + "\n";
-        e = copy;
-      } else {
-        out += "skip " + w[i] + " = " + StatusName(e->Skip(std::stoul(w[i]))) + "\n";
-      }
-    }
+    for (std::size_t i = 2; i < w.size(); ++i) out += Step(e, w, i);
     CONNECTDATA items[16]{};
     ULONG fetched = 0;
     const HRESULT hr = e->Next(16, items, &fetched);
@@ -192,6 +191,31 @@ class RiverSession {
     m_held[name] = ComPtr<IUnknown>(object);
     auto [it, fresh] = m_ordinals.emplace(object, static_cast<int>(m_ordinals.size()) + 1);
     return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
+  }
+
+  // The step "next COUNT [ROOM|null|none]" of walk at w[i], i moved past it.
+  std::string Next(IEnumString* e, const Words& w, std::size_t& i) {
+    const ULONG count = std::stoul(w.at(++i));
+    // A room follows as a number, "null" (no buffer) or "none" (no array of them).
+    const std::string after = i + 1 < w.size() ? w[i + 1] : "";
+    const bool roomed = after == "null" || after == "none" ||
+                        std::isdigit(static_cast<unsigned char>(after[0]));
+    const std::string room = roomed ? w[++i] : "64";
+    const bool noArray = room == "none", noBuffer = noArray || room == "null";
+    const UINT length = noBuffer ? 0 : static_cast<UINT>(std::stoul(room));
+    std::vector<UniqueBstr> buffers;
+    std::vector<LPOLESTR> places;
+    for (ULONG k = 0; k < count; ++k) {
+      buffers.push_back(noBuffer ? UniqueBstr() : AgentBuffer(length));
+      places.push_back(buffers.back().get());
+    }
+    ULONG fetched = 99;
+    const HRESULT hr = e->Next(count, noArray ? nullptr : places.data(), &fetched);
+    std::string out = "next " + std::to_string(count) + " = " + StatusName(hr) + ", " +
+                      std::to_string(fetched) + " fetched\n";
+    for (ULONG k = 0; k < fetched && k < places.size() && places[k]; ++k)
+      out += "  " + Entry(Written(places[k], length, false)) + "\n";
+    return out;
   }
 
   std::string Do(const Words& w) {
@@ -217,7 +241,8 @@ class RiverSession {
       const int linked = Node(w[1])->AddChild(Node(w[2]), w.size() > 3 ? w[3].c_str() : nullptr);
       return "= " + std::to_string(linked) + "\n";
     } else if (command == "put") {
-      Node(w[1])->PutDrop(word(2), static_cast<std::uint32_t>(number(3, 0)), word(4));
+      for (std::size_t i = 2; i < w.size(); i += 3)
+        Node(w[1])->PutDrop(w[i], static_cast<std::uint32_t>(number(i + 1, 0)), word(i + 2));
     } else if (command == "remove") {
       Node(w[1])->RemoveChild(Node(w.size() > 3 ? w[3] : w[1])->FindDrop(word(2)));
     } else if (command == "remove-all") {
@@ -226,13 +251,7 @@ class RiverSession {
       return status(Node(w[1])->refresh());
     } else if (command == "dir") {
       std::string out;
-      std::vector<std::string> entries = Dir(Node(w[1]));
-      for (std::size_t i = 0; i < entries.size(); ++i) {
-        out += Entry(entries[i]) + "\n";
-        std::string own;  // each drop writes its entry as the listing shows it
-        Node(w[1])->drops()[i]->AppendDirEntry(own);
-        if (own != entries[i]) out += "  the drop writes " + own + "\n";
-      }
+      for (const std::string& entry : Dir(Node(w[1]))) out += Entry(entry) + "\n";
       return out;
     } else if (command == "get") {
       const UINT room = word(3) == "null" ? 0 : number(3, 64);
@@ -268,14 +287,22 @@ class RiverSession {
       return out + "\n";
     } else if (command == "find") {
       TestNode* node = Node(w[1]);
-      const bool byNode = w[2] == "handle" && TestNode::byLabel.count(word(3));
-      const std::int32_t what =
-          w[2] == "name" ? 0 : byNode ? Node(w[3])->handle_number() : number(3, 0);
-      CRiver* found = w[2] == "name"     ? node->GetChild(word(3))
-                      : w[2] == "handle" ? node->FindNodeByHandle(what, number(4, 28))
-                      : w[2] == "id"     ? node->FindChildById(what, number(4, 28))
-                                         : node->FindDescendantById(what, number(4, 28));
-      return (found ? found->name() : "none") + "\n";
+      std::string out;
+      for (std::size_t i = 3; i < w.size(); ++i) {
+        const std::size_t colon = w[i].find(':');
+        const std::string what = w[i].substr(0, colon);
+        const std::int32_t kind =
+            colon == std::string::npos ? 28 : std::stoi(w[i].substr(colon + 1));
+        const std::int32_t id = w[2] == "name"                  ? 0
+                                : TestNode::byLabel.count(what) ? Node(what)->handle_number()
+                                                                : std::stoi(what);
+        CRiver* found = w[2] == "name"     ? node->GetChild(what)
+                        : w[2] == "handle" ? node->FindNodeByHandle(id, kind)
+                        : w[2] == "id"     ? node->FindChildById(id, kind)
+                                           : node->FindDescendantById(id, kind);
+        out += w[i] + ": " + (found ? found->name() : "none") + "\n";
+      }
+      return out;
     } else if (command == "enum") {
       ComPtr<IUnknown> object;
       const HRESULT hr = Node(word(2))->dir(object.put());
@@ -284,26 +311,12 @@ class RiverSession {
       ComPtr<IEnumString> copy;
       const HRESULT hr = Enumerator(word(2))->Clone(copy.put());
       return KeepEnumerator(w[1], hr, copy.get());
-    } else if (command == "next") {
-      const bool noArray = word(3) == "none", noBuffer = noArray || word(3) == "null";
-      const UINT room = noBuffer ? 0 : number(3, 64);
-      std::vector<UniqueBstr> buffers;
-      std::vector<LPOLESTR> places;
-      for (ULONG i = 0; i < static_cast<ULONG>(number(2, 1)); ++i) {
-        buffers.push_back(noBuffer ? UniqueBstr() : AgentBuffer(room));
-        places.push_back(buffers.back().get());
-      }
-      ULONG fetched = 99;
-      const HRESULT hr =
-          Enumerator(w[1])->Next(number(2, 1), noArray ? nullptr : places.data(), &fetched);
-      std::string out = "= " + StatusName(hr) + ", " + std::to_string(fetched) + " fetched\n";
-      for (ULONG i = 0; i < fetched && i < places.size() && places[i]; ++i)
-        out += "  " + Entry(Written(places[i], room, false)) + "\n";
+    } else if (command == "walk") {
+      ComPtr<IEnumString> e = Enumerator(w[1]);
+      std::string out;
+      for (std::size_t i = 2; i < w.size(); ++i)
+        out += w[i] == "next" ? Next(e.get(), w, i) : Step(e, w, i);
       return out;
-    } else if (command == "skip") {
-      return status(Enumerator(w[1])->Skip(number(2, 0)));
-    } else if (command == "reset") {
-      return status(Enumerator(w[1])->Reset());
     } else if (command == "sink") {
       ComPtr<RecordingSink> sink = RecordingSink::Create();
       sink->onNotify = [this, name = w[1], then = Rest(w, 2)](ULONG code) {
@@ -337,7 +350,7 @@ class RiverSession {
       return out + "\n";
     } else if (command == "release") {
       if (w[1] == "all") m_held.clear();
-      else m_held.erase(w[1]);
+      for (std::size_t i = 1; i < w.size(); ++i) m_held.erase(w[i]);
     } else {
       throw std::invalid_argument("no such command: " + command);
     }

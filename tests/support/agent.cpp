@@ -10,6 +10,12 @@
 
 namespace swkv::test {
 
+std::string Hex(unsigned long value, int width) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*lX", width, value);
+  return text;
+}
+
 std::string StatusName(HRESULT status) {
   static const std::pair<HRESULT, const char*> kNames[] = {
       {S_OK, "S_OK"},
@@ -33,10 +39,7 @@ std::string StatusName(HRESULT status) {
       {CONNECT_E_CANNOTCONNECT, "CONNECT_E_CANNOTCONNECT"}};
   for (const auto& [value, name] : kNames)
     if (value == status) return name;
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX",
-                static_cast<unsigned long>(static_cast<std::uint32_t>(status)));
-  return text;
+  return Hex(static_cast<std::uint32_t>(status), 8);
 }
 
 int PumpMessages() {
@@ -80,6 +83,16 @@ ComPtr<IRiver> Cd(IRiver* node, std::string_view name) {
   ComPtr<IUnknown> child;
   if (node->cd(bname.get(), child.put()) != S_OK || !child) return {};
   return child.As<IRiver>(IID_IRiver);
+}
+
+ComPtr<IRiver> CdPath(IRiver* node, std::string_view path) {
+  ComPtr<IRiver> at(node);
+  while (at && !path.empty()) {
+    const std::size_t slash = path.find('/');
+    at = Cd(at.get(), path.substr(0, slash));
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+  }
+  return at;
 }
 
 std::vector<std::string> Dir(IRiver* node) {

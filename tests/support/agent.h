@@ -17,6 +17,8 @@ namespace swkv::test {
 // The single-byte text of a zero-terminated wide text.
 std::string Narrow(const OLECHAR* text);
 
+// A number as sessions show it: "0x" and at least width hexadecimal digits.
+std::string Hex(unsigned long value, int width = 0);
 // A status as sessions show it: its name, or its number as 0xXXXXXXXX.
 std::string StatusName(HRESULT status);
 
@@ -30,6 +32,8 @@ HRESULT Set(IRiver* node, std::string_view name, std::string_view value);
 HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = {});
 // cd to a child; null when refused.
 ComPtr<IRiver> Cd(IRiver* node, std::string_view name);
+// cd along a path of link names ("HBA2/ch4/slave"); null when a step is refused.
+ComPtr<IRiver> CdPath(IRiver* node, std::string_view path);
 // Every dir entry, in order (dir, Reset, Next one at a time).
 std::vector<std::string> Dir(IRiver* node);
 // Every entry of the enumerator that dir gave (Reset, Next one at a time).

@@ -34,9 +34,4 @@ std::string GetString(HKEY hive, const std::string& path, const char* name) {
   return data;
 }
 
-bool KeyExists(HKEY hive, const std::string& path) {
-  UniqueHkey key;
-  return RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
 }  // namespace swkv::test

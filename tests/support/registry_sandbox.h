@@ -37,6 +37,5 @@ class RegistrySandbox {
 void SetString(HKEY hive, const std::string& path, const char* name, const std::string& text);
 // The value's data as text (its terminator removed); "<missing>" when the key or value is absent.
 std::string GetString(HKEY hive, const std::string& path, const char* name);
-bool KeyExists(HKEY hive, const std::string& path);
 
 }  // namespace swkv::test

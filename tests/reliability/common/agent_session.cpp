@@ -44,16 +44,6 @@ void RunPollingPass() { PollTimerProc(nullptr, WM_TIMER, 0, 0); }
 
 void AgentSession::Build() { m_root = ComPtr<RootNode>(RootNode::New()); }
 
-ComPtr<IRiver> AgentSession::At(std::string_view path) const {
-  ComPtr<IRiver> node(root());
-  while (node && !path.empty()) {
-    std::size_t slash = path.find('/');
-    node = Cd(node.get(), path.substr(0, slash));
-    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-  }
-  return node;
-}
-
 void AgentSession::Walk(IRiver* node, int depth) {
   ++m_tally.nodes;
   for (const std::string& entry : Dir(node)) {

@@ -11,6 +11,7 @@
 
 #include "platform/com_ptr.h"
 #include "mxaraid/interfaces.h"
+#include "tests/support/agent.h"
 #include "tree/root_node.h"
 
 namespace swkv::test {
@@ -57,7 +58,7 @@ class AgentSession {
   IRiver* root() const { return m_root ? static_cast<IRiver*>(m_root.get()) : nullptr; }
 
   // The node at a path of link names below the root ("HBA2/ch4/slave"); null when absent.
-  ComPtr<IRiver> At(std::string_view path) const;
+  ComPtr<IRiver> At(std::string_view path) const { return CdPath(root(), path); }
 
  private:
   void Walk(IRiver* node, int depth);

@@ -1,17 +1,10 @@
-// Windows: the runtime is told apart by its system library.
+// Windows: the environment and the process id from the system.
 #ifdef _WIN32
 
 #include "platform/win.h"
 #include "tests/support/files.h"
-#include "tests/support/system_traits.h"
 
 namespace swkv::test {
-
-bool RunningOnWine() {
-  // Wine's ntdll exports its own version query; Windows' has no such export.
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 

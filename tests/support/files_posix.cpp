@@ -1,15 +1,12 @@
-// POSIX: the Windows API is our own platform library.
+// POSIX: the environment and the process id from the C library.
 #ifndef _WIN32
 
 #include <stdlib.h>
 #include <unistd.h>
 
 #include "tests/support/files.h"
-#include "tests/support/system_traits.h"
 
 namespace swkv::test {
-
-bool RunningOnWine() { return false; }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
