@@ -99,8 +99,11 @@ extern "C" void KillStopped(int) {
 }
 #endif
 
+// A status as its name and, but for success, its number: the numbers are the system's, which
+// the sessions run against on Windows.
 std::string Status(LONG status) {
-#define SWKV_CASE(code) case code: return #code;
+  const std::string number = status ? " (" + std::to_string(status) + ")" : "";
+#define SWKV_CASE(code) case code: return #code + number;
   switch (status) {
     SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_ACCESS_DENIED)
     SWKV_CASE(ERROR_INVALID_HANDLE) SWKV_CASE(ERROR_BAD_PATHNAME) SWKV_CASE(ERROR_MORE_DATA)
