@@ -287,9 +287,10 @@ class RegistrySession {
                         : RegCreateKeyExA(key.base, sub, 0, nullptr, 0, rights, nullptr, &handle,
                                           &disposition);
       if (status != ERROR_SUCCESS) return Status(status) + (handle ? " handle left set\n" : "\n");
+      // The dispositions' numbers are the system's (1 created, 2 opened).
       std::string out = Status(status) + (command == "open" ? ""
-                                          : disposition == REG_CREATED_NEW_KEY ? " created"
-                                                                               : " opened");
+                                          : disposition == 1 ? " created"
+                                          : disposition == 2 ? " opened" : " disposition ?");
       if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_CLASSES_ROOT) out += " the hive itself";
       if (name.empty()) return RegCloseKey(handle), out + "\n";
       if (m_handles[name].second) RegCloseKey(m_handles[name].first);
