@@ -6,7 +6,8 @@
 // A KEY is a base (HKLM, HKCR or a handle named by "NAME = open|create") and an optional subkey
 // after a backslash: "HKLM" alone passes no subkey, "HKLM\" an empty one. A word may be quoted
 // ("a b"); "-" is a null name; %XX is the byte XX, {TEXT*N} TEXT N times (each # in it the count
-// from 0), {bytes} every byte from 0 to 255. Data is shown the same way.
+// from 0), {bytes} every byte from 0 to 255. Data is shown the same way; a status by its name
+// and, but for success, its number.
 //   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, all, max, set or create)
 //   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
 //   close NAME|HKLM                 RegCloseKey
