@@ -48,8 +48,10 @@ TEST(Text, WholeTextsRoundTripAndForeignCharactersBecomeQuestionMarks) {
   EXPECT_EQ(AnsiText(foreign, 3).view(), "x?y");
 }
 
-// The conversions refuse what the system refuses, and report the room they need.
+// The conversions refuse what the system refuses, and report the room they need, with the
+// system's numbers of ERROR_INVALID_PARAMETER and ERROR_INSUFFICIENT_BUFFER.
 TEST(Text, ConversionsCheckTheirArgumentsAsTheSystemDoes) {
+  constexpr DWORD kInvalid = 87, kNoRoom = 122;
   const OLECHAR wideAb[] = {'a', 'b', 0};
   const struct {
     bool null;  // no text to convert
@@ -58,14 +60,14 @@ TEST(Text, ConversionsCheckTheirArgumentsAsTheSystemDoes) {
     int roomCount;
     int result;
     DWORD error;  // 0: none expected
-  } cases[] = {{true, -1, true, 8, 0, ERROR_INVALID_PARAMETER},
-               {false, 0, true, 8, 0, ERROR_INVALID_PARAMETER},
-               {false, -1, true, -1, 0, ERROR_INVALID_PARAMETER},
+  } cases[] = {{true, -1, true, 8, 0, kInvalid},
+               {false, 0, true, 8, 0, kInvalid},
+               {false, -1, true, -1, 0, kInvalid},
 #ifndef _WIN32  // Wine takes any negative count for -1
-               {false, -2, true, 8, 0, ERROR_INVALID_PARAMETER},
+               {false, -2, true, 8, 0, kInvalid},
 #endif
-               {false, -1, false, 8, 0, ERROR_INVALID_PARAMETER},
-               {false, -1, true, 2, 0, ERROR_INSUFFICIENT_BUFFER},
+               {false, -1, false, 8, 0, kInvalid},
+               {false, -1, true, 2, 0, kNoRoom},
                {false, -1, false, 0, 3, 0},  // the room needed, terminator included
                {false, 2, true, 8, 2, 0},
                {false, -1, true, 3, 3, 0}};

@@ -2,7 +2,10 @@
 // its number (or, for an interface, its id as registry keys and type libraries write it).
 // Operators read the error numbers in messages, type libraries carry the variant and kind codes,
 // and a vendor library built for the system passes them. On Windows the same table checks
-// itself against the system's headers.
+// itself against the system's headers. The registry's statuses, its string and binary types and
+// its dispositions are not listed: the registry sessions show their numbers, and run against the
+// system's registry on Windows; nor are the text conversions' errors, which bstr_text_test.cpp
+// checks by number on both.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -68,34 +71,21 @@ TEST(WindowsNumbers, EveryNameHasTheSystemsNumberAndEveryInterfaceItsId) {
   SWKV_NUMBER(REGKIND_NONE, 2)
 
   SWKV_NUMBER(REG_NONE, 0)
-  SWKV_NUMBER(REG_SZ, 1)
   SWKV_NUMBER(REG_EXPAND_SZ, 2)
-  SWKV_NUMBER(REG_BINARY, 3)
   SWKV_NUMBER(REG_DWORD, 4)
   SWKV_NUMBER(REG_MULTI_SZ, 7)
   SWKV_NUMBER(REG_QWORD, 11)
-  SWKV_NUMBER(REG_CREATED_NEW_KEY, 1)
-  SWKV_NUMBER(REG_OPENED_EXISTING_KEY, 2)
 
-  SWKV_NUMBER(ERROR_SUCCESS, 0)
-  SWKV_NUMBER(ERROR_FILE_NOT_FOUND, 2)
   SWKV_NUMBER(ERROR_PATH_NOT_FOUND, 3)
-  SWKV_NUMBER(ERROR_ACCESS_DENIED, 5)
-  SWKV_NUMBER(ERROR_INVALID_HANDLE, 6)
   SWKV_NUMBER(ERROR_NOT_ENOUGH_MEMORY, 8)
   SWKV_NUMBER(ERROR_BAD_FORMAT, 11)
   SWKV_NUMBER(ERROR_INVALID_DATA, 13)
-  SWKV_NUMBER(ERROR_INVALID_PARAMETER, 87)
-  SWKV_NUMBER(ERROR_INSUFFICIENT_BUFFER, 122)
   SWKV_NUMBER(ERROR_MOD_NOT_FOUND, 126)
   SWKV_NUMBER(ERROR_BAD_PATHNAME, 161)
-  SWKV_NUMBER(ERROR_MORE_DATA, 234)
-  SWKV_NUMBER(ERROR_NO_MORE_ITEMS, 259)
   SWKV_NUMBER(ERROR_NOACCESS, 998)
   SWKV_NUMBER(ERROR_BADDB, 1009)
   SWKV_NUMBER(ERROR_CANTREAD, 1012)
   SWKV_NUMBER(ERROR_CANTWRITE, 1013)
-  SWKV_NUMBER(ERROR_KEY_DELETED, 1018)
   SWKV_NUMBER(ERROR_INVALID_WINDOW_HANDLE, 1400)
   SWKV_NUMBER(ERROR_INVALID_THREAD_ID, 1444)
   SWKV_NUMBER(ERROR_RESOURCE_DATA_NOT_FOUND, 1812)

@@ -6,7 +6,8 @@
 // A KEY is a base (HKLM, HKCR or a handle named by "NAME = open|create") and an optional subkey
 // after a backslash: "HKLM" alone passes no subkey, "HKLM\" an empty one. A word may be quoted
 // ("a b"); "-" is a null name; %XX is the byte XX, {TEXT*N} TEXT N times (each # in it the count
-// from 0), {bytes} every byte from 0 to 255. Data is shown the same way.
+// from 0), {bytes} every byte from 0 to 255. Data is shown the same way; a status by its name
+// and, but for success, its number.
 //   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, all, max, set or create)
 //   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
 //   close NAME|HKLM                 RegCloseKey
@@ -99,8 +100,11 @@ extern "C" void KillStopped(int) {
 }
 #endif
 
+// A status as its name and, but for success, its number: the numbers are the system's, which
+// the sessions run against on Windows.
 std::string Status(LONG status) {
-#define SWKV_CASE(code) case code: return #code;
+  const std::string number = status ? " (" + std::to_string(status) + ")" : "";
+#define SWKV_CASE(code) case code: return #code + number;
   switch (status) {
     SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_ACCESS_DENIED)
     SWKV_CASE(ERROR_INVALID_HANDLE) SWKV_CASE(ERROR_BAD_PATHNAME) SWKV_CASE(ERROR_MORE_DATA)
@@ -284,9 +288,10 @@ class RegistrySession {
                         : RegCreateKeyExA(key.base, sub, 0, nullptr, 0, rights, nullptr, &handle,
                                           &disposition);
       if (status != ERROR_SUCCESS) return Status(status) + (handle ? " handle left set\n" : "\n");
+      // The dispositions' numbers are the system's (1 created, 2 opened).
       std::string out = Status(status) + (command == "open" ? ""
-                                          : disposition == REG_CREATED_NEW_KEY ? " created"
-                                                                               : " opened");
+                                          : disposition == 1 ? " created"
+                                          : disposition == 2 ? " opened" : " disposition ?");
       if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_CLASSES_ROOT) out += " the hive itself";
       if (name.empty()) return RegCloseKey(handle), out + "\n";
       if (m_handles[name].second) RegCloseKey(m_handles[name].first);
