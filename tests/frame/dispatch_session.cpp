@@ -47,8 +47,7 @@
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids, "-none": a count of none; "-info": the
-//                                  type information's own, a member's name then its parameters;
-//                                  "-each" first: each word alone, WORD STATUS ID...)
+//                                  type information's own, a member's name then its parameters)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
@@ -653,14 +652,6 @@ std::string DispatchSession::Do(const Words& w) {
       for (BSTR text : names) SysFreeString(text);
     }
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
-  }
-  if (command == "ids" && w.size() > 3 && w[2] == "-each") {
-    std::string out;
-    for (std::size_t i = 3; i < w.size(); ++i) {
-      const std::string one = Do(Words{{"ids", w[1], w[i]}});
-      out += (i > 3 ? ", " : "") + w[i] + " " + one.substr(2, one.size() - 3);
-    }
-    return out + "\n";
   }
   if (command == "ids") {
     auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
