@@ -48,9 +48,11 @@ bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs) {
   return true;
 }
 
-ComPtr<IRiver> Create(REFCLSID clsid) {
+// The main class, made by the COM runtime from its registered class id.
+ComPtr<IRiver> Create() {
   ComPtr<IRiver> root;
-  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IRiver, root.put_void()),
+  EXPECT_EQ(CoCreateInstance(CLSID_SwkvRAID, nullptr, CLSCTX_INPROC_SERVER, IID_IRiver,
+                             root.put_void()),
             S_OK);
   return root;
 }
@@ -58,7 +60,7 @@ ComPtr<IRiver> Create(REFCLSID clsid) {
 // The module's string table, read by the system: the blocks of the RAID mode texts (ids 1260 to
 // 1267) are in US English.
 TEST(Resources, TheRaidModeTextsAreInUsEnglish) {
-  ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
+  ComPtr<IRiver> root = Create();
   HMODULE module = GetModuleHandleW(L"mxaRAID.dll");
   ASSERT_TRUE(root && module) << "loaded in process from its registered file";
   for (int block : {1260 / 16 + 1, 1267 / 16 + 1})
@@ -68,7 +70,7 @@ TEST(Resources, TheRaidModeTextsAreInUsEnglish) {
 }
 
 TEST(CrossApartment, GetAndCdReturnTheirValuesToAMultithreadedApartment) {
-  ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
+  ComPtr<IRiver> root = Create();
   ASSERT_TRUE(root);
   const std::string type = Get(root.get(), "Type");
   const std::string controllerHandle = Get(Cd(root.get(), "HBA1").get(), "handle");
@@ -119,7 +121,7 @@ TEST(Timeline, PollingFollowsAFailingDiskWithNotificationsAndEvents) {
   const char* scenario = std::getenv("SWKV_SIM_SCENARIO");
   if (!scenario || !std::strstr(scenario, "short_timeline"))
     GTEST_SKIP() << "needs SWKV_SIM_SCENARIO=short_timeline.json and a process of its own";
-  ComPtr<IRiver> root = Create(CLSID_SwkvRAID);
+  ComPtr<IRiver> root = Create();
   ASSERT_TRUE(root);
   ComPtr<IRiver> controller = Cd(root.get(), "HBA1");
   ComPtr<IRiver> system = Cd(controller.get(), "System");
