@@ -13,7 +13,7 @@
 //   lock NAME 1|0                  the factory's LockServer
 //   create NAME IID [NEW|-]        the factory's CreateInstance, kept as NEW
 //   create-inner NAME IID [NEW|-]  the same inside the session's outer object ("outer")
-//   outer [IID NEW]                the outer object's QueryInterface, kept as NEW; its count
+//   outer IID NEW                  the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"
 //   release NAME...|all / same NAME NAME / walk NAME
@@ -430,7 +430,8 @@ std::string DispatchSession::Describe(IUnknown* object) {
   if (!object) return "null";
   if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
     return "node " + m_handles.Shown(Get(river.get(), "handle"));
-  if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString)) return "an object of another kind";
+  if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
+    return "an object of another kind";
   std::string listed = "enumerator:";
   for (const std::string& entry : Entries(object))
     listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
@@ -485,14 +486,11 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "typelib-register")
     return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
   if (command == "outer") {
-    std::string out;
-    if (w.size() > 2) {
-      ComPtr<IUnknown> object;
-      const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
-      if (status == S_OK) Keep(w[2], object.get());
-      out = Status(status);
-    }
-    return out + OuterCount();
+    ComPtr<IUnknown> object;
+    const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
+    if (status == S_OK) Keep(w[2], object.get());
+    object.reset();  // only the kept reference counts
+    return Status(status) + OuterCount();
   }
   if (command == "release") {
     for (std::size_t i = 1; i < w.size(); ++i)
