@@ -13,15 +13,16 @@
 //   lock NAME 1|0                  the factory's LockServer
 //   create NAME IID [NEW|-]        the factory's CreateInstance, kept as NEW
 //   create-inner NAME IID [NEW|-]  the same inside the session's outer object ("outer")
-//   outer [IID NEW]                the outer object's QueryInterface, kept as NEW; its count
+//   outer IID NEW                  the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"
-//   enum NEW NAME / clone NEW NAME the dir enumerator, a clone of an enumerator
 //   release NAME...|all / same NAME NAME / walk NAME
-//                                  an object let go; whether two are one object; dir, get and cd
-//                                  over the whole tree below a node
-//   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them (the
-//                                  module's file shown as "<the module's path>"), or "<missing>"
+//                                  objects let go, then whether the module may unload (and
+//                                  once there is an inner object, the outer one's count); whether
+//                                  two are one object; dir, get and cd over the whole tree below
+//                                  a node
+//   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them, or
+//                                  "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
 //   register-script TEXT           a registrar script of one line, registered
 //   script TEXT                    a line of a registrar script (after a registrar run, the first
@@ -46,14 +47,12 @@
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids, "-none": a count of none; "-info": the
-//                                  type information's own, a member's name then its parameters;
-//                                  "-each" first: each word alone, WORD STATUS ID...)
+//                                  type information's own, a member's name then its parameters)
 //   call NAME DISPID ARG...        IDispatch::Invoke of a method, the arguments given first
 //                                  first ("named:1,0" first: these named ids, the arguments in
 //                                  the order of the call's array)
 //   call-argerr NAME DISPID ARG... the same with a place for the index of an argument in error
 //   call-null NAME DISPID          the same with no arguments at all (a null DISPPARAMS)
-//   get NAME ENTRY                 the same operation through the virtual table
 // The arguments of call:
 //   'TEXT' u:N ui8:N i8:N i4:N i2:N a text, a 32- and a 64-bit unsigned, a 64-, 32- and 16-bit
 //   bool:N  unk:0  disp:0          integer, a VARIANT_BOOL, a null IUnknown or IDispatch
@@ -235,6 +234,9 @@ class DispatchSession {
   // The key named and everything below it, as the registry viewer exports them.
   std::string Keys(const std::string& name);
   std::string Invoke(const Words& words);
+  std::string OuterCount() const {
+    return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
+  }
   // An entry point of the module; E_UNEXPECTED when the module could not be loaded.
   template <class... Args>
   HRESULT Call(const char* entry, Args... args) const {
@@ -416,19 +418,11 @@ std::string DispatchSession::Keys(const std::string& name) {
   std::ostringstream exported;
   if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
   if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
-  // The module file's path differs from run to run; the export quotes it as it quotes any text.
-  std::string path;
-  for (char c : m_module.path()) {
-    if (c == '\\' || c == '"') path += '\\';
-    path += c;
-  }
   // A session's output has no blank lines: the export's, before each key, go.
   std::string text;
   std::istringstream lines(exported.str());
   for (std::string line; std::getline(lines, line);)
     if (!line.empty()) text += line + "\n";
-  for (std::size_t at; (at = text.find(path)) != std::string::npos;)
-    text.replace(at, path.size(), "<the module's path>");
   return text;
 }
 
@@ -436,18 +430,12 @@ std::string DispatchSession::Describe(IUnknown* object) {
   if (!object) return "null";
   if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
     return "node " + m_handles.Shown(Get(river.get(), "handle"));
-  ComPtr<IEnumString> entries = ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString);
-  if (!entries) return "an object of another kind";
+  if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
+    return "an object of another kind";
   std::string listed = "enumerator:";
-  if (entries->Reset() != S_OK) return listed + " Reset failed";
-  for (ULONG fetched = 0;;) {
-    UniqueBstr element = UniqueBstr::Buffer(256);
-    LPOLESTR place = element.get();
-    if (entries->Next(1, &place, &fetched) != S_OK) break;
-    const std::string entry = Narrow(element.get());
+  for (const std::string& entry : Entries(object))
     listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
                                                   : entry);
-  }
   return listed;
 }
 
@@ -498,19 +486,16 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "typelib-register")
     return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
   if (command == "outer") {
-    std::string out;
-    if (w.size() > 2) {
-      ComPtr<IUnknown> object;
-      const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
-      if (status == S_OK) Keep(w[2], object.get());
-      out = Status(status);
-    }
-    return out + "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
+    ComPtr<IUnknown> object;
+    const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
+    if (status == S_OK) Keep(w[2], object.get());
+    object.reset();  // only the kept reference counts
+    return Status(status) + OuterCount();
   }
   if (command == "release") {
     for (std::size_t i = 1; i < w.size(); ++i)
       w[i] == "all" ? m_objects.clear() : (void)m_objects.erase(w[i]);
-    return {};
+    return "can-unload " + Status(Call("DllCanUnloadNow")) + (m_outer.inner ? OuterCount() : "");
   }
   if (command == "registrar") {
     CRegistrar registrar;
@@ -621,20 +606,6 @@ std::string DispatchSession::Do(const Words& w) {
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
   }
-  if (command == "enum" || command == "clone") {
-    // enum NAME FROM: the node's dir enumerator; clone NAME FROM: a clone of an enumerator.
-    ComPtr<IUnknown> object;
-    HRESULT status;
-    if (command == "enum") {
-      status = Held(w[2]).As<IRiver>(IID_IRiver)->dir(object.put());
-    } else {
-      ComPtr<IEnumString> clone;
-      status = Held(w[2]).As<IEnumString>(IID_IEnumString)->Clone(clone.put());
-      object = clone.As<IUnknown>(IID_IUnknown);
-    }
-    if (status == S_OK) m_objects[w[1]] = {object, nullptr};
-    return Status(status);
-  }
   if (command == "walk") {
     // The whole tree below the node: dir, get of every entry and cd into every link.
     int nodes = 0, entries = 0;
@@ -680,14 +651,6 @@ std::string DispatchSession::Do(const Words& w) {
     }
     return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
   }
-  if (command == "ids" && w.size() > 3 && w[2] == "-each") {
-    std::string out;
-    for (std::size_t i = 3; i < w.size(); ++i) {
-      const std::string one = Do(Words{{"ids", w[1], w[i]}});
-      out += (i > 3 ? ", " : "") + w[i] + " " + one.substr(2, one.size() - 3);
-    }
-    return out + "\n";
-  }
   if (command == "ids") {
     auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
     std::vector<OleString> names;
@@ -706,9 +669,6 @@ std::string DispatchSession::Do(const Words& w) {
     std::string out = "= " + StatusName(status);
     for (DISPID id : ids) out += " " + std::to_string(id);
     return out + "\n";
-  }
-  if (command == "get") {
-    return w[2] + " = " + Get(Held(w[1]).As<IRiver>(IID_IRiver).get(), w[2]) + "\n";
   }
   throw std::invalid_argument("no such command: " + command);
 }

@@ -7,22 +7,24 @@
 // program (this program's own), null, inside (an address 16 bytes into the versioned module)
 // or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
 // and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
+// Several names after a command (after its MODULE or FILE) are each looked up in turn.
 //   string MODULE ID[/ROOM]...       LoadStringA into ROOM characters (64): what was read
-//   path MODULE [+N|-N|0 [ends]]     GetModuleFileNameA: the file's name; with a room of the
-//                                    path's length and N, the result and what the buffer holds
-//                                    (with ends: how it ends)
-//   size FILE... / block FILE [+N|-N|null]   GetFileVersionInfoSizeA / GetFileVersionInfoA into
-//                                    a room of the block's size and N, or into none
-//   query FILE SUBBLOCK... | query FILE SUBBLOCK null-path|null-value|null-length
+//   path MODULE...                   GetModuleFileNameA: the file's name
+//   room MODULE +N|-N|0 [ends]       the same into a room of the path's length and N: the result
+//                                    and what the buffer holds (with ends: how it ends)
+//   size FILE... / block FILE +N|-N|null...   GetFileVersionInfoSizeA / GetFileVersionInfoA
+//                                    into a room of the block's size and N, or into none
+//   query FILE SUBBLOCK... | query FILE SUBBLOCK null-path|null-value|null-length...
 //                                    VerQueryValueA on the file's block (posix_*: with no
 //                                    sub-block, no value or no length)
-//   info FILE [NAME|-[@count]...]   the root node's reader of the block: its translations, or
+//   info FILE [NAME|-[@count]...]   the root node's reader of the block: its translations, then
 //                                    the NAMEs (- none) in the first translation (or in the one
 //                                    after the last)
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
 //   register MODULE ID[=TEXT]... / unregister MODULE   a string table (no text: a null one)
+// The commands that write a file (file, copy, poke, edit, elf) show the size of its block.
 //   file NAME [TEXT]                 a file of the text and a line end (none: empty)
 //   copy NAME [BYTES|block]          the versioned module's file, or its first bytes, or
 //                                    those before its version block
@@ -151,13 +153,14 @@ class ResourceSession {
     std::vector<std::string> w;
     for (std::string word; in >> word;) w.push_back(word);
     const std::string c = w.empty() ? std::string() : w[0];
-    // Several names: each looked up in turn and shown after it.
-    const std::size_t first = c == "size" ? 1 : 2;
-    if ((c == "string" || c == "size" || c == "query" || c == "info") && w.size() > first + 1 &&
-        !w.back().starts_with("null-")) {
-      std::string out;
-      for (std::size_t i = first; i < w.size(); ++i)
-        out += w[i] + ": " + Run(c + (first == 2 ? " " + w[1] : "") + " " + w[i]);
+    // Several names (or rooms, or null- places): each looked up in turn and shown after it.
+    const bool places = !w.empty() && w.back().starts_with("null-");
+    const std::size_t first = c == "size" || c == "path" ? 1 : places ? 3 : 2;
+    if ((c == "string" || c == "size" || c == "path" || c == "block" || c == "query") &&
+        w.size() > first + 1) {
+      std::string out, command = c;
+      for (std::size_t i = 1; i < first; ++i) command += " " + w[i];
+      for (std::size_t i = first; i < w.size(); ++i) out += w[i] + ": " + Run(command + " " + w[i]);
       return out;
     }
     w.resize(std::max<std::size_t>(w.size(), 6));
@@ -170,10 +173,10 @@ class ResourceSession {
       out << LoadStringA(Module(w[1]), std::stoul(w[2]), buffer, room) << " \""
           << std::string(buffer, strnlen(buffer, 64)) << "\""
           << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
-    } else if (c == "path") {
+    } else if (c == "path" || c == "room") {
       const std::string full = ModulePath(Module(w[1]));
       const DWORD room = static_cast<DWORD>(
-          w[2].empty() ? MAX_PATH : static_cast<int>(full.size()) + std::stoi(w[2]));
+          c == "path" ? MAX_PATH : static_cast<int>(full.size()) + std::stoi(w[2]));
       std::string buffer(MAX_PATH + 4, 'x');
       SetLastError(ERROR_SUCCESS);
       const DWORD n = GetModuleFileNameA(Module(w[1]), buffer.data(), room);
@@ -182,7 +185,7 @@ class ResourceSession {
                                              : full.size();
       const std::size_t same = static_cast<std::size_t>(
           std::mismatch(full.begin(), full.begin() + shown, buffer.begin()).first - full.begin());
-      if (w[2].empty())
+      if (c == "path")
         out << (n ? Name(buffer.c_str()) : "0 " + Status(GetLastError())) << "\n";
       else
         out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n))
@@ -220,17 +223,17 @@ class ResourceSession {
       }
     } else if (c == "info") {
       FileVersionInfo info(File(w[1]).c_str());
-      const char* text = nullptr;
-      UINT length = 0;
-      if (w[2].empty()) {
-        out << (info.valid() ? "translations: " + std::to_string(info.translation_count()) + "\n"
-                             : "not valid\n");
-      } else if (const std::string name = w[2].substr(0, w[2].find('@'));
-                 info.QueryVersionString(name == "-" ? nullptr : name.c_str(), &text, &length,
-                                         w[2].ends_with("@count") ? info.translation_count() : 0)) {
-        out << "\"" << text << "\", " << length << " characters\n";
-      } else {
-        out << "none" << (text ? ", text set\n" : "\n");
+      out << (info.valid() ? "translations: " + std::to_string(info.translation_count()) + "\n"
+                           : "not valid\n");
+      for (std::size_t i = 2; i < w.size() && !w[i].empty(); ++i) {
+        const std::string name = w[i].substr(0, w[i].find('@'));
+        const char* text = nullptr;
+        UINT length = 0;
+        if (info.QueryVersionString(name == "-" ? nullptr : name.c_str(), &text, &length,
+                                    w[i].ends_with("@count") ? info.translation_count() : 0))
+          out << w[i] << ": \"" << text << "\", " << length << " characters\n";
+        else
+          out << w[i] << ": none" << (text ? ", text set\n" : "\n");
       }
 #ifndef _WIN32
     } else if (!Posix(w, line, out)) {
@@ -296,6 +299,8 @@ class ResourceSession {
     } else {
       return false;
     }
+    // A file written shows the size of its block.
+    if (c == "file" || c == "copy" || c == "poke" || c == "edit" || c == "elf") Block(path, "", out);
     return true;
   }
 
