@@ -41,8 +41,8 @@
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8,
 //                                  BSTR, UNKNOWN, DISPATCH), once per VALUE; take-null: the same
 //                                  on no instance
-//   count NAME                     GetTypeInfoCount
-//   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
+//   typeinfo NAME INDEX            GetTypeInfoCount: the count; GetTypeInfo: the interface's
+//                                  name, help text, id and flags
 //   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
@@ -379,15 +379,7 @@ std::string DispatchSession::Run(const std::string& line) {
     m_scriptRun = true;
     return Status(CRegistrar().Register(m_script));
   }
-  std::istringstream in(line);
-  Words words;
-  // A word in double quotes may hold blanks.
-  for (std::string word; in >> word;) {
-    if (word.starts_with('"'))
-      for (std::string more; !(word.size() > 1 && word.ends_with('"')) && in >> more;)
-        word += " " + more;
-    words.push_back(word.starts_with('"') ? word.substr(1, word.size() - 2) : word);
-  }
+  const Words words{{SplitWords(line)}};
   try {
     return words.empty() ? std::string() : Do(words);
   } catch (const std::exception& error) {
@@ -623,16 +615,15 @@ std::string DispatchSession::Do(const Words& w) {
     return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
   }
   IDispatch* target = Object(w[1]);
-  if (command == "count") {
-    UINT count = 99;
-    const HRESULT status = target->GetTypeInfoCount(&count);
-    return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
-  }
   if (command == "typeinfo" || command == "doc") {
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
     const HRESULT status =
         target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
+    UINT infos = 99;
+    const HRESULT counted = command == "typeinfo" ? target->GetTypeInfoCount(&infos) : S_OK;
     std::string out = "= " + StatusName(status);
+    if (command == "typeinfo")
+      out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", " + out;
     if (FAILED(status))
       return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
     auto info = ComPtr<ITypeInfo>::Attach(raw);
