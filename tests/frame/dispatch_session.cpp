@@ -15,12 +15,12 @@
 //   create-inner NAME IID [NEW|-]  the same inside the session's outer object ("outer")
 //   outer IID NEW                  the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
-//                                  that node's IEventLog "log"
-//   release NAME...|all / same NAME NAME / walk NAME
+//                                  that node's IEventLog "log"; then dir, get and cd over the
+//                                  whole tree below it
+//   release NAME...|all / same NAME NAME
 //                                  objects let go, then whether the module may unload (and
 //                                  once there is an inner object, the outer one's count); whether
-//                                  two are one object; dir, get and cd over the whole tree below
-//                                  a node
+//                                  two are one object
 //   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them, or
 //                                  "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
@@ -467,7 +467,21 @@ std::string DispatchSession::Do(const Words& w) {
     Keep("controller", controller.get());
     ComPtr<IEventLog> log = controller.As<IEventLog>(IID_IEventLog);
     Keep("log", log.get(), log.get());
-    return {};
+    // The whole tree below the root, as a host reads it: dir, get of every entry and cd into
+    // every link.
+    int nodes = 0, entries = 0;
+    std::function<void(IRiver*)> walk = [&](IRiver* node) {
+      ++nodes;
+      for (const std::string& entry : Dir(node)) {
+        const std::string name = entry.substr(0, entry.find('@'));
+        ++entries;
+        Get(node, name);
+        if (entry.compare(name.size() + 1, 1, "o") == 0)
+          if (ComPtr<IRiver> child = Cd(node, name)) walk(child.get());
+      }
+    };
+    walk(root.get());
+    return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
   }
   if (command == "keys") return Keys(w[1] + "\\" + w[2]);
   if (command == "reg-set") {
@@ -597,22 +611,6 @@ std::string DispatchSession::Do(const Words& w) {
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
-  }
-  if (command == "walk") {
-    // The whole tree below the node: dir, get of every entry and cd into every link.
-    int nodes = 0, entries = 0;
-    std::function<void(IRiver*)> walk = [&](IRiver* node) {
-      ++nodes;
-      for (const std::string& entry : Dir(node)) {
-        const std::string name = entry.substr(0, entry.find('@'));
-        ++entries;
-        Get(node, name);
-        if (entry.compare(name.size() + 1, 1, "o") == 0)
-          if (ComPtr<IRiver> child = Cd(node, name)) walk(child.get());
-      }
-    };
-    walk(Held(w[1]).As<IRiver>(IID_IRiver).get());
-    return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
   }
   IDispatch* target = Object(w[1]);
   if (command == "typeinfo" || command == "doc") {
