@@ -15,12 +15,12 @@
 //   create-inner NAME IID [NEW|-]  the same inside the session's outer object ("outer")
 //   outer IID NEW                  the outer object's QueryInterface, kept as NEW; its count
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
-//                                  that node's IEventLog "log"
-//   release NAME...|all / same NAME NAME / walk NAME
+//                                  that node's IEventLog "log"; then dir, get and cd over the
+//                                  whole tree below it
+//   release NAME...|all / same NAME NAME
 //                                  objects let go, then whether the module may unload (and
 //                                  once there is an inner object, the outer one's count); whether
-//                                  two are one object; dir, get and cd over the whole tree below
-//                                  a node
+//                                  two are one object
 //   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them, or
 //                                  "<missing>"
 //   reg-set HKLM|HKCR KEY NAME|@ TEXT
@@ -41,8 +41,8 @@
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8,
 //                                  BSTR, UNKNOWN, DISPATCH), once per VALUE; take-null: the same
 //                                  on no instance
-//   count NAME                     GetTypeInfoCount
-//   typeinfo NAME INDEX            GetTypeInfo: the interface's name, help text, id and flags
+//   typeinfo NAME INDEX            GetTypeInfoCount: the count; GetTypeInfo: the interface's
+//                                  name, help text, id and flags
 //   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
 //                                  into room for four, or with no place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
@@ -379,15 +379,7 @@ std::string DispatchSession::Run(const std::string& line) {
     m_scriptRun = true;
     return Status(CRegistrar().Register(m_script));
   }
-  std::istringstream in(line);
-  Words words;
-  // A word in double quotes may hold blanks.
-  for (std::string word; in >> word;) {
-    if (word.starts_with('"'))
-      for (std::string more; !(word.size() > 1 && word.ends_with('"')) && in >> more;)
-        word += " " + more;
-    words.push_back(word.starts_with('"') ? word.substr(1, word.size() - 2) : word);
-  }
+  const Words words{{SplitWords(line)}};
   try {
     return words.empty() ? std::string() : Do(words);
   } catch (const std::exception& error) {
@@ -475,7 +467,21 @@ std::string DispatchSession::Do(const Words& w) {
     Keep("controller", controller.get());
     ComPtr<IEventLog> log = controller.As<IEventLog>(IID_IEventLog);
     Keep("log", log.get(), log.get());
-    return {};
+    // The whole tree below the root, as a host reads it: dir, get of every entry and cd into
+    // every link.
+    int nodes = 0, entries = 0;
+    std::function<void(IRiver*)> walk = [&](IRiver* node) {
+      ++nodes;
+      for (const std::string& entry : Dir(node)) {
+        const std::string name = entry.substr(0, entry.find('@'));
+        ++entries;
+        Get(node, name);
+        if (entry.compare(name.size() + 1, 1, "o") == 0)
+          if (ComPtr<IRiver> child = Cd(node, name)) walk(child.get());
+      }
+    };
+    walk(root.get());
+    return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
   }
   if (command == "keys") return Keys(w[1] + "\\" + w[2]);
   if (command == "reg-set") {
@@ -606,33 +612,16 @@ std::string DispatchSession::Do(const Words& w) {
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
   }
-  if (command == "walk") {
-    // The whole tree below the node: dir, get of every entry and cd into every link.
-    int nodes = 0, entries = 0;
-    std::function<void(IRiver*)> walk = [&](IRiver* node) {
-      ++nodes;
-      for (const std::string& entry : Dir(node)) {
-        const std::string name = entry.substr(0, entry.find('@'));
-        ++entries;
-        Get(node, name);
-        if (entry.compare(name.size() + 1, 1, "o") == 0)
-          if (ComPtr<IRiver> child = Cd(node, name)) walk(child.get());
-      }
-    };
-    walk(Held(w[1]).As<IRiver>(IID_IRiver).get());
-    return std::to_string(nodes) + " nodes, " + std::to_string(entries) + " entries\n";
-  }
   IDispatch* target = Object(w[1]);
-  if (command == "count") {
-    UINT count = 99;
-    const HRESULT status = target->GetTypeInfoCount(&count);
-    return "= " + StatusName(status) + " " + std::to_string(count) + "\n";
-  }
   if (command == "typeinfo" || command == "doc") {
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
     const HRESULT status =
         target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
+    UINT infos = 99;
+    const HRESULT counted = command == "typeinfo" ? target->GetTypeInfoCount(&infos) : S_OK;
     std::string out = "= " + StatusName(status);
+    if (command == "typeinfo")
+      out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", " + out;
     if (FAILED(status))
       return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
     auto info = ComPtr<ITypeInfo>::Attach(raw);

@@ -149,9 +149,7 @@ class ResourceSession {
   }
 
   std::string Run(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string word; in >> word;) w.push_back(word);
+    std::vector<std::string> w = SplitWords(line);
     const std::string c = w.empty() ? std::string() : w[0];
     // Several names (or rooms, or null- places): each looked up in turn and shown after it.
     const bool places = !w.empty() && w.back().starts_with("null-");

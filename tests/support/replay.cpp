@@ -19,6 +19,18 @@ bool SkippedHere([[maybe_unused]] const std::string& name) {
 #endif
 }
 
+std::vector<std::string> SplitWords(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) {
+    if (word.starts_with('"'))
+      for (std::string more; !(word.size() > 1 && word.ends_with('"')) && in >> more;)
+        word += " " + more;
+    words.push_back(word.starts_with('"') ? word.substr(1, word.size() - 2) : word);
+  }
+  return words;
+}
+
 std::vector<std::string> SessionNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder))

@@ -30,6 +30,10 @@ class HandleOrdinals {
   std::map<std::string, int> m_ordinals;
 };
 
+// A command line's words, split at blanks; a word in double quotes may hold blanks (the quotes
+// go).
+std::vector<std::string> SplitWords(const std::string& line);
+
 // The names (without ".txt") of the sessions in folder, sorted.
 std::vector<std::string> SessionNames(const std::string& folder);
 

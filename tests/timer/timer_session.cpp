@@ -170,9 +170,7 @@ class TimerSession {
   }
 
   std::string Do(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> w;
-    for (std::string word; in >> word;) w.push_back(word);
+    const std::vector<std::string> w = swkv::test::SplitWords(line);
     const std::string& c = w.at(0);
     auto number = [&](std::size_t i) { return static_cast<UINT>(std::stoul(w.at(i))); };
     std::ostringstream out;
