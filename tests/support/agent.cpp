@@ -123,6 +123,12 @@ std::string Entry(IRiver* node, std::string_view name) {
   return {};
 }
 
+std::string HandleNumber(IRiver* node) {
+  if (!node) return {};
+  const std::string handle = Get(node, "handle");
+  return handle.substr(0, handle.find(';'));
+}
+
 ReadResult Read(IEventLog* log, ULONG* size) {
   static OLECHAR sentinel[] = {'x', 0};
   BSTR buffer = sentinel;

@@ -19,13 +19,6 @@ namespace {
 // deeper one would mean a node that links to itself.
 constexpr int kMaxDepth = 8;
 
-// The address part of a node's handle ("1234;28" gives "1234"); empty when it has none.
-std::string HandleAddress(const ComPtr<IRiver>& node) {
-  if (!node) return {};
-  std::string handle = Get(node.get(), "handle");
-  return handle.substr(0, handle.find(';'));
-}
-
 }  // namespace
 
 void ResetComponentAndLibrary() {
@@ -79,10 +72,10 @@ void AgentSession::ChangeSettings() {
 
 void AgentSession::WorkOnArrays() {
   // Disk 7, the only free disk of the second controller, becomes an array of its own.
-  Act("HBA2", "CreateArray", "Spare@SPAN@1@" + HandleAddress(At("HBA2/ch4/slave")) + "@0");
+  Act("HBA2", "CreateArray", "Spare@SPAN@1@" + HandleNumber(At("HBA2/ch4/slave").get()) + "@0");
   // With no spare left, the parity array stays critical until it is rebuilt by request.
   simApply(R"({"controller":1,"disk":3,"do":"fail"})");
-  Act("HBA2/Ledger", "RebuildArray", "512@" + HandleAddress(At("HBA2/Ledger/disk4")));
+  Act("HBA2/Ledger", "RebuildArray", "512@" + HandleNumber(At("HBA2/Ledger/disk4").get()));
   Act("HBA2/Ledger", "RebuildArray", "1024");
   Act("HBA2/Ledger", "RebuildArray", "256");
   ReadLive("HBA2/Ledger", "Status");
@@ -91,7 +84,7 @@ void AgentSession::WorkOnArrays() {
   Act("HBA1/Data", "SyncArray", "2048");
   Act("HBA1/Data", "GUI_Status", "");
   Act("HBA1/System", "rename", "Boot");
-  Act("HBA2", "DeleteArray", HandleAddress(At("HBA2/Spare")));
+  Act("HBA2", "DeleteArray", HandleNumber(At("HBA2/Spare").get()));
 }
 
 void AgentSession::Poll(int passes) {
