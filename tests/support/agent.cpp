@@ -59,6 +59,7 @@ std::string Narrow(const OLECHAR* text) {
 }
 
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
+  if (!node) return {};
   UniqueBstr bname = UniqueBstr::FromAnsi(name);
   UniqueBstr buffer = UniqueBstr::Buffer(bufferLength);
   BSTR agentBuffer = buffer.get();

@@ -26,7 +26,8 @@ std::string StatusName(HRESULT status);
 // messages.
 int PumpMessages();
 
-// get into an agent buffer of the given length; the text as the agent would see it.
+// get into an agent buffer of the given length; the text as the agent would see it (empty for no
+// node).
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength = 1024);
 HRESULT Set(IRiver* node, std::string_view name, std::string_view value);
 HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = {});
