@@ -492,9 +492,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     for (std::size_t open; (open = argument.find('{')) != std::string::npos;) {
       const std::size_t close = argument.find('}', open);
       if (close == std::string::npos) throw Usage{"invoke: a { without its }"};
-      const std::string handle =
-          Get(Node(argument.substr(open + 1, close - open - 1)).get(), "handle");
-      argument.replace(open, close - open + 1, handle.substr(0, handle.find(';')));
+      argument.replace(open, close - open + 1,
+                       HandleNumber(Node(argument.substr(open + 1, close - open - 1)).get()));
     }
     out = Status(Invoke(Node(w[1]).get(), w[2], argument));
   } else if (command == "refresh") {

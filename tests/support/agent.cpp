@@ -59,6 +59,7 @@ std::string Narrow(const OLECHAR* text) {
 }
 
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
+  if (!node) return {};
   UniqueBstr bname = UniqueBstr::FromAnsi(name);
   UniqueBstr buffer = UniqueBstr::Buffer(bufferLength);
   BSTR agentBuffer = buffer.get();
@@ -121,6 +122,12 @@ std::string Entry(IRiver* node, std::string_view name) {
   for (const std::string& entry : Dir(node))
     if (entry.substr(0, entry.find('@')) == name) return entry;
   return {};
+}
+
+std::string HandleNumber(IRiver* node) {
+  if (!node) return {};
+  const std::string handle = Get(node, "handle");
+  return handle.substr(0, handle.find(';'));
 }
 
 ReadResult Read(IEventLog* log, ULONG* size) {

@@ -26,7 +26,8 @@ std::string StatusName(HRESULT status);
 // messages.
 int PumpMessages();
 
-// get into an agent buffer of the given length; the text as the agent would see it.
+// get into an agent buffer of the given length; the text as the agent would see it (empty for no
+// node).
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength = 1024);
 HRESULT Set(IRiver* node, std::string_view name, std::string_view value);
 HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = {});
@@ -40,6 +41,9 @@ std::vector<std::string> Dir(IRiver* node);
 std::vector<std::string> Entries(IUnknown* listing);
 // The entry "name@access@value" of one name, or empty when there is none.
 std::string Entry(IRiver* node, std::string_view name);
+// The number part of the node's handle ("1234;28" gives "1234"), as an action's argument names
+// the node; empty for no node.
+std::string HandleNumber(IRiver* node);
 
 // What one ReadEventLog call gave the agent.
 struct ReadResult {

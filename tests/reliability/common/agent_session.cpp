@@ -19,11 +19,20 @@ namespace {
 // deeper one would mean a node that links to itself.
 constexpr int kMaxDepth = 8;
 
-// The address part of a node's handle ("1234;28" gives "1234"); empty when it has none.
-std::string HandleAddress(const ComPtr<IRiver>& node) {
-  if (!node) return {};
-  std::string handle = Get(node.get(), "handle");
-  return handle.substr(0, handle.find(';'));
+// One polling pass a second of the library clock, an event queued every fifth second.
+void Poll(int passes) {
+  for (int pass = 1; pass <= passes; ++pass) {
+    simAdvanceClock(1000);
+    if (pass % 5 == 0) {
+      // Known and unknown codes and severity classes, on either controller.
+      std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
+                          std::to_string((pass * 7) % 32 - 2) + R"(,"severity":)" +
+                          std::to_string(pass % 4) + R"(,"text":"event at second )" +
+                          std::to_string(pass) + R"("}})";
+      simApply(event.c_str());
+    }
+    RunPollingPass();
+  }
 }
 
 }  // namespace
@@ -50,9 +59,8 @@ void AgentSession::Walk(IRiver* node, int depth) {
     m_tally.longest = std::max(m_tally.longest, entry.size());
     std::string name = entry.substr(0, entry.find('@'));
     Get(node, name);
-    if (depth < kMaxDepth && entry.find("@o--@") != std::string::npos) {
+    if (depth < kMaxDepth && entry.find("@o--@") != std::string::npos)
       if (ComPtr<IRiver> child = Cd(node, name)) Walk(child.get(), depth + 1);
-    }
   }
 }
 
@@ -63,50 +71,6 @@ void AgentSession::WalkAll() {
 void AgentSession::Act(std::string_view path, std::string_view action,
                        const std::string& argument) {
   if (ComPtr<IRiver> node = At(path)) Invoke(node.get(), action, argument);
-}
-
-void AgentSession::ReadLive(std::string_view path, std::string_view name) {
-  if (ComPtr<IRiver> node = At(path)) Get(node.get(), name);
-}
-
-void AgentSession::ChangeSettings() {
-  for (const auto& [action, value] : {std::pair{"SetCachePolicy", "0"}, {"SetSmart", "1"},
-           {"SetPCIBus", "75"}, {"SetDisableHotSpare", "1"}, {"SetMaintenanceRate", "6"},
-           {"SetReadThreshold", "16"}, {"SetWriteThreshold", "12"},
-           {"SetSubmitChannelThreshold", "3"}, {"SetWriteMode", "1"}})
-    Act("HBA1", action, value);
-}
-
-void AgentSession::WorkOnArrays() {
-  // Disk 7, the only free disk of the second controller, becomes an array of its own.
-  Act("HBA2", "CreateArray", "Spare@SPAN@1@" + HandleAddress(At("HBA2/ch4/slave")) + "@0");
-  // With no spare left, the parity array stays critical until it is rebuilt by request.
-  simApply(R"({"controller":1,"disk":3,"do":"fail"})");
-  Act("HBA2/Ledger", "RebuildArray", "512@" + HandleAddress(At("HBA2/Ledger/disk4")));
-  Act("HBA2/Ledger", "RebuildArray", "1024");
-  Act("HBA2/Ledger", "RebuildArray", "256");
-  ReadLive("HBA2/Ledger", "Status");
-  Act("HBA1/Data", "SyncArray", "256");
-  ReadLive("HBA1/Data", "Status");
-  Act("HBA1/Data", "SyncArray", "2048");
-  Act("HBA1/Data", "GUI_Status", "");
-  Act("HBA1/System", "rename", "Boot");
-  Act("HBA2", "DeleteArray", HandleAddress(At("HBA2/Spare")));
-}
-
-void AgentSession::Poll(int passes) {
-  for (int pass = 1; pass <= passes; ++pass) {
-    simAdvanceClock(1000);
-    if (pass % 5 == 0) {
-      // Known and unknown codes and severity classes, on either controller.
-      std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
-                          std::to_string((pass * 7) % 32 - 2) + R"(,"severity":)" +
-                          std::to_string(pass % 4) + R"(,"text":"event at second )" +
-                          std::to_string(pass) + R"("}})";
-      simApply(event.c_str());
-    }
-    RunPollingPass();
-  }
 }
 
 int ReadNewEvents(IEventLog* log, ULONG extra, std::size_t* longest) {
@@ -125,23 +89,37 @@ int ReadNewEvents(IEventLog* log, ULONG extra, std::size_t* longest) {
   return read;
 }
 
-void AgentSession::ReadEventLogs() {
-  // One read past the count: the agent is expected not to, but may.
-  for (const char* name : {"HBA1", "HBA2"})
-    m_tally.events += ReadNewEvents(At(name).As<IEventLog>(IID_IEventLog).get(), 1,
-                                    &m_tally.longestRecord);
-  if (ComPtr<IEventLog> log = At("HBA1").As<IEventLog>(IID_IEventLog)) log->ClearLog();
-}
-
 void AgentSession::Release() { m_root.reset(); }
 
 void AgentSession::RunAll(int passes) {
   Build();
   WalkAll();
-  ChangeSettings();
-  WorkOnArrays();
+  // Every setting of the first controller.
+  for (const auto& [action, value] : {std::pair{"SetCachePolicy", "0"}, {"SetSmart", "1"},
+           {"SetPCIBus", "75"}, {"SetDisableHotSpare", "1"}, {"SetMaintenanceRate", "6"},
+           {"SetReadThreshold", "16"}, {"SetWriteThreshold", "12"},
+           {"SetSubmitChannelThreshold", "3"}, {"SetWriteMode", "1"}})
+    Act("HBA1", action, value);
+  // Disk 7, the only free disk of the second controller, becomes an array of its own.
+  Act("HBA2", "CreateArray", "Spare@SPAN@1@" + HandleNumber(At("HBA2/ch4/slave").get()) + "@0");
+  // With no spare left, the parity array stays critical until it is rebuilt by request.
+  simApply(R"({"controller":1,"disk":3,"do":"fail"})");
+  Act("HBA2/Ledger", "RebuildArray", "512@" + HandleNumber(At("HBA2/Ledger/disk4").get()));
+  Act("HBA2/Ledger", "RebuildArray", "1024");
+  Act("HBA2/Ledger", "RebuildArray", "256");
+  Get(At("HBA2/Ledger").get(), "Status");
+  Act("HBA1/Data", "SyncArray", "256");
+  Get(At("HBA1/Data").get(), "Status");
+  Act("HBA1/Data", "SyncArray", "2048");
+  Act("HBA1/Data", "GUI_Status", "");
+  Act("HBA1/System", "rename", "Boot");
+  Act("HBA2", "DeleteArray", HandleNumber(At("HBA2/Spare").get()));
   Poll(passes);
-  ReadEventLogs();
+  // One read past the count: the agent is expected not to, but may.
+  for (const char* name : {"HBA1", "HBA2"})
+    m_tally.events += ReadNewEvents(At(name).As<IEventLog>(IID_IEventLog).get(), 1,
+                                    &m_tally.longestRecord);
+  if (ComPtr<IEventLog> log = At("HBA1").As<IEventLog>(IID_IEventLog)) log->ClearLog();
   WalkAll();
   Release();
 }

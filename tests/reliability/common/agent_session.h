@@ -62,13 +62,8 @@ class AgentSession {
 
  private:
   void Walk(IRiver* node, int depth);
-  // invoke of the action, or get of the entry, on the node at path; nothing when it is absent.
+  // invoke of the action on the node at path; nothing when it is absent.
   void Act(std::string_view path, std::string_view action, const std::string& argument);
-  void ReadLive(std::string_view path, std::string_view name);
-  void ChangeSettings();
-  void WorkOnArrays();
-  void Poll(int passes);
-  void ReadEventLogs();
 
   ComPtr<RootNode> m_root;
   Tally m_tally;
