@@ -117,7 +117,8 @@ constexpr std::uint64_t kClockStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
 // Non-ASCII bytes as \xNN, so that a session file stays plain text.
 std::string Escaped(const std::string& text) {
   std::string out;
-  for (unsigned char c : text) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + Hex(c, 2).substr(2);
+  for (unsigned char c : text)
+    out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + Hex(c, 2).substr(2);
   return out;
 }
 
@@ -469,7 +470,9 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "ls") {
     need(1, "PATH");
     for (const std::string& entry : Dir(Node(w[1]).get()))
-      out += (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11)) : entry) + "\n";
+      out += (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
+                                           : entry) +
+             "\n";
   } else if (command == "tree") {
     need(1, "PATH");
     std::set<std::string> seen;
@@ -482,8 +485,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       const std::string entry =
           command == "get" ? "@@" + Get(node.get(), w[i]) : Entry(node.get(), w[i]);
       const std::string value = entry.substr(entry.find('@', entry.find('@') + 1) + 1);
-      out += entry.empty() ? w[i] + " -\n"
-                           : w[i] + " = " + (w[i] == "handle" ? m_handles.Shown(value) : value) + "\n";
+      const std::string shown = w[i] == "handle" ? m_handles.Shown(value) : value;
+      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + shown + "\n";
     }
   } else if (command == "invoke") {
     need(2, "PATH ACTION [ARGUMENT]");

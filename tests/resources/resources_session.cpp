@@ -298,7 +298,8 @@ class ResourceSession {
       return false;
     }
     // A file written shows the size of its block.
-    if (c == "file" || c == "copy" || c == "poke" || c == "edit" || c == "elf") Block(path, "", out);
+    if (c == "file" || c == "copy" || c == "poke" || c == "edit" || c == "elf")
+      Block(path, "", out);
     return true;
   }
 
