@@ -63,7 +63,11 @@ void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run) {
   const std::string expected = ReadText(path);
   ASSERT_NE(expected.find("\n> "), std::string::npos) << path << " holds no command";
-  const std::string actual = ReplayCommands(expected, run);
+  CheckReplayed(path, ReplayCommands(expected, run));
+}
+
+void CheckReplayed(const std::string& path, const std::string& actual) {
+  const std::string expected = ReadText(path);
   if (actual == expected) return;
   if (GetEnv("SWKV_UPDATE_TRANSCRIPTS")) {
     WriteText(path, actual);

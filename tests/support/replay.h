@@ -37,6 +37,10 @@ std::vector<std::string> SplitWords(const std::string& line);
 // The names (without ".txt") of the sessions in folder, sorted.
 std::vector<std::string> SessionNames(const std::string& folder);
 
+// Fails the test where actual, the session file at path as it runs now, differs from the file;
+// with SWKV_UPDATE_TRANSCRIPTS=1 writes actual into the file instead.
+void CheckReplayed(const std::string& path, const std::string& actual);
+
 // Replays the session file at path with run and fails the test where its output differs.
 void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run);

@@ -31,7 +31,6 @@
 
 #include "tests/support/files.h"
 #include "tests/support/replay.h"
-#include "tests/support/text_difference.h"
 
 extern char** environ;
 
@@ -112,7 +111,6 @@ struct Transcript {
   std::string commands;  // what the operator typed, one command per line
   bool console = false;  // "$ " commands, each run on its own
   std::string scenario;  // below tests/, or empty for the embedded default
-  int exitCode = 0;
 };
 
 std::string Setting(const std::string& line, const std::string& name) {
@@ -143,7 +141,6 @@ Transcript Parse(const std::string& text) {
       continue;
     }
     if (std::string value = Setting(line, "scenario"); !value.empty()) t.scenario = value;
-    if (std::string value = Setting(line, "exit"); !value.empty()) t.exitCode = std::stoi(value);
   }
   return t;
 }
@@ -199,7 +196,6 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   const Transcript transcript = Parse(ReadText(path));
   ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
 
-  const bool update = GetEnv("SWKV_UPDATE_TRANSCRIPTS").has_value();
   const CtlSandbox box;
   WriteText(box.Path("scenario.json"),
             FixedStartScenario(std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
@@ -208,16 +204,7 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   const std::string shell = "swkvctl register > /dev/null && exec swkvctl --speed max shell --echo";
   const CtlResult run = transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
                                            : box.Run(shell, transcript.commands);
-
-  if ((run.out != transcript.session || run.exitCode != transcript.exitCode) && update) {
-    WriteText(path, WithExitCode(transcript.header, run.exitCode) + run.out);
-    ADD_FAILURE() << path << " written again from swkvctl's output";
-    return;
-  }
-  EXPECT_EQ(run.exitCode, transcript.exitCode) << path;
-  if (run.out != transcript.session)
-    ADD_FAILURE() << path << " differs at session " << FirstDifference(transcript.session, run.out)
-                  << "\n(SWKV_UPDATE_TRANSCRIPTS=1 writes swkvctl's output into the file)";
+  CheckReplayed(path, WithExitCode(transcript.header, run.exitCode) + run.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, TranscriptTest, ::testing::ValuesIn(SessionNames(kTranscripts)),
