@@ -11,8 +11,6 @@
 //   peek [remove] [FIRST LAST] / get / dispatch
 //                                   PeekMessage (PM_NOREMOVE unless "remove") or GetMessage:
 //                                   the message; dispatch: the last message taken
-//   forge NAME                      a WM_TIMER of NAME's identifier naming another procedure,
-//                                   dispatched
 //   post THREAD MESSAGE WPARAM [LPARAM [TIMES]] / quit CODE   (TIMES: up to the first refused)
 //   on T COMMAND / start T COMMAND / join T / end T
 //                                   a thread that runs commands: at once, or started and
@@ -65,10 +63,6 @@ void CALLBACK Nested(HWND window, UINT message, UINT_PTR id, DWORD time) {
   ++g_depth;
   swkv::test::PumpMessages();
   --g_depth;
-}
-void CALLBACK Stray(HWND, UINT, UINT_PTR id, DWORD) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_fired.push_back("stray " + Name(id));
 }
 const std::map<std::string, TIMERPROC> kProcedures = {{"record", Record}, {"nested", Nested}};
 
@@ -203,10 +197,8 @@ class TimerSession {
           << "\n";
     } else if (c == "get") {
       out << (GetMessageA(&m_msg, nullptr, 0, 0) ? "" : "false: ") << Describe(m_msg) << "\n";
-    } else if (c == "dispatch" || c == "forge") {
-      MSG forged{nullptr, WM_TIMER, c == "forge" ? m_ids.at(w.at(1)) : 0,
-                 reinterpret_cast<LPARAM>(Stray), 0, {0, 0}};
-      out << "= " << DispatchMessageA(c == "forge" ? &forged : &m_msg) << "\n";
+    } else if (c == "dispatch") {
+      out << "= " << DispatchMessageA(&m_msg) << "\n";
     } else if (c == "post") {
       const DWORD thread = w.at(1) == "main" ? m_main : Thread(w[1]).id;
       const UINT message = Message(w.at(2));
