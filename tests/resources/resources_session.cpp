@@ -8,6 +8,8 @@
 // or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
 // and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
 // Several names after a command (after its MODULE or FILE) are each looked up in turn.
+// Errors show as the system's numbers: 2 no such file, 11 a bad format, 13 invalid data, 87 an
+// invalid parameter, 122 too small a buffer, 126 no such module, 1813 no such resource type.
 //   string MODULE ID[/ROOM]...       LoadStringA into ROOM characters (64): what was read
 //   path MODULE...                   GetModuleFileNameA: the file's name
 //   room MODULE +N|-N|0 [ends]       the same into a room of the path's length and N: the result
@@ -71,19 +73,6 @@
 namespace swkv::test {
 namespace {
 
-std::string Status(DWORD status) {
-#define SWKV_CASE(code) case code: return #code;
-  switch (status) {
-    SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_BAD_FORMAT)
-    SWKV_CASE(ERROR_INVALID_DATA) SWKV_CASE(ERROR_INVALID_PARAMETER)
-    SWKV_CASE(ERROR_INSUFFICIENT_BUFFER) SWKV_CASE(ERROR_MOD_NOT_FOUND)
-    SWKV_CASE(ERROR_RESOURCE_DATA_NOT_FOUND) SWKV_CASE(ERROR_RESOURCE_TYPE_NOT_FOUND)
-    SWKV_CASE(ERROR_RESOURCE_NAME_NOT_FOUND)
-  }
-#undef SWKV_CASE
-  return std::to_string(status);
-}
-
 // A file's name without its folder, extension and "lib" prefix, alike on both systems.
 std::string Name(const std::string& path) {
   std::string name = path.substr(path.find_last_of("/\\") + 1);
@@ -133,7 +122,7 @@ class ResourceSession {
     SetLastError(ERROR_SUCCESS);
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
     if (handle != 0) out << "handle left set, ";
-    if (size == 0) return out << "0 " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+    if (size == 0) return out << "0 error " << GetLastError() << "\n", std::vector<BYTE>();
     if (delta.empty())  // the files written from the versioned module share its block
       return out << (size == GetFileVersionInfoSizeA(ModulePath(Module("versioned")).c_str(),
                                                      nullptr) ? "the versioned module's size\n"
@@ -142,7 +131,7 @@ class ResourceSession {
     std::vector<BYTE> block(size + 2, 0xAA);
     const DWORD room = static_cast<DWORD>(static_cast<int>(size) + (delta == "null" ? 0 : std::stoi(delta)));
     if (!GetFileVersionInfoA(path.c_str(), 0, room, delta == "null" ? nullptr : block.data()))
-      return out << "FALSE " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+      return out << "FALSE error " << GetLastError() << "\n", std::vector<BYTE>();
     if (block[std::min(room, size)] != 0xAA) out << "written past the block, ";
     block.resize(size);
     return block;
@@ -184,10 +173,10 @@ class ResourceSession {
       const std::size_t same = static_cast<std::size_t>(
           std::mismatch(full.begin(), full.begin() + shown, buffer.begin()).first - full.begin());
       if (c == "path")
-        out << (n ? Name(buffer.c_str()) : "0 " + Status(GetLastError())) << "\n";
+        out << (n ? Name(buffer.c_str()) : "0 error " + std::to_string(GetLastError())) << "\n";
       else
         out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n))
-            << " " << Status(GetLastError()) << ", the path"
+            << ", error " << GetLastError() << ", the path"
             << (same < full.size() ? " less " + std::to_string(full.size() - same) : "")
             << (!w[3].empty() && buffer[same] == '\0' ? " and a terminator" : "")
             << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
