@@ -4,8 +4,8 @@
 // posix_* also use what only the POSIX library has, or write damaged files.
 //
 // A MODULE is versioned or plain (the two test modules, with and without a version block),
-// program (this program's own), null, inside (an address 16 bytes into the versioned module)
-// or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
+// program (this program's own), null or inside (an address 16 bytes into the versioned
+// module). A FILE is a MODULE's file, missing (the plain module's path
 // and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
 // Several names after a command (after its MODULE or FILE) are each looked up in turn.
 // Errors show as the system's numbers: 2 no such file, 11 a bad format, 13 invalid data, 87 an
@@ -25,15 +25,15 @@
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
-//   register MODULE ID[=TEXT]... / unregister MODULE   a string table (no text: a null one)
+//   register MODULE ID[=TEXT]...    a string table (no text: a null one)
 // The commands that write a file (file, copy, poke, edit, elf) show the size of its block.
 //   file NAME [TEXT]                 a file of the text and a line end (none: empty)
-//   copy NAME [BYTES|block]          the versioned module's file, or its first bytes, or
-//                                    those before its version block
+//   copy NAME [block]                the versioned module's file, or its bytes before its
+//                                    version block
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
 //                                    (in a copy of the versioned module when NAME is not there)
-//   rename NAME NEW / remove NAME
+//   rename NAME NEW
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
 //       [names-uncounted] [block-nobits]   a file laid out by hand: the block in the last
 //                                    section but one of SECTIONS (counting the null section 0);
@@ -55,14 +55,12 @@
 #include "com/message_box.h"
 #include "platform/module_instance.h"
 #include "platform/win.h"
-#include "tests/resources/test_modules.h"
 #include "tests/support/files.h"
 #include "tests/support/replay.h"
 #include "tree/file_version_info.h"
 
 #ifndef _WIN32
 #include <elf.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,8 +68,19 @@
 #include "platform/resource_script.h"
 #endif
 
+// The two test modules: each answers its own instance.
+extern "C" HINSTANCE SwkvTestVersionedModule();
+extern "C" HINSTANCE SwkvTestPlainModule();
+
 namespace swkv::test {
 namespace {
+
+// The file a module was loaded from, as GetModuleFileNameA gives it; empty when it fails.
+std::string ModulePath(HMODULE module) {
+  char path[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
+}
 
 // A file's name without its folder, extension and "lib" prefix, alike on both systems.
 std::string Name(const std::string& path) {
@@ -103,7 +112,6 @@ class ResourceSession {
     if (name == "program") return ModuleInstance();
     if (name == "inside") return reinterpret_cast<HMODULE>(
         reinterpret_cast<char*>(SwkvTestVersionedModule()) + 16);
-    if (name == "local") return reinterpret_cast<HMODULE>(&m_local);
     if (name == "null") return nullptr;
     throw std::invalid_argument("no module " + name);
   }
@@ -259,13 +267,10 @@ class ResourceSession {
       }
       out << (SwkvRegisterStringTable(Module(w[1]), entries.data(),
                                       static_cast<UINT>(entries.size())) ? "TRUE\n" : "FALSE\n");
-    } else if (c == "unregister") {
-      SwkvUnregisterStringTable(Module(w[1]));
     } else if (c == "file") {
       WriteText(path, w[2].empty() ? "" : rest(2) + "\n");
     } else if (c == "copy") {
-      WriteText(path, m_module.substr(0, w[2] == "block" ? m_block
-                                         : w[2].empty()  ? m_module.npos : std::stoul(w[2])));
+      WriteText(path, m_module.substr(0, w[2] == "block" ? m_block : m_module.npos));
     } else if (c == "poke" || c == "edit") {
       std::string bytes = std::filesystem::exists(path) ? ReadText(path) : m_module;
       std::size_t at = bytes.find(c == "poke" ? w[2] + '\0' : w[2], m_block);
@@ -279,8 +284,6 @@ class ResourceSession {
       WriteText(path, bytes);
     } else if (c == "rename") {
       out << (std::rename(path.c_str(), File(w[2]).c_str()) == 0 ? "" : "not renamed\n");
-    } else if (c == "remove") {
-      out << (unlink(path.c_str()) == 0 ? "" : "not removed\n");
     } else if (c == "elf") {
       WriteText(path, LaidOut(w));
     } else {
@@ -335,7 +338,6 @@ class ResourceSession {
   std::size_t m_block = 0;  // where its version block starts
 #endif
   std::string m_dir;
-  int m_local = 0;
 };
 
 SWKV_SESSION_TESTS(ResourceSessionTest, ResourceSession,
