@@ -5,8 +5,8 @@
 //
 // A MODULE is versioned or plain (the two test modules, with and without a version block),
 // program (this program's own), null or inside (an address 16 bytes into the versioned
-// module). A FILE is a MODULE's file, missing (the plain module's path
-// and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
+// module). A FILE is a MODULE's file, missing (the plain module's path and ".absent"), or in
+// posix_* sessions a file the session wrote.
 // Several names after a command (after its MODULE or FILE) are each looked up in turn.
 // Errors show as the system's numbers: 2 no such file, 11 a bad format, 13 invalid data, 87 an
 // invalid parameter, 122 too small a buffer, 126 no such module, 1813 no such resource type.
@@ -117,7 +117,6 @@ class ResourceSession {
   }
   std::string File(const std::string& name) {
     if (name == "missing") return ModulePath(SwkvTestPlainModule()) + ".absent";
-    if (name.starts_with("/")) return name;
     if (name == "versioned" || name == "plain" || name == "program")
       return ModulePath(Module(name));
     return m_dir + "/" + name;

@@ -104,12 +104,7 @@ class TimerSession {
   }
 
   std::string Run(const std::string& line) {
-    std::string out;
-    try {
-      out = Do(line);
-    } catch (const std::exception& e) {
-      out = std::string("usage: ") + e.what() + "\n";
-    }
+    std::string out = Do(line);  // a malformed line throws, and fails the session
     std::lock_guard<std::mutex> lock(g_mutex);
     for (const std::string& call : g_fired) out += call + "\n";
     g_fired.clear();
