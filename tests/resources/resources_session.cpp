@@ -4,10 +4,12 @@
 // posix_* also use what only the POSIX library has, or write damaged files.
 //
 // A MODULE is versioned or plain (the two test modules, with and without a version block),
-// program (this program's own), null, inside (an address 16 bytes into the versioned module)
-// or local (a variable's address). A FILE is a MODULE's file, missing (the plain module's path
-// and ".absent"), an absolute path, or in posix_* sessions a file the session wrote.
+// program (this program's own), null or inside (an address 16 bytes into the versioned
+// module). A FILE is a MODULE's file, missing (the plain module's path and ".absent"), or in
+// posix_* sessions a file the session wrote.
 // Several names after a command (after its MODULE or FILE) are each looked up in turn.
+// Errors show as the system's numbers: 2 no such file, 11 a bad format, 13 invalid data, 87 an
+// invalid parameter, 122 too small a buffer, 126 no such module, 1813 no such resource type.
 //   string MODULE ID[/ROOM]...       LoadStringA into ROOM characters (64): what was read
 //   path MODULE...                   GetModuleFileNameA: the file's name
 //   room MODULE +N|-N|0 [ends]       the same into a room of the path's length and N: the result
@@ -23,15 +25,15 @@
 // Only in posix_* sessions:
 //   box TEXT / message-box TEXT      ShowMessage to the platform's box; MessageBoxA: what
 //                                    they write to stderr
-//   register MODULE ID[=TEXT]... / unregister MODULE   a string table (no text: a null one)
+//   register MODULE ID[=TEXT]...    a string table (no text: a null one)
 // The commands that write a file (file, copy, poke, edit, elf) show the size of its block.
 //   file NAME [TEXT]                 a file of the text and a line end (none: empty)
-//   copy NAME [BYTES|block]          the versioned module's file, or its first bytes, or
-//                                    those before its version block
+//   copy NAME [block]                the versioned module's file, or its bytes before its
+//                                    version block
 //   poke NAME KEY LENGTH [value] / edit NAME OLD NEW   the length of the block's node KEY (or
 //                                    of its value) set; the first OLD in the block replaced by NEW
 //                                    (in a copy of the versioned module when NAME is not there)
-//   rename NAME NEW / remove NAME
+//   rename NAME NEW
 //   elf NAME SECTIONS [count-in-first] [keep=N] [cut-name] [names-last] [names-untyped]
 //       [names-uncounted] [block-nobits]   a file laid out by hand: the block in the last
 //                                    section but one of SECTIONS (counting the null section 0);
@@ -53,14 +55,12 @@
 #include "com/message_box.h"
 #include "platform/module_instance.h"
 #include "platform/win.h"
-#include "tests/resources/test_modules.h"
 #include "tests/support/files.h"
 #include "tests/support/replay.h"
 #include "tree/file_version_info.h"
 
 #ifndef _WIN32
 #include <elf.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -68,20 +68,18 @@
 #include "platform/resource_script.h"
 #endif
 
+// The two test modules: each answers its own instance.
+extern "C" HINSTANCE SwkvTestVersionedModule();
+extern "C" HINSTANCE SwkvTestPlainModule();
+
 namespace swkv::test {
 namespace {
 
-std::string Status(DWORD status) {
-#define SWKV_CASE(code) case code: return #code;
-  switch (status) {
-    SWKV_CASE(ERROR_SUCCESS) SWKV_CASE(ERROR_FILE_NOT_FOUND) SWKV_CASE(ERROR_BAD_FORMAT)
-    SWKV_CASE(ERROR_INVALID_DATA) SWKV_CASE(ERROR_INVALID_PARAMETER)
-    SWKV_CASE(ERROR_INSUFFICIENT_BUFFER) SWKV_CASE(ERROR_MOD_NOT_FOUND)
-    SWKV_CASE(ERROR_RESOURCE_DATA_NOT_FOUND) SWKV_CASE(ERROR_RESOURCE_TYPE_NOT_FOUND)
-    SWKV_CASE(ERROR_RESOURCE_NAME_NOT_FOUND)
-  }
-#undef SWKV_CASE
-  return std::to_string(status);
+// The file a module was loaded from, as GetModuleFileNameA gives it; empty when it fails.
+std::string ModulePath(HMODULE module) {
+  char path[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
 }
 
 // A file's name without its folder, extension and "lib" prefix, alike on both systems.
@@ -114,13 +112,11 @@ class ResourceSession {
     if (name == "program") return ModuleInstance();
     if (name == "inside") return reinterpret_cast<HMODULE>(
         reinterpret_cast<char*>(SwkvTestVersionedModule()) + 16);
-    if (name == "local") return reinterpret_cast<HMODULE>(&m_local);
     if (name == "null") return nullptr;
     throw std::invalid_argument("no module " + name);
   }
   std::string File(const std::string& name) {
     if (name == "missing") return ModulePath(SwkvTestPlainModule()) + ".absent";
-    if (name.starts_with("/")) return name;
     if (name == "versioned" || name == "plain" || name == "program")
       return ModulePath(Module(name));
     return m_dir + "/" + name;
@@ -133,7 +129,7 @@ class ResourceSession {
     SetLastError(ERROR_SUCCESS);
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
     if (handle != 0) out << "handle left set, ";
-    if (size == 0) return out << "0 " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+    if (size == 0) return out << "0 error " << GetLastError() << "\n", std::vector<BYTE>();
     if (delta.empty())  // the files written from the versioned module share its block
       return out << (size == GetFileVersionInfoSizeA(ModulePath(Module("versioned")).c_str(),
                                                      nullptr) ? "the versioned module's size\n"
@@ -142,7 +138,7 @@ class ResourceSession {
     std::vector<BYTE> block(size + 2, 0xAA);
     const DWORD room = static_cast<DWORD>(static_cast<int>(size) + (delta == "null" ? 0 : std::stoi(delta)));
     if (!GetFileVersionInfoA(path.c_str(), 0, room, delta == "null" ? nullptr : block.data()))
-      return out << "FALSE " << Status(GetLastError()) << "\n", std::vector<BYTE>();
+      return out << "FALSE error " << GetLastError() << "\n", std::vector<BYTE>();
     if (block[std::min(room, size)] != 0xAA) out << "written past the block, ";
     block.resize(size);
     return block;
@@ -184,10 +180,10 @@ class ResourceSession {
       const std::size_t same = static_cast<std::size_t>(
           std::mismatch(full.begin(), full.begin() + shown, buffer.begin()).first - full.begin());
       if (c == "path")
-        out << (n ? Name(buffer.c_str()) : "0 " + Status(GetLastError())) << "\n";
+        out << (n ? Name(buffer.c_str()) : "0 error " + std::to_string(GetLastError())) << "\n";
       else
         out << (n == full.size() ? "the length" : n == room ? "the room" : std::to_string(n))
-            << " " << Status(GetLastError()) << ", the path"
+            << ", error " << GetLastError() << ", the path"
             << (same < full.size() ? " less " + std::to_string(full.size() - same) : "")
             << (!w[3].empty() && buffer[same] == '\0' ? " and a terminator" : "")
             << (buffer[room] != 'x' ? ", written past the room\n" : "\n");
@@ -270,13 +266,10 @@ class ResourceSession {
       }
       out << (SwkvRegisterStringTable(Module(w[1]), entries.data(),
                                       static_cast<UINT>(entries.size())) ? "TRUE\n" : "FALSE\n");
-    } else if (c == "unregister") {
-      SwkvUnregisterStringTable(Module(w[1]));
     } else if (c == "file") {
       WriteText(path, w[2].empty() ? "" : rest(2) + "\n");
     } else if (c == "copy") {
-      WriteText(path, m_module.substr(0, w[2] == "block" ? m_block
-                                         : w[2].empty()  ? m_module.npos : std::stoul(w[2])));
+      WriteText(path, m_module.substr(0, w[2] == "block" ? m_block : m_module.npos));
     } else if (c == "poke" || c == "edit") {
       std::string bytes = std::filesystem::exists(path) ? ReadText(path) : m_module;
       std::size_t at = bytes.find(c == "poke" ? w[2] + '\0' : w[2], m_block);
@@ -290,8 +283,6 @@ class ResourceSession {
       WriteText(path, bytes);
     } else if (c == "rename") {
       out << (std::rename(path.c_str(), File(w[2]).c_str()) == 0 ? "" : "not renamed\n");
-    } else if (c == "remove") {
-      out << (unlink(path.c_str()) == 0 ? "" : "not removed\n");
     } else if (c == "elf") {
       WriteText(path, LaidOut(w));
     } else {
@@ -346,7 +337,6 @@ class ResourceSession {
   std::size_t m_block = 0;  // where its version block starts
 #endif
   std::string m_dir;
-  int m_local = 0;
 };
 
 SWKV_SESSION_TESTS(ResourceSessionTest, ResourceSession,

@@ -3,27 +3,24 @@
 // posix_* run on our POSIX layer only: "posix_clock_..." step its manual clock, and the others
 // hold on Windows too but not on Wine (which numbers timers per thread, calls any procedure
 // named and posts without bound).
-//   arm NAME MS [record|nested]     a new timer (nested: its procedure pumps messages too)
+//   arm NAME MS [record|nested] [window]   a new timer (nested: its procedure pumps messages
+//                                   too; window: on a window handle that is none)
 //   rearm NAME MS [PROC]            SetTimer again with the timer's identifier
-//   arm-window MS                   SetTimer on a window handle that is none
 //   kill NAME...                    KillTimer, of each in turn
 //   pump                            every message the queue yields now, dispatched
 //   peek [remove] [FIRST LAST] / get / dispatch
 //                                   PeekMessage (PM_NOREMOVE unless "remove") or GetMessage:
 //                                   the message; dispatch: the last message taken
-//   forge NAME                      a WM_TIMER of NAME's identifier naming another procedure,
-//                                   dispatched
 //   post THREAD MESSAGE WPARAM [LPARAM [TIMES]] / quit CODE   (TIMES: up to the first refused)
-//   on T COMMAND / start T COMMAND / join T / end T
-//                                   a thread that runs commands: at once, or started and
-//                                   waited for; end lets the thread return
+//   on T COMMAND / start T COMMAND / end T
+//                                   a thread that runs commands: at once, or started; end
+//                                   lets the thread return, and shows what the started gave
 //   steps MS STEP                   the manual clock moved on STEP at a time up to MS, every
 //                                   message dispatched after each step: when some came
-//   date MS / advance MS / wall / due [MS] / time / waited NAME
+//   date MS / advance MS / wall / due / time
 //                                   the manual clock set to MS after the session's origin (the
 //                                   date only), moved on, left for the wall clock; the next
-//                                   timer's wait; the file time and tick from the origin;
-//                                   whether NAME's interval passed since it was armed
+//                                   timer's wait; the file time and tick from the origin
 // A procedure's call is shown after the command it ran in: "fired NAME on THREAD".
 #include <gtest/gtest.h>
 
@@ -66,10 +63,6 @@ void CALLBACK Nested(HWND window, UINT message, UINT_PTR id, DWORD time) {
   swkv::test::PumpMessages();
   --g_depth;
 }
-void CALLBACK Stray(HWND, UINT, UINT_PTR id, DWORD) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_fired.push_back("stray " + Name(id));
-}
 const std::map<std::string, TIMERPROC> kProcedures = {{"record", Record}, {"nested", Nested}};
 
 std::string Describe(const MSG& m) {
@@ -111,12 +104,7 @@ class TimerSession {
   }
 
   std::string Run(const std::string& line) {
-    std::string out;
-    try {
-      out = Do(line);
-    } catch (const std::exception& e) {
-      out = std::string("usage: ") + e.what() + "\n";
-    }
+    std::string out = Do(line);  // a malformed line throws, and fails the session
     std::lock_guard<std::mutex> lock(g_mutex);
     for (const std::string& call : g_fired) out += call + "\n";
     g_fired.clear();
@@ -175,19 +163,14 @@ class TimerSession {
     auto number = [&](std::size_t i) { return static_cast<UINT>(std::stoul(w.at(i))); };
     std::ostringstream out;
     if (c == "arm" || c == "rearm") {
-      const UINT_PTR id = SetTimer(nullptr, c == "arm" ? 0 : m_ids.at(w.at(1)), number(2),
+      const UINT_PTR id = SetTimer(w.size() > 4 ? reinterpret_cast<HWND>(0x1234) : nullptr,
+                                   c == "arm" ? 0 : m_ids.at(w.at(1)), number(2),
                                    kProcedures.at(w.size() > 3 ? w[3] : "record"));
       if (!id) out << "failed " << GetLastError() << "\n";
       if (c == "rearm") out << (id == m_ids[w[1]] ? "the same timer\n" : "another timer\n");
-      for (const auto& [name, other] : m_ids)
-        if (c == "arm" && other == id) out << "the identifier of " << name << "\n";
       m_ids[w[1]] = id;
-      m_armed[w[1]] = {GetTickCount64(), number(2)};
       std::lock_guard<std::mutex> lock(g_mutex);
       g_names[id] = w[1];
-    } else if (c == "arm-window") {
-      const UINT_PTR id = SetTimer(reinterpret_cast<HWND>(0x1234), 1, number(1), Record);
-      out << id << " error " << GetLastError() << "\n";
     } else if (c == "kill") {
       for (std::size_t i = 1; i < w.size(); ++i)
         out << (KillTimer(nullptr, m_ids.at(w[i])) ? "killed\n" : "not killed\n");
@@ -203,10 +186,8 @@ class TimerSession {
           << "\n";
     } else if (c == "get") {
       out << (GetMessageA(&m_msg, nullptr, 0, 0) ? "" : "false: ") << Describe(m_msg) << "\n";
-    } else if (c == "dispatch" || c == "forge") {
-      MSG forged{nullptr, WM_TIMER, c == "forge" ? m_ids.at(w.at(1)) : 0,
-                 reinterpret_cast<LPARAM>(Stray), 0, {0, 0}};
-      out << "= " << DispatchMessageA(c == "forge" ? &forged : &m_msg) << "\n";
+    } else if (c == "dispatch") {
+      out << "= " << DispatchMessageA(&m_msg) << "\n";
     } else if (c == "post") {
       const DWORD thread = w.at(1) == "main" ? m_main : Thread(w[1]).id;
       const UINT message = Message(w.at(2));
@@ -224,15 +205,11 @@ class TimerSession {
           Send(Thread(w[1]), Command([this, rest = line.substr(at)] { return Run(rest); }));
       if (c == "on") out << result.get();
       else m_workers[w[1]].started = std::move(result);
-    } else if (c == "join") {
-      out << m_workers.at(w.at(1)).started.get();
     } else if (c == "end") {
       Worker& worker = m_workers.at(w.at(1));
       Send(worker, Command());
       if (worker.thread.joinable()) worker.thread.join();
-    } else if (c == "waited") {
-      const auto [armedAt, interval] = m_armed.at(w.at(1));
-      out << (GetTickCount64() - armedAt >= interval ? "at least" : "less than") << " the interval\n";
+      if (worker.started.valid()) out << worker.started.get();
 #ifndef _WIN32
     } else if (c == "date") {
       SwkvTestClockSet(kOrigin + std::stoull(w.at(1)));
@@ -257,10 +234,7 @@ class TimerSession {
                                                                                  : "another\n");
     } else if (c == "due") {
       const DWORD due = SwkvNextTimerDueMs();
-      if (w.size() > 1)
-        out << (due <= number(1) ? "within " : "later than ") << w[1] << " ms\n";
-      else
-        out << (due == INFINITE ? std::string("never") : std::to_string(due) + " ms") << "\n";
+      out << (due == INFINITE ? std::string("never") : std::to_string(due) + " ms") << "\n";
     } else if (c == "time") {
       out << "date +" << (FileTime() / 10000 - kOrigin) << (FileTime() % 10000 ? ".x" : "")
           << " ms, tick +" << GetTickCount64() - m_tick
@@ -274,7 +248,6 @@ class TimerSession {
 
   const DWORD m_main = GetCurrentThreadId();
   std::map<std::string, UINT_PTR> m_ids;
-  std::map<std::string, std::pair<ULONGLONG, UINT>> m_armed;  // when, and the interval
   std::map<std::string, Worker> m_workers;
   MSG m_msg{};
   ULONGLONG m_tick = 0;

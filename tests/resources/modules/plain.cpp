@@ -1,4 +1,4 @@
+// A test module built with the component's resources but without their version block.
 #include "platform/module_instance.h"
-#include "tests/resources/test_modules.h"
 
 extern "C" HINSTANCE SwkvTestPlainModule() { return swkv::ModuleInstance(); }

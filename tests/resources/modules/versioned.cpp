@@ -1,4 +1,4 @@
+// A test module built with the component's resources, the version block among them.
 #include "platform/module_instance.h"
-#include "tests/resources/test_modules.h"
 
 extern "C" HINSTANCE SwkvTestVersionedModule() { return swkv::ModuleInstance(); }
