@@ -25,8 +25,7 @@
 //                                   last write time)
 //   delete-value KEY VALUE / delete-key KEY / delete-tree KEY
 //   read-only HIVE\PATH             the key may only be read from now on (its ACL on Windows)
-//   family [nt|9x]                  the system family the settings store works for (shown)
-//   family-of VERSION               the family of a version word
+//   family-9x                       the settings store works for the 9x family from now on
 //   store NAME VALUE                StoreAdapterSetting: stored or refused
 //   rewrite TYPE DATA NAME VALUE    the NT driver's text set as with set, NAME stored, the text
 //                                   queried
@@ -305,14 +304,8 @@ class RegistrySession {
     if (command == "read-only") return m_sandbox.MakeReadOnly(key.base, key.sub.value_or("")), "";
     if (command == "delete-key") return Status(RegDeleteKeyA(key.base, sub)) + "\n";
     if (command == "delete-tree") return Status(RegDeleteTreeA(key.base, sub)) + "\n";
-    if (command == "family" || command == "family-of") {
-      if (text(1) == "nt" || text(1) == "9x")
-        OverrideSystemFamilyForTesting(text(1) == "nt" ? SystemFamily::kWindowsNt
-                                                       : SystemFamily::kWindows9x);
-      SystemFamily family = command == "family" ? CurrentSystemFamily()
-                                                : FamilyOfVersion(size(1));
-      return family == SystemFamily::kWindowsNt ? "nt\n" : "9x\n";
-    }
+    if (command == "family-9x")
+      return OverrideSystemFamilyForTesting(SystemFamily::kWindows9x), "";
     if (command == "store")
       return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
     if (command == "rewrite") {
