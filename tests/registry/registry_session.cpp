@@ -32,22 +32,16 @@
 //   export TEXT / list TEXT         swkvreg's export and query of the key named TEXT
 // Only in posix_* sessions ("$ROOT" is the registry root; what a command writes to stderr is
 // shown after it):
-//   writers N M KEY                 N processes at once, each setting M values wNvM and
-//                                   creating M subkeys of KEY; how many failed
-//   hive TEXT                       local_machine.hive written with TEXT (as DATA), and HKLM\SYSTEM
-//                                   opened
-//   file FILE / write-file FILE TEXT   a file below the root (<XX>: a byte that is not plain
-//                                   text); the text written is the rest of the line
-//   files                           the names of the files below the root
-//   link FILE NAME                  another name for the file, which keeps it when FILE is
-//                                   replaced
-//   lock-and-die LOCK               a process takes the lock file and dies holding it
-//   stores-at-once ROUNDS NAME...   each round, one process per NAME stores it at once (the
-//                                   round as its value); the rounds that lost one
-//   stopped-store NAME VALUE        a process stores, stopped inside its first hive write
+//   spawn N COMMAND...              N processes at once, each running COMMAND (each # in it the
+//                                   process's number); how many failed (ERROR_SUCCESS or
+//                                   stored is success)
+//   spawn stopped COMMAND...        a process runs COMMAND, stopped inside its first hive write
 //                                   (shown as "process $STOPPED" from then on); if it is still
 //                                   stopped 20 s later it is killed, so a wait never hangs
 //   continue                        the stopped process goes on; how it ended
+//   hive TEXT                       local_machine.hive written with TEXT (as DATA), and HKLM\SYSTEM
+//                                   opened
+//   file FILE                       a file below the root (<XX>: a byte that is not plain text)
 //   mutex NAME TEXT                 CreateMutexA of the name TEXT, kept as NAME
 //   wait NAME MS [thread|process]   WaitForSingleObject here, in another thread (which then
 //                                   releases what it got) or in another process (its own
@@ -79,10 +73,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <thread>
-
-#include "platform/file_io.h"
 #endif
 
 namespace swkv::test {
@@ -92,7 +83,7 @@ using Word = std::optional<std::string>;  // none: "-", a null name
 struct Usage { std::string text; };
 
 #ifndef _WIN32
-// The process stopped-store left stopped, for the alarm that ends it.
+// The process spawn stopped left stopped, for the alarm that ends it.
 volatile pid_t g_stopped = 0;
 extern "C" void KillStopped(int) {
   if (g_stopped > 0) ::kill(g_stopped, SIGKILL);
@@ -237,10 +228,8 @@ class RegistrySession {
 
   std::string Execute(const std::string& line) {
     try {
-      // What write-file and hive write is taken as it is, quotes and all.
-      std::size_t end = line.starts_with("write-file ") ? line.find(' ', 11)
-                        : line.starts_with("hive")      ? 4 : line.npos;
-      std::vector<Word> w = Split(line.substr(0, end));
+      // What hive writes is taken as it is, quotes and all.
+      std::vector<Word> w = Split(line.substr(0, line.starts_with("hive") ? 4 : line.npos));
       std::string name = w[1] == "=" ? w[0].value_or("") : "";
       if (!name.empty()) w.erase(w.begin(), w.begin() + 2);
       return Do(name, w, line);
@@ -431,41 +420,23 @@ class RegistrySession {
     auto path = [&](std::size_t i) {
       return m_sandbox.root() + (text(i).starts_with("$ROOT") ? text(i).substr(5) : "/" + text(i));
     };
-    if (command == "writers") {
-      int failed = FailedChildren(std::stoi(text(1)), [&](int n) {
-        bool done = true;
-        for (int i = 0; i < std::stoi(text(2)); ++i) {
-          std::string name = "w" + std::to_string(n) + "v" + std::to_string(i);
-          done = Execute("set " + text(3) + " " + name + " sz x") == "ERROR_SUCCESS\n" && done;
-          done = Execute("create " + text(3) + "\\" + name) == "ERROR_SUCCESS created\n" && done;
-        }
-        return done;
-      });
-      out = std::to_string(failed) + " of " + text(1) + " failed\n";
-    } else if (command == "lock-and-die") {
-      // The child ends without releasing the lock, as a writer that dies midway.
-      std::string error;
-      out = FailedChildren(1, [&](int) { return (new FileLock)->Acquire(path(1), error); })
-                ? "could not lock\n"
-                : "locked, died\n";
-    } else if (command == "stores-at-once") {
-      const std::vector<Word> names(w.begin() + 2, std::find(w.begin() + 2, w.end(), ""));
-      int lost = 0, rounds = std::stoi(text(1));
-      for (int round = 0; round < rounds; ++round) {
-        FailedChildren(static_cast<int>(names.size()),
-                       [&](int n) { return StoreAdapterSetting(*names[n], round); });
-        const std::string stored = Execute(
-            "query HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device "
-            "DriverParameter 2048");
-        lost += std::any_of(names.begin(), names.end(), [&](const Word& name) {
-          return stored.find(*name + "=" + std::to_string(round) + ";") == stored.npos;
-        });
+    if (command == "spawn") {
+      // The processes run the rest of the line, each # in it their number.
+      const std::string run = line.substr(line.find(' ', 6) + 1);
+      auto succeeds = [&](int n) {
+        std::string each = run;
+        for (std::size_t at; (at = each.find('#')) != each.npos;)
+          each.replace(at, 1, std::to_string(n));
+        const std::string got = Execute(each);
+        return got.starts_with("ERROR_SUCCESS") || got == "stored\n";
+      };
+      if (text(1) != "stopped") {
+        int failed = FailedChildren(std::stoi(text(1)), succeeds);
+        return out = std::to_string(failed) + " of " + text(1) + " failed\n", true;
       }
-      out = std::to_string(lost) + " of " + text(1) + " rounds lost a setting\n";
-    } else if (command == "stopped-store") {
       if ((m_stopped = ::fork()) == 0) {
         ::setenv("SWKV_REGISTRY_STOP_IN_WRITE", "1", 1);
-        ::_exit(StoreAdapterSetting(text(1), std::stoi(text(2))) ? 0 : 1);
+        ::_exit(succeeds(0) ? 0 : 1);
       }
       int status = 0;
       ::waitpid(m_stopped, &status, WUNTRACED);
@@ -481,7 +452,7 @@ class RegistrySession {
       ::alarm(0);
       g_stopped = 0;
       out = !WIFEXITED(status) ? "killed while stopped\n"
-            : WEXITSTATUS(status) == 0 ? "went on and stored\n" : "went on and was refused\n";
+            : WEXITSTATUS(status) == 0 ? "went on and succeeded\n" : "went on and failed\n";
     } else if (command == "mutex") {
       HANDLE mutex = CreateMutexA(nullptr, FALSE, text(2).c_str());
       if (mutex) m_mutexes[text(1)] = {mutex, text(2)};
@@ -512,22 +483,10 @@ class RegistrySession {
       out = done ? "done\n" : "refused " + Status(static_cast<LONG>(GetLastError())) + "\n";
     } else if (command == "file") {
       out = Lines(ReadText(path(1)));
-    } else if (command == "write-file") {
-      std::size_t at = line.find(' ', 11);
-      WriteText(path(1), at == line.npos ? "" : Decode(line.substr(at + 1)));
     } else if (command == "hive") {
       WriteText(m_sandbox.root() + "/local_machine.hive",
                 Decode(line.substr(std::min<std::size_t>(5, line.size()))));
       out = Execute("open HKLM\\SYSTEM");
-    } else if (command == "link") {
-      std::filesystem::create_hard_link(path(1), path(2));
-    } else if (command == "files") {
-      std::vector<std::string> names;
-      for (const auto& entry : std::filesystem::recursive_directory_iterator(m_sandbox.root()))
-        if (entry.is_regular_file())
-          names.push_back(entry.path().string().substr(m_sandbox.root().size() + 1) + "\n");
-      std::sort(names.begin(), names.end());
-      for (const std::string& file : names) out += file;
     } else if (command == "env") {
       m_env.Set(text(1).c_str(), !w[2] ? nullptr : text(2).starts_with("$ROOT") ? path(2).c_str()
                                                                                  : w[2]->c_str());
