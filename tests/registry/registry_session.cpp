@@ -7,7 +7,7 @@
 // after a backslash: "HKLM" alone passes no subkey, "HKLM\" an empty one. A word may be quoted
 // ("a b"); "-" is a null name; %XX is the byte XX, {TEXT*N} TEXT N times (each # in it the count
 // from 0), {bytes} every byte from 0 to 255. Data is shown the same way; a status by its name
-// and, but for success, its number.
+// and, but for success, its number. A command the runner cannot read throws, failing the session.
 //   [NAME =] open KEY [RIGHTS]      RegOpenKeyEx (RIGHTS: read, all, max, set or create)
 //   [NAME =] create KEY [RIGHTS]    RegCreateKeyEx: whether it created the key
 //   close NAME|HKLM                 RegCloseKey
@@ -17,9 +17,8 @@
 //                                   (other commands open it: for delete-value with all rights,
 //                                   else for reading)
 //   query KEY VALUE [SIZE]          RegQueryValueEx into SIZE bytes (none: the size asked)
-//   keys KEY [INDEX SIZE]           RegEnumKeyEx from index 0 to the end, or at INDEX into a
-//                                   name buffer of SIZE (the class buffer is of 8)
-//   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue likewise
+//   values KEY [INDEX SIZE [DATASIZE]]   RegEnumValue from index 0 to the end, or at INDEX into
+//                                   a name buffer of SIZE (and a data buffer of DATASIZE)
 //   info KEY [no-room]              RegQueryInfoKey (no-room: the class buffer of 8 given a
 //                                   room of 0, and also the security descriptor's size and the
 //                                   last write time)
@@ -57,6 +56,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -80,7 +80,6 @@ namespace swkv::test {
 namespace {
 
 using Word = std::optional<std::string>;  // none: "-", a null name
-struct Usage { std::string text; };
 
 #ifndef _WIN32
 // The process spawn stopped left stopped, for the alarm that ends it.
@@ -128,6 +127,13 @@ std::string Show(const std::string& bytes) {
   return out + "\"";
 }
 
+// The text with each FROM in it replaced by TO.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != text.npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 // The word's bytes: %XX decoded; {TEXT*N} is TEXT N times, each # in it the count from 0
 // ({P#=0;*2} is P0=0;P1=0;); {bytes} is every byte from 0 to 255.
 std::string Decode(const std::string& word) {
@@ -139,12 +145,8 @@ std::string Decode(const std::string& word) {
       i += 6;
     } else if (word[i] == '{' && close != word.npos && star != word.npos && star > i &&
                star + 1 < close && word.find_first_not_of("0123456789", star + 1) == close) {
-      for (int n = 0; n < std::stoi(word.substr(star + 1)); ++n) {
-        std::string text = Decode(word.substr(i + 1, star - i - 1));
-        for (std::size_t at; (at = text.find('#')) != text.npos;)
-          text.replace(at, 1, std::to_string(n));
-        out += text;
-      }
+      for (int n = 0; n < std::stoi(word.substr(star + 1)); ++n)
+        out += Replaced(Decode(word.substr(i + 1, star - i - 1)), "#", std::to_string(n));
       i = close;
     } else if (word[i] == '%' && i + 2 < word.size() && std::isxdigit(word[i + 1]) &&
                std::isxdigit(word[i + 2])) {
@@ -165,7 +167,7 @@ std::vector<Word> Split(std::string line) {
        i = line.find_first_not_of(' ', end)) {
     bool quoted = line[i] == '"';
     end = quoted ? line.find("\" ", i + 1) : line.find(' ', i);
-    if (end == line.npos) throw Usage{"an unclosed quote"};
+    if (end == line.npos) throw std::invalid_argument("an unclosed quote");
     std::string word = line.substr(i + quoted, end - i - quoted);
     words.push_back(!quoted && word == "-" ? Word() : Decode(word));
     end = std::min(end + quoted, line.size());
@@ -210,13 +212,10 @@ class RegistrySession {
 #else
     testing::internal::CaptureStderr();
     std::string out = Execute(line), errors = testing::internal::GetCapturedStderr();
-    auto replace = [&](const std::string& from, const char* to) {
-      for (std::size_t at; (at = errors.find(from)) != errors.npos;)
-        errors.replace(at, from.size(), to);
-    };
-    replace(m_sandbox.root(), "$ROOT");
-    if (m_stopped) replace("process " + std::to_string(m_stopped), "process $STOPPED");
-    replace("process " + std::to_string(::getpid()), "process $SELF");
+    errors = Replaced(errors, m_sandbox.root(), "$ROOT");
+    if (m_stopped)
+      errors = Replaced(errors, "process " + std::to_string(m_stopped), "process $STOPPED");
+    errors = Replaced(errors, "process " + std::to_string(::getpid()), "process $SELF");
     std::istringstream lines(errors);
     for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
     return out;
@@ -227,26 +226,22 @@ class RegistrySession {
   struct Key { HKEY base; std::string name; Word sub; };  // name: the base's
 
   std::string Execute(const std::string& line) {
-    try {
-      // What hive writes is taken as it is, quotes and all.
-      std::vector<Word> w = Split(line.substr(0, line.starts_with("hive") ? 4 : line.npos));
-      std::string name = w[1] == "=" ? w[0].value_or("") : "";
-      if (!name.empty()) w.erase(w.begin(), w.begin() + 2);
-      return Do(name, w, line);
-    } catch (const Usage& usage) {
-      return "usage: " + usage.text + "\n";
-    }
+    // What hive writes is taken as it is, quotes and all.
+    std::vector<Word> w = Split(line.substr(0, line.starts_with("hive") ? 4 : line.npos));
+    std::string name = w[1] == "=" ? w[0].value_or("") : "";
+    if (!name.empty()) w.erase(w.begin(), w.begin() + 2);
+    return Do(name, w, line);
   }
 
   Key Resolve(const Word& word) {
-    if (!word || word->empty()) throw Usage{"a key is missing"};
+    if (!word || word->empty()) throw std::invalid_argument("a key is missing");
     std::size_t slash = word->find('\\');
     Key key{nullptr, word->substr(0, slash), std::nullopt};
     if (slash != word->npos) key.sub = word->substr(slash + 1);
     if (key.name == "HKLM") key.base = HKEY_LOCAL_MACHINE;
     else if (key.name == "HKCR") key.base = HKEY_CLASSES_ROOT;
     else if (m_handles.contains(key.name)) key.base = m_handles[key.name].first;
-    else throw Usage{"no key " + key.name};
+    else throw std::invalid_argument("no key " + key.name);
     return key;
   }
 
@@ -261,10 +256,29 @@ class RegistrySession {
              (bytes ? " " + Show(bytes->substr(0, length)) : "") + "\n";
     };
     const std::string command = text(0);
-    const bool onKey = command == "open" || command == "create" || command == "close" ||
-                       command == "read-only" || command.starts_with("delete-t") ||
-                       command == "delete-key";
-    const Key key = onKey ? Resolve(w[1]) : Key{};
+    if (command == "family-9x")
+      return OverrideSystemFamilyForTesting(SystemFamily::kWindows9x), "";
+    if (command == "store")
+      return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
+    if (command == "rewrite") {
+      const std::string device =
+          "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
+      std::string out = Do({}, {"set", device, "DriverParameter", w[1], w[2], "", "", ""}, line);
+      if (out == "ERROR_SUCCESS\n") out.clear();
+      out += Do({}, {"store", w[3], w[4], "", "", "", "", ""}, line);
+      return out + Do({}, {"query", device, "DriverParameter", "2048", "", "", "", ""}, line);
+    }
+    if (command == "export" || command == "list") {
+      tools::KeyName view;
+      if (!tools::ParseKeyName(text(1), view)) return "not a key name\n";
+      std::ostringstream out;
+      LONG status = command == "export" ? tools::ExportKey(view, out) : tools::QueryKey(view, out);
+      return Lines(out.str()) + (status == ERROR_SUCCESS ? "" : Status(status) + "\n");
+    }
+#ifndef _WIN32
+    if (std::string out; Posix(command, w, line, out)) return out;
+#endif
+    const Key key = Resolve(w[1]);
     const char* sub = key.sub ? key.sub->c_str() : nullptr;
     if (command == "open" || command == "create") {
       HKEY handle = reinterpret_cast<HKEY>(&m_handles);  // not a key: the call must set it
@@ -293,41 +307,18 @@ class RegistrySession {
     if (command == "read-only") return m_sandbox.MakeReadOnly(key.base, key.sub.value_or("")), "";
     if (command == "delete-key") return Status(RegDeleteKeyA(key.base, sub)) + "\n";
     if (command == "delete-tree") return Status(RegDeleteTreeA(key.base, sub)) + "\n";
-    if (command == "family-9x")
-      return OverrideSystemFamilyForTesting(SystemFamily::kWindows9x), "";
-    if (command == "store")
-      return StoreAdapterSetting(text(1), std::stoi(text(2))) ? "stored\n" : "refused\n";
-    if (command == "rewrite") {
-      const std::string device =
-          "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Swiftbay\\Parameters\\Device";
-      std::string out = Do({}, {"set", device, "DriverParameter", w[1], w[2], "", "", ""}, line);
-      if (out == "ERROR_SUCCESS\n") out.clear();
-      out += Do({}, {"store", w[3], w[4], "", "", "", "", ""}, line);
-      return out + Do({}, {"query", device, "DriverParameter", "2048", "", "", "", ""}, line);
-    }
-    if (command == "export" || command == "list") {
-      tools::KeyName view;
-      if (!tools::ParseKeyName(text(1), view)) return "not a key name\n";
-      std::ostringstream out;
-      LONG status = command == "export" ? tools::ExportKey(view, out) : tools::QueryKey(view, out);
-      return Lines(out.str()) + (status == ERROR_SUCCESS ? "" : Status(status) + "\n");
-    }
-#ifndef _WIN32
-    if (std::string out; Posix(command, w, line, out)) return out;
-#endif
     // The rest work on one handle: the base, or its subkey opened for the command.
-    const Key base = Resolve(w[1]);
     UniqueHkey opened;
-    if (LONG status = !base.sub ? ERROR_SUCCESS
+    if (LONG status = !sub ? ERROR_SUCCESS
                       : command == "set"
-                          ? RegCreateKeyExA(base.base, base.sub->c_str(), 0, nullptr, 0,
-                                            KEY_ALL_ACCESS, nullptr, opened.put(), nullptr)
-                          : RegOpenKeyExA(base.base, base.sub->c_str(), 0,
+                          ? RegCreateKeyExA(key.base, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                            opened.put(), nullptr)
+                          : RegOpenKeyExA(key.base, sub, 0,
                                           command == "delete-value" ? KEY_ALL_ACCESS : KEY_READ,
                                           opened.put());
         status != ERROR_SUCCESS)
       return Status(status) + " (the key)\n";
-    HKEY target = base.sub ? opened.get() : base.base;
+    HKEY target = sub ? opened.get() : key.base;
     if (command == "set") {
       std::string bytes = text(4) + (text(3) == "sz" ? std::string(1, '\0') : "");
       DWORD n = 0, type = text(3) == "dword"    ? REG_DWORD
@@ -361,30 +352,25 @@ class RegistrySession {
         out += labels[i] + (" " + std::to_string(n[i])) + " ";
       return out.substr(0, out.size() - !status) + "\n";
     }
-    if (command == "keys" || command == "values") {
-      const bool all = text(2).empty(), keys = command == "keys";
+    if (command == "values") {
+      const bool all = text(2).empty();
       std::string out;
       for (DWORD index = all ? 0 : size(2);; ++index) {
         std::string found(all ? 256 : size(3), 'x');
         std::string bytes(all ? 2048 : text(4).empty() ? 0 : size(4), 'x');
-        char keyClass[8] = "x";
-        DWORD length = static_cast<DWORD>(found.size()), classLength = sizeof keyClass,
-              type = 0xFFFF, dataLength = static_cast<DWORD>(bytes.size());
-        LONG status =
-            keys ? RegEnumKeyExA(target, index, found.data(), &length, nullptr, keyClass,
-                                 &classLength, nullptr)
-                 : RegEnumValueA(target, index, found.data(), &length, nullptr, &type,
-                                 bytes.empty() ? nullptr : reinterpret_cast<LPBYTE>(bytes.data()),
-                                 &dataLength);
+        DWORD length = static_cast<DWORD>(found.size()), type = 0xFFFF,
+              dataLength = static_cast<DWORD>(bytes.size());
+        LONG status = RegEnumValueA(
+            target, index, found.data(), &length, nullptr, &type,
+            bytes.empty() ? nullptr : reinterpret_cast<LPBYTE>(bytes.data()), &dataLength);
         if (status != ERROR_SUCCESS) return out + Status(status) + "\n";
         out += (all ? std::to_string(index) : Status(status)) + " " + Show(found.substr(0, length));
         if (length != std::strlen(found.c_str())) out += " length " + std::to_string(length);
-        if (keys && (classLength != 0 || keyClass[0] != '\0')) out += " class " + Show(keyClass);
-        out += keys ? "\n" : data(type, bytes.empty() ? nullptr : &bytes, dataLength);
+        out += data(type, bytes.empty() ? nullptr : &bytes, dataLength);
         if (!all) return out;
       }
     }
-    throw Usage{"unknown command " + command};
+    throw std::invalid_argument("unknown command " + command);
   }
 
 #ifndef _WIN32
@@ -392,7 +378,7 @@ class RegistrySession {
   template <class Body>
   static int FailedChildren(int count, Body body) {
     int gate[2], failed = 0;
-    if (::pipe(gate) != 0) throw Usage{"no pipe"};
+    if (::pipe(gate) != 0) throw std::runtime_error("no pipe");
     std::vector<pid_t> children;
     for (int n = 0; n < count; ++n) {
       if (pid_t pid = ::fork(); pid == 0) {
@@ -423,11 +409,8 @@ class RegistrySession {
     if (command == "spawn") {
       // The processes run the rest of the line, each # in it their number.
       const std::string run = line.substr(line.find(' ', 6) + 1);
-      auto succeeds = [&](int n) {
-        std::string each = run;
-        for (std::size_t at; (at = each.find('#')) != each.npos;)
-          each.replace(at, 1, std::to_string(n));
-        const std::string got = Execute(each);
+      auto succeeds = [&](int n) noexcept {  // a throw ends the process, as a failure
+        const std::string got = Execute(Replaced(run, "#", std::to_string(n)));
         return got.starts_with("ERROR_SUCCESS") || got == "stored\n";
       };
       if (text(1) != "stopped") {
