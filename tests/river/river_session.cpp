@@ -9,7 +9,6 @@
 //   put NODE [NAME FLAGS VALUE]... entries stored in turn (FLAGS a number: 0x1 property,
 //                                  0x2 read, 0x4 write, 0x8 volatile, 0x100 action, 0x10000 link)
 //   remove NODE NAME [OWNER]       RemoveChild of the drop NAME of OWNER (NODE's own by default)
-//   remove-all NODE / refresh NODE
 //   dir NODE                       the dir listing as the agent reads it
 //   get NODE NAME [ROOM|null]      get into an agent buffer of ROOM characters (64), which held
 //                                  '#' before (with ROOM: how many after the zero still do);
@@ -23,7 +22,7 @@
 //                                  for each WHAT: GetChild of a name, FindNodeByHandle of node
 //                                  WHAT's handle (or the number), FindChildById and
 //                                  FindDescendantById of an id; KIND 28 unless given
-//   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
+//   enum E NODE                    a dir enumerator kept as E, shown by its number among the
 //                                  objects seen ("again": one handed out before; the number
 //                                  goes by address, which an object deleted may pass on)
 //   walk E STEP...                 the enumerator's steps in turn: reset, skip COUNT, clone (go
@@ -185,14 +184,6 @@ class RiverSession {
     }
     return out;
   }
-  // A new enumerator kept as name: its ordinal among the objects the session saw.
-  std::string KeepEnumerator(const std::string& name, HRESULT status, IUnknown* object) {
-    if (status != S_OK) return "= " + StatusName(status) + "\n";
-    m_held[name] = ComPtr<IUnknown>(object);
-    auto [it, fresh] = m_ordinals.emplace(object, static_cast<int>(m_ordinals.size()) + 1);
-    return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
-  }
-
   // The step "next COUNT [ROOM|null|none]" of walk at w[i], i moved past it.
   std::string Next(IEnumString* e, const Words& w, std::size_t& i) {
     const ULONG count = std::stoul(w.at(++i));
@@ -245,10 +236,6 @@ class RiverSession {
         Node(w[1])->PutDrop(w[i], static_cast<std::uint32_t>(number(i + 1, 0)), word(i + 2));
     } else if (command == "remove") {
       Node(w[1])->RemoveChild(Node(w.size() > 3 ? w[3] : w[1])->FindDrop(word(2)));
-    } else if (command == "remove-all") {
-      Node(w[1])->RemoveAllChildren();
-    } else if (command == "refresh") {
-      return status(Node(w[1])->refresh());
     } else if (command == "dir") {
       std::string out;
       for (const std::string& entry : Dir(Node(w[1]))) out += Entry(entry) + "\n";
@@ -304,13 +291,13 @@ class RiverSession {
       }
       return out;
     } else if (command == "enum") {
+      // Kept as E, shown by its ordinal among the objects the session saw.
       ComPtr<IUnknown> object;
       const HRESULT hr = Node(word(2))->dir(object.put());
-      return KeepEnumerator(w[1], hr, object.As<IEnumString>(IID_IEnumString).get());
-    } else if (command == "clone") {
-      ComPtr<IEnumString> copy;
-      const HRESULT hr = Enumerator(word(2))->Clone(copy.put());
-      return KeepEnumerator(w[1], hr, copy.get());
+      if (hr != S_OK) return status(hr);
+      m_held[w[1]] = object;
+      auto [it, fresh] = m_ordinals.emplace(Enumerator(w[1]).get(), m_ordinals.size() + 1);
+      return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
     } else if (command == "walk") {
       ComPtr<IEnumString> e = Enumerator(w[1]);
       std::string out;
@@ -358,7 +345,7 @@ class RiverSession {
   }
 
   std::map<std::string, ComPtr<IUnknown>> m_held;  // the references the session holds
-  std::map<const void*, int> m_ordinals;
+  std::map<const void*, std::size_t> m_ordinals;
   HandleOrdinals m_handles;
   long m_locks = ModuleLockCount();
 };
