@@ -1,8 +1,8 @@
 // Sessions of the node framework, as the agent uses a node through IRiver, its dir enumerator
 // and its connection point, and as node classes build their entries and links: each file in
 // sessions/ is a list of commands over test nodes, each followed by what it gave. The commands:
-//   node NAME [KIND [ID]]          a test node without parent, held by the session
-//   child NAME PARENT [KIND [ID]]  a test node linked under PARENT by its name, the link its only
+//   node NAME [KIND]               a test node without parent, held by the session
+//   child NAME PARENT [KIND]       a test node linked under PARENT by its name, the link its only
 //                                  reference
 //   blank NAME                     a node never initialised, held by the session
 //   link PARENT NODE [AS]          AddChild (under the node's own name unless AS): 1 or 0
@@ -16,12 +16,7 @@
 //   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
 //                                  the status; "null" passes a null text, '' is an empty word
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
-//   property NODE NAME [FALLBACK]  GetProperty, as node classes read their entries
-//   children NODE [NAME...]        the links GetNextChild walks to, those named removed as reached
-//   find NODE name|handle|id|descendant WHAT[:KIND]...
-//                                  for each WHAT: GetChild of a name, FindNodeByHandle of node
-//                                  WHAT's handle (or the number), FindChildById and
-//                                  FindDescendantById of an id; KIND 28 unless given
+//   find NODE NAME...              GetChild of each name: the child linked there or none
 //   enum E NODE                    a dir enumerator kept as E, shown by its number among the
 //                                  objects seen ("again": one handed out before; the number
 //                                  goes by address, which an object deleted may pass on)
@@ -41,9 +36,7 @@
 // command.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <map>
 #include <sstream>
 
@@ -221,10 +214,10 @@ class RiverSession {
       return "module locks +" + std::to_string(ModuleLockCount() - m_locks) + "\n";
     if (w.size() < 2) throw std::invalid_argument("usage: " + command + " NAME ...");
     if (command == "node") {
-      TestNode* node = TestNode::Make(nullptr, w[1], number(2, 28), number(3, 0));
+      TestNode* node = TestNode::Make(nullptr, w[1], number(2, 28));
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(node));
     } else if (command == "child") {
-      ComPtr<TestNode> child(TestNode::Make(Node(w[2]), w[1], number(3, 28), number(4, 0)));
+      ComPtr<TestNode> child(TestNode::Make(Node(w[2]), w[1], number(3, 28)));
       Node(w[2])->AddChild(child.get(), nullptr);
     } else if (command == "blank") {
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(TestNode::Unlinked(w[1])));
@@ -260,33 +253,10 @@ class RiverSession {
       *m_held[w[1]].put() = out;
       ComPtr<IRiver> child = m_held[w[1]].As<IRiver>(IID_IRiver);
       return "= S_OK, node " + Handle(Get(child.get(), "handle")) + "\n";
-    } else if (command == "property") {
-      return Node(w[1])->GetProperty(word(2), word(3)) + "\n";
-    } else if (command == "children") {
-      std::string out = "links:";
-      DropPosition position = Node(w[1])->GetHeadPosition();
-      CDrop* drop = nullptr;
-      while (CRiver* child = Node(w[1])->GetNextChild(position, &drop)) {
-        out += " " + child->name();
-        if (std::find(w.begin() + 2, w.end(), drop->name()) != w.end())
-          Node(w[1])->RemoveChild(drop);
-      }
-      return out + "\n";
     } else if (command == "find") {
-      TestNode* node = Node(w[1]);
       std::string out;
-      for (std::size_t i = 3; i < w.size(); ++i) {
-        const std::size_t colon = w[i].find(':');
-        const std::string what = w[i].substr(0, colon);
-        const std::int32_t kind =
-            colon == std::string::npos ? 28 : std::stoi(w[i].substr(colon + 1));
-        const std::int32_t id = w[2] == "name"                  ? 0
-                                : TestNode::byLabel.count(what) ? Node(what)->handle_number()
-                                                                : std::stoi(what);
-        CRiver* found = w[2] == "name"     ? node->GetChild(what)
-                        : w[2] == "handle" ? node->FindNodeByHandle(id, kind)
-                        : w[2] == "id"     ? node->FindChildById(id, kind)
-                                           : node->FindDescendantById(id, kind);
+      for (std::size_t i = 2; i < w.size(); ++i) {
+        CRiver* found = Node(w[1])->GetChild(w[i]);
         out += w[i] + ": " + (found ? found->name() : "none") + "\n";
       }
       return out;
