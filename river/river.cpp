@@ -452,17 +452,6 @@ CRiverNode* CRiver::FindChildById(std::int32_t id, std::int32_t kind) {
   return nullptr;
 }
 
-CRiverNode* CRiver::FindDescendantById(std::int32_t id, std::int32_t kind) {
-  for (const auto& drop : m_drops) {
-    CRiver* child = drop->IsChildLink() ? drop->child() : nullptr;
-    if (!child) continue;
-    CRiverNode* node = child->AsNode();
-    if (node && node->id() == id && node->kind() == kind) return node;
-    if (CRiverNode* found = child->FindDescendantById(id, kind)) return found;
-  }
-  return nullptr;
-}
-
 void CRiver::FireNotification(ULONG code) {
   KeepAlive alive(this);
   m_connectionPoint.Fire(code);

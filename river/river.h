@@ -119,7 +119,6 @@ class CRiver : public IRiver, public IConnectionPointContainer {
   // published kind. The only way a handle that arrives from outside becomes a node.
   CRiver* FindNodeByHandle(std::int32_t handleNumber, std::int32_t kind);
   CRiverNode* FindChildById(std::int32_t id, std::int32_t kind);
-  CRiverNode* FindDescendantById(std::int32_t id, std::int32_t kind);
   void FireNotification(ULONG code);
 
   // The drop at the position, or the next remaining one; null at the end.

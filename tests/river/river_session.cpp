@@ -1,15 +1,14 @@
 // Sessions of the node framework, as the agent uses a node through IRiver, its dir enumerator
 // and its connection point, and as node classes build their entries and links: each file in
 // sessions/ is a list of commands over test nodes, each followed by what it gave. The commands:
-//   node NAME [KIND [ID]]          a test node without parent, held by the session
-//   child NAME PARENT [KIND [ID]]  a test node linked under PARENT by its name, the link its only
+//   node NAME [KIND]               a test node without parent, held by the session
+//   child NAME PARENT [KIND]       a test node linked under PARENT by its name, the link its only
 //                                  reference
 //   blank NAME                     a node never initialised, held by the session
 //   link PARENT NODE [AS]          AddChild (under the node's own name unless AS): 1 or 0
 //   put NODE [NAME FLAGS VALUE]... entries stored in turn (FLAGS a number: 0x1 property,
 //                                  0x2 read, 0x4 write, 0x8 volatile, 0x100 action, 0x10000 link)
 //   remove NODE NAME [OWNER]       RemoveChild of the drop NAME of OWNER (NODE's own by default)
-//   remove-all NODE / refresh NODE
 //   dir NODE                       the dir listing as the agent reads it
 //   get NODE NAME [ROOM|null]      get into an agent buffer of ROOM characters (64), which held
 //                                  '#' before (with ROOM: how many after the zero still do);
@@ -17,13 +16,8 @@
 //   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
 //                                  the status; "null" passes a null text, '' is an empty word
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
-//   property NODE NAME [FALLBACK]  GetProperty, as node classes read their entries
-//   children NODE [NAME...]        the links GetNextChild walks to, those named removed as reached
-//   find NODE name|handle|id|descendant WHAT[:KIND]...
-//                                  for each WHAT: GetChild of a name, FindNodeByHandle of node
-//                                  WHAT's handle (or the number), FindChildById and
-//                                  FindDescendantById of an id; KIND 28 unless given
-//   enum E NODE / clone E FROM     a dir enumerator kept as E, shown by its number among the
+//   find NODE NAME...              GetChild of each name: the child linked there or none
+//   enum E NODE                    a dir enumerator kept as E, shown by its number among the
 //                                  objects seen ("again": one handed out before; the number
 //                                  goes by address, which an object deleted may pass on)
 //   walk E STEP...                 the enumerator's steps in turn: reset, skip COUNT, clone (go
@@ -42,9 +36,7 @@
 // command.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <map>
 #include <sstream>
 
@@ -185,14 +177,6 @@ class RiverSession {
     }
     return out;
   }
-  // A new enumerator kept as name: its ordinal among the objects the session saw.
-  std::string KeepEnumerator(const std::string& name, HRESULT status, IUnknown* object) {
-    if (status != S_OK) return "= " + StatusName(status) + "\n";
-    m_held[name] = ComPtr<IUnknown>(object);
-    auto [it, fresh] = m_ordinals.emplace(object, static_cast<int>(m_ordinals.size()) + 1);
-    return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
-  }
-
   // The step "next COUNT [ROOM|null|none]" of walk at w[i], i moved past it.
   std::string Next(IEnumString* e, const Words& w, std::size_t& i) {
     const ULONG count = std::stoul(w.at(++i));
@@ -230,10 +214,10 @@ class RiverSession {
       return "module locks +" + std::to_string(ModuleLockCount() - m_locks) + "\n";
     if (w.size() < 2) throw std::invalid_argument("usage: " + command + " NAME ...");
     if (command == "node") {
-      TestNode* node = TestNode::Make(nullptr, w[1], number(2, 28), number(3, 0));
+      TestNode* node = TestNode::Make(nullptr, w[1], number(2, 28));
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(node));
     } else if (command == "child") {
-      ComPtr<TestNode> child(TestNode::Make(Node(w[2]), w[1], number(3, 28), number(4, 0)));
+      ComPtr<TestNode> child(TestNode::Make(Node(w[2]), w[1], number(3, 28)));
       Node(w[2])->AddChild(child.get(), nullptr);
     } else if (command == "blank") {
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRiver*>(TestNode::Unlinked(w[1])));
@@ -245,10 +229,6 @@ class RiverSession {
         Node(w[1])->PutDrop(w[i], static_cast<std::uint32_t>(number(i + 1, 0)), word(i + 2));
     } else if (command == "remove") {
       Node(w[1])->RemoveChild(Node(w.size() > 3 ? w[3] : w[1])->FindDrop(word(2)));
-    } else if (command == "remove-all") {
-      Node(w[1])->RemoveAllChildren();
-    } else if (command == "refresh") {
-      return status(Node(w[1])->refresh());
     } else if (command == "dir") {
       std::string out;
       for (const std::string& entry : Dir(Node(w[1]))) out += Entry(entry) + "\n";
@@ -273,44 +253,21 @@ class RiverSession {
       *m_held[w[1]].put() = out;
       ComPtr<IRiver> child = m_held[w[1]].As<IRiver>(IID_IRiver);
       return "= S_OK, node " + Handle(Get(child.get(), "handle")) + "\n";
-    } else if (command == "property") {
-      return Node(w[1])->GetProperty(word(2), word(3)) + "\n";
-    } else if (command == "children") {
-      std::string out = "links:";
-      DropPosition position = Node(w[1])->GetHeadPosition();
-      CDrop* drop = nullptr;
-      while (CRiver* child = Node(w[1])->GetNextChild(position, &drop)) {
-        out += " " + child->name();
-        if (std::find(w.begin() + 2, w.end(), drop->name()) != w.end())
-          Node(w[1])->RemoveChild(drop);
-      }
-      return out + "\n";
     } else if (command == "find") {
-      TestNode* node = Node(w[1]);
       std::string out;
-      for (std::size_t i = 3; i < w.size(); ++i) {
-        const std::size_t colon = w[i].find(':');
-        const std::string what = w[i].substr(0, colon);
-        const std::int32_t kind =
-            colon == std::string::npos ? 28 : std::stoi(w[i].substr(colon + 1));
-        const std::int32_t id = w[2] == "name"                  ? 0
-                                : TestNode::byLabel.count(what) ? Node(what)->handle_number()
-                                                                : std::stoi(what);
-        CRiver* found = w[2] == "name"     ? node->GetChild(what)
-                        : w[2] == "handle" ? node->FindNodeByHandle(id, kind)
-                        : w[2] == "id"     ? node->FindChildById(id, kind)
-                                           : node->FindDescendantById(id, kind);
+      for (std::size_t i = 2; i < w.size(); ++i) {
+        CRiver* found = Node(w[1])->GetChild(w[i]);
         out += w[i] + ": " + (found ? found->name() : "none") + "\n";
       }
       return out;
     } else if (command == "enum") {
+      // Kept as E, shown by its ordinal among the objects the session saw.
       ComPtr<IUnknown> object;
       const HRESULT hr = Node(word(2))->dir(object.put());
-      return KeepEnumerator(w[1], hr, object.As<IEnumString>(IID_IEnumString).get());
-    } else if (command == "clone") {
-      ComPtr<IEnumString> copy;
-      const HRESULT hr = Enumerator(word(2))->Clone(copy.put());
-      return KeepEnumerator(w[1], hr, copy.get());
+      if (hr != S_OK) return status(hr);
+      m_held[w[1]] = object;
+      auto [it, fresh] = m_ordinals.emplace(Enumerator(w[1]).get(), m_ordinals.size() + 1);
+      return "= S_OK, enumerator " + std::to_string(it->second) + (fresh ? "" : " again") + "\n";
     } else if (command == "walk") {
       ComPtr<IEnumString> e = Enumerator(w[1]);
       std::string out;
@@ -358,7 +315,7 @@ class RiverSession {
   }
 
   std::map<std::string, ComPtr<IUnknown>> m_held;  // the references the session holds
-  std::map<const void*, int> m_ordinals;
+  std::map<const void*, std::size_t> m_ordinals;
   HandleOrdinals m_handles;
   long m_locks = ModuleLockCount();
 };
