@@ -5,8 +5,7 @@
 // component of its own; those named posix_* use what only our POSIX type information has.
 //
 // The commands of a component session, one per line. NAME is an object the session keeps:
-//   register / unregister / can-unload
-//                                  the module's entry points; the status
+//   register / unregister          the module's entry points; the status
 //   class-object CLSID IID [NAME|-]
 //                                  DllGetClassObject (CLSID main, eventlog, raidevent or IRiver);
 //                                  "-": no place for the object
@@ -17,8 +16,8 @@
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"; then dir, get and cd over the
 //                                  whole tree below it
-//   release NAME...|all / same NAME NAME
-//                                  objects let go, then whether the module may unload (and
+//   release [NAME...|all] / same NAME NAME
+//                                  objects let go (none), then whether the module may unload (and
 //                                  once there is an inner object, the outer one's count); whether
 //                                  two are one object
 //   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them, or
@@ -29,22 +28,23 @@
 //                                  line of a new one)
 //   registrar register|unregister [NAME=VALUE...]
 //                                  the registrar run on the script, with these replacements
-//   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text
-//                                  and version
-//   typelib-file SUFFIX|-nofile|-nolib / typelib-register
+//   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text,
+//                                  version and types; then each class (main, eventlog, raidevent)
+//                                  with its default interface and whether it implements another
+//                                  after it
+//   typelib-file SUFFIX|-nofile|-nolib [register]
 //                                  LoadTypeLib of the module's path with SUFFIX (or of no path,
-//                                  or into no place); RegisterTypeLib of the last library loaded
-//                                  (none when its load failed)
-//   coclass CLSID                  the class in the last library loaded, its default interface
-//                                  and whether it implements another after it
+//                                  or into no place); "register": then RegisterTypeLib of the
+//                                  library loaded (none when its load failed), its status shown
 //   take TYPE VALUE...             POSIX: ITypeInfo::Invoke of a method of the test program's
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8,
 //                                  BSTR, UNKNOWN, DISPATCH), once per VALUE; take-null: the same
 //                                  on no instance
-//   typeinfo NAME INDEX            GetTypeInfoCount: the count; GetTypeInfo: the interface's
-//                                  name, help text, id and flags
-//   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
-//                                  into room for four, or with no place for them)
+//   typeinfo NAME INDEX [MEMBER [no-room]]
+//                                  GetTypeInfoCount: the count; GetTypeInfo: the interface's
+//                                  name, help text, id and flags, or the member's name and help
+//                                  text, and its names (GetNames into room for four, or with no
+//                                  place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids, "-none": a count of none; "-info": the
 //                                  type information's own, a member's name then its parameters)
@@ -168,6 +168,26 @@ std::string TypeShown(ITypeInfo* info) {
   if (SUCCEEDED(info->GetFuncDesc(0, &f)) && f->funckind == FUNC_DISPATCH) out += ", by Invoke";
   if (f) info->ReleaseFuncDesc(f);
   return out;
+}
+
+// A class of a library: its help text, what it is, its default interface and whether it implements
+// another after it.
+std::string ClassShown(ITypeLib* library, const GUID& id) {
+  ComPtr<ITypeInfo> coclass, iface;
+  if (HRESULT status = library->GetTypeInfoOfGuid(id, coclass.put()); FAILED(status))
+    return StatusName(status);
+  UniqueBstr help;
+  HREFTYPE reference = 0;
+  INT flags = 0;
+  coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
+  std::string out = "\"" + Narrow(help.get()) + "\" " + TypeShown(coclass.get());
+  if (coclass->GetRefTypeOfImplType(0, &reference) != S_OK ||
+      coclass->GetImplTypeFlags(0, &flags) != S_OK ||
+      coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
+    return out + "; no interface";
+  out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
+  bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
+  return out + (none ? "; none after it" : "; more");
 }
 
 VARIANT ByRef(VARTYPE type, void* place) {
@@ -452,7 +472,6 @@ std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
   if (command == "register") return Status(Call("DllRegisterServer"));
   if (command == "unregister") return Status(Call("DllUnregisterServer"));
-  if (command == "can-unload") return Status(Call("DllCanUnloadNow"));
   if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
     ComPtr<IClassFactory> factory;
@@ -489,8 +508,6 @@ std::string DispatchSession::Do(const Words& w) {
     SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
     return {};
   }
-  if (command == "typelib-register")
-    return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
   if (command == "outer") {
     ComPtr<IUnknown> object;
     const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
@@ -513,16 +530,20 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "typelib" || command == "typelib-file") {
     m_library.reset();
     HRESULT status;
+    std::string registered;
     if (command == "typelib-file") {
       const auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
+      if (w.size() > 2)  // registered, whatever the load gave
+        registered = ", registered " +
+                     StatusName(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
     } else {
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
                               static_cast<WORD>(std::stoul(w[2])),
                               static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
     }
-    std::string out = "= " + StatusName(status);
+    std::string out = "= " + StatusName(status) + registered;
     TLIBATTR* attr = nullptr;
     UniqueBstr name, help;
     // The name and the help text asked for one at a time, as a client may.
@@ -539,6 +560,8 @@ std::string DispatchSession::Do(const Words& w) {
       m_library->GetDocumentation(static_cast<INT>(i), type.put(), nullptr, nullptr, nullptr);
       out += (i ? " " : "; ") + Narrow(type.get());
     }
+    for (const char* coclass : {"main", "eventlog", "raidevent"})
+      out += "\n  " + ClassShown(m_library.get(), Id(coclass));
     return out + "\n";
   }
   if (command == "take" || command == "take-null") {
@@ -566,24 +589,6 @@ std::string DispatchSession::Do(const Words& w) {
     }
     return out + "\n";
 #endif
-  }
-  if (command == "coclass") {
-    if (!m_library) throw std::invalid_argument("no library loaded");
-    ComPtr<ITypeInfo> coclass, iface;
-    if (HRESULT status = m_library->GetTypeInfoOfGuid(Id(w[1]), coclass.put()); FAILED(status))
-      return Status(status);
-    UniqueBstr help;
-    HREFTYPE reference = 0;
-    INT flags = 0;
-    coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
-    std::string out = "\"" + Narrow(help.get()) + "\" " + TypeShown(coclass.get());
-    if (coclass->GetRefTypeOfImplType(0, &reference) != S_OK ||
-        coclass->GetImplTypeFlags(0, &flags) != S_OK ||
-        coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
-      return out + "; no interface\n";
-    out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
-    bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
-    return out + (none ? "; none after it\n" : "; more\n");
   }
   if (command == "class-object" || command == "create" || command == "create-inner") {
     // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
@@ -613,32 +618,29 @@ std::string DispatchSession::Do(const Words& w) {
     return same ? "the same object\n" : "different objects\n";
   }
   IDispatch* target = Object(w[1]);
-  if (command == "typeinfo" || command == "doc") {
+  if (command == "typeinfo") {
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
-    const HRESULT status =
-        target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
+    const HRESULT status = target->GetTypeInfo(static_cast<UINT>(std::stoul(w[2])), 0, &raw);
     UINT infos = 99;
-    const HRESULT counted = command == "typeinfo" ? target->GetTypeInfoCount(&infos) : S_OK;
-    std::string out = "= " + StatusName(status);
-    if (command == "typeinfo")
-      out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", " + out;
+    const HRESULT counted = target->GetTypeInfoCount(&infos);
+    std::string out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", = " +
+                      StatusName(status);
     if (FAILED(status))
       return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
     auto info = ComPtr<ITypeInfo>::Attach(raw);
     UniqueBstr name, help;
-    const MEMBERID member = command == "doc" ? std::stol(w[2]) : MEMBERID_NIL;
+    const MEMBERID member = w.size() > 3 ? std::stol(w[3]) : MEMBERID_NIL;
     HRESULT documented = info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
     out += "\n  " + StatusName(documented) + " " + Narrow(name.get()) + " \"" + Narrow(help.get()) +
            "\"";
-    if (command == "doc") {
-      BSTR names[4] = {};
-      UINT count = 99;
-      const HRESULT named = info->GetNames(member, w.size() > 3 ? nullptr : names, 4, &count);
-      out += "\n  names " + StatusName(named) + " " + std::to_string(count);
-      for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
-      for (BSTR text : names) SysFreeString(text);
-    }
-    return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
+    if (member == MEMBERID_NIL) return out + "; " + TypeShown(info.get()) + "\n";
+    BSTR names[4] = {};
+    UINT count = 99;
+    const HRESULT named = info->GetNames(member, w.size() > 4 ? nullptr : names, 4, &count);
+    out += "\n  names " + StatusName(named) + " " + std::to_string(count);
+    for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
+    for (BSTR text : names) SysFreeString(text);
+    return out + "\n";
   }
   if (command == "ids") {
     auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
