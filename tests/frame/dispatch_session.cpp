@@ -66,9 +66,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -122,11 +119,7 @@ std::string TextShown(BSTR text) {
 }
 
 // A buffer of length characters, all zero (the agent's buffers hold whatever was there).
-BSTR ZeroedBuffer(UINT length) {
-  BSTR buffer = SysAllocStringLen(nullptr, length);
-  std::memset(buffer, 0, length * sizeof(OLECHAR));
-  return buffer;
-}
+BSTR ZeroedBuffer(UINT length) { return SysAllocStringLen(OleString(length, 0).c_str(), length); }
 
 OleString Ole(const std::string& text) { return OleString(text.begin(), text.end()); }
 
@@ -321,8 +314,9 @@ class DispatchSession::Arguments {
 
   DISPPARAMS* params() { return &m_params; }
 
-  // What each argument passed by reference holds now, one line each, objects as the session
-  // describes them.
+  // What each argument passed by reference holds now, one line each: texts, objects as the
+  // session describes them, and anything else as its type's number and its value (VT_EMPTY 0,
+  // VT_I2 2, VT_I4 3, VT_UI4 19).
   std::string Shown(DispatchSession& session) {
     std::string out;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
@@ -330,21 +324,10 @@ class DispatchSession::Arguments {
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
       const VARIANT& v = slot.held;
-      if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
-        out += TextShown(v.bstrVal);
-      } else if (slot.word == "&ulong") {
-        out += std::to_string(v.ulVal);
-      } else if (slot.word.starts_with("&unk")) {
-        out += slot.word == "&unk:null" ? "no place" : session.Describe(v.punkVal);
-      } else {
-        if (v.vt == VT_EMPTY) out += "VT_EMPTY";
-        else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
-        else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
-        else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
-        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
-        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
-        else out += "vt " + std::to_string(v.vt);
-      }
+      if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
+      else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
+      else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
+      else out += "vt " + std::to_string(v.vt) + " " + std::to_string(v.lVal);
       out += "\n";
     }
     return out;
@@ -564,10 +547,8 @@ std::string DispatchSession::Do(const Words& w) {
       out += "\n  " + ClassShown(m_library.get(), Id(coclass));
     return out + "\n";
   }
+#ifndef _WIN32  // only the POSIX build has a library of its own
   if (command == "take" || command == "take-null") {
-#ifdef _WIN32
-    throw std::invalid_argument("only the POSIX build has a library of its own");
-#else
     for (std::size_t i = 0; i < std::size(kTakers); ++i) {
       g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
       g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
@@ -588,8 +569,8 @@ std::string DispatchSession::Do(const Words& w) {
                                      args.params(), nullptr, nullptr, nullptr));
     }
     return out + "\n";
-#endif
   }
+#endif
   if (command == "class-object" || command == "create" || command == "create-inner") {
     // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
     // shows.
@@ -609,9 +590,8 @@ std::string DispatchSession::Do(const Words& w) {
     return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
            "\n";
   }
-  if (command == "lock") {
+  if (command == "lock")
     return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
-  }
   if (command == "same") {
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
