@@ -183,14 +183,6 @@ std::string ClassShown(ITypeLib* library, const GUID& id) {
   return out + (none ? "; none after it" : "; more");
 }
 
-VARIANT ByRef(VARTYPE type, void* place) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = type | VT_BYREF;
-  arg.byref = place;
-  return arg;
-}
-
 // A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
 // bool:N), an interface pointer (unk:0, disp:0) or stale.
 VARIANT Value(const std::string& word) {
@@ -220,6 +212,20 @@ VARIANT Value(const std::string& word) {
 }
 
 
+// The key named and everything below it, as the registry viewer exports them.
+std::string Keys(const std::string& name) {
+  tools::KeyName key;
+  std::ostringstream exported;
+  if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
+  if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
+  // A session's output has no blank lines: the export's, before each key, go.
+  std::string text;
+  std::istringstream lines(exported.str());
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) text += line + "\n";
+  return text;
+}
+
 // A component loaded as a host loads it, in a registry of its own where nothing is registered yet.
 class DispatchSession {
  public:
@@ -238,14 +244,34 @@ class DispatchSession {
     const std::string& operator[](std::size_t i) const { return at(i); }
   };
   std::string Do(const Words& words);
-  IDispatch* Object(const std::string& name) const;
-  ComPtr<IUnknown> Held(const std::string& name) const;
+  // The objects kept by name (m_objects.at throws for a name never kept).
+  IDispatch* Object(const std::string& name) const {
+    if (IDispatch* dispatch = m_objects.at(name).dispatch) return dispatch;
+    throw std::invalid_argument("no dispatch interface: " + name);
+  }
+  ComPtr<IUnknown> Held(const std::string& name) const {
+    if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
+    return m_objects.at(name).object;
+  }
   // The object kept as name; calls reach it through dispatch (its IRiver when null).
-  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
+  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr) {
+    if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
+    m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
+  }
   // An object a call left: null, a node by its handle or an enumerator by its list.
-  std::string Describe(IUnknown* object);
-  // The key named and everything below it, as the registry viewer exports them.
-  std::string Keys(const std::string& name);
+  std::string Describe(IUnknown* object) {
+    if (!object) return "null";
+    if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
+      return "node " + m_handles.Shown(Get(river.get(), "handle"));
+    if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
+      return "an object of another kind";
+    std::string listed = "enumerator:";
+    for (const std::string& entry : Entries(object))
+      listed += " " + (entry.starts_with("handle@")
+                           ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
+                           : entry);
+    return listed;
+  }
   std::string Invoke(const Words& words);
   std::string OuterCount() const {
     return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
@@ -345,23 +371,21 @@ class DispatchSession::Arguments {
     VariantInit(&slot.held);
     VariantInit(&slot.passed);
     const std::string& word = slot.word = typed;
-    if (word.starts_with("&buf:") || word == "&bstr") {
-      if (word != "&bstr") slot.held = Value(word.substr(1));
-      slot.held.vt = VT_BSTR;
-      slot.passed = ByRef(VT_BSTR, &slot.held.bstrVal);
-    } else if (word == "&ulong") {
-      slot.held.vt = VT_UI4;
-      slot.passed = ByRef(VT_UI4, &slot.held.ulVal);
-    } else if (word.starts_with("&unk")) {
-      slot.held.vt = VT_UNKNOWN;
-      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.held.punkVal : nullptr);
-    } else if (word.starts_with("&var")) {
-      slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
-      slot.passed = ByRef(VT_VARIANT, &slot.held);
-    } else {
+    const bool variable = word.starts_with("&var");
+    if (!word.starts_with("&")) {
       slot.held = Value(word);
       slot.passed = slot.held;
+      return;
     }
+    if (variable) slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
+    if (word.starts_with("&buf:")) slot.held = Value(word.substr(1));
+    if (!variable)  // &buf:N, &bstr, &ulong, &unk or &unk:null
+      slot.held.vt = word == "&ulong" ? VT_UI4 : word.starts_with("&unk") ? VT_UNKNOWN : VT_BSTR;
+    // By reference: the script variable, or the place of a value of its type (every member of
+    // the value's union starts at its first byte).
+    void* place = variable ? static_cast<void*>(&slot.held) : &slot.held.llVal;
+    slot.passed.vt = (variable ? VARTYPE{VT_VARIANT} : slot.held.vt) | VT_BYREF;
+    slot.passed.byref = word == "&unk:null" ? nullptr : place;
   }
 
   std::deque<Slot> m_slots;
@@ -388,50 +412,6 @@ std::string DispatchSession::Run(const std::string& line) {
   } catch (const std::exception& error) {
     return std::string("error: ") + error.what() + "\n";
   }
-}
-
-IDispatch* DispatchSession::Object(const std::string& name) const {
-  auto it = m_objects.find(name);
-  if (it == m_objects.end() || !it->second.dispatch) throw std::invalid_argument("no object " + name);
-  return it->second.dispatch;
-}
-
-ComPtr<IUnknown> DispatchSession::Held(const std::string& name) const {
-  if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
-  auto it = m_objects.find(name);
-  if (it == m_objects.end() || !it->second.object) throw std::invalid_argument("no object " + name);
-  return it->second.object;
-}
-
-void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch* dispatch) {
-  if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
-  m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
-}
-
-std::string DispatchSession::Keys(const std::string& name) {
-  tools::KeyName key;
-  std::ostringstream exported;
-  if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
-  if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
-  // A session's output has no blank lines: the export's, before each key, go.
-  std::string text;
-  std::istringstream lines(exported.str());
-  for (std::string line; std::getline(lines, line);)
-    if (!line.empty()) text += line + "\n";
-  return text;
-}
-
-std::string DispatchSession::Describe(IUnknown* object) {
-  if (!object) return "null";
-  if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
-    return "node " + m_handles.Shown(Get(river.get(), "handle"));
-  if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
-    return "an object of another kind";
-  std::string listed = "enumerator:";
-  for (const std::string& entry : Entries(object))
-    listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
-                                                  : entry);
-  return listed;
 }
 
 std::string DispatchSession::Invoke(const Words& words) {
@@ -515,12 +495,12 @@ std::string DispatchSession::Do(const Words& w) {
     HRESULT status;
     std::string registered;
     if (command == "typelib-file") {
-      const auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
+      auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
       if (w.size() > 2)  // registered, whatever the load gave
-        registered = ", registered " +
-                     StatusName(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
+        registered =
+            ", registered " + StatusName(RegisterTypeLib(m_library.get(), file.data(), nullptr));
     } else {
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
                               static_cast<WORD>(std::stoul(w[2])),
@@ -584,8 +564,7 @@ std::string DispatchSession::Do(const Words& w) {
     if (status == S_OK) {
       auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
       if (command == "create-inner") m_outer.inner = object.get();
-      if (w.size() > 3)
-        m_objects[w[3]] = {object, command == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
+      if (w.size() > 3) Keep(w[3], object.get());
     }
     return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
            "\n";
