@@ -5,8 +5,7 @@
 // component of its own; those named posix_* use what only our POSIX type information has.
 //
 // The commands of a component session, one per line. NAME is an object the session keeps:
-//   register / unregister / can-unload
-//                                  the module's entry points; the status
+//   register / unregister          the module's entry points; the status
 //   class-object CLSID IID [NAME|-]
 //                                  DllGetClassObject (CLSID main, eventlog, raidevent or IRiver);
 //                                  "-": no place for the object
@@ -17,8 +16,8 @@
 //   root                           "root" made as a host makes it, its link HBA1 "controller" and
 //                                  that node's IEventLog "log"; then dir, get and cd over the
 //                                  whole tree below it
-//   release NAME...|all / same NAME NAME
-//                                  objects let go, then whether the module may unload (and
+//   release [NAME...|all] / same NAME NAME
+//                                  objects let go (none), then whether the module may unload (and
 //                                  once there is an inner object, the outer one's count); whether
 //                                  two are one object
 //   keys HKLM|HKCR KEY             the key and everything below it as swkvreg exports them, or
@@ -29,22 +28,23 @@
 //                                  line of a new one)
 //   registrar register|unregister [NAME=VALUE...]
 //                                  the registrar run on the script, with these replacements
-//   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text
-//                                  and version
-//   typelib-file SUFFIX|-nofile|-nolib / typelib-register
+//   typelib MAJOR MINOR LCID       LoadRegTypeLib of the component's library: its name, help text,
+//                                  version and types; then each class (main, eventlog, raidevent)
+//                                  with its default interface and whether it implements another
+//                                  after it
+//   typelib-file SUFFIX|-nofile|-nolib [register]
 //                                  LoadTypeLib of the module's path with SUFFIX (or of no path,
-//                                  or into no place); RegisterTypeLib of the last library loaded
-//                                  (none when its load failed)
-//   coclass CLSID                  the class in the last library loaded, its default interface
-//                                  and whether it implements another after it
+//                                  or into no place); "register": then RegisterTypeLib of the
+//                                  library loaded (none when its load failed), its status shown
 //   take TYPE VALUE...             POSIX: ITypeInfo::Invoke of a method of the test program's
 //                                  own library that takes a value of TYPE (I1, UI1, ... UI8,
 //                                  BSTR, UNKNOWN, DISPATCH), once per VALUE; take-null: the same
 //                                  on no instance
-//   typeinfo NAME INDEX            GetTypeInfoCount: the count; GetTypeInfo: the interface's
-//                                  name, help text, id and flags
-//   doc NAME MEMBER [no-room]      the member's name and help text, and its names (GetNames
-//                                  into room for four, or with no place for them)
+//   typeinfo NAME INDEX [MEMBER [no-room]]
+//                                  GetTypeInfoCount: the count; GetTypeInfo: the interface's
+//                                  name, help text, id and flags, or the member's name and help
+//                                  text, and its names (GetNames into room for four, or with no
+//                                  place for them)
 //   ids NAME WORD...               GetIDsOfNames of the words ("-names": no names, "-ids": no
 //                                  room for the ids, "-none": a count of none; "-info": the
 //                                  type information's own, a member's name then its parameters)
@@ -66,9 +66,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -122,11 +119,7 @@ std::string TextShown(BSTR text) {
 }
 
 // A buffer of length characters, all zero (the agent's buffers hold whatever was there).
-BSTR ZeroedBuffer(UINT length) {
-  BSTR buffer = SysAllocStringLen(nullptr, length);
-  std::memset(buffer, 0, length * sizeof(OLECHAR));
-  return buffer;
-}
+BSTR ZeroedBuffer(UINT length) { return SysAllocStringLen(OleString(length, 0).c_str(), length); }
 
 OleString Ole(const std::string& text) { return OleString(text.begin(), text.end()); }
 
@@ -170,12 +163,24 @@ std::string TypeShown(ITypeInfo* info) {
   return out;
 }
 
-VARIANT ByRef(VARTYPE type, void* place) {
-  VARIANT arg;
-  VariantInit(&arg);
-  arg.vt = type | VT_BYREF;
-  arg.byref = place;
-  return arg;
+// A class of a library: its help text, what it is, its default interface and whether it implements
+// another after it.
+std::string ClassShown(ITypeLib* library, const GUID& id) {
+  ComPtr<ITypeInfo> coclass, iface;
+  if (HRESULT status = library->GetTypeInfoOfGuid(id, coclass.put()); FAILED(status))
+    return StatusName(status);
+  UniqueBstr help;
+  HREFTYPE reference = 0;
+  INT flags = 0;
+  coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
+  std::string out = "\"" + Narrow(help.get()) + "\" " + TypeShown(coclass.get());
+  if (coclass->GetRefTypeOfImplType(0, &reference) != S_OK ||
+      coclass->GetImplTypeFlags(0, &flags) != S_OK ||
+      coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
+    return out + "; no interface";
+  out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
+  bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
+  return out + (none ? "; none after it" : "; more");
 }
 
 // A value as a script or a client passes it: 'TEXT', buf:N, a number (u:N, i8:N, i4:N, i2:N,
@@ -207,6 +212,20 @@ VARIANT Value(const std::string& word) {
 }
 
 
+// The key named and everything below it, as the registry viewer exports them.
+std::string Keys(const std::string& name) {
+  tools::KeyName key;
+  std::ostringstream exported;
+  if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
+  if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
+  // A session's output has no blank lines: the export's, before each key, go.
+  std::string text;
+  std::istringstream lines(exported.str());
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) text += line + "\n";
+  return text;
+}
+
 // A component loaded as a host loads it, in a registry of its own where nothing is registered yet.
 class DispatchSession {
  public:
@@ -225,14 +244,34 @@ class DispatchSession {
     const std::string& operator[](std::size_t i) const { return at(i); }
   };
   std::string Do(const Words& words);
-  IDispatch* Object(const std::string& name) const;
-  ComPtr<IUnknown> Held(const std::string& name) const;
+  // The objects kept by name (m_objects.at throws for a name never kept).
+  IDispatch* Object(const std::string& name) const {
+    if (IDispatch* dispatch = m_objects.at(name).dispatch) return dispatch;
+    throw std::invalid_argument("no dispatch interface: " + name);
+  }
+  ComPtr<IUnknown> Held(const std::string& name) const {
+    if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
+    return m_objects.at(name).object;
+  }
   // The object kept as name; calls reach it through dispatch (its IRiver when null).
-  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr);
+  void Keep(const std::string& name, IUnknown* object, IDispatch* dispatch = nullptr) {
+    if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
+    m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
+  }
   // An object a call left: null, a node by its handle or an enumerator by its list.
-  std::string Describe(IUnknown* object);
-  // The key named and everything below it, as the registry viewer exports them.
-  std::string Keys(const std::string& name);
+  std::string Describe(IUnknown* object) {
+    if (!object) return "null";
+    if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
+      return "node " + m_handles.Shown(Get(river.get(), "handle"));
+    if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
+      return "an object of another kind";
+    std::string listed = "enumerator:";
+    for (const std::string& entry : Entries(object))
+      listed += " " + (entry.starts_with("handle@")
+                           ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
+                           : entry);
+    return listed;
+  }
   std::string Invoke(const Words& words);
   std::string OuterCount() const {
     return "the outer object counts " + std::to_string(m_outer.refs) + " references\n";
@@ -301,8 +340,9 @@ class DispatchSession::Arguments {
 
   DISPPARAMS* params() { return &m_params; }
 
-  // What each argument passed by reference holds now, one line each, objects as the session
-  // describes them.
+  // What each argument passed by reference holds now, one line each: texts, objects as the
+  // session describes them, and anything else as its type's number and its value (VT_EMPTY 0,
+  // VT_I2 2, VT_I4 3, VT_UI4 19).
   std::string Shown(DispatchSession& session) {
     std::string out;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
@@ -310,21 +350,10 @@ class DispatchSession::Arguments {
       if (!slot.word.starts_with("&")) continue;
       out += "  [" + std::to_string(i + 1) + "] ";
       const VARIANT& v = slot.held;
-      if (slot.word.starts_with("&buf") || slot.word == "&bstr") {
-        out += TextShown(v.bstrVal);
-      } else if (slot.word == "&ulong") {
-        out += std::to_string(v.ulVal);
-      } else if (slot.word.starts_with("&unk")) {
-        out += slot.word == "&unk:null" ? "no place" : session.Describe(v.punkVal);
-      } else {
-        if (v.vt == VT_EMPTY) out += "VT_EMPTY";
-        else if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
-        else if (v.vt == VT_I4) out += "VT_I4 " + std::to_string(v.lVal);
-        else if (v.vt == VT_I2) out += "VT_I2 " + std::to_string(v.iVal);
-        else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
-        else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
-        else out += "vt " + std::to_string(v.vt);
-      }
+      if (v.vt == VT_BSTR) out += "VT_BSTR " + TextShown(v.bstrVal);
+      else if (v.vt == VT_DISPATCH) out += "VT_DISPATCH " + session.Describe(v.pdispVal);
+      else if (v.vt == VT_UNKNOWN) out += "VT_UNKNOWN " + session.Describe(v.punkVal);
+      else out += "vt " + std::to_string(v.vt) + " " + std::to_string(v.lVal);
       out += "\n";
     }
     return out;
@@ -342,23 +371,21 @@ class DispatchSession::Arguments {
     VariantInit(&slot.held);
     VariantInit(&slot.passed);
     const std::string& word = slot.word = typed;
-    if (word.starts_with("&buf:") || word == "&bstr") {
-      if (word != "&bstr") slot.held = Value(word.substr(1));
-      slot.held.vt = VT_BSTR;
-      slot.passed = ByRef(VT_BSTR, &slot.held.bstrVal);
-    } else if (word == "&ulong") {
-      slot.held.vt = VT_UI4;
-      slot.passed = ByRef(VT_UI4, &slot.held.ulVal);
-    } else if (word.starts_with("&unk")) {
-      slot.held.vt = VT_UNKNOWN;
-      slot.passed = ByRef(VT_UNKNOWN, word == "&unk" ? &slot.held.punkVal : nullptr);
-    } else if (word.starts_with("&var")) {
-      slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
-      slot.passed = ByRef(VT_VARIANT, &slot.held);
-    } else {
+    const bool variable = word.starts_with("&var");
+    if (!word.starts_with("&")) {
       slot.held = Value(word);
       slot.passed = slot.held;
+      return;
     }
+    if (variable) slot.held = Value(word.size() > 4 ? word.substr(5) : std::string());
+    if (word.starts_with("&buf:")) slot.held = Value(word.substr(1));
+    if (!variable)  // &buf:N, &bstr, &ulong, &unk or &unk:null
+      slot.held.vt = word == "&ulong" ? VT_UI4 : word.starts_with("&unk") ? VT_UNKNOWN : VT_BSTR;
+    // By reference: the script variable, or the place of a value of its type (every member of
+    // the value's union starts at its first byte).
+    void* place = variable ? static_cast<void*>(&slot.held) : &slot.held.llVal;
+    slot.passed.vt = (variable ? VARTYPE{VT_VARIANT} : slot.held.vt) | VT_BYREF;
+    slot.passed.byref = word == "&unk:null" ? nullptr : place;
   }
 
   std::deque<Slot> m_slots;
@@ -387,50 +414,6 @@ std::string DispatchSession::Run(const std::string& line) {
   }
 }
 
-IDispatch* DispatchSession::Object(const std::string& name) const {
-  auto it = m_objects.find(name);
-  if (it == m_objects.end() || !it->second.dispatch) throw std::invalid_argument("no object " + name);
-  return it->second.dispatch;
-}
-
-ComPtr<IUnknown> DispatchSession::Held(const std::string& name) const {
-  if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
-  auto it = m_objects.find(name);
-  if (it == m_objects.end() || !it->second.object) throw std::invalid_argument("no object " + name);
-  return it->second.object;
-}
-
-void DispatchSession::Keep(const std::string& name, IUnknown* object, IDispatch* dispatch) {
-  if (!dispatch) dispatch = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver).get();
-  m_objects[name] = {ComPtr<IUnknown>(object), dispatch};
-}
-
-std::string DispatchSession::Keys(const std::string& name) {
-  tools::KeyName key;
-  std::ostringstream exported;
-  if (!tools::ParseKeyName(name, key)) throw std::invalid_argument("not a key: " + name);
-  if (tools::ExportKey(key, exported) != ERROR_SUCCESS) return "<missing>\n";
-  // A session's output has no blank lines: the export's, before each key, go.
-  std::string text;
-  std::istringstream lines(exported.str());
-  for (std::string line; std::getline(lines, line);)
-    if (!line.empty()) text += line + "\n";
-  return text;
-}
-
-std::string DispatchSession::Describe(IUnknown* object) {
-  if (!object) return "null";
-  if (ComPtr<IRiver> river = ComPtr<IUnknown>(object).As<IRiver>(IID_IRiver))
-    return "node " + m_handles.Shown(Get(river.get(), "handle"));
-  if (!ComPtr<IUnknown>(object).As<IEnumString>(IID_IEnumString))
-    return "an object of another kind";
-  std::string listed = "enumerator:";
-  for (const std::string& entry : Entries(object))
-    listed += " " + (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
-                                                  : entry);
-  return listed;
-}
-
 std::string DispatchSession::Invoke(const Words& words) {
   IDispatch* target = Object(words[1]);
   Arguments args(words, 3);
@@ -452,7 +435,6 @@ std::string DispatchSession::Do(const Words& w) {
   const std::string& command = w[0];
   if (command == "register") return Status(Call("DllRegisterServer"));
   if (command == "unregister") return Status(Call("DllUnregisterServer"));
-  if (command == "can-unload") return Status(Call("DllCanUnloadNow"));
   if (command == "call" || command == "call-argerr" || command == "call-null") return Invoke(w);
   if (command == "root") {
     ComPtr<IClassFactory> factory;
@@ -489,8 +471,6 @@ std::string DispatchSession::Do(const Words& w) {
     SetString(hive, w[2], w[3] == "@" ? nullptr : w[3].c_str(), w[4]);
     return {};
   }
-  if (command == "typelib-register")
-    return Status(RegisterTypeLib(m_library.get(), Ole(m_module.path()).data(), nullptr));
   if (command == "outer") {
     ComPtr<IUnknown> object;
     const HRESULT status = m_outer.QueryInterface(Id(w[1]), object.put_void());
@@ -513,16 +493,20 @@ std::string DispatchSession::Do(const Words& w) {
   if (command == "typelib" || command == "typelib-file") {
     m_library.reset();
     HRESULT status;
+    std::string registered;
     if (command == "typelib-file") {
-      const auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
+      auto file = Ole(m_module.path() + (w[1][0] == '-' ? "" : w[1]));
       status = LoadTypeLib(w[1] == "-nofile" ? nullptr : file.c_str(),
                            w[1] == "-nolib" ? nullptr : m_library.put());
+      if (w.size() > 2)  // registered, whatever the load gave
+        registered =
+            ", registered " + StatusName(RegisterTypeLib(m_library.get(), file.data(), nullptr));
     } else {
       status = LoadRegTypeLib(LIBID_MXARAIDLib, static_cast<WORD>(std::stoul(w[1])),
                               static_cast<WORD>(std::stoul(w[2])),
                               static_cast<LCID>(std::stoul(w[3], nullptr, 0)), m_library.put());
     }
-    std::string out = "= " + StatusName(status);
+    std::string out = "= " + StatusName(status) + registered;
     TLIBATTR* attr = nullptr;
     UniqueBstr name, help;
     // The name and the help text asked for one at a time, as a client may.
@@ -539,12 +523,12 @@ std::string DispatchSession::Do(const Words& w) {
       m_library->GetDocumentation(static_cast<INT>(i), type.put(), nullptr, nullptr, nullptr);
       out += (i ? " " : "; ") + Narrow(type.get());
     }
+    for (const char* coclass : {"main", "eventlog", "raidevent"})
+      out += "\n  " + ClassShown(m_library.get(), Id(coclass));
     return out + "\n";
   }
+#ifndef _WIN32  // only the POSIX build has a library of its own
   if (command == "take" || command == "take-null") {
-#ifdef _WIN32
-    throw std::invalid_argument("only the POSIX build has a library of its own");
-#else
     for (std::size_t i = 0; i < std::size(kTakers); ++i) {
       g_takerParams[i] = {kTakers[i].first, kTakers[i].second, PARAMFLAG_FIN};
       g_takers[i] = {kTakers[i].first, "", kTakers[i].second, &g_takerParams[i], 1, &Take};
@@ -565,26 +549,8 @@ std::string DispatchSession::Do(const Words& w) {
                                      args.params(), nullptr, nullptr, nullptr));
     }
     return out + "\n";
+  }
 #endif
-  }
-  if (command == "coclass") {
-    if (!m_library) throw std::invalid_argument("no library loaded");
-    ComPtr<ITypeInfo> coclass, iface;
-    if (HRESULT status = m_library->GetTypeInfoOfGuid(Id(w[1]), coclass.put()); FAILED(status))
-      return Status(status);
-    UniqueBstr help;
-    HREFTYPE reference = 0;
-    INT flags = 0;
-    coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
-    std::string out = "\"" + Narrow(help.get()) + "\" " + TypeShown(coclass.get());
-    if (coclass->GetRefTypeOfImplType(0, &reference) != S_OK ||
-        coclass->GetImplTypeFlags(0, &flags) != S_OK ||
-        coclass->GetRefTypeInfo(reference, iface.put()) != S_OK)
-      return out + "; no interface\n";
-    out += ((flags & IMPLTYPEFLAG_FDEFAULT) ? "; default " : "; ") + TypeShown(iface.get());
-    bool none = coclass->GetRefTypeOfImplType(1, &reference) && coclass->GetImplTypeFlags(1, &flags);
-    return out + (none ? "; none after it\n" : "; more\n");
-  }
   if (command == "class-object" || command == "create" || command == "create-inner") {
     // "-" for no place: out stays null then, and a failure that leaves the place as it was (0x1)
     // shows.
@@ -598,47 +564,42 @@ std::string DispatchSession::Do(const Words& w) {
     if (status == S_OK) {
       auto object = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out));
       if (command == "create-inner") m_outer.inner = object.get();
-      if (w.size() > 3)
-        m_objects[w[3]] = {object, command == "create" ? object.As<IRiver>(IID_IRiver).get() : nullptr};
+      if (w.size() > 3) Keep(w[3], object.get());
     }
     return "= " + StatusName(status) + (status != S_OK && out ? " (the place left as it was)" : "") +
            "\n";
   }
-  if (command == "lock") {
+  if (command == "lock")
     return Status(Held(w[1]).As<IClassFactory>(IID_IClassFactory)->LockServer(w[2] == "1"));
-  }
   if (command == "same") {
     const bool same = Held(w[1]).As<IUnknown>(IID_IUnknown).get() ==
                       Held(w[2]).As<IUnknown>(IID_IUnknown).get();
     return same ? "the same object\n" : "different objects\n";
   }
   IDispatch* target = Object(w[1]);
-  if (command == "typeinfo" || command == "doc") {
+  if (command == "typeinfo") {
     ITypeInfo* raw = reinterpret_cast<ITypeInfo*>(0x1);
-    const HRESULT status =
-        target->GetTypeInfo(command == "doc" ? 0 : static_cast<UINT>(std::stoul(w[2])), 0, &raw);
+    const HRESULT status = target->GetTypeInfo(static_cast<UINT>(std::stoul(w[2])), 0, &raw);
     UINT infos = 99;
-    const HRESULT counted = command == "typeinfo" ? target->GetTypeInfoCount(&infos) : S_OK;
-    std::string out = "= " + StatusName(status);
-    if (command == "typeinfo")
-      out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", " + out;
+    const HRESULT counted = target->GetTypeInfoCount(&infos);
+    std::string out = "count " + StatusName(counted) + " " + std::to_string(infos) + ", = " +
+                      StatusName(status);
     if (FAILED(status))
       return out + (raw ? " (the caller's pointer left as it was)\n" : " (no type information)\n");
     auto info = ComPtr<ITypeInfo>::Attach(raw);
     UniqueBstr name, help;
-    const MEMBERID member = command == "doc" ? std::stol(w[2]) : MEMBERID_NIL;
+    const MEMBERID member = w.size() > 3 ? std::stol(w[3]) : MEMBERID_NIL;
     HRESULT documented = info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
     out += "\n  " + StatusName(documented) + " " + Narrow(name.get()) + " \"" + Narrow(help.get()) +
            "\"";
-    if (command == "doc") {
-      BSTR names[4] = {};
-      UINT count = 99;
-      const HRESULT named = info->GetNames(member, w.size() > 3 ? nullptr : names, 4, &count);
-      out += "\n  names " + StatusName(named) + " " + std::to_string(count);
-      for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
-      for (BSTR text : names) SysFreeString(text);
-    }
-    return out + (command == "typeinfo" ? "; " + TypeShown(info.get()) : "") + "\n";
+    if (member == MEMBERID_NIL) return out + "; " + TypeShown(info.get()) + "\n";
+    BSTR names[4] = {};
+    UINT count = 99;
+    const HRESULT named = info->GetNames(member, w.size() > 4 ? nullptr : names, 4, &count);
+    out += "\n  names " + StatusName(named) + " " + std::to_string(count);
+    for (UINT i = 0; i < count && i < 4 && names[i]; ++i) out += " " + Narrow(names[i]);
+    for (BSTR text : names) SysFreeString(text);
+    return out + "\n";
   }
   if (command == "ids") {
     auto has = [&](const char* flag) { return std::find(w.begin(), w.end(), flag) != w.end(); };
