@@ -51,15 +51,15 @@
 //                                  time field shown as T; a size the read wrote is shown),
 //                                  ClearLog; null: the call with a null out-pointer
 //   reg KEY NAME                   a value of HKEY_LOCAL_MACHINE\KEY ("<missing>")
-//   reg-set KEY NAME TEXT / reg-readonly KEY
+//   reg-readonly KEY               the key made read-only
 //   select N|none                  controller N selected as the component selects it, or the
 //                                  selection forgotten (the next one opens the library again)
 //   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
 //                                  order, or "(none)"
 //   poll PATH enclosure|battery [N]
 //                                  the controller node's sensor poll N times (1); what each gave
-//   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
-//                                  none; with names, its entries read through get
+//   held PATH [NAME...]            the node kept by hold: the same as at PATH now or another;
+//                                  with names, its entries read through get
 //   nodes                          controllers discovered, controller and array nodes alive
 //   qi NAME INTERFACE...           the pointer the root's cd hands out for its link NAME (p1),
 //                                  then each interface asked of what the one before gave: the
@@ -202,7 +202,7 @@ std::string AgentSession::Attempt(const std::string& typed) {
   try {
     if (words.empty()) throw Usage{"an empty command"};
     // The text after the command's fixed words, as typed (JSON, an argument with spaces).
-    std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
+    std::string rest = After(line, words[0] == "invoke" ? 3 : 1);
     std::string out = Do(words, rest);
     if (then) {
       Words get{"get", words.size() > 1 ? words[1] : ""};
@@ -472,15 +472,13 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       const std::string entry =
           command == "get" ? "@@" + Get(node.get(), w[i]) : Entry(node.get(), w[i]);
       const std::string value = entry.substr(entry.find('@', entry.find('@') + 1) + 1);
-      const std::string shown = w[i] == "handle" ? m_handles.Shown(value) : value;
-      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + shown + "\n";
+      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + value + "\n";
     }
   } else if (command == "invoke") {
     std::string argument =
         rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
     for (std::size_t open; (open = argument.find('{')) != std::string::npos;) {
       const std::size_t close = argument.find('}', open);
-      if (close == std::string::npos) throw Usage{"invoke: a { without its }"};
       argument.replace(open, close - open + 1,
                        HandleNumber(Node(argument.substr(open + 1, close - open - 1)).get()));
     }
@@ -606,8 +604,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     out = Status(Log(w.at(1))->ClearLog());
   } else if (command == "reg") {
     out = GetString(HKEY_LOCAL_MACHINE, w.at(1), w.at(2).c_str()) + "\n";
-  } else if (command == "reg-set") {
-    SetString(HKEY_LOCAL_MACHINE, w.at(1), w.at(2).c_str(), rest);
   } else if (command == "reg-readonly") {
     m_registry.MakeReadOnly(HKEY_LOCAL_MACHINE, w.at(1));
   } else if (command == "select") {
@@ -638,13 +634,8 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     if (m_held.first != w.at(1)) throw Usage{w[1] + " is not held"};
     for (std::size_t i = 2; i < w.size(); ++i)
       out += w[i] + " = " + Get(m_held.second.get(), w[i]) + "\n";
-    if (w.size() == 2) {
-      try {
-        out = Node(w.at(1)).get() == m_held.second.get() ? "the same node\n" : "another node\n";
-      } catch (const std::runtime_error&) {
-        out = "no node there now\n";
-      }
-    }
+    if (w.size() == 2)
+      out = Node(w[1]).get() == m_held.second.get() ? "the same node\n" : "another node\n";
   } else if (command == "nodes") {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
