@@ -38,12 +38,12 @@
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
-//   clock                          (POSIX) the manual clock, at 2023-11-14 22:13:20 UTC; the
-//                                  controllers of later scenarios follow it, the records' times
-//                                  are shown as T+SECONDS from the scenario's start
-//   tick [MS...]                   MS (1000) pass on the manual clock and the thread's queue is
-//                                  pumped as the agent's message loop pumps it: the messages
-//                                  dispatched; then the next MS
+//   tick [MS...]                   (POSIX) MS (1000) pass on the manual clock and the thread's
+//                                  queue is pumped as the agent's message loop pumps it: the
+//                                  messages dispatched; then the next MS. The first tick starts
+//                                  the manual clock at 2023-11-14 22:13:20 UTC; the controllers
+//                                  of later scenarios follow it, the records' times are shown as
+//                                  T+SECONDS from the scenario's start
 //   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
 //                                  calls of the functions named)
 //   count PATH [null] / read PATH [N|null] / clear-log PATH
@@ -561,18 +561,15 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   } else if (command == "pass") {
     for (int i = w.size() > 1 ? Number(w[1]) : 1; i > 0; --i)
       PollTimerProc(nullptr, WM_TIMER, PollTimerId(), 0);
-  } else if (command == "clock" || command == "tick") {
+  } else if (command == "tick") {
 #ifdef _WIN32
     throw Usage{"this system has no manual clock"};
 #else
-    if (command == "clock") {
-      SwkvTestClockSet(kClockStart);
-      m_clock = true;
-    } else {
-      for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
-        SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[i])) : 1000);
-        out += "dispatched " + std::to_string(PumpMessages()) + "\n";
-      }
+    if (!m_clock) SwkvTestClockSet(kClockStart);
+    m_clock = true;
+    for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
+      SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[i])) : 1000);
+      out += "dispatched " + std::to_string(PumpMessages()) + "\n";
     }
 #endif
   } else if (command == "trace") {
