@@ -20,7 +20,8 @@
 //   on PATH [at N] COMMAND         the command run inside each notification of the sink of
 //                                  "watch PATH", or only the N-th; what it caused and printed
 //                                  follows the notification, indented
-//   hold PATH / unhold PATH        a reference to the node kept, as the agent keeps one
+//   hold PATH                      a reference to the node kept, as the agent keeps one; the
+//                                  node held before let go
 //   fail FUNCTION CONTROLLER CALL [STATUS]
 //   misbehave FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE
 //   clear-faults                   the library's calls fail or misbehave, or no longer
@@ -37,12 +38,12 @@
 //   apply JSON                     a timeline action happens now (or its status, when refused)
 //   advance SECONDS                the controllers' clock moves on
 //   pass [N]                       N polling passes (1), as the timer's dispatch runs them
-//   clock                          (POSIX) the manual clock, at 2023-11-14 22:13:20 UTC; the
-//                                  controllers of later scenarios follow it, the records' times
-//                                  are shown as T+SECONDS from the scenario's start
-//   tick [MS...]                   MS (1000) pass on the manual clock and the thread's queue is
-//                                  pumped as the agent's message loop pumps it: the messages
-//                                  dispatched; then the next MS
+//   tick [MS...]                   (POSIX) MS (1000) pass on the manual clock and the thread's
+//                                  queue is pumped as the agent's message loop pumps it: the
+//                                  messages dispatched; then the next MS. The first tick starts
+//                                  the manual clock at 2023-11-14 22:13:20 UTC; the controllers
+//                                  of later scenarios follow it, the records' times are shown as
+//                                  T+SECONDS from the scenario's start
 //   trace on|off [FUNCTION...]     the library calls of each command shown after it (only the
 //                                  calls of the functions named)
 //   count PATH [null] / read PATH [N|null] / clear-log PATH
@@ -50,24 +51,20 @@
 //                                  time field shown as T; a size the read wrote is shown),
 //                                  ClearLog; null: the call with a null out-pointer
 //   reg KEY NAME                   a value of HKEY_LOCAL_MACHINE\KEY ("<missing>")
-//   reg-set KEY NAME TEXT / reg-readonly KEY
-//   reg-delete KEY                 the key and all below it removed
-//   model FILE|JSON                the library's model replaced, the tree kept; the selection
-//                                  forgotten, as in a new process
+//   reg-readonly KEY               the key made read-only
 //   select N|none                  controller N selected as the component selects it, or the
 //                                  selection forgotten (the next one opens the library again)
 //   links PATH [KIND]              the names of the node's child links (to nodes of KIND), in
 //                                  order, or "(none)"
 //   poll PATH enclosure|battery [N]
 //                                  the controller node's sensor poll N times (1); what each gave
-//   held PATH [NAME...]            the node kept by hold: the same as at PATH now, another or
-//                                  none; with names, its entries read through get
+//   held PATH [NAME...]            the node kept by hold: the same as at PATH now or another;
+//                                  with names, its entries read through get
 //   nodes                          controllers discovered, controller and array nodes alive
-//   locks                          the module's locks beyond those at the session's start
-//   qi PATH INTERFACE...           the pointer cd hands out for the node (p1), then each
-//                                  interface asked of what the one before gave: the pointer
-//                                  (pN, numbered as they first appear) and its count, or the
-//                                  refusal
+//   qi NAME INTERFACE...           the pointer the root's cd hands out for its link NAME (p1),
+//                                  then each interface asked of what the one before gave: the
+//                                  pointer (pN, numbered as they first appear) and its count,
+//                                  or the refusal
 //   release                        the tree, the sinks and the nodes held released
 //   call FUNCTION ARG...           a library function called directly, as the component never
 //                                  calls it: numbers, "null" for a null pointer, '' for an empty
@@ -86,7 +83,6 @@
 #include <regex>
 #include <sstream>
 
-#include "com/module_lock.h"
 #include "events/poll_timer.h"
 #include "events/polled_nodes.h"
 #include "platform/system_time.h"
@@ -106,9 +102,7 @@ std::string Status(HRESULT status) {
 
 int Number(const std::string& word) { return static_cast<int>(std::stol(word, nullptr, 0)); }
 
-struct Usage {
-  std::string text;
-};
+using Usage = std::runtime_error;
 
 #ifndef _WIN32
 constexpr std::uint64_t kClockStart = 1700000000000;  // 2023-11-14 22:13:20 UTC
@@ -167,7 +161,6 @@ AgentSession::AgentSession(std::string tracePath, std::string folder)
   std::remove(m_tracePath.c_str());
   SetEnv("SWKV_SIM_TRACE", m_tracePath.c_str());
   if (!m_process) simReset();
-  m_locks = ModuleLockCount();
   m_shownBefore = SetMessageHandler([this](std::string_view text) {
     m_messages.push_back("message: " + std::string(text));
   });
@@ -192,7 +185,7 @@ void AgentSession::Release() {
   m_actions.clear();
   m_reactions.clear();
   m_sinks.clear();
-  m_held.clear();
+  m_held = {};
   m_root = nullptr;
 }
 
@@ -209,7 +202,7 @@ std::string AgentSession::Attempt(const std::string& typed) {
   try {
     if (words.empty()) throw Usage{"an empty command"};
     // The text after the command's fixed words, as typed (JSON, an argument with spaces).
-    std::string rest = After(line, words[0] == "invoke" || words[0] == "reg-set" ? 3 : 1);
+    std::string rest = After(line, words[0] == "invoke" ? 3 : 1);
     std::string out = Do(words, rest);
     if (then) {
       Words get{"get", words.size() > 1 ? words[1] : ""};
@@ -218,8 +211,6 @@ std::string AgentSession::Attempt(const std::string& typed) {
       out += Do(get, "");
     }
     return out;
-  } catch (const Usage& usage) {
-    return "usage: " + usage.text + "\n";
   } catch (const std::exception& e) {
     return "usage: " + std::string(e.what()) + "\n";
   }
@@ -462,48 +453,39 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
   };
   std::string out;
   if (command == "scenario") {
-    need(1, "FILE|JSON");
     Start(rest);
   } else if (command == "build") {
     m_sinks.clear();
     m_root = ComPtr<RootNode>(RootNode::New());
   } else if (command == "ls") {
-    need(1, "PATH");
-    for (const std::string& entry : Dir(Node(w[1]).get()))
+    for (const std::string& entry : Dir(Node(w.at(1)).get()))
       out += (entry.starts_with("handle@") ? "handle@pr-@" + m_handles.Shown(entry.substr(11))
                                            : entry) +
              "\n";
   } else if (command == "tree") {
-    need(1, "PATH");
     std::set<std::string> seen;
-    out = Tree(Node(w[1]).get(), 0, seen);
+    out = Tree(Node(w.at(1)).get(), 0, seen);
   } else if (command == "get" || command == "shown") {
-    need(2, "PATH NAME...");
-    ComPtr<IRiver> node = Node(w[1]);
+    ComPtr<IRiver> node = Node(w.at(1));
     for (std::size_t i = 2; i < w.size(); ++i) {
       // As a listing's entry, NAME@ACCESS@VALUE; none ("-") when the listing has no such name.
       const std::string entry =
           command == "get" ? "@@" + Get(node.get(), w[i]) : Entry(node.get(), w[i]);
       const std::string value = entry.substr(entry.find('@', entry.find('@') + 1) + 1);
-      const std::string shown = w[i] == "handle" ? m_handles.Shown(value) : value;
-      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + shown + "\n";
+      out += entry.empty() ? w[i] + " -\n" : w[i] + " = " + value + "\n";
     }
   } else if (command == "invoke") {
-    need(2, "PATH ACTION [ARGUMENT]");
     std::string argument =
         rest.starts_with("@") ? Get(Node(rest.substr(1)).get(), "handle") : rest;
     for (std::size_t open; (open = argument.find('{')) != std::string::npos;) {
       const std::size_t close = argument.find('}', open);
-      if (close == std::string::npos) throw Usage{"invoke: a { without its }"};
       argument.replace(open, close - open + 1,
                        HandleNumber(Node(argument.substr(open + 1, close - open - 1)).get()));
     }
-    out = Status(Invoke(Node(w[1]).get(), w[2], argument));
+    out = Status(Invoke(Node(w.at(1)).get(), w.at(2), argument));
   } else if (command == "refresh") {
-    need(1, "PATH");
-    out = Status(Node(w[1])->refresh());
+    out = Status(Node(w.at(1))->refresh());
   } else if (command == "watch") {
-    need(1, "PATH...");
     for (std::size_t i = 1; i < w.size(); ++i) {
       ComPtr<RecordingSink> sink = RecordingSink::Create();
       const std::string label = w[i];
@@ -515,29 +497,22 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       m_sinks.emplace_back(label, sink);
     }
   } else if (command == "on") {
-    need(2, "PATH [at N] COMMAND");
-    const bool at = w[2] == "at";
-    if (at) need(4, "PATH at N COMMAND");
-    m_actions[w[1]].emplace_back(at ? Number(w[3]) : 0, After(rest, at ? 3 : 1));
+    const bool at = w.at(2) == "at";
+    m_actions[w.at(1)].emplace_back(at ? Number(w.at(3)) : 0, After(rest, at ? 3 : 1));
   } else if (command == "hold") {
-    need(1, "PATH");
-    m_held[w[1]] = Node(w[1]);
-  } else if (command == "unhold") {
-    need(1, "PATH");
-    m_held.erase(w[1]);
+    m_held = {w.at(1), Node(w[1])};
   } else if (command == "fail") {
-    need(3, "FUNCTION CONTROLLER CALL [STATUS]");
-    out = SimRefusal(simFailCall(w[1].c_str(), Number(w[2]), Number(w[3]),
+    out = SimRefusal(simFailCall(w.at(1).c_str(), Number(w.at(2)), Number(w.at(3)),
                                  w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
   } else if (command == "misbehave") {
-    need(6, "FUNCTION CONTROLLER CALL count|unterminated|output|silent OUTPUT VALUE");
-    int kind = w[4] == "count"          ? SIM_MISBEHAVE_COUNT
-               : w[4] == "unterminated" ? SIM_MISBEHAVE_UNTERMINATED
-               : w[4] == "output"       ? SIM_MISBEHAVE_OUTPUT
-               : w[4] == "silent"       ? SIM_MISBEHAVE_SILENT
-                                        : 0;
+    const std::string& how = w.at(4);
+    int kind = how == "count"          ? SIM_MISBEHAVE_COUNT
+               : how == "unterminated" ? SIM_MISBEHAVE_UNTERMINATED
+               : how == "output"       ? SIM_MISBEHAVE_OUTPUT
+               : how == "silent"       ? SIM_MISBEHAVE_SILENT
+                                       : 0;
     out = SimRefusal(simMisbehave(w[1].c_str(), Number(w[2]), Number(w[3]),
-                                  kind ? kind : Number(w[4]), Number(w[5]), Number(w[6])));
+                                  kind ? kind : Number(how), Number(w.at(5)), Number(w.at(6))));
   } else if (command == "clear-faults") {
     simClearFaults();
   } else if (command == "case") {
@@ -553,7 +528,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       throw Usage{command + " FUNCTION V... -> [get|invoke] PATH [ACTION] NAME..."};
     simClearFaults();
     for (auto value = w.begin() + 2; value != arrow; ++value) {
-      const char* function = w[1].c_str();
+      const char* function = w.at(1).c_str();
       if (*value == "-") continue;
       if (value->starts_with("fail:"))
         out += SimRefusal(simFailCall(function, -1, 0, Number(value->substr(5))));
@@ -580,41 +555,33 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
       out += Do(shown, "");
     }
   } else if (command == "apply") {
-    need(1, "JSON");
     out = SimRefusal(simApply(rest.c_str()));
   } else if (command == "advance") {
-    need(1, "SECONDS");
-    simAdvanceClock(static_cast<std::int64_t>(Number(w[1])) * 1000);
+    simAdvanceClock(static_cast<std::int64_t>(Number(w.at(1))) * 1000);
   } else if (command == "pass") {
     for (int i = w.size() > 1 ? Number(w[1]) : 1; i > 0; --i)
       PollTimerProc(nullptr, WM_TIMER, PollTimerId(), 0);
-  } else if (command == "clock" || command == "tick") {
+  } else if (command == "tick") {
 #ifdef _WIN32
     throw Usage{"this system has no manual clock"};
 #else
-    if (command == "clock") {
-      SwkvTestClockSet(kClockStart);
-      m_clock = true;
-    } else {
-      for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
-        SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[i])) : 1000);
-        out += "dispatched " + std::to_string(PumpMessages()) + "\n";
-      }
+    if (!m_clock) SwkvTestClockSet(kClockStart);
+    m_clock = true;
+    for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
+      SwkvTestClockAdvance(w.size() > 1 ? static_cast<std::uint64_t>(Number(w[i])) : 1000);
+      out += "dispatched " + std::to_string(PumpMessages()) + "\n";
     }
 #endif
   } else if (command == "trace") {
-    need(1, "on|off");
     NewTraceLines();
-    m_tracing = w[1] == "on";
+    m_tracing = w.at(1) == "on";
     m_traceOnly = std::set<std::string>(w.begin() + 2, w.end());
   } else if (command == "count") {
-    need(1, "PATH [null]");
     ULONG count = 0xDEADBEEF;
-    HRESULT status = Log(w[1])->GetNewCount(w.size() > 2 ? nullptr : &count);
+    HRESULT status = Log(w.at(1))->GetNewCount(w.size() > 2 ? nullptr : &count);
     out = (w.size() > 2 ? "" : std::to_string(count) + " ") + Status(status);
   } else if (command == "read") {
-    need(1, "PATH [N|null]");
-    ComPtr<IEventLog> log = Log(w[1]);
+    ComPtr<IEventLog> log = Log(w.at(1));
     ULONG size = 77;
     if (w.size() > 2 && w[2] == "null") out = Status(log->ReadEventLog(nullptr, &size));
     for (int i = w.size() > 2 ? (w[2] == "null" ? 0 : Number(w[2])) : 1; i > 0; --i) {
@@ -631,101 +598,68 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     }
     if (size != 77) out += "size written: " + std::to_string(size) + "\n";
   } else if (command == "clear-log") {
-    need(1, "PATH");
-    out = Status(Log(w[1])->ClearLog());
+    out = Status(Log(w.at(1))->ClearLog());
   } else if (command == "reg") {
-    need(2, "KEY NAME");
-    out = GetString(HKEY_LOCAL_MACHINE, w[1], w[2].c_str()) + "\n";
-  } else if (command == "reg-set") {
-    need(3, "KEY NAME TEXT");
-    SetString(HKEY_LOCAL_MACHINE, w[1], w[2].c_str(), rest);
+    out = GetString(HKEY_LOCAL_MACHINE, w.at(1), w.at(2).c_str()) + "\n";
   } else if (command == "reg-readonly") {
-    need(1, "KEY");
-    m_registry.MakeReadOnly(HKEY_LOCAL_MACHINE, w[1]);
-  } else if (command == "reg-delete") {
-    need(1, "KEY");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, w[1].c_str());
-  } else if (command == "model") {
-    need(1, "FILE|JSON");
-    out = LoadModel(rest);
-    ResetSelection();
+    m_registry.MakeReadOnly(HKEY_LOCAL_MACHINE, w.at(1));
   } else if (command == "select") {
-    need(1, "N|none");
-    if (w[1] == "none")
+    if (w.at(1) == "none")
       ResetSelection();
-    else if (!SelectController(Number(w[1])))
+    else if (!SelectController(Number(w.at(1))))
       out = "not selected\n";
   } else if (command == "links") {
-    need(1, "PATH [KIND]");
     const std::string tail = "@o--@" + (w.size() > 2 ? w[2] : std::string());
-    for (const std::string& entry : Dir(Node(w[1]).get()))
+    for (const std::string& entry : Dir(Node(w.at(1)).get()))
       if (w.size() > 2 ? entry.ends_with(tail) : entry.find(tail) != std::string::npos)
         out += (out.empty() ? "" : " ") + entry.substr(0, entry.find('@'));
     out += out.empty() ? "(none)\n" : "\n";
   } else if (command == "poll") {
-    need(2, "PATH enclosure|battery [N]");
-    auto* controller = dynamic_cast<ControllerNode*>(static_cast<CRiver*>(Node(w[1]).get()));
+    auto* controller = dynamic_cast<ControllerNode*>(static_cast<CRiver*>(Node(w.at(1)).get()));
     if (!controller) throw Usage{w[1] + " is no controller"};
     int last = -1, times = 0;
     auto flush = [&] {
       if (times) out += std::to_string(last) + (times > 1 ? " (" + std::to_string(times) + " times)\n" : "\n");
     };
     for (int i = w.size() > 3 ? Number(w[3]) : 1; i > 0; --i) {
-      int result = w[2] == "battery" ? controller->BatteryPoll() : controller->EnclosurePoll();
+      int result = w.at(2) == "battery" ? controller->BatteryPoll() : controller->EnclosurePoll();
       if (result != last) flush(), last = result, times = 0;
       ++times;
     }
     flush();
   } else if (command == "held") {
-    need(1, "PATH [NAME...]");
-    auto it = m_held.find(w[1]);
-    if (it == m_held.end()) throw Usage{w[1] + " is not held"};
+    if (m_held.first != w.at(1)) throw Usage{w[1] + " is not held"};
     for (std::size_t i = 2; i < w.size(); ++i)
-      out += w[i] + " = " + Get(it->second.get(), w[i]) + "\n";
-    if (w.size() == 2) {
-      try {
-        out = Node(w[1]).get() == it->second.get() ? "the same node\n" : "another node\n";
-      } catch (const Usage&) {
-        out = "no node there now\n";
-      }
-    }
+      out += w[i] + " = " + Get(m_held.second.get(), w[i]) + "\n";
+    if (w.size() == 2)
+      out = Node(w[1]).get() == m_held.second.get() ? "the same node\n" : "another node\n";
   } else if (command == "nodes") {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
           std::to_string(ArrayNodeList().size()) + "\n";
-  } else if (command == "locks") {
-    out = "module locks " + std::to_string(ModuleLockCount() - m_locks) + "\n";
   } else if (command == "qi") {
-    need(2, "PATH INTERFACE...");
     static const std::map<std::string, IID> kInterfaces = {
         {"IUnknown", IID_IUnknown}, {"IRiver", IID_IRiver}, {"IEventLog", IID_IEventLog},
         {"IDispatch", IID_IDispatch}, {"IConnectionPointContainer", IID_IConnectionPointContainer}};
-    const std::size_t slash = w[1].rfind('/');
-    UniqueBstr name = UniqueBstr::FromAnsi(slash == std::string::npos ? w[1] : w[1].substr(slash + 1));
     std::vector<ComPtr<IUnknown>> held(1);  // every pointer handed out, kept to the end
     std::vector<IUnknown*> seen;            // the different ones, in order
-    HRESULT status = Node(slash == std::string::npos ? "/" : w[1].substr(0, slash))
-                         ->cd(name.get(), held[0].put());
-    if (FAILED(status)) throw Usage{"cd refused: " + Hex(static_cast<std::uint32_t>(status), 8)};
-    auto shown = [&](IUnknown* part) {
-      auto at = std::find(seen.begin(), seen.end(), part);
-      if (at == seen.end()) at = seen.insert(seen.end(), part);
-      part->AddRef();
-      return "p" + std::to_string(at - seen.begin() + 1) + ", count " +
-             std::to_string(part->Release()) + "\n";
-    };
-    out = "cd = " + shown(held[0].get());
-    for (std::size_t i = 2; i < w.size(); ++i) {
-      if (!kInterfaces.count(w[i])) throw Usage{"qi: no interface " + w[i]};
+    Node("/")->cd(UniqueBstr::FromAnsi(w.at(1)).get(), held[0].put());
+    if (!held[0]) throw Usage{"cd refused " + w[1]};
+    for (std::size_t i = 1; i < w.size(); ++i) {
       void* part = reinterpret_cast<void*>(1);
-      status = held.back()->QueryInterface(kInterfaces.at(w[i]), &part);
+      const HRESULT status =
+          i == 1 ? S_OK : held.back()->QueryInterface(kInterfaces.at(w[i]), &part);
       if (FAILED(status)) {
         out += w[i] + " refused " + Hex(static_cast<std::uint32_t>(status), 8) +
                (part ? ", out written\n" : "\n");
         continue;
       }
-      held.push_back(ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(part)));
-      out += w[i] + " = " + shown(held.back().get());
+      if (i > 1) held.push_back(ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(part)));
+      auto at = std::find(seen.begin(), seen.end(), held.back().get());
+      if (at == seen.end()) at = seen.insert(seen.end(), held.back().get());
+      held.back()->AddRef();
+      out += (i == 1 ? "cd" : w[i]) + " = p" + std::to_string(at - seen.begin() + 1) +
+             ", count " + std::to_string(held.back()->Release()) + "\n";
     }
   } else if (command == "release") {
     Release();
@@ -733,7 +667,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     need(1, "FUNCTION ARG...");
     out = CallLibrary(w);
   } else if (command == "silent") {
-    need(1, "FUNCTION...");
     for (std::size_t i = 1; i < w.size(); ++i)
       out += SimRefusal(simMisbehave(w[i].c_str(), -1, 0, SIM_MISBEHAVE_SILENT, 0, 0));
     out += Do({"build"}, "");

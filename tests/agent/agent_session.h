@@ -76,9 +76,8 @@ class AgentSession {
   std::vector<std::pair<std::string, ComPtr<RecordingSink>>> m_sinks;
   std::map<std::string, std::vector<std::pair<int, std::string>>> m_actions;  // by "on": N, command
   std::map<std::string, int> m_reactions;  // by "on": the notifications or messages seen
-  long m_locks = 0;                        // the module's lock count when the session began
-  bool m_clock = false;                    // the manual clock started ("clock")
-  std::map<std::string, ComPtr<IRiver>> m_held;
+  bool m_clock = false;                    // the manual clock started (the first "tick")
+  std::pair<std::string, ComPtr<IRiver>> m_held;  // the node kept by "hold", at its path
   HandleOrdinals m_handles;
   std::string m_folder;                  // what "$TMP" stands for
   std::int64_t m_origin = 0;             // the clock when the scenario loaded

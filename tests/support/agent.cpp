@@ -20,7 +20,6 @@ std::string StatusName(HRESULT status) {
   static const std::pair<HRESULT, const char*> kNames[] = {
       {S_OK, "S_OK"},
       {S_FALSE, "S_FALSE"},
-      {E_FAIL, "E_FAIL"},
       {E_POINTER, "E_POINTER"},
       {E_INVALIDARG, "E_INVALIDARG"},
       {E_NOINTERFACE, "E_NOINTERFACE"},
@@ -65,12 +64,6 @@ std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
   BSTR agentBuffer = buffer.get();
   node->get(bname.get(), &agentBuffer);
   return Narrow(buffer.get());
-}
-
-HRESULT Set(IRiver* node, std::string_view name, std::string_view value) {
-  UniqueBstr bname = UniqueBstr::FromAnsi(name);
-  UniqueBstr bvalue = UniqueBstr::FromAnsi(value);
-  return node->set(bname.get(), bvalue.get(), 0);
 }
 
 HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument) {

@@ -29,7 +29,6 @@ int PumpMessages();
 // get into an agent buffer of the given length; the text as the agent would see it (empty for no
 // node).
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength = 1024);
-HRESULT Set(IRiver* node, std::string_view name, std::string_view value);
 HRESULT Invoke(IRiver* node, std::string_view name, std::string_view argument = {});
 // cd to a child; null when refused.
 ComPtr<IRiver> Cd(IRiver* node, std::string_view name);
