@@ -367,7 +367,7 @@ std::string AgentSession::CallLibrary(const Words& w) {
   // The outputs start as 0x2A bytes: a failed call must write none of them.
   constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
   std::int32_t value = kUnwritten, index = 0, *selection = &index;
-  std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[4];
+  std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[2];
   RaArrayInfo info{};
   RaEventRecord records[RA_MAX_EVENTS];
   std::memset(u, 0x2A, sizeof u);
@@ -404,8 +404,6 @@ std::string AgentSession::CallLibrary(const Words& w) {
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
   } else if (f == "raGetArrayStatus") {
     status = raGetArrayStatus(arg(0), &u[0], &u[1], &value);
-  } else if (f == "raGetDiskStatus") {
-    status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
   } else if (f == "raRenameArray") {
     status = raRenameArray(arg(0), text(1));
   } else if (f == "raArrayRebuildDisk") {
