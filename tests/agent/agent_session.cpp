@@ -67,8 +67,7 @@
 //                                  or the refusal
 //   release                        the tree, the sinks and the nodes held released
 //   call FUNCTION ARG...           a library function called directly, as the component never
-//                                  calls it: numbers, "null" for a null pointer, '' for an empty
-//                                  text, disk lists as 0,1,2 ("-": none; null: none, counted 2);
+//                                  calls it: numbers, '' for an empty text, disk lists as 0,1,2;
 //                                  the call's trace line follows, then what the trace does not
 //                                  show (lists, texts, records)
 #include "tests/agent/agent_session.h"
@@ -345,61 +344,47 @@ std::string AgentSession::CallLibrary(const Words& w) {
     return w[i + 2];
   };
   auto arg = [&](std::size_t i) { return static_cast<std::int32_t>(std::stoll(word(i), nullptr, 0)); };
-  auto null = [&](std::size_t i) { return w.size() > i + 2 && w[i + 2] == "null"; };
   std::string typed;  // the one text argument
-  auto text = [&](std::size_t i) -> const char* {
-    if (null(i)) return nullptr;
+  auto text = [&](std::size_t i) {
     typed = word(i) == "''" ? "" : Unescaped(word(i));
     return typed.c_str();
   };
   std::vector<std::uint32_t> disks;
-  auto list = [&](std::size_t i) -> const std::uint32_t* {
-    if (null(i)) return nullptr;
-    std::istringstream in(word(i) == "-" ? std::string() : word(i));
+  auto list = [&](std::size_t i) {
+    std::istringstream in(word(i));
     for (std::string item; std::getline(in, item, ',');) disks.push_back(Number(item));
     return disks.data();
   };
   // The outputs start as 0x2A bytes: a failed call must write none of them.
   constexpr std::int32_t kUnwritten = 0x2A2A2A2A;
   std::int32_t value = kUnwritten, index = 0, *selection = &index;
-  std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[4];
-  char name[RA_NAME_SIZE] = {};
+  std::uint32_t count = kUnwritten, items[RA_MAX_LIST], u[2];
   RaArrayInfo info{};
   RaEventRecord records[RA_MAX_EVENTS];
   std::memset(u, 0x2A, sizeof u);
   std::int32_t status = -1;
   std::string shown;
-  auto listed = [&] {
-    shown = "->";
-    for (std::uint32_t i = 0; i < count && i < RA_MAX_LIST; ++i) {
-      shown += ' ';
-      shown += std::to_string(items[i]);
-    }
-  };
   if (f == "raNeedUpdate") {
     status = raNeedUpdate(&value);
-  } else if (f == "raGetDiskTiming" || f == "raEnclosureType") {
-    status = (f == "raEnclosureType" ? raEnclosureType : raGetDiskTiming)(
-        arg(0), null(1) ? nullptr : &value);
   } else if (f == "raInitialize") {
-    index = null(0) ? 0 : arg(0);
-    status = raInitialize(null(0) ? nullptr : &selection);
+    index = arg(0);
+    status = raInitialize(&selection);
   } else if (f == "raTerminate") {
     status = raTerminate(selection);
   } else if (f == "raClearLog") {
     status = raClearLog();
   } else if (f == "raGetEvents") {
-    status = raGetEvents(null(0) ? nullptr : records, &value);
+    status = raGetEvents(records, &value);
     for (std::int32_t i = 0; status == 0 && i < value && i < RA_MAX_EVENTS; ++i)
       shown += (i ? "\n  " : "") + std::to_string(records[i].code) + " " +
                std::to_string(records[i].severityClass) + " " +
                Text(records[i].text, sizeof records[i].text, false);
-  } else if (f == "raEnumerateAllArrays") {
-    status = raEnumerateAllArrays(&count, items);
-    listed();
-  } else if (f == "raEnumerateDisksInArray") {
-    status = raEnumerateDisksInArray(arg(0), &count, items);
-    listed();
+  } else if (f == "raEnumerateAllArrays" || f == "raEnumerateDisksInArray") {
+    status = f == "raEnumerateAllArrays" ? raEnumerateAllArrays(&count, items)
+                                         : raEnumerateDisksInArray(arg(0), &count, items);
+    shown = "->";
+    for (std::uint32_t i = 0; i < count && i < RA_MAX_LIST; ++i)
+      shown += " " + std::to_string(items[i]);
   } else if (f == "raMapLogicalToPhysicalArray") {
     status = raMapLogicalToPhysicalArray(arg(0), &u[0]);
   } else if (f == "raGetArrayInfo") {
@@ -410,12 +395,6 @@ std::string AgentSession::CallLibrary(const Words& w) {
             std::to_string((std::uint64_t{info.sizeHigh} << 32 | info.sizeLow) / 512) + " sectors";
   } else if (f == "raGetArrayStatus") {
     status = raGetArrayStatus(arg(0), &u[0], &u[1], &value);
-  } else if (f == "raGetDiskStatus") {
-    status = raGetDiskStatus(arg(0), &u[0], &u[1], &u[2], &u[3]);
-  } else if (f == "raGetDeviceName") {
-    std::memset(name, 'X', sizeof name);
-    status = raGetDeviceName(arg(0), null(1) ? nullptr : name);
-    shown = "-> " + Text(name, sizeof name);
   } else if (f == "raRenameArray") {
     status = raRenameArray(arg(0), text(1));
   } else if (f == "raArrayRebuildDisk") {
@@ -425,10 +404,10 @@ std::string AgentSession::CallLibrary(const Words& w) {
   } else if (f == "raDeleteArray") {
     status = raDeleteArray(arg(0));
   } else if (f == "raCreateArray") {
-    const std::uint32_t* numbers = list(2);
+    list(2);
     std::vector<std::uint8_t> bytes(disks.begin(), disks.end());
-    status = raCreateArray(text(0), arg(1), static_cast<std::uint8_t>(null(2) ? 2 : bytes.size()),
-                           numbers ? bytes.data() : nullptr, w.size() > 5 ? arg(3) : 0);
+    status = raCreateArray(text(0), arg(1), static_cast<std::uint8_t>(bytes.size()), bytes.data(),
+                           w.size() > 5 ? arg(3) : 0);
   } else if (f == "raExpanConv") {
     status = raExpanConv(arg(0), arg(1), arg(2), list(3), arg(4), arg(5));
   } else {
