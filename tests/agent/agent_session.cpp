@@ -131,12 +131,6 @@ std::string Text(const char* buffer, std::size_t size, bool quoted = true) {
 
 }  // namespace
 
-void ReplaceAll(std::string& text, const std::string& what, const std::string& by) {
-  for (std::size_t at = 0; !what.empty() && (at = text.find(what, at)) != std::string::npos;
-       at += by.size())
-    text.replace(at, what.size(), by);
-}
-
 std::string SimRefusal(std::int32_t status) {
   if (status == 0) return "";
   const std::string error = simLastError();
@@ -231,10 +225,10 @@ void AgentSession::React(const std::string& on, std::vector<std::string>& lines)
 
 std::string AgentSession::Run(const std::string& typed) {
   std::string line = typed;
-  ReplaceAll(line, "$TMP", m_folder);
-  ReplaceAll(line, "$TESTS", SWKV_TESTS_DIR);
+  line = Replaced(line, "$TMP", m_folder);
+  line = Replaced(line, "$TESTS", SWKV_TESTS_DIR);
   const std::string temporary = ".tmp." + std::to_string(ProcessId());
-  ReplaceAll(line, ".tmp.$PID", temporary);
+  line = Replaced(line, ".tmp.$PID", temporary);
   std::string first;
   std::istringstream(line) >> first;
   // What the library prints on stderr for a direct call is shown too.
@@ -248,9 +242,9 @@ std::string AgentSession::Run(const std::string& typed) {
   m_notifications.clear();
   for (const std::string& text : m_messages) out += text + "\n";
   m_messages.clear();
-  ReplaceAll(out, m_folder, "$TMP");
-  ReplaceAll(out, SWKV_TESTS_DIR, "$TESTS");
-  ReplaceAll(out, temporary, ".tmp.$PID");
+  out = Replaced(out, m_folder, "$TMP");
+  out = Replaced(out, SWKV_TESTS_DIR, "$TESTS");
+  out = Replaced(out, temporary, ".tmp.$PID");
   // Why a file could not be read is in the system's own words, which differ between systems.
   // A folder fails to open on one system and to read on another.
   static const std::regex kFileError("cannot (open|read) (\\$TMP/[^:]*): [^;\n]*");
@@ -289,7 +283,7 @@ void AgentSession::Start(const std::string& scenarioFile) {
 }
 
 std::string AgentSession::LoadModel(std::string scenario) {
-  ReplaceAll(scenario, "\\n", "\n");
+  scenario = Replaced(scenario, "\\n", "\n");
   const std::string file = std::string(SWKV_TESTS_DIR) + "/" + scenario;
   const bool text = scenario.starts_with("{") || scenario.starts_with("[");
   const std::string refused =

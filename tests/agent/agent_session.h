@@ -20,8 +20,6 @@ namespace swkv::test {
 
 // The line after its first n words, from the next word on.
 std::string After(const std::string& line, std::size_t n);
-// Every what in text replaced by by.
-void ReplaceAll(std::string& text, const std::string& what, const std::string& by);
 // "" for status 0, or "refused STATUS: REASON" (the simulated library's last error), a line.
 std::string SimRefusal(std::int32_t status);
 

@@ -56,7 +56,7 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     std::filesystem::create_directories(m_folder);
     const std::string file = path(w.at(2));
     std::string text = After(rest, 2);
-    ReplaceAll(text, "\\n", "\n");
+    text = Replaced(text, "\\n", "\n");
     // What was there before goes, a folder too.
     if (w[1] != "append" && w[1] != "show") std::filesystem::remove_all(file);
     if (w[1] == "write" || w[1] == "append") {
@@ -117,7 +117,7 @@ std::string AgentSession::SimCommand(const Words& w, const std::string& rest) {
     const std::string line = After(rest, 1);
     for (int i = 0, n = std::stoi(w.at(1)); i < n; ++i) {
       std::string round = line;
-      ReplaceAll(round, "#", std::to_string(i));
+      round = Replaced(round, "#", std::to_string(i));
       out += Run(round);
     }
   } else if (command == "drain") {

@@ -127,13 +127,6 @@ std::string Show(const std::string& bytes) {
   return out + "\"";
 }
 
-// The text with each FROM in it replaced by TO.
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != text.npos; at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 // The word's bytes: %XX decoded; {TEXT*N} is TEXT N times, each # in it the count from 0
 // ({P#=0;*2} is P0=0;P1=0;); {bytes} is every byte from 0 to 255.
 std::string Decode(const std::string& word) {

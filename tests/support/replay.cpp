@@ -19,6 +19,13 @@ bool SkippedHere([[maybe_unused]] const std::string& name) {
 #endif
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos;
+       at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 std::vector<std::string> SplitWords(const std::string& line) {
   std::istringstream in(line);
   std::vector<std::string> words;

@@ -34,6 +34,9 @@ class HandleOrdinals {
 // go).
 std::vector<std::string> SplitWords(const std::string& line);
 
+// Every occurrence of from in text written as to.
+std::string Replaced(std::string text, const std::string& from, const std::string& to);
+
 // The names (without ".txt") of the sessions in folder, sorted.
 std::vector<std::string> SessionNames(const std::string& folder);
 

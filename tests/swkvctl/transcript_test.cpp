@@ -154,14 +154,6 @@ std::string WithExitCode(const std::string& header, int exitCode) {
   return out + (exitCode != 0 ? "exit: " + std::to_string(exitCode) + "\n" : "");
 }
 
-// Every occurrence of from in text written as to.
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos;
-       at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 // The console session as it runs now: its commands, comments and blank lines, each command with
 // what it printed.
 std::string RunConsole(const CtlSandbox& box, const std::string& session) {
