@@ -53,13 +53,11 @@ struct Fault {
   std::int32_t output = 0;
   std::int32_t value = 0;
 
+  // The fault as sim/sim_control.h numbers it (misbehaviour 0: the call fails).
   std::string Label() const {
-    std::string label = std::string(function->name) + " call " + std::to_string(call);
-    if (kind == 0) return label + " fails";
-    if (kind == SIM_MISBEHAVE_COUNT) return label + " reports count " + std::to_string(value);
-    if (kind == SIM_MISBEHAVE_UNTERMINATED) return label + " leaves its texts unterminated";
-    if (kind == SIM_MISBEHAVE_SILENT) return label + " leaves its values unwritten";
-    return label + " writes " + std::to_string(value) + " as output " + std::to_string(output);
+    return std::string(function->name) + " call " + std::to_string(call) + " misbehaviour " +
+           std::to_string(kind) + " output " + std::to_string(output) + " value " +
+           std::to_string(value);
   }
   void Apply() const {
     if (kind == 0)

@@ -19,22 +19,6 @@ namespace {
 // deeper one would mean a node that links to itself.
 constexpr int kMaxDepth = 8;
 
-// One polling pass a second of the library clock, an event queued every fifth second.
-void Poll(int passes) {
-  for (int pass = 1; pass <= passes; ++pass) {
-    simAdvanceClock(1000);
-    if (pass % 5 == 0) {
-      // Known and unknown codes and severity classes, on either controller.
-      std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
-                          std::to_string((pass * 7) % 32 - 2) + R"(,"severity":)" +
-                          std::to_string(pass % 4) + R"(,"text":"event at second )" +
-                          std::to_string(pass) + R"("}})";
-      simApply(event.c_str());
-    }
-    RunPollingPass();
-  }
-}
-
 }  // namespace
 
 void ResetComponentAndLibrary() {
@@ -114,7 +98,19 @@ void AgentSession::RunAll(int passes) {
   Act("HBA1/Data", "GUI_Status", "");
   Act("HBA1/System", "rename", "Boot");
   Act("HBA2", "DeleteArray", HandleNumber(At("HBA2/Spare").get()));
-  Poll(passes);
+  // One polling pass a second of the library clock, an event queued every fifth second.
+  for (int pass = 1; pass <= passes; ++pass) {
+    simAdvanceClock(1000);
+    if (pass % 5 == 0) {
+      // Known and unknown codes and severity classes, on either controller.
+      std::string event = R"({"controller":)" + std::to_string(pass % 2) + R"(,"event":{"code":)" +
+                          std::to_string((pass * 7) % 32 - 2) + R"(,"severity":)" +
+                          std::to_string(pass % 4) + R"(,"text":"event at second )" +
+                          std::to_string(pass) + R"("}})";
+      simApply(event.c_str());
+    }
+    RunPollingPass();
+  }
   // One read past the count: the agent is expected not to, but may.
   for (const char* name : {"HBA1", "HBA2"})
     m_tally.events += ReadNewEvents(At(name).As<IEventLog>(IID_IEventLog).get(), 1,
