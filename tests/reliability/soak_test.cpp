@@ -13,7 +13,8 @@ namespace swkv::test {
 namespace {
 
 TEST(Soak, PollingAndScrapingForRoundsOfTheTimelineKeepTheHeapFlat) {
-  const SoakFigures f = RunSoak(5 * kSoakRoundSeconds, 10);
+  const SoakFigures f = RunSoak(5 * kSoakRoundSeconds, nullptr, 10);
+  PrintSoakFigures(f, "");
   EXPECT_LE(f.heapEnd, f.heapStart + HeapNoise());
   EXPECT_EQ(f.moduleLocksAfter, 0);
   EXPECT_EQ(f.nodesAliveAfter, 0u);

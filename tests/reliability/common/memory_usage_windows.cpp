@@ -1,8 +1,19 @@
+// windows.h first: psapi.h builds on its types.
+#include <windows.h>
+
 #include <malloc.h>
+#include <psapi.h>
 
 #include "tests/reliability/common/memory_usage.h"
 
 namespace swkv::test {
+
+std::size_t ResidentBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.WorkingSetSize;
+}
 
 std::size_t HeapBytes() {
   // The C runtime's heap, walked block by block.

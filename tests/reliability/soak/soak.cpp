@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,10 +32,12 @@ void Scrape(IRiver* root) {
 
 }  // namespace
 
-SoakFigures RunSoak(std::int64_t passes, int scrapeEvery) {
+SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress,
+                    int scrapeEvery) {
   SoakFigures figures;
   ResetComponentAndLibrary();
   if (simLoadScenarioFile(SWKV_DEFAULT_SCENARIO) != 0) std::abort();  // the library says why
+  figures.residentBefore = ResidentBytes();
   figures.heapBefore = HeapBytes();
 
   {
@@ -74,13 +77,16 @@ SoakFigures RunSoak(std::int64_t passes, int scrapeEvery) {
       ++figures.rounds;
       std::size_t heap = HeapBytes();
       if (round == 0) {
+        figures.residentStart = ResidentBytes();
         figures.heapStart = figures.heapLowest = figures.heapHighest = heap;
       }
+      figures.residentEnd = ResidentBytes();
       figures.heapEnd = heap;
       figures.heapLowest = std::min(figures.heapLowest, heap);
       figures.heapHighest = std::max(figures.heapHighest, heap);
       figures.seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      if (progress) progress(figures);
     }
     for (const LibraryFunction& function : kLibraryFunctions)
       figures.libraryCalls += simCallCount(function.name, -1);
@@ -89,6 +95,23 @@ SoakFigures RunSoak(std::int64_t passes, int scrapeEvery) {
   figures.moduleLocksAfter = ModuleLockCount();
   figures.nodesAliveAfter = ArrayNodeList().size() + ControllerNodeList().size();
   return figures;
+}
+
+void PrintSoakFigures(const SoakFigures& f, const char* prefix) {
+  std::printf(
+      "%s%lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
+      "pass; %lld notifications, %lld events read, %lld scrapes\n",
+      prefix, static_cast<long long>(f.passes), static_cast<long long>(f.rounds), f.seconds,
+      f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
+      f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
+      static_cast<long long>(f.notifications), static_cast<long long>(f.events),
+      static_cast<long long>(f.scrapes));
+  std::printf(
+      "%sheap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
+      "highest %zu); resident: %zu kB, %zu kB, %zu kB\n",
+      prefix, f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest, f.heapHighest,
+      f.residentBefore / 1024, f.residentStart / 1024, f.residentEnd / 1024);
+  std::fflush(stdout);
 }
 
 }  // namespace swkv::test

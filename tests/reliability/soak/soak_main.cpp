@@ -4,30 +4,15 @@
 //     passes: default 100000 (whole rounds of the timeline: rounded up); --scrape: swkvctl
 //     serve's scrape of the whole tree after every pass
 //
-// Prints the figures at the end. Exits with 1 when the heap in use at the end is above its figure
-// after the first round (by more than HeapNoise()), or when nodes or module locks are left after
-// the root was released.
+// Prints the figures after every 50 rounds and at the end. Exits with 1 when the heap in use at
+// the end is above its figure after the first round (by more than HeapNoise()), or when nodes or
+// module locks are left after the root was released.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tests/reliability/common/memory_usage.h"
 #include "tests/reliability/soak/soak.h"
-
-static void PrintFigures(const swkv::test::SoakFigures& f) {
-  std::printf(
-      "soak: %lld passes (%lld rounds) in %.1f s: %.1f us per pass, %.1f library calls per "
-      "pass; %lld notifications, %lld events read, %lld scrapes\n",
-      static_cast<long long>(f.passes), static_cast<long long>(f.rounds), f.seconds,
-      f.passes ? f.seconds * 1e6 / static_cast<double>(f.passes) : 0.0,
-      f.passes ? static_cast<double>(f.libraryCalls) / static_cast<double>(f.passes) : 0.0,
-      static_cast<long long>(f.notifications), static_cast<long long>(f.events),
-      static_cast<long long>(f.scrapes));
-  std::printf(
-      "soak: heap in use: %zu before the tree, %zu after round 1, %zu now (lowest %zu, "
-      "highest %zu)\n",
-      f.heapBefore, f.heapStart, f.heapEnd, f.heapLowest, f.heapHighest);
-}
 
 int main(int argc, char** argv) {
   const bool scrape = argc > 1 && std::string(argv[argc - 1]) == "--scrape";
@@ -43,8 +28,10 @@ int main(int argc, char** argv) {
       "every %d s%s\n",
       passes, swkv::test::kSoakRoundSeconds, scrape ? ", a scrape after every pass" : "");
   std::fflush(stdout);
-  const swkv::test::SoakFigures figures = swkv::test::RunSoak(passes, scrape ? 1 : 0);
-  PrintFigures(figures);
+  swkv::test::SoakFigures figures = swkv::test::RunSoak(passes, [](const auto& f) {
+    if (f.rounds % 50 == 0) swkv::test::PrintSoakFigures(f, "  ");
+  }, scrape ? 1 : 0);
+  swkv::test::PrintSoakFigures(figures, "soak: ");
   std::printf("soak: after the root was released: %ld module locks, %zu nodes listed\n",
               figures.moduleLocksAfter, figures.nodesAliveAfter);
   bool flat = figures.heapEnd <= figures.heapStart + swkv::test::HeapNoise();
