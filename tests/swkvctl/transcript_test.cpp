@@ -188,15 +188,21 @@ TEST_P(TranscriptTest, ReplaysTheSession) {
   const Transcript transcript = Parse(ReadText(path));
   ASSERT_FALSE(transcript.commands.empty()) << path << " holds no prompt line";
 
-  const CtlSandbox box;
-  WriteText(box.Path("scenario.json"),
-            FixedStartScenario(std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
+  const std::string scenario = std::string(SWKV_TESTS_DIR) + (transcript.scenario.empty()
                                                                   ? "/../sim/default_scenario.json"
-                                                                  : "/" + transcript.scenario)));
+                                                                  : "/" + transcript.scenario);
   const std::string shell = "swkvctl register > /dev/null && exec swkvctl --speed max shell --echo";
-  const CtlResult run = transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
-                                           : box.Run(shell, transcript.commands);
-  CheckReplayed(path, WithExitCode(transcript.header, run.exitCode) + run.out);
+  // The sandbox clears the caller's SWKV_ variables, SWKV_UPDATE_TRANSCRIPTS among them, for
+  // as long as it lives: the comparison comes after it.
+  std::string actual;
+  {
+    const CtlSandbox box;
+    WriteText(box.Path("scenario.json"), FixedStartScenario(scenario));
+    const CtlResult run = transcript.console ? CtlResult{0, RunConsole(box, transcript.session)}
+                                             : box.Run(shell, transcript.commands);
+    actual = WithExitCode(transcript.header, run.exitCode) + run.out;
+  }
+  CheckReplayed(path, actual);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, TranscriptTest, ::testing::ValuesIn(SessionNames(kTranscripts)),
