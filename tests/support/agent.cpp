@@ -52,9 +52,7 @@ int PumpMessages() {
 
 std::string Narrow(const OLECHAR* text) {
   if (!text) return {};
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return std::string(AnsiText(text, length).view());
+  return std::string(AnsiText(text, std::char_traits<OLECHAR>::length(text)).view());
 }
 
 std::string Get(IRiver* node, std::string_view name, UINT bufferLength) {
@@ -118,7 +116,6 @@ std::string Entry(IRiver* node, std::string_view name) {
 }
 
 std::string HandleNumber(IRiver* node) {
-  if (!node) return {};
   const std::string handle = Get(node, "handle");
   return handle.substr(0, handle.find(';'));
 }

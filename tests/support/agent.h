@@ -41,7 +41,7 @@ std::vector<std::string> Entries(IUnknown* listing);
 // The entry "name@access@value" of one name, or empty when there is none.
 std::string Entry(IRiver* node, std::string_view name);
 // The number part of the node's handle ("1234;28" gives "1234"), as an action's argument names
-// the node; empty for no node.
+// the node; empty for no node (Get gives nothing then).
 std::string HandleNumber(IRiver* node);
 
 // What one ReadEventLog call gave the agent.

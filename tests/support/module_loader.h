@@ -15,7 +15,7 @@ class LoadedModule {
   LoadedModule& operator=(const LoadedModule&) = delete;
 
   // Copies the file at path into a fresh temporary directory and loads the copy; false (with
-  // the reason in error()) when it cannot.
+  // the reason in error()) when it cannot be loaded.
   bool LoadCopy(const std::string& path);
   // Unloads the module and removes the copy, if any.
   void Unload();

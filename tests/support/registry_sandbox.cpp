@@ -26,9 +26,7 @@ std::string GetString(HKEY hive, const std::string& path, const char* name) {
   if (RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
     return "<missing>";
   std::string data(size, '\0');
-  if (RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data.data()),
-                       &size) != ERROR_SUCCESS)
-    return "<unreadable>";
+  RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data.data()), &size);
   data.resize(size);
   if (!data.empty() && data.back() == '\0') data.pop_back();
   return data;

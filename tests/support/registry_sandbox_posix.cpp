@@ -12,17 +12,14 @@ namespace swkv::test {
 
 RegistrySandbox::RegistrySandbox() {
   std::string pattern = std::filesystem::temp_directory_path() / "swkv-registry-XXXXXX";
-  if (!::mkdtemp(pattern.data())) {
-    ADD_FAILURE() << "cannot make a temporary directory from " << pattern;
-    return;
-  }
+  EXPECT_NE(::mkdtemp(pattern.data()), nullptr) << "cannot make a directory from " << pattern;
   m_root = pattern;
   m_environment.Set("SWKV_REGISTRY_ROOT", m_root.c_str());
 }
 
 RegistrySandbox::~RegistrySandbox() {
   std::error_code ignored;
-  if (!m_root.empty()) std::filesystem::remove_all(m_root, ignored);
+  std::filesystem::remove_all(m_root, ignored);
 }
 
 void RegistrySandbox::MakeReadOnly(HKEY hive, const std::string& path) {

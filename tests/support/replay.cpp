@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "tests/support/files.h"
-#include "tests/support/text_difference.h"
 
 namespace swkv::test {
 
@@ -48,29 +47,37 @@ std::vector<std::string> SessionNames(const std::string& folder) {
 
 namespace {
 
-// The session as it runs now: the file's commands, comments and blank lines, each command
-// followed by what run gave for it (each line with its line end).
-std::string ReplayCommands(const std::string& text,
-                           const std::function<std::string(const std::string&)>& run) {
-  std::istringstream in(text);
-  std::string out;
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("> ")) {
-      out += line + "\n" + run(line.substr(2));
-    } else if (line.empty() || line.starts_with("#")) {
-      out += line + "\n";
-    }
+// "line N:\n  expected: ...\n  actual:   ..." for the first line that differs; a text that ends
+// first shows "(end)" there.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+  std::istringstream want(expected), got(actual);
+  std::string a, b;
+  for (int line = 1;; ++line) {
+    const bool wantMore = static_cast<bool>(std::getline(want, a));
+    if (!wantMore) a = "(end)";
+    if (!std::getline(got, b)) b = "(end)";
+    if (a != b || !wantMore)
+      return "line " + std::to_string(line) + ":\n  expected: " + a + "\n  actual:   " + b;
   }
-  return out;
 }
 
 }  // namespace
 
+// The session as it runs now: the file's commands, comments and blank lines, each command
+// followed by what run gave for it (each line with its line end).
 void CheckSession(const std::string& path,
                   const std::function<std::string(const std::string&)>& run) {
   const std::string expected = ReadText(path);
   ASSERT_NE(expected.find("\n> "), std::string::npos) << path << " holds no command";
-  CheckReplayed(path, ReplayCommands(expected, run));
+  std::istringstream in(expected);
+  std::string out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("> "))
+      out += line + "\n" + run(line.substr(2));
+    else if (line.empty() || line.starts_with("#"))
+      out += line + "\n";
+  }
+  CheckReplayed(path, out);
 }
 
 void CheckReplayed(const std::string& path, const std::string& actual) {

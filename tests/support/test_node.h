@@ -16,10 +16,9 @@ class TestNode : public CRiverNode {
  public:
   // A node of the given class kind, initialised under parent with name (count 0: the creator
   // links it or releases it).
-  static TestNode* Make(CRiver* parent, const std::string& name, std::int32_t kind = 28,
-                        std::int32_t id = 0) {
+  static TestNode* Make(CRiver* parent, const std::string& name, std::int32_t kind = 28) {
     auto* node = Unlinked(name, kind);
-    node->Init(parent, name, id, 0, 0);
+    node->Init(parent, name, 0, 0, 0);
     return node;
   }
   // A node never initialised, known by label alone.
