@@ -94,9 +94,6 @@ void NameTheRun() {
 }
 #endif
 
-// SWKV_SWEEP=full: every call of every function, else its first and its last.
-bool FullSweep() { return GetEnv("SWKV_SWEEP") == "full"; }
-
 class FaultSweep : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -163,7 +160,8 @@ class FaultSweep : public ::testing::Test {
                                       Faults&)>& make) {
     const Outcome clean = Run(nullptr);
     ASSERT_EQ(clean.problems, "") << "the clean session";
-    const bool full = FullSweep();
+    // SWKV_SWEEP=full: every call of every function, else its first and its last.
+    const bool full = GetEnv("SWKV_SWEEP") == "full";
     Faults faults;
     for (const LibraryFunction& f : kLibraryFunctions) {
       const std::int64_t last = clean.calls.at(f.name);
@@ -204,7 +202,7 @@ TEST_F(FaultSweep, EachFunctionFailing) {
 }
 
 TEST_F(FaultSweep, EachFunctionMisbehaving) {
-  const bool full = FullSweep();
+  const bool full = GetEnv("SWKV_SWEEP") == "full";
   Sweep([full](auto& f, std::int64_t call, std::int64_t last, Faults& faults) {
     AddMisbehaviours(f, call, full || call == 1, full || call == last, faults);
   });

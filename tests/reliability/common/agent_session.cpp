@@ -13,14 +13,6 @@
 
 namespace swkv::test {
 
-namespace {
-
-// A walk goes no deeper than the tree can be (root, controller, array or channel, disk); a
-// deeper one would mean a node that links to itself.
-constexpr int kMaxDepth = 8;
-
-}  // namespace
-
 void ResetComponentAndLibrary() {
   // A manual clock from the start: the scenario's timeline falls due at the same pass every run.
   SetEnv("SWKV_SIM_CLOCK", "manual");
@@ -43,7 +35,9 @@ void AgentSession::Walk(IRiver* node, int depth) {
     m_tally.longest = std::max(m_tally.longest, entry.size());
     std::string name = entry.substr(0, entry.find('@'));
     Get(node, name);
-    if (depth < kMaxDepth && entry.find("@o--@") != std::string::npos)
+    // A walk goes no deeper than the tree can be (root, controller, array or channel, disk); a
+    // deeper one would mean a node that links to itself.
+    if (depth < 8 && entry.find("@o--@") != std::string::npos)
       if (ComPtr<IRiver> child = Cd(node, name)) Walk(child.get(), depth + 1);
   }
 }

@@ -19,10 +19,9 @@ std::size_t ResidentBytes() {
   // /proc/self/statm: total pages, resident pages, ...
   std::FILE* statm = std::fopen("/proc/self/statm", "r");
   if (!statm) return 0;
-  unsigned long total = 0, resident = 0;
-  int fields = std::fscanf(statm, "%lu %lu", &total, &resident);
+  unsigned long total = 0, resident = 0;  // 0 when the file says otherwise
+  std::fscanf(statm, "%lu %lu", &total, &resident);
   std::fclose(statm);
-  if (fields != 2) return 0;
   return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 

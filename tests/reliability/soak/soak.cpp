@@ -21,17 +21,6 @@
 
 namespace swkv::test {
 
-namespace {
-
-// One scrape of swkvctl serve: the tree read through IRiver, then the metrics and the verdict.
-void Scrape(IRiver* root) {
-  const ctl::TreeSnapshot tree = ctl::TreeSnapshot::Take(root, "", ctl::kKindRoot);
-  const mon::ScrapeText text = mon::Render(mon::ReadSystemState(tree), nullptr);
-  if (text.metrics.find("swkv_up 1") == std::string::npos) std::abort();
-}
-
-}  // namespace
-
 SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigures&)>& progress,
                     int scrapeEvery) {
   SoakFigures figures;
@@ -48,7 +37,6 @@ SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigu
     ComPtr<RecordingSink> sink = RecordingSink::Create();
     for (const char* name : {"HBA1", "HBA2"}) {
       ComPtr<IRiver> controller = session.At(name);
-      if (!controller) continue;
       logs.push_back(controller.As<IEventLog>(IID_IEventLog));
       sink->AdviseOn(controller.get());
     }
@@ -57,18 +45,19 @@ SoakFigures RunSoak(std::int64_t passes, const std::function<void(const SoakFigu
     auto started = std::chrono::steady_clock::now();
     std::int64_t rounds = (passes + kSoakRoundSeconds - 1) / kSoakRoundSeconds;
     for (std::int64_t round = 0; round < rounds; ++round) {
-      if (round > 0) {
-        // The timeline starts over: the controllers as the scenario describes them at 0 s,
-        // with the library's clock going on.
-        simLoadScenarioFile(SWKV_DEFAULT_SCENARIO);
-      }
+      // From the second round on, the timeline starts over: the controllers as the scenario
+      // describes them at 0 s, with the library's clock going on.
+      if (round > 0) simLoadScenarioFile(SWKV_DEFAULT_SCENARIO);
       for (int second = 0; second < kSoakRoundSeconds; ++second) {
         simAdvanceClock(1000);
         RunPollingPass();
         ++figures.passes;
         for (const auto& log : logs) figures.events += ReadNewEvents(log.get());
         if (scrapeEvery > 0 && figures.passes % scrapeEvery == 0) {
-          Scrape(session.root());
+          // One scrape of swkvctl serve: the tree read through IRiver, the metrics, the verdict.
+          const auto tree = ctl::TreeSnapshot::Take(session.root(), "", ctl::kKindRoot);
+          const mon::ScrapeText text = mon::Render(mon::ReadSystemState(tree), nullptr);
+          if (text.metrics.find("swkv_up 1") == std::string::npos) std::abort();
           ++figures.scrapes;
         }
         figures.notifications += static_cast<std::int64_t>(sink->codes.size());
