@@ -194,8 +194,7 @@ class RegistrySession {
     testing::internal::CaptureStderr();
     std::string out = Execute(line), errors = testing::internal::GetCapturedStderr();
     errors = Replaced(errors, m_sandbox.root(), "$ROOT");
-    if (m_stopped)
-      errors = Replaced(errors, "process " + std::to_string(m_stopped), "process $STOPPED");
+    errors = Replaced(errors, "process " + std::to_string(m_stopped), "process $STOPPED");
     errors = Replaced(errors, "process " + std::to_string(::getpid()), "process $SELF");
     std::istringstream lines(errors);
     for (std::string text; std::getline(lines, text);) out += "stderr: " + text + "\n";
