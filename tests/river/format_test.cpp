@@ -17,7 +17,6 @@ namespace {
 TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
   ComPtr<TestNode> node(TestNode::Make(nullptr, "n"));
   const std::string longText(3000, 'z');
-  const std::string longFormatted = longText + ".";
   const char* volatile none = nullptr;  // not known to the compiler as null
   char nullText[16];
   std::snprintf(nullText, sizeof nullText, "%s", none);
@@ -30,7 +29,7 @@ TEST(SetProperty, StoresWhatTheFormatWritesWhole) {
   node->SetIntProperty("zero", kReadOnly, 0);
   const std::pair<const char*, std::string> expected[] = {
       {"pair", "1234;25"},     {"verbatim", "v1.0 %s %n 100% a%d b"},
-      {"null", nullText},      {"formatted", longFormatted}, {"min", "-2147483648"},
+      {"null", nullText},      {"formatted", longText + "."}, {"min", "-2147483648"},
       {"max", "2147483647"},   {"zero", "0"}};
   for (const auto& [name, value] : expected) EXPECT_EQ(Get(node.get(), name, 4000), value) << name;
 }

@@ -14,7 +14,7 @@
 //                                  '#' before (with ROOM: how many after the zero still do);
 //                                  "null": the agent passes no buffer
 //   set NODE NAME VALUE / invoke NODE NAME [ARGUMENT...]
-//                                  the status; "null" passes a null text, '' is an empty word
+//                                  the status; "null" passes a null text, "" is an empty word
 //   cd NEW NODE NAME               the child the agent gets, kept as NEW
 //   find NODE NAME...              GetChild of each name: the child linked there or none
 //   enum E NODE                    a dir enumerator kept as E, shown by its number among the
@@ -36,6 +36,7 @@
 // command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <sstream>
@@ -77,11 +78,8 @@ std::string Written(BSTR buffer, UINT room, bool untouched) {
   for (; i < room && buffer[i]; ++i)
     out += buffer[i] >= 32 && buffer[i] < 127 ? std::string(1, static_cast<char>(buffer[i]))
                                               : "\\" + Hex(buffer[i]).substr(1);
-  if (untouched && i < room) {
-    std::size_t kept = 0;
-    while (++i < room) kept += buffer[i] == '#';
-    out += " (" + std::to_string(kept) + " untouched)";
-  }
+  if (untouched && i < room)
+    out += " (" + std::to_string(std::count(buffer + i + 1, buffer + room, '#')) + " untouched)";
   if (SysStringLen(buffer) != room) out += " (room " + std::to_string(SysStringLen(buffer)) + ")";
   return out;
 }
@@ -91,7 +89,7 @@ class RiverSession {
   RiverSession() {
     TestNode::log.clear();
     TestNode::onRun = [this](const std::string& line) {
-      TestNode::log.push_back(Do(Split(line)));
+      TestNode::log.push_back(Do(SplitWords(line)));
     };
   }
   ~RiverSession() { TestNode::onRun = nullptr; }
@@ -99,7 +97,7 @@ class RiverSession {
   std::string Run(const std::string& command) {
     std::string out;
     try {
-      out = Do(Split(command));
+      out = Do(SplitWords(command));
     } catch (const std::exception& error) {
       out = std::string("error: ") + error.what() + "\n";
     }
@@ -113,13 +111,6 @@ class RiverSession {
   }
 
  private:
-  static Words Split(const std::string& line) {
-    std::istringstream in(line);
-    Words words;
-    for (std::string word; in >> word;) words.push_back(word == "''" ? "" : word);
-    return words;
-  }
-
   TestNode* Node(const std::string& name) const {
     auto it = TestNode::byLabel.find(name);
     if (it == TestNode::byLabel.end()) throw std::invalid_argument("no node " + name);
@@ -278,7 +269,7 @@ class RiverSession {
       ComPtr<RecordingSink> sink = RecordingSink::Create();
       sink->onNotify = [this, name = w[1], then = Rest(w, 2)](ULONG code) {
         TestNode::log.push_back(name + " got " + Hex(code));
-        if (!then.empty()) TestNode::log.push_back(Do(Split(then)));
+        if (!then.empty()) TestNode::log.push_back(Do(SplitWords(then)));
       };
       m_held[w[1]] = ComPtr<IUnknown>(static_cast<IRAIDEvent*>(sink.get()));
     } else if (command == "advise") {

@@ -69,8 +69,7 @@ std::string Describe(const MSG& m) {
   std::string text = m.message == WM_TIMER ? "timer " + Name(m.wParam)
                      : m.message == WM_QUIT ? "quit"
                      : m.message >= WM_APP  ? "app+" + std::to_string(m.message - WM_APP)
-                     : m.message >= WM_USER ? "user+" + std::to_string(m.message - WM_USER)
-                                            : std::to_string(m.message);
+                                            : "user+" + std::to_string(m.message - WM_USER);
   for (const auto& [name, procedure] : kProcedures)
     if (m.message == WM_TIMER && m.lParam == reinterpret_cast<LPARAM>(procedure)) text += " " + name;
   if (m.message != WM_TIMER)
@@ -80,9 +79,8 @@ std::string Describe(const MSG& m) {
 
 UINT Message(const std::string& word) {
   if (word == "timer") return WM_TIMER;
-  if (word.starts_with("user+")) return WM_USER + std::stoul(word.substr(5));
   if (word.starts_with("app+")) return WM_APP + std::stoul(word.substr(4));
-  return std::stoul(word);
+  return WM_USER + std::stoul(word.substr(5));  // user+N
 }
 
 [[maybe_unused]] std::uint64_t FileTime() {  // ms since 1970 times 10000
