@@ -118,9 +118,6 @@ std::string TextShown(BSTR text) {
   return "\"" + WithoutTime(Narrow(text)) + "\" (room " + std::to_string(SysStringLen(text)) + ")";
 }
 
-// A buffer of length characters, all zero (the agent's buffers hold whatever was there).
-BSTR ZeroedBuffer(UINT length) { return SysAllocStringLen(OleString(length, 0).c_str(), length); }
-
 OleString Ole(const std::string& text) { return OleString(text.begin(), text.end()); }
 
 // The class and interface ids a session names.
@@ -202,7 +199,7 @@ VARIANT Value(const std::string& word) {
     value.vt = VT_BSTR;
     value.bstrVal = word.starts_with("'")
                         ? UniqueBstr::FromAnsi(word.substr(1, word.size() - 2)).release()
-                        : ZeroedBuffer(static_cast<UINT>(std::stoul(number)));
+                        : UniqueBstr::Buffer(static_cast<UINT>(std::stoul(number))).release();
   } else if (word == "stale") {
     value.llVal = -1;
   } else if (!word.empty()) {
@@ -245,10 +242,7 @@ class DispatchSession {
   };
   std::string Do(const Words& words);
   // The objects kept by name (m_objects.at throws for a name never kept).
-  IDispatch* Object(const std::string& name) const {
-    if (IDispatch* dispatch = m_objects.at(name).dispatch) return dispatch;
-    throw std::invalid_argument("no dispatch interface: " + name);
-  }
+  IDispatch* Object(const std::string& name) const { return m_objects.at(name).dispatch; }
   ComPtr<IUnknown> Held(const std::string& name) const {
     if (name == "outer") return ComPtr<IUnknown>(const_cast<Outer*>(&m_outer));
     return m_objects.at(name).object;

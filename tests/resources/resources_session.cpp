@@ -84,8 +84,7 @@ std::string ModulePath(HMODULE module) {
 
 // A file's name without its folder, extension and "lib" prefix, alike on both systems.
 std::string Name(const std::string& path) {
-  std::string name = path.substr(path.find_last_of("/\\") + 1);
-  name = name.substr(0, name.rfind('.'));
+  const std::string name = std::filesystem::path(path).stem().string();
   return name.starts_with("lib") ? name.substr(3) : name;
 }
 

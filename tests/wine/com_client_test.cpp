@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -23,13 +22,8 @@
 #include "platform/com_ptr.h"
 #include "tests/support/agent.h"
 
-namespace swkv::client {
+namespace swkv::test {
 namespace {
-
-using test::Cd;
-using test::Get;
-using test::Narrow;
-using test::RecordingSink;
 
 // Handles the thread's messages (timers included) until done() holds or timeoutMs passes;
 // whether done() held.
@@ -40,7 +34,7 @@ bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs) {
     if (elapsed >= timeoutMs) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(100, timeoutMs - elapsed),
                               QS_ALLINPUT);
-    test::PumpMessages();
+    PumpMessages();
   }
   return true;
 }
@@ -137,7 +131,7 @@ TEST(Timeline, PollingFollowsAFailingDiskWithNotificationsAndEvents) {
         ULONG count = 0;
         if (log->GetNewCount(&count) != S_OK) return false;
         for (; count > 0; --count)
-          failureLogged |= test::Read(log.get()).record.find("@Drv. Fail@") != std::string::npos;
+          failureLogged |= Read(log.get()).record.find("@Drv. Fail@") != std::string::npos;
         return failureLogged && !controllerSink->codes.empty();
       },
       30000);
@@ -146,15 +140,12 @@ TEST(Timeline, PollingFollowsAFailingDiskWithNotificationsAndEvents) {
 }
 
 }  // namespace
-}  // namespace swkv::client
+}  // namespace swkv::test
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // The agent's thread: one single-threaded apartment for the whole run. It is left as it is at
   // the end, since the component's poll timer, armed on this thread, lives as long as the process.
-  if (FAILED(CoInitialize(nullptr))) {
-    std::fprintf(stderr, "CoInitialize failed\n");
-    return 1;
-  }
+  if (FAILED(CoInitialize(nullptr))) return 1;
   return RUN_ALL_TESTS();
 }
