@@ -174,7 +174,7 @@ void AgentSession::Release() {
   m_actions.clear();
   m_reactions.clear();
   m_sinks.clear();
-  m_held = {};
+  m_held = nullptr;
   m_root = nullptr;
 }
 
@@ -250,7 +250,6 @@ std::string AgentSession::Run(const std::string& typed) {
 }
 
 ComPtr<IRiver> AgentSession::Node(const std::string& path) const {
-  if (!m_root) throw Usage{"no tree: start with a scenario"};
   ComPtr<IRiver> node = CdPath(m_root.get(), path == "/" ? "" : path);
   if (!node) throw Usage{"no node " + path};
   return node;
@@ -460,7 +459,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     const bool at = w.at(2) == "at";
     m_actions[w.at(1)].emplace_back(at ? Number(w.at(3)) : 0, After(rest, at ? 3 : 1));
   } else if (command == "hold") {
-    m_held = {w.at(1), Node(w[1])};
+    m_held = Node(w.at(1));
   } else if (command == "fail") {
     out = SimRefusal(simFailCall(w.at(1).c_str(), Number(w.at(2)), Number(w.at(3)),
                                  w.size() > 4 ? Number(w[4]) : SIM_E_INJECTED));
@@ -484,8 +483,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     const std::string step = arrow == w.end() || arrow + 1 == w.end() ? "" : arrow[1];
     auto path = arrow + (step == "get" || step == "invoke" ? 2 : 1);
     auto names = path + (step == "invoke" ? 2 : 1);
-    if (arrow == w.end() || names > w.end() || (step == "get" && names == w.end()))
-      throw Usage{command + " FUNCTION V... -> [get|invoke] PATH [ACTION] NAME..."};
     simClearFaults();
     for (auto value = w.begin() + 2; value != arrow; ++value) {
       const char* function = w.at(1).c_str();
@@ -522,9 +519,7 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     for (int i = w.size() > 1 ? Number(w[1]) : 1; i > 0; --i)
       PollTimerProc(nullptr, WM_TIMER, PollTimerId(), 0);
   } else if (command == "tick") {
-#ifdef _WIN32
-    throw Usage{"this system has no manual clock"};
-#else
+#ifndef _WIN32
     if (!m_clock) SwkvTestClockSet(1700000000000);  // 2023-11-14 22:13:20 UTC
     m_clock = true;
     for (std::size_t i = 1; i < std::max<std::size_t>(w.size(), 2); ++i) {
@@ -587,11 +582,10 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     }
     flush();
   } else if (command == "held") {
-    if (m_held.first != w.at(1)) throw Usage{w[1] + " is not held"};
     for (std::size_t i = 2; i < w.size(); ++i)
-      out += w[i] + " = " + Get(m_held.second.get(), w[i]) + "\n";
+      out += w[i] + " = " + Get(m_held.get(), w[i]) + "\n";
     if (w.size() == 2)
-      out = Node(w[1]).get() == m_held.second.get() ? "the same node\n" : "another node\n";
+      out = Node(w.at(1)).get() == m_held.get() ? "the same node\n" : "another node\n";
   } else if (command == "nodes") {
     out = "discovered " + std::to_string(ControllerCount()) + ", controller nodes " +
           std::to_string(ControllerNodeList().size()) + ", array nodes " +
@@ -603,7 +597,6 @@ std::string AgentSession::Do(const Words& w, const std::string& rest) {
     std::vector<ComPtr<IUnknown>> held(1);  // every pointer handed out, kept to the end
     std::vector<IUnknown*> seen;            // the different ones, in order
     Node("/")->cd(UniqueBstr::FromAnsi(w.at(1)).get(), held[0].put());
-    if (!held[0]) throw Usage{"cd refused " + w[1]};
     for (std::size_t i = 1; i < w.size(); ++i) {
       void* part = reinterpret_cast<void*>(1);
       const HRESULT status =
