@@ -75,7 +75,7 @@ class AgentSession {
   std::map<std::string, std::vector<std::pair<int, std::string>>> m_actions;  // by "on": N, command
   std::map<std::string, int> m_reactions;  // by "on": the notifications or messages seen
   bool m_clock = false;                    // the manual clock started (the first "tick")
-  std::pair<std::string, ComPtr<IRiver>> m_held;  // the node kept by "hold", at its path
+  ComPtr<IRiver> m_held;  // the node kept by "hold"
   HandleOrdinals m_handles;
   std::string m_folder;                  // what "$TMP" stands for
   std::int64_t m_origin = 0;             // the clock when the scenario loaded
