@@ -81,11 +81,22 @@ await 1 'up{job="node"}' 60
   > "$box/serve.log" 2>&1 &
 serve=$!
 pids+=($serve)
+# /health answers 200 while the verdict is OK or WARNING, else 503; its body gives the verdict.
+health() {
+  python3 - "http://127.0.0.1:$serve_port/health" <<'PY'
+import json, sys, urllib.error, urllib.request
+try: answer = urllib.request.urlopen(sys.argv[1])
+except urllib.error.HTTPError as error: answer = error
+print(answer.status, json.load(answer)["status"])
+PY
+}
 state() { echo "swkv_array_state{controller=\"HBA1\",array=\"System\",state=\"$1\",job=\"$2\"}"; }
 await 1 "$(state normal swkv)" 30
 await 1 "$(state normal node)" 10
+[[ $(health) =~ ^(200 (OK|WARNING)|503 CRITICAL)$ ]] || fail "/health: $(health)"
 await 1 "$(state critical swkv)" 60
 await 1 "$(state critical node)" 10
+[[ $(health) == "503 CRITICAL" ]] || fail "/health when critical: $(health)"
 await 1 'sum(swkv_events_total{job="swkv",name="Drv. Fail"}) > bool 0' 10
 
 # In use: a second exporter on the same port says so and stops.
